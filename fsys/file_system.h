@@ -1,0 +1,57 @@
+// The file-system services that scanning and copying reach the disk through.
+// One interface, one backend per OS (posix_file_system, win32_file_system);
+// no OS header is included here.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace tolvane::fsys {
+
+// What a folder listing says an entry is.  Only ordinary files and folders
+// are ever listed: hidden and system entries, devices, FIFOs and sockets are
+// left out by the backend.
+enum class EntryKind : std::uint8_t { file, folder };
+
+struct FolderEntry {
+  std::string name;  // the entry's own name, without its folder
+  EntryKind kind;
+};
+
+struct FolderContents {
+  // Sorted by name_before() (name_order.h), without "." and "..".
+  std::vector<FolderEntry> entries;
+  // Set when the folder could not be read (missing, not a folder, access
+  // denied); entries is then empty.
+  std::error_code error;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Reads the ordinary files and folders of `folder` (a folder path ending in
+  // the separator).  A link to a file counts as a file; a link to a folder is
+  // left out, so a link loop can never be walked.  Never throws.
+  virtual FolderContents read_folder(const std::string& folder) = 0;
+
+  // Creates or replaces `target` with a copy of `source`, keeping the source's
+  // modification time.  A reader never sees a half-written file under the
+  // target's name: on failure the old target, if any, is left whole.
+  virtual std::error_code copy_file(const std::string& source,
+                                    const std::string& target) = 0;
+
+  // Creates the one folder `folder`; its parent must exist.
+  virtual std::error_code make_folder(const std::string& folder) = 0;
+
+  // True when a folder of that path exists (a path ending in the separator).
+  virtual bool folder_exists(const std::string& folder) = 0;
+};
+
+// The backend of the platform this program was built for.
+std::unique_ptr<FileSystem> make_native_file_system();
+
+}  // namespace tolvane::fsys

@@ -1,0 +1,17 @@
+// The platform's path separator and the folder text a new window starts with.
+#pragma once
+
+#include <string_view>
+
+namespace tolvane::fsys {
+
+#ifdef _WIN32
+inline constexpr char separator = '\\';
+// The root of the system drive: ends in the separator, so it starts no walk.
+inline constexpr std::string_view start_folder_text = "C:\\";
+#else
+inline constexpr char separator = '/';
+inline constexpr std::string_view start_folder_text = "/";
+#endif
+
+}  // namespace tolvane::fsys

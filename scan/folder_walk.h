@@ -1,0 +1,33 @@
+// The scan: a breadth-first walk that collects every folder of a tree into
+// the folder table, then the listing of each collected folder in table order.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "fsys/file_system.h"
+#include "scan/scan_window.h"
+
+namespace tolvane::scan {
+
+// The folder path that a folder text names: the text with the separator
+// appended, or nothing when the text is empty or already ends in the
+// separator (such a text starts no walk).  The text is used untrimmed.
+std::optional<std::string> folder_path_from_text(std::string_view text);
+
+struct ScanResult {
+  std::size_t folders_walked = 0;  // slots of the folder table
+  std::size_t folders_unreadable = 0;
+  bool stopped = false;  // the window asked to stop at a yield
+};
+
+// Walks the tree below `folder` (a folder path ending in the separator)
+// breadth first, reading each folder from the disk once, then lists every
+// collected folder with Search_file_in_folder.  Names without a dot are
+// queued as folders; names with one never are.
+ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_system,
+                         ScanWindow& window);
+
+}  // namespace tolvane::scan
