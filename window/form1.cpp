@@ -43,8 +43,8 @@ QString from_utf8(std::string_view text) {
 
 int bar_steps(float value) {
   if (std::isnan(value)) return 0;
-  const double clamped = std::clamp<double>(value, std::numeric_limits<int>::min(),
-                                            std::numeric_limits<int>::max());
+  const double clamped =
+      std::clamp<double>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
   return static_cast<int>(std::lround(clamped));
 }
 

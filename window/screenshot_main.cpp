@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QFileInfo>
 #include <cstdio>
 
 #include "window/application.h"
@@ -15,8 +15,8 @@ namespace {
 
 bool make_tree(const QString& root) {
   const char* files[] = {
-      "photos/cover.jpg",         "photos/2019/IMG_0001.jpg", "photos/2019/IMG_0002.jpg",
-      "photos/2019/notes.txt",    "photos/trip/IMG_0101.jpg", "photos/trip/IMG_0102.jpg",
+      "photos/cover.jpg",         "photos/2019/IMG_0001.jpg",    "photos/2019/IMG_0002.jpg",
+      "photos/2019/notes.txt",    "photos/trip/IMG_0101.jpg",    "photos/trip/IMG_0102.jpg",
       "photos/trip/IMG_0103.JPG", "photos/trip/beach/DSC_7.jpg", "photos/old.bak/skip.jpg",
   };
   for (const char* relative : files) {
@@ -51,8 +51,8 @@ int main(int argc, char* argv[]) {
   }
   tolvane::window::Form1 form;
   form.show();
-  form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(dir.path() +
-                                                                QStringLiteral("/photos"));
+  form.findChild<QLineEdit*>(QStringLiteral("Text1"))
+      ->setText(dir.path() + QStringLiteral("/photos"));
   form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
   QApplication::processEvents();
   if (!form.grab().save(QString::fromLocal8Bit(argv[1]))) {

@@ -1,5 +1,7 @@
 // Form1 through its real controls: the start-up state, the layout, the
 // combo box, and scans of temporary trees started by clicking Command1.
+#include "window/form1.h"
+
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +21,6 @@
 #include "tests/support/temp_tree.h"
 #include "window/application.h"
 #include "window/file_list_model.h"
-#include "window/form1.h"
 
 using tolvane::testing::TempTree;
 using tolvane::window::FileListModel;
@@ -129,6 +130,8 @@ class Form1Test : public QObject {
 void Form1Test::captions_at_start_data() {
   QTest::addColumn<QString>("name");
   QTest::addColumn<QString>("text");
+  const QString start = qt(std::string(tolvane::fsys::start_folder_text));
+  // clang-format off
   QTest::newRow("Command1") << "Command1" << "开始读取";
   QTest::newRow("Command2") << "Command2" << "拷贝";
   QTest::newRow("Label1") << "Label1" << "显示信息：";
@@ -140,10 +143,10 @@ void Form1Test::captions_at_start_data() {
   QTest::newRow("Label7 publisher") << "Label7" << "Vurla 软件工作室";
   QTest::newRow("Label8 web address") << "Label8" << "https://vurla.example.com";
   QTest::newRow("Check1") << "Check1" << "目录off";
-  const QString start = qt(std::string(tolvane::fsys::start_folder_text));
   QTest::newRow("Text1 at the root") << "Text1" << start;
   QTest::newRow("Text2 at the root") << "Text2" << start;
   QTest::newRow("Combo1 shows the first item") << "Combo1" << ".jpg";
+  // clang-format on
 }
 
 void Form1Test::captions_at_start() {
@@ -152,10 +155,14 @@ void Form1Test::captions_at_start() {
   QWidget* widget = form_->findChild<QWidget*>(name);
   QVERIFY(widget);
   QString shown;
-  if (auto* label = qobject_cast<QLabel*>(widget)) shown = label->text();
-  else if (auto* button = qobject_cast<QAbstractButton*>(widget)) shown = button->text();
-  else if (auto* edit = qobject_cast<QLineEdit*>(widget)) shown = edit->text();
-  else if (auto* combo = qobject_cast<QComboBox*>(widget)) shown = combo->currentText();
+  if (auto* label = qobject_cast<QLabel*>(widget))
+    shown = label->text();
+  else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+    shown = button->text();
+  else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+    shown = edit->text();
+  else if (auto* combo = qobject_cast<QComboBox*>(widget))
+    shown = combo->currentText();
   QCOMPARE(shown, text);
 }
 
@@ -171,8 +178,8 @@ void Form1Test::start_state() {
   QCOMPARE(combo->currentIndex(), 0);
   QStringList items;
   for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
-  QCOMPARE(items, (QStringList{".jpg", ".png", ".raw", ".bmp", ".JPEG", ".pdf", ".txt", ".docx",
-                               ".*"}));
+  QCOMPARE(items,
+           (QStringList{".jpg", ".png", ".raw", ".bmp", ".JPEG", ".pdf", ".txt", ".docx", ".*"}));
 
   auto* bar = control<QProgressBar>("ProgressBar1");
   QCOMPARE(form_->progress_max(), 100.0f);
@@ -186,6 +193,7 @@ void Form1Test::start_state() {
 void Form1Test::layout_data() {
   QTest::addColumn<QString>("name");
   QTest::addColumn<QRect>("rect");
+  // clang-format off
   QTest::newRow("Command1") << "Command1" << QRect(152, 72, 97, 25);
   QTest::newRow("Text1") << "Text1" << QRect(16, 32, 233, 25);
   QTest::newRow("List1") << "List1" << QRect(256, 32, 233, 232);
@@ -194,6 +202,7 @@ void Form1Test::layout_data() {
   QTest::newRow("ProgressBar1") << "ProgressBar1" << QRect(16, 264, 225, 25);
   QTest::newRow("Check1 over Label8's end") << "Check1" << QRect(176, 216, 73, 17);
   QTest::newRow("Label2") << "Label2" << QRect(264, 272, 217, 17);
+  // clang-format on
 }
 
 void Form1Test::layout() {
@@ -228,12 +237,14 @@ void Form1Test::assistive_names_data() {
   QTest::addColumn<QString>("name");
   QTest::addColumn<QString>("spoken");
   QTest::addColumn<bool>("titled");  // an input titled by a label
+  // clang-format off
   QTest::newRow("Text1") << "Text1" << "读取的目录(文件夹)：" << true;
   QTest::newRow("Combo1") << "Combo1" << "扩展名：" << true;
   QTest::newRow("Text2") << "Text2" << "另存为目录(文件夹)：" << true;
   QTest::newRow("List1") << "List1" << "显示信息：" << true;
   QTest::newRow("Command1") << "Command1" << "开始读取" << false;
   QTest::newRow("Check1") << "Check1" << "目录off" << false;
+  // clang-format on
 }
 
 void Form1Test::assistive_names() {
