@@ -123,6 +123,7 @@ class Form1Test : public QObject {
   void folder_text_ending_in_separator_starts_no_walk_data();
   void folder_text_ending_in_separator_starts_no_walk();
   void name_that_is_not_utf8_keeps_its_bytes();
+  void copy_button_resets_progress_and_disarms();
   void buttons_refuse_presses_during_scan();
   void closing_during_scan_stops_it_and_closes();
 };
@@ -382,6 +383,18 @@ void Form1Test::name_that_is_not_utf8_keeps_its_bytes() {
   const std::string exact = tree.path("old/" + gbk_name);
   QCOMPARE(row.data(FileListModel::bytes_role).toByteArray(), QByteArray::fromStdString(exact));
   QCOMPARE(std::string(form_->file_list().path(0)), exact);
+}
+
+void Form1Test::copy_button_resets_progress_and_disarms() {
+  TempTree tree{"s/a.jpg", "s/b.jpg"};
+  scan(typed(tree, "s"));
+  form_->set_progress_value(1);
+  QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+  QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
+  QVERIFY(!control<QPushButton>("Command2")->isEnabled());
+  // The list and the maximum stay for the next run; only a scan re-arms.
+  QCOMPARE(form_->file_list().size(), std::size_t{2});
+  QCOMPARE(form_->progress_max(), 2.0f);
 }
 
 void Form1Test::buttons_refuse_presses_during_scan() {
