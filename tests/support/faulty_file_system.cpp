@@ -1,0 +1,46 @@
+// The fault-injecting wrapper: counts every call per operation and fails the
+// planned ones without touching the real file system.
+#include "tests/support/faulty_file_system.h"
+
+namespace tolvane::testing {
+
+const Fault *FaultyFileSystem::next_call(FsOperation operation, const std::string &path) {
+  const std::size_t call = ++calls_[static_cast<std::size_t>(operation)];
+  for (const Fault &fault : faults_) {
+    if (fault.operation == operation && fault.nth == call) {
+      ++injected_;
+      struck_.push_back(path);
+      return &fault;
+    }
+  }
+  return nullptr;
+}
+
+fsys::FolderContents FaultyFileSystem::read_folder(const std::string &folder) {
+  if (const Fault *fault = next_call(FsOperation::read_folder, folder)) {
+    return {{}, fault->error};
+  }
+  return real_.read_folder(folder);
+}
+
+std::error_code FaultyFileSystem::copy_file(const std::string &source, const std::string &target) {
+  if (const Fault *fault = next_call(FsOperation::copy_file, target)) return fault->error;
+  return real_.copy_file(source, target);
+}
+
+std::error_code FaultyFileSystem::make_folder(const std::string &folder) {
+  if (const Fault *fault = next_call(FsOperation::make_folder, folder)) return fault->error;
+  return real_.make_folder(folder);
+}
+
+bool FaultyFileSystem::folder_exists(const std::string &folder) {
+  const bool truth = real_.folder_exists(folder);
+  if (next_call(FsOperation::folder_exists, folder) != nullptr) return !truth;
+  return truth;
+}
+
+std::size_t FaultyFileSystem::calls(FsOperation operation) const {
+  return calls_[static_cast<std::size_t>(operation)];
+}
+
+}  // namespace tolvane::testing

@@ -1,0 +1,55 @@
+// A file system that wraps a real one and fails chosen calls: the Nth
+// folder read, copy or folder creation with a given error, or a folder test
+// that answers wrongly.  The fault tests use it to show that one failing
+// operation never stops a run, is always reported, and loses nothing.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "fsys/file_system.h"
+
+namespace tolvane::testing {
+
+enum class FsOperation { read_folder, copy_file, make_folder, folder_exists };
+
+// One planned fault: the `nth` call (1-based) of `operation` fails with
+// `error`; for folder_exists, that call answers the opposite of the truth.
+struct Fault {
+  FsOperation operation;
+  std::size_t nth;
+  std::error_code error = std::make_error_code(std::errc::io_error);
+};
+
+class FaultyFileSystem final : public fsys::FileSystem {
+ public:
+  // `real` must outlive this object.
+  explicit FaultyFileSystem(fsys::FileSystem &real, std::vector<Fault> faults = {})
+      : real_(real), faults_(std::move(faults)) {}
+
+  fsys::FolderContents read_folder(const std::string &folder) override;
+  std::error_code copy_file(const std::string &source, const std::string &target) override;
+  std::error_code make_folder(const std::string &folder) override;
+  bool folder_exists(const std::string &folder) override;
+
+  // How many calls of `operation` were made, and how many faults struck.
+  std::size_t calls(FsOperation operation) const;
+  std::size_t injected() const { return injected_; }
+  // The paths a fault struck, in order (the target for copy_file).
+  const std::vector<std::string> &struck() const { return struck_; }
+
+ private:
+  // The fault planned for this call of `operation`, if any; counts the call.
+  const Fault *next_call(FsOperation operation, const std::string &path);
+
+  fsys::FileSystem &real_;
+  std::vector<Fault> faults_;
+  std::size_t calls_[4] = {};
+  std::size_t injected_ = 0;
+  std::vector<std::string> struck_;
+};
+
+}  // namespace tolvane::testing
