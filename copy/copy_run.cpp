@@ -48,9 +48,13 @@ std::string_view operation_text(CopyOperation operation) {
       return "无法创建文件夹";
     case CopyOperation::copy_file:
       return "无法拷贝";
+    case CopyOperation::check_name:
+      return "目标名不可用：含路径分隔符、“.”或“..”，或文件系统不允许的字符";
   }
   return "";
 }
+
+std::error_code unusable_name() { return std::make_error_code(std::errc::invalid_argument); }
 
 }  // namespace
 
@@ -72,7 +76,10 @@ CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system,
 
     const bool flat = window.flat_mode();
     const std::string folder = destination_folder(ipath, tag, flat);
-    const std::error_code folder_error = flat ? std::error_code() : folders.ensure(folder);
+    // A tag such as ".." would put the per-tag folder outside the root.
+    const bool folder_named = flat || tag.empty() || is_single_name(tag);
+    const std::error_code folder_error =
+        flat || !folder_named ? std::error_code() : folders.ensure(folder);
 
     number = running_number(i == 0 ? std::nullopt : std::optional<std::string_view>(previous_tag),
                             number, tag);
@@ -82,14 +89,27 @@ CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system,
     caption += progress_percent_text(i, window.progress_max());
     window.set_progress(static_cast<int>(std::min<std::size_t>(i, INT_MAX)), caption);
 
+    if (!folder_named) {
+      report.failures.push_back({i, source, folder, CopyOperation::check_name, unusable_name()});
+      continue;
+    }
     if (folder_error) {
       report.failures.push_back({i, source, folder, CopyOperation::make_folder, folder_error});
       continue;
     }
     const std::string extension = window.extension_text();
-    const std::string target = naming_mode(extension) == NamingMode::keep_name
-                                   ? targets.claim_kept(folder, file_name_of(source))
-                                   : targets.claim_numbered(folder, tag, number, extension);
+    const bool keep_name = naming_mode(extension) == NamingMode::keep_name;
+    // The extension text is typed by the user and read now: it may hold a
+    // separator or "..", and no copy may land outside its folder.
+    const std::string name =
+        keep_name ? std::string(file_name_of(source)) : numbered_target("", tag, number, extension);
+    if (!is_single_name(name)) {
+      report.failures.push_back(
+          {i, source, folder + name, CopyOperation::check_name, unusable_name()});
+      continue;
+    }
+    const std::string target = keep_name ? targets.claim_kept(folder, name)
+                                         : targets.claim_numbered(folder, tag, number, extension);
     if (const std::error_code error = file_system.copy_file(source, target)) {
       report.failures.push_back({i, source, target, CopyOperation::copy_file, error});
     }

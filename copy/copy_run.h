@@ -15,11 +15,14 @@
 
 namespace tolvane::copy {
 
-enum class CopyOperation { make_folder, copy_file };
+// check_name: the entry's folder tag or target name cannot stand as one
+// name inside its folder (it holds a separator, is "." or "..", or has
+// characters the file system forbids), so nothing was written for it.
+enum class CopyOperation { make_folder, copy_file, check_name };
 
 // One entry that was not copied: the operation that failed, on which path,
 // and why.  `target` is the folder for make_folder, the target file for
-// copy_file.
+// copy_file, the path the name would have given for check_name.
 struct CopyFailure {
   std::size_t index = 0;
   std::string source;

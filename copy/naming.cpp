@@ -48,6 +48,20 @@ std::string keep_name_target(std::string_view folder, std::string_view source_pa
   return target;
 }
 
+bool is_single_name(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  // Windows file names refuse more than the separators.
+  constexpr bool windows_names = fsys::separator == '\\';
+  for (const char c : name) {
+    if (c == fsys::separator || c == '\0') return false;
+    if (windows_names && (static_cast<unsigned char>(c) < 0x20 ||
+                          std::string_view("/<>:\"|?*").find(c) != std::string_view::npos)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string name_with_copy_number(std::string_view name, std::size_t k) {
   const std::size_t dot = name.rfind('.');
   const std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);

@@ -35,6 +35,13 @@ std::string_view file_name_of(std::string_view path);
 // `folder` + the source file's own name.
 std::string keep_name_target(std::string_view folder, std::string_view source_path);
 
+// True when `name` can stand as one file or folder name inside a folder:
+// not empty, not "." or "..", without the separator or a zero byte, and
+// where the separator is "\\" also without "/", the characters <>:"|?* and
+// control characters.  A name that fails would be written somewhere else
+// than the folder it was meant for, or not at all.
+bool is_single_name(std::string_view name);
+
 // `name` with "(" + `k` + ")" put before its extension, the part from its
 // last dot: "a.jpg" gives "a(2).jpg", "a" gives "a(2)".
 std::string name_with_copy_number(std::string_view name, std::size_t k);
