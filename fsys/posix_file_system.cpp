@@ -2,6 +2,7 @@
 // calls, and copies that only ever appear whole under the target's name.
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -15,7 +16,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <unordered_set>
 #include <utility>
 
 #include "fsys/file_system.h"
@@ -236,15 +239,22 @@ std::optional<std::error_code> copy_as_unnamed(int in, const struct stat& source
   return std::nullopt;
 }
 
+constexpr std::string_view temporary_prefix = ".tolvane-";
+constexpr std::string_view temporary_suffix = ".tmp";
+
 // A temporary file in `folder`, hidden by its leading dot so that no scan
-// lists it while it is being written.
+// lists it while it is being written.  Its name carries the writer's process
+// id, so that a later run can tell a leftover of a killed copy.
 Descriptor create_temporary(const std::string& folder, mode_t mode, std::string& path) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
     struct timespec now;
     ::clock_gettime(CLOCK_MONOTONIC, &now);
-    path = folder + ".tolvane-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
-           "-" + std::to_string(now.tv_nsec) + ".tmp";
+    path = folder;
+    path += temporary_prefix;
+    path += std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+            std::to_string(now.tv_nsec);
+    path += temporary_suffix;
     Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
     if (fd || errno != EEXIST) return fd;
   }
@@ -262,6 +272,56 @@ std::error_code copy_by_rename(int in, const struct stat& source, const std::str
   if (!error && ::rename(temporary.c_str(), target.c_str()) != 0) error = last_error();
   if (error) ::unlink(temporary.c_str());
   return error;
+}
+
+// The digits at the front of `text`, taken off it; nothing when there are
+// none or too many for a process id.
+std::optional<long> take_number(std::string_view& text) {
+  std::size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  if (digits == 0 || digits > 9) return std::nullopt;
+  long value = 0;
+  for (std::size_t i = 0; i < digits; ++i) value = value * 10 + (text[i] - '0');
+  text.remove_prefix(digits);
+  return value;
+}
+
+// The writer's process id when `name` is exactly what create_temporary makes
+// (".tolvane-<pid>-<n>-<ns>.tmp"), otherwise nothing.
+std::optional<pid_t> temporary_writer(std::string_view name) {
+  if (!name.starts_with(temporary_prefix) || !name.ends_with(temporary_suffix)) return std::nullopt;
+  name.remove_prefix(temporary_prefix.size());
+  name.remove_suffix(temporary_suffix.size());
+  const std::optional<long> pid = take_number(name);
+  for (int part = 0; part < 2; ++part) {
+    if (!name.starts_with('-')) return std::nullopt;
+    name.remove_prefix(1);
+    std::size_t digits = 0;
+    while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9') ++digits;
+    if (digits == 0) return std::nullopt;
+    name.remove_prefix(digits);
+  }
+  if (!pid || !name.empty() || *pid <= 0) return std::nullopt;
+  return static_cast<pid_t>(*pid);
+}
+
+// Removes from `folder` the temporary files that a copy killed half-way left
+// there: only names create_temporary makes, and only when no process of that
+// id is alive.  Everything else, and any failure, is left alone.
+void remove_stale_temporaries(const std::string& folder) {
+  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::optional<pid_t> writer = temporary_writer(entry->d_name);
+    if (!writer || *writer == ::getpid()) continue;
+    if (::kill(*writer, 0) == 0 || errno != ESRCH) continue;
+    struct stat info;
+    if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode)) {
+      continue;
+    }
+    ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+  }
 }
 
 std::error_code copy_one_file(const std::string& source, const std::string& target) {
@@ -286,15 +346,29 @@ std::error_code copy_one_file(const std::string& source, const std::string& targ
   return copy_by_rename(in.get(), source_info, target);
 }
 
+// A path with a zero byte in it would name a shorter, different path at the
+// system call; no file of that name can exist.
+bool holds_zero_byte(const std::string& path) { return path.find('\0') != std::string::npos; }
+
+std::error_code invalid_path() { return std::make_error_code(std::errc::invalid_argument); }
+
 class PosixFileSystem final : public FileSystem {
  public:
-  FolderContents read_folder(const std::string& folder) override { return list_folder(folder); }
+  FolderContents read_folder(const std::string& folder) override {
+    if (holds_zero_byte(folder)) return {{}, invalid_path()};
+    return list_folder(folder);
+  }
 
   std::error_code copy_file(const std::string& source, const std::string& target) override {
+    if (holds_zero_byte(source) || holds_zero_byte(target)) return invalid_path();
+    // The first write into a folder clears what killed copies left there.
+    const std::string folder = folder_of(target);
+    if (swept_folders_.insert(folder).second) remove_stale_temporaries(folder);
     return copy_one_file(source, target);
   }
 
   std::error_code make_folder(const std::string& folder) override {
+    if (holds_zero_byte(folder)) return invalid_path();
     std::string path = folder;
     if (path.size() > 1 && path.back() == '/') path.pop_back();
     if (::mkdir(path.c_str(), 0777) != 0) return last_error();
@@ -303,8 +377,11 @@ class PosixFileSystem final : public FileSystem {
 
   bool folder_exists(const std::string& folder) override {
     struct stat info;
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return !holds_zero_byte(folder) && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
   }
+
+ private:
+  std::unordered_set<std::string> swept_folders_;
 };
 
 }  // namespace
