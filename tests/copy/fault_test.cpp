@@ -71,7 +71,7 @@ class InjectedFaults : public ::testing::Test {
     before = tt::files_below(tree.path("out"));
   }
 
-  Outcome run(const std::vector<Fault> &faults, bool flat = false) {
+  Outcome run(const std::vector<Fault>& faults, bool flat = false) {
     reset_destination();
     FaultyFileSystem disk(*real, faults);
     Outcome outcome;
@@ -81,7 +81,7 @@ class InjectedFaults : public ::testing::Test {
     testing::Log log;
     testing::FakeCopyWindow window(log);
     window.flat = flat;
-    for (const auto &[path, tag] : scan_window.entries) {
+    for (const auto& [path, tag] : scan_window.entries) {
       window.list1.push_back(path);
       window.list2.push_back(tag);
       outcome.listed.push_back(path);
@@ -96,18 +96,18 @@ class InjectedFaults : public ::testing::Test {
   // The checks every run must pass, faults or not: sources unchanged, each
   // failure reported with its reason, every target whole, nothing hidden
   // left behind, and every file the run did not write as it was.
-  void expect_nothing_lost(const Outcome &outcome, const TreeFiles &reference) {
+  void expect_nothing_lost(const Outcome& outcome, const TreeFiles& reference) {
     EXPECT_EQ(tt::tree_difference(tt::files_below(tree.path("photos")), sources), "");
     tt::count_compared(sources.size());
     ASSERT_TRUE(outcome.report.has_value());
-    const CopyReport &report = *outcome.report;
+    const CopyReport& report = *outcome.report;
     EXPECT_EQ(report.entries, outcome.listed.size());
     ASSERT_EQ(outcome.messages.size(), 1u);
-    const auto &[text, warning] = outcome.messages[0];
+    const auto& [text, warning] = outcome.messages[0];
     EXPECT_EQ(warning, !report.failures.empty());
     EXPECT_TRUE(text.starts_with("已完成" + std::to_string(report.entries) + "条。")) << text;
     for (std::size_t k = 0; k < report.failures.size() && k < failures_listed; ++k) {
-      const CopyFailure &failure = report.failures[k];
+      const CopyFailure& failure = report.failures[k];
       EXPECT_TRUE(failure.error) << "a failure without a reason";
       EXPECT_NE(text.find(failure.source), std::string::npos) << text;
       EXPECT_NE(text.find(failure.error.message()), std::string::npos) << text;
@@ -115,7 +115,7 @@ class InjectedFaults : public ::testing::Test {
 
     const TreeFiles after = tt::files_below(tree.path("out"));
     EXPECT_TRUE(tt::hidden_files_below(tree.path("out")).empty());
-    for (const auto &[relative, bytes] : after) {
+    for (const auto& [relative, bytes] : after) {
       // A file on disk is the right copy, or an older file left untouched.
       const auto right = reference.find(relative);
       const auto old = before.find(relative);
@@ -125,14 +125,14 @@ class InjectedFaults : public ::testing::Test {
     }
     // Every entry is copied, its target whole, or reported as failed.
     std::size_t copied = 0;
-    for (const auto &[relative, bytes] : reference) {
+    for (const auto& [relative, bytes] : reference) {
       const bool written = !before.contains(relative) || before.at(relative) != bytes;
       if (written && after.contains(relative) && after.at(relative) == bytes) ++copied;
     }
     tt::count_compared(after.size());
     EXPECT_EQ(copied + report.failures.size(), report.entries)
         << "an entry was neither copied nor reported";
-    for (const CopyFailure &failure : report.failures) {
+    for (const CopyFailure& failure : report.failures) {
       const std::string relative = failure.target.substr(tree.path("out/").size());
       // The target of a failed copy is missing or still the older file.
       if (failure.operation == CopyOperation::copy_file && after.contains(relative)) {
@@ -156,7 +156,7 @@ class InjectedFaults : public ::testing::Test {
       testing::Log log;
       testing::FakeCopyWindow window(log);
       window.flat = flat;
-      for (const auto &[path, tag] : scan_window.entries) window.add(path, tag);
+      for (const auto& [path, tag] : scan_window.entries) window.add(path, tag);
       run_copy_command(tree.path("out"), counter, window);
     }
     const std::size_t calls = counter.calls(operation);
@@ -174,13 +174,13 @@ class InjectedFaults : public ::testing::Test {
           EXPECT_EQ(outcome.scan.folders_unreadable, 1u);
         } else if (operation == FsOperation::copy_file) {
           EXPECT_EQ(outcome.report->failures.size(), 1u);
-          for (const CopyFailure &failure : outcome.report->failures) {
+          for (const CopyFailure& failure : outcome.report->failures) {
             EXPECT_EQ(failure.operation, CopyOperation::copy_file);
             EXPECT_EQ(failure.error, errors[e]);
           }
         } else if (operation == FsOperation::make_folder) {
           EXPECT_FALSE(outcome.report->failures.empty());
-          for (const CopyFailure &failure : outcome.report->failures) {
+          for (const CopyFailure& failure : outcome.report->failures) {
             EXPECT_EQ(failure.operation, CopyOperation::make_folder);
             EXPECT_EQ(failure.error, errors[e]);
           }

@@ -4,9 +4,9 @@
 
 namespace tolvane::testing {
 
-const Fault *FaultyFileSystem::next_call(FsOperation operation, const std::string &path) {
+const Fault* FaultyFileSystem::next_call(FsOperation operation, const std::string& path) {
   const std::size_t call = ++calls_[static_cast<std::size_t>(operation)];
-  for (const Fault &fault : faults_) {
+  for (const Fault& fault : faults_) {
     if (fault.operation == operation && fault.nth == call) {
       ++injected_;
       struck_.push_back(path);
@@ -16,24 +16,24 @@ const Fault *FaultyFileSystem::next_call(FsOperation operation, const std::strin
   return nullptr;
 }
 
-fsys::FolderContents FaultyFileSystem::read_folder(const std::string &folder) {
-  if (const Fault *fault = next_call(FsOperation::read_folder, folder)) {
+fsys::FolderContents FaultyFileSystem::read_folder(const std::string& folder) {
+  if (const Fault* fault = next_call(FsOperation::read_folder, folder)) {
     return {{}, fault->error};
   }
   return real_.read_folder(folder);
 }
 
-std::error_code FaultyFileSystem::copy_file(const std::string &source, const std::string &target) {
-  if (const Fault *fault = next_call(FsOperation::copy_file, target)) return fault->error;
+std::error_code FaultyFileSystem::copy_file(const std::string& source, const std::string& target) {
+  if (const Fault* fault = next_call(FsOperation::copy_file, target)) return fault->error;
   return real_.copy_file(source, target);
 }
 
-std::error_code FaultyFileSystem::make_folder(const std::string &folder) {
-  if (const Fault *fault = next_call(FsOperation::make_folder, folder)) return fault->error;
+std::error_code FaultyFileSystem::make_folder(const std::string& folder) {
+  if (const Fault* fault = next_call(FsOperation::make_folder, folder)) return fault->error;
   return real_.make_folder(folder);
 }
 
-bool FaultyFileSystem::folder_exists(const std::string &folder) {
+bool FaultyFileSystem::folder_exists(const std::string& folder) {
   const bool truth = real_.folder_exists(folder);
   if (next_call(FsOperation::folder_exists, folder) != nullptr) return !truth;
   return truth;

@@ -27,25 +27,25 @@ struct Fault {
 class FaultyFileSystem final : public fsys::FileSystem {
  public:
   // `real` must outlive this object.
-  explicit FaultyFileSystem(fsys::FileSystem &real, std::vector<Fault> faults = {})
+  explicit FaultyFileSystem(fsys::FileSystem& real, std::vector<Fault> faults = {})
       : real_(real), faults_(std::move(faults)) {}
 
-  fsys::FolderContents read_folder(const std::string &folder) override;
-  std::error_code copy_file(const std::string &source, const std::string &target) override;
-  std::error_code make_folder(const std::string &folder) override;
-  bool folder_exists(const std::string &folder) override;
+  fsys::FolderContents read_folder(const std::string& folder) override;
+  std::error_code copy_file(const std::string& source, const std::string& target) override;
+  std::error_code make_folder(const std::string& folder) override;
+  bool folder_exists(const std::string& folder) override;
 
   // How many calls of `operation` were made, and how many faults struck.
   std::size_t calls(FsOperation operation) const;
   std::size_t injected() const { return injected_; }
   // The paths a fault struck, in order (the target for copy_file).
-  const std::vector<std::string> &struck() const { return struck_; }
+  const std::vector<std::string>& struck() const { return struck_; }
 
  private:
   // The fault planned for this call of `operation`, if any; counts the call.
-  const Fault *next_call(FsOperation operation, const std::string &path);
+  const Fault* next_call(FsOperation operation, const std::string& path);
 
-  fsys::FileSystem &real_;
+  fsys::FileSystem& real_;
   std::vector<Fault> faults_;
   std::size_t calls_[4] = {};
   std::size_t injected_ = 0;
