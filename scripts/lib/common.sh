@@ -34,7 +34,6 @@ configure_and_build() {
   if [ ! -f "$dir/build.ninja" ]; then
     cmake -S "$repo_root" -B "$dir" -G Ninja "$@" >/dev/null
   fi
-  cmake --build "$dir" -- -j"$(nproc)" | grep -v '^\[' || true
-  # grep hides the progress lines; the build's own status decides.
-  [ "${PIPESTATUS[0]}" -eq 0 ]
+  # --quiet hides the progress lines; warnings and errors still show.
+  cmake --build "$dir" -- -j"$(nproc)" --quiet
 }

@@ -1,0 +1,65 @@
+#!/usr/bin/env python3
+"""Makes a photo-library-like tree for the benchmarks: FILES small files of
+1-8 KiB spread over about FILES/20 folders four levels deep, half of them
+.jpg or .JPG, some named without a dot; or COUNT large files with --large."""
+import argparse
+import os
+import random
+
+
+def folder_names(folders):
+    # Four levels: branch^3 middle folders, the rest at the fourth level.
+    branch = max(2, round((folders / 10) ** (1 / 3)))
+    paths = []
+    for a in range(branch):
+        for b in range(branch):
+            for c in range(branch):
+                middle = f"y{2000 + a}/m{b:02d}/d{c:02d}"
+                paths.append(middle)
+                for d in range(10):
+                    paths.append(f"{middle}/trip{d}")
+    return paths[:folders] if len(paths) > folders else paths
+
+
+def make_small(root, files, seed):
+    rng = random.Random(seed)
+    folders = folder_names(max(1, files // 20))
+    for f in folders:
+        os.makedirs(os.path.join(root, f), exist_ok=True)
+    block = os.urandom(8192)
+    kinds = [".jpg", ".JPG", ".png", ".txt", ""]
+    weights = [35, 15, 30, 15, 5]
+    for i in range(files):
+        folder = folders[i % len(folders)]
+        ext = rng.choices(kinds, weights)[0]
+        name = f"IMG_{i:07d}{ext}" if ext else f"NOTE{i:07d}"
+        size = rng.randint(1024, 8192)
+        with open(os.path.join(root, folder, name), "wb") as out:
+            out.write(block[:size])
+
+
+def make_large(root, count, mib):
+    os.makedirs(os.path.join(root, "big"), exist_ok=True)
+    chunk = os.urandom(1 << 20)
+    for i in range(count):
+        with open(os.path.join(root, "big", f"movie{i:02d}.jpg"), "wb") as out:
+            for _ in range(mib):
+                out.write(chunk)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("root")
+    parser.add_argument("--files", type=int, default=100_000)
+    parser.add_argument("--large", type=int, default=0, help="this many large files instead")
+    parser.add_argument("--mib", type=int, default=100, help="size of each large file")
+    parser.add_argument("--seed", type=int, default=7)
+    args = parser.parse_args()
+    if args.large:
+        make_large(args.root, args.large, args.mib)
+    else:
+        make_small(args.root, args.files, args.seed)
+
+
+if __name__ == "__main__":
+    main()

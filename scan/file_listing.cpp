@@ -1,0 +1,28 @@
+// Matching one folder's files against the extension text.
+#include "scan/file_listing.h"
+
+#include <string>
+
+#include "fsys/mask_match.h"
+#include "scan/folder_tag.h"
+
+namespace tolvane::scan {
+
+bool Search_file_in_folder(const FolderTable& table, std::size_t slot_index, ScanWindow& window) {
+  const FolderTable::Slot& slot = table.slot(slot_index);
+  const std::string mask = "*" + window.extension_text();
+  const std::string_view tag = folder_tag(slot.folder);
+
+  std::string path = slot.folder;
+  for (std::size_t i = 0; i < slot.name_count; ++i) {
+    const std::string_view name = table.file_name(slot.first_name + i);
+    if (!fsys::mask_matches(mask, name)) continue;
+    path.resize(slot.folder.size());
+    path.append(name);
+    window.append_file(path, tag);
+    if (!window.yield()) return false;
+  }
+  return true;
+}
+
+}  // namespace tolvane::scan

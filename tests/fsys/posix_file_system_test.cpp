@@ -1,0 +1,193 @@
+// The POSIX backend where POSIX differs: hidden dot names, links, FIFOs,
+// permissions, names that are bytes rather than UTF-8, and copies across
+// file systems.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fsys/enumeration.h"
+#include "fsys/file_system.h"
+#include "tests/support/temp_tree.h"
+
+namespace tolvane::fsys {
+namespace {
+
+std::vector<std::string> listing(const FolderContents& contents) {
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : contents.entries) {
+    names.push_back(entry.name + (entry.kind == EntryKind::folder ? "/" : ""));
+  }
+  return names;
+}
+
+void make_link(const std::string& target, const std::string& link) {
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0) << std::strerror(errno);
+}
+
+struct stat info_of(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path << ": " << std::strerror(errno);
+  return info;
+}
+
+class PosixFileSystem : public ::testing::Test {
+ protected:
+  std::unique_ptr<FileSystem> file_system = make_native_file_system();
+};
+
+TEST_F(PosixFileSystem, ReadFolderLeavesOutWhatIsNotAnOrdinaryFileOrFolder) {
+  testing::TempTree tree({"photo.jpg", "album/", ".hidden.jpg", ".cache/", ".cache/x.jpg"});
+  ASSERT_EQ(::mkfifo(tree.path("pipe.jpg").c_str(), 0600), 0) << std::strerror(errno);
+  make_link("photo.jpg", tree.path("link-to-file.jpg"));
+  make_link(tree.path("album"), tree.path("link-to-folder"));
+  make_link(".", tree.path("loop"));
+  make_link("missing.jpg", tree.path("dangling.jpg"));
+  make_link("photo.jpg", tree.path(".hidden-link.jpg"));
+
+  const FolderContents contents = file_system->read_folder(tree.root());
+  EXPECT_FALSE(contents.error);
+  EXPECT_EQ(listing(contents),
+            (std::vector<std::string>{"album/", "link-to-file.jpg", "photo.jpg"}));
+}
+
+TEST_F(PosixFileSystem, ReadFolderOfALinkToAFolderStillReadsIt) {
+  // Only links found inside a folder are left out; a path the caller names
+  // through a link is the caller's choice.
+  testing::TempTree tree({"album/", "album/a.jpg"});
+  make_link(tree.path("album"), tree.path("via-link"));
+  EXPECT_EQ(listing(file_system->read_folder(tree.path("via-link/"))),
+            (std::vector<std::string>{"a.jpg"}));
+}
+
+TEST_F(PosixFileSystem, UnreadableFolderGivesAnError) {
+  if (::geteuid() == 0) GTEST_SKIP() << "running as root, which reads any folder";
+  testing::TempTree tree({"locked/", "locked/a.jpg"});
+  ASSERT_EQ(::chmod(tree.path("locked").c_str(), 0), 0);
+  const FolderContents contents = file_system->read_folder(tree.path("locked/"));
+  EXPECT_EQ(contents.error, std::errc::permission_denied);
+  EXPECT_TRUE(contents.entries.empty());
+  Enumeration enumeration(*file_system, tree.path("locked/"), Filter::files_and_folders);
+  EXPECT_EQ(enumeration.next(), "");
+}
+
+TEST_F(PosixFileSystem, NonUtf8NamesPassThroughAsBytes) {
+  // "马法" in GBK, as an old archive would hold it: not valid UTF-8.
+  const std::string name = "\xC2\xED\xB7\xA8.jpg";
+  testing::TempTree tree({"out/"});
+  const std::string content = "gbk named file\n\x00\xFF";
+  {
+    const int fd = ::open(tree.path(name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0) << std::strerror(errno);
+    ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+    ::close(fd);
+  }
+  EXPECT_EQ(listing(file_system->read_folder(tree.root())),
+            (std::vector<std::string>{"out/", name}));
+
+  Enumeration enumeration(*file_system, tree.root() + "*.jpg", Filter::files);
+  const std::string found = enumeration.next();
+  ASSERT_EQ(found, name);
+  EXPECT_FALSE(file_system->copy_file(tree.root() + found, tree.path("out/") + found));
+  EXPECT_EQ(tree.read("out/" + name), content);
+}
+
+TEST_F(PosixFileSystem, CopyOfALinkCopiesTheFileBehindIt) {
+  testing::TempTree tree({"photo.jpg", "out/"});
+  make_link("photo.jpg", tree.path("link.jpg"));
+  EXPECT_FALSE(file_system->copy_file(tree.path("link.jpg"), tree.path("out/copy.jpg")));
+  struct stat info {};
+  ASSERT_EQ(::lstat(tree.path("out/copy.jpg").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(tree.read("out/copy.jpg"), "photo.jpg");
+}
+
+TEST_F(PosixFileSystem, CopyOntoAHardLinkOfTheSourceFails) {
+  testing::TempTree tree({"photo.jpg"});
+  ASSERT_EQ(::link(tree.path("photo.jpg").c_str(), tree.path("same.jpg").c_str()), 0);
+  EXPECT_TRUE(file_system->copy_file(tree.path("photo.jpg"), tree.path("same.jpg")));
+  EXPECT_EQ(tree.read("photo.jpg"), "photo.jpg");
+  EXPECT_EQ(info_of(tree.path("same.jpg")).st_ino, info_of(tree.path("photo.jpg")).st_ino);
+}
+
+TEST_F(PosixFileSystem, CopyFromAFifoFailsInsteadOfWaiting) {
+  testing::TempTree tree({"out/"});
+  ASSERT_EQ(::mkfifo(tree.path("pipe").c_str(), 0600), 0);
+  EXPECT_TRUE(file_system->copy_file(tree.path("pipe"), tree.path("out/pipe")));
+  EXPECT_FALSE(file_system->folder_exists(tree.path("out/pipe/")));
+  EXPECT_NE(::access(tree.path("out/pipe").c_str(), F_OK), 0);
+}
+
+TEST_F(PosixFileSystem, CopyKeepsTheSourcePermissionsAndNanoseconds) {
+  testing::TempTree tree({"photo.jpg", "out/", "out/old.jpg"});
+  ASSERT_EQ(::chmod(tree.path("photo.jpg").c_str(), 0640), 0);
+  const struct timespec times[2] = {{1000000000, 111}, {1200000000, 987654321}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, tree.path("photo.jpg").c_str(), times, 0), 0);
+  const mode_t old_mask = ::umask(022);
+  const std::error_code fresh =
+      file_system->copy_file(tree.path("photo.jpg"), tree.path("out/new.jpg"));
+  const std::error_code replaced =
+      file_system->copy_file(tree.path("photo.jpg"), tree.path("out/old.jpg"));
+  ::umask(old_mask);
+  ASSERT_FALSE(fresh) << fresh.message();
+  ASSERT_FALSE(replaced) << replaced.message();
+  for (const char* copy : {"out/new.jpg", "out/old.jpg"}) {
+    SCOPED_TRACE(copy);
+    const struct stat info = info_of(tree.path(copy));
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(info.st_mtim.tv_sec, 1200000000);
+    EXPECT_EQ(info.st_mtim.tv_nsec, 987654321);
+  }
+}
+
+TEST_F(PosixFileSystem, CopyReplacesAReadOnlyTarget) {
+  testing::TempTree tree({"photo.jpg", "out/", "out/photo.jpg"});
+  tree.write("out/photo.jpg", "old");
+  ASSERT_EQ(::chmod(tree.path("out/photo.jpg").c_str(), 0444), 0);
+  EXPECT_FALSE(file_system->copy_file(tree.path("photo.jpg"), tree.path("out/photo.jpg")));
+  EXPECT_EQ(tree.read("out/photo.jpg"), "photo.jpg");
+}
+
+TEST_F(PosixFileSystem, CopyIntoAReadOnlyFolderFailsAndKeepsTheTarget) {
+  if (::geteuid() == 0) GTEST_SKIP() << "running as root, which writes into any folder";
+  testing::TempTree tree({"photo.jpg", "out/"});
+  tree.write("out/photo.jpg", "old");
+  ASSERT_EQ(::chmod(tree.path("out").c_str(), 0555), 0);
+  EXPECT_EQ(file_system->copy_file(tree.path("photo.jpg"), tree.path("out/photo.jpg")),
+            std::errc::permission_denied);
+  EXPECT_EQ(file_system->copy_file(tree.path("photo.jpg"), tree.path("out/new.jpg")),
+            std::errc::permission_denied);
+  EXPECT_EQ(tree.read("out/photo.jpg"), "old");
+}
+
+TEST_F(PosixFileSystem, CopyAcrossFileSystems) {
+  // /dev/shm is a tmpfs on most Linux systems; the copy then cannot stay in
+  // the kernel's same-file-system path and must fall back.
+  testing::TempTree tree({"photo.jpg"});
+  const std::string content(1024 * 1024 + 3, 'x');
+  tree.write("photo.jpg", content);
+  struct stat shm {};
+  if (::stat("/dev/shm", &shm) != 0 || !S_ISDIR(shm.st_mode) ||
+      shm.st_dev == info_of(tree.root()).st_dev || ::access("/dev/shm", W_OK) != 0) {
+    GTEST_SKIP() << "no writable /dev/shm on another file system here";
+  }
+  const std::string target = "/dev/shm/tolvane-test-" + std::to_string(::getpid()) + ".jpg";
+  const std::error_code error = file_system->copy_file(tree.path("photo.jpg"), target);
+  std::string copied;
+  if (const int fd = ::open(target.c_str(), O_RDONLY); fd >= 0) {
+    char buffer[65536];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) copied.append(buffer, got);
+    ::close(fd);
+  }
+  ::unlink(target.c_str());
+  EXPECT_FALSE(error) << error.message();
+  EXPECT_EQ(copied, content);
+}
+
+}  // namespace
+}  // namespace tolvane::fsys

@@ -1,0 +1,127 @@
+// The scan on real temporary trees: walk order, the dot rule, what is never
+// listed, masks, tags, and stopping.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "fsys/file_system.h"
+#include "fsys/path_separator.h"
+#include "scan/folder_table.h"
+#include "scan/folder_walk.h"
+#include "tests/scan/recording_scan_window.h"
+#include "tests/scan/scan_test_fixture.h"
+#include "tests/support/temp_tree.h"
+
+namespace tolvane::scan {
+namespace {
+
+using testing::RecordingScanWindow;
+using testing::TempTree;
+
+TEST_F(ScanTest, TableIsBreadthFirstAndSkipsNamesWithADot) {
+  TempTree tree{"a/b/e/", "a/c.d/f/", "a/b/x.jpg", "a/c.d/y.jpg", "a/c.d/f/z.jpg", "a/g/"};
+  EXPECT_EQ(table_folders(tree.path("a/")),
+            (std::vector<std::string>{tree.path("a/"), tree.path("a/b/"), tree.path("a/g/"),
+                                      tree.path("a/b/e/")}));
+  EXPECT_EQ(scan(tree.path("a/"), ".jpg"), (Entries{{tree.path("a/b/x.jpg"), "b"}}));
+}
+
+TEST_F(ScanTest, ListsFoldersInTableOrderAndFilesByName) {
+  TempTree tree{"p/top.jpg", "p/trip/IMG_0002.jpg", "p/trip/img_0001.JPG", "p/2019/z.jpg",
+                "p/2019/deep/a.jpg", "p/trip/notes.txt"};
+  EXPECT_EQ(scan(tree.path("p/"), ".jpg"),
+            (Entries{{tree.path("p/top.jpg"), "p"},
+                     {tree.path("p/2019/z.jpg"), "2019"},
+                     {tree.path("p/trip/img_0001.JPG"), "trip"},
+                     {tree.path("p/trip/IMG_0002.jpg"), "trip"},
+                     {tree.path("p/2019/deep/a.jpg"), "deep"}}));
+}
+
+TEST_F(ScanTest, FileWithoutADotTakesASlotAndListsNothing) {
+  TempTree tree{"r/README", "r/a.jpg"};
+  EXPECT_EQ(table_folders(tree.path("r/")),
+            (std::vector<std::string>{tree.path("r/"), tree.path("r/README/")}));
+  EXPECT_EQ(scan(tree.path("r/"), ".*"),
+            (Entries{{tree.path("r/README"), "r"}, {tree.path("r/a.jpg"), "r"}}));
+  EXPECT_EQ(last_result.folders_walked, 2u);
+  EXPECT_EQ(last_result.folders_unreadable, 0u);
+}
+
+TEST_F(ScanTest, StartFolderWithADotIsWalked) {
+  TempTree tree{"photos.old/a.jpg", "photos.old/sub/b.jpg", "photos.old/x.y/c.jpg"};
+  EXPECT_EQ(scan(tree.path("photos.old/"), ".jpg"),
+            (Entries{{tree.path("photos.old/a.jpg"), "photos.old"},
+                     {tree.path("photos.old/sub/b.jpg"), "sub"}}));
+}
+
+TEST_F(ScanTest, ExtensionTextBecomesAMask) {
+  TempTree tree{"m/a.jpg", "m/B.JPG", "m/cjpg", "m/d.jpeg", "m/e.png", "m/noext"};
+  const std::string m = tree.path("m/");
+  auto names = [&](const std::string& extension) {
+    std::vector<std::string> result;
+    for (const auto& [path, tag] : scan(m, extension)) result.push_back(path.substr(m.size()));
+    return result;
+  };
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(names(".jpg"), (Names{"a.jpg", "B.JPG"}));
+  EXPECT_EQ(names("jpg"), (Names{"a.jpg", "B.JPG", "cjpg"}));
+  EXPECT_EQ(names(".*"), (Names{"a.jpg", "B.JPG", "cjpg", "d.jpeg", "e.png", "noext"}));
+  EXPECT_EQ(names(""), (Names{"a.jpg", "B.JPG", "cjpg", "d.jpeg", "e.png", "noext"}));
+  EXPECT_EQ(names(".?pg"), (Names{"a.jpg", "B.JPG", "e.png"}));
+  EXPECT_EQ(names(".gif"), Names{});
+}
+
+TEST_F(ScanTest, FoldersOfTheSameNameGiveTheSameTag) {
+  TempTree tree{"t/a/trip/1.jpg", "t/b/trip/2.jpg"};
+  EXPECT_EQ(scan(tree.path("t/"), ".jpg"),
+            (Entries{{tree.path("t/a/trip/1.jpg"), "trip"}, {tree.path("t/b/trip/2.jpg"), "trip"}}));
+}
+
+TEST_F(ScanTest, NamesThatAreNotUtf8PassThroughUntouched) {
+  TempTree tree{"n/"};
+  const std::string gbk_name = "\xC2\xC3\xD0\xD0.jpg";  // "旅行" in GBK
+  tree.write("n/" + gbk_name, "bytes");
+  EXPECT_EQ(scan(tree.path("n/"), ".jpg"), (Entries{{tree.path("n/") + gbk_name, "n"}}));
+}
+
+TEST_F(ScanTest, MissingStartFolderListsNothing) {
+  TempTree tree;
+  EXPECT_EQ(scan(tree.path("nothing-here/"), ".jpg"), Entries{});
+  EXPECT_EQ(last_result.folders_walked, 1u);
+  EXPECT_EQ(last_result.folders_unreadable, 1u);
+}
+
+TEST_F(ScanTest, ExtensionIsReadOncePerFolderAndChangesApplyFromTheNextFolder) {
+  TempTree tree{"x/1.jpg", "x/2.jpg", "x/3.png", "x/y/4.jpg", "x/y/5.png"};
+  RecordingScanWindow window(".jpg");
+  window.on_yield = [](RecordingScanWindow& w) { w.set_extension(".png"); };
+  Search_folder(tree.path("x/"), *fs, window);
+  EXPECT_EQ(window.entries, (Entries{{tree.path("x/1.jpg"), "x"},
+                                     {tree.path("x/2.jpg"), "x"},
+                                     {tree.path("x/y/5.png"), "y"}}));
+  EXPECT_EQ(window.extension_reads, 2u);
+  EXPECT_EQ(window.yields, 3u);
+}
+
+TEST_F(ScanTest, AStopAtAYieldEndsTheScan) {
+  TempTree tree{"s/1.jpg", "s/2.jpg", "s/t/3.jpg"};
+  RecordingScanWindow window(".jpg");
+  window.stop_at_yield = 2;
+  const ScanResult result = Search_folder(tree.path("s/"), *fs, window);
+  EXPECT_TRUE(result.stopped);
+  EXPECT_EQ(window.entries.size(), 2u);
+}
+
+TEST(FolderPathFromText, AppendsTheSeparatorOnlyWhenMissing) {
+  const std::string sep(1, fsys::separator);
+  EXPECT_EQ(folder_path_from_text(""), std::nullopt);
+  EXPECT_EQ(folder_path_from_text(sep), std::nullopt);
+  EXPECT_EQ(folder_path_from_text("photos" + sep), std::nullopt);
+  EXPECT_EQ(folder_path_from_text("photos"), "photos" + sep);
+  EXPECT_EQ(folder_path_from_text(" photos "), " photos " + sep);
+}
+
+}  // namespace
+}  // namespace tolvane::scan
