@@ -135,11 +135,16 @@ bool replace_target(const std::wstring& temporary, const std::wstring& target) {
 class Win32FileSystem final : public FileSystem {
  public:
   FolderContents read_folder(const std::string& folder) override {
+    FolderContents contents;
+    if (folder.empty()) {
+      // Not the current folder: an empty text names no folder at all.
+      contents.error = std::make_error_code(std::errc::no_such_file_or_directory);
+      return contents;
+    }
     std::wstring search = long_path(folder);
-    if (!search.empty() && search.back() != L'\\') search += L'\\';
+    if (search.back() != L'\\') search += L'\\';
     search += L'*';
 
-    FolderContents contents;
     WIN32_FIND_DATAW data;
     // Basic info skips the 8.3 short names; masks are matched by our own
     // matcher on the long names only.
