@@ -28,7 +28,7 @@ class CopyRunTest : public ::testing::Test {
 
   // Adds a source file, its content its own path, and lists it.
   void list(std::string_view path, std::string_view tag) {
-    disk.add_file(path, path);
+    disk.add_file(path, native(path));  // its content: its own path
     window.add(path, tag);
   }
 
