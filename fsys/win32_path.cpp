@@ -6,7 +6,9 @@
 
 #include <climits>
 
-namespace tolvane::fsys::win32 {
+#include "fsys/path_key.h"
+
+namespace tolvane::fsys {
 namespace {
 
 constexpr std::wstring_view verbatim_prefix = L"\\\\?\\";
@@ -20,6 +22,8 @@ int checked_length(std::size_t size) {
 }
 
 }  // namespace
+
+namespace win32 {
 
 std::wstring to_utf16(std::string_view utf8) {
   if (utf8.empty()) return {};
@@ -60,7 +64,9 @@ std::wstring long_path(std::string_view path) {
   return std::wstring(verbatim_prefix) + full;
 }
 
-std::string upper_case_key(std::string_view path) {
+}  // namespace win32
+
+std::string path_key(std::string_view path) {
   const int length = checked_length(path.size());
   const int units =
       MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
@@ -73,14 +79,14 @@ std::string upper_case_key(std::string_view path) {
     }
     return key;
   }
-  const std::wstring wide = to_utf16(path);
+  const std::wstring wide = win32::to_utf16(path);
   // Simple upper-casing maps one UTF-16 unit to one, so the length stays.
   std::wstring upper(wide.size(), L'\0');
   if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), units, upper.data(),
                     units, nullptr, nullptr, 0) != units) {
     return std::string(path);
   }
-  return to_utf8(upper).value_or(std::string(path));
+  return win32::to_utf8(upper).value_or(std::string(path));
 }
 
-}  // namespace tolvane::fsys::win32
+}  // namespace tolvane::fsys

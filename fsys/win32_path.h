@@ -1,5 +1,6 @@
 // Paths at the Win32 boundary: the core's UTF-8 text turned into the UTF-16
-// long-path form the wide API takes, and names turned back.  Windows only.
+// long-path form the wide API takes, and names turned back.  Windows only;
+// the case-folded path_key (path_key.h) lives here as well.
 #pragma once
 
 #include <optional>
@@ -20,9 +21,5 @@ std::optional<std::string> to_utf8(std::wstring_view utf16);
 // that the length limit of 260 characters does not apply.  A trailing
 // separator is kept.  Paths already in the \\?\ form pass unchanged.
 std::wstring long_path(std::string_view path);
-
-// The key under which Windows compares paths: every letter in upper case by
-// the system's own case table, as the file system compares names.
-std::string upper_case_key(std::string_view path);
 
 }  // namespace tolvane::fsys::win32

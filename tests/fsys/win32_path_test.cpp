@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "fsys/path_key.h"
+
 namespace tolvane::fsys::win32 {
 namespace {
 
@@ -39,19 +41,27 @@ TEST(Win32Path, LongFormOfDriveUncAndRelativePaths) {
   EXPECT_EQ(relative[5], L':');  // \\?\X:\...
 }
 
-TEST(Win32Path, KeyFoldsLetterCaseOnly) {
-  EXPECT_EQ(upper_case_key("C:\\out\\Trip\\trip(1).jpg"), upper_case_key("c:\\OUT\\trip\\Trip(1).JPG"));
-  EXPECT_EQ(upper_case_key("C:\\out\\trip\\trip(1).jpg"), "C:\\OUT\\TRIP\\TRIP(1).JPG");
+}  // namespace
+}  // namespace tolvane::fsys::win32
+
+namespace tolvane::fsys {
+namespace {
+
+TEST(Win32PathKey, PathsThatDifferOnlyInLetterCaseAreOneFile) {
+  EXPECT_TRUE(paths_equal("C:\\out\\Trip\\trip(1).jpg", "C:\\out\\trip\\trip(1).jpg"));
+  EXPECT_TRUE(paths_equal("C:\\out\\Trip\\trip(1).jpg", "c:\\OUT\\trip\\Trip(1).JPG"));
+  EXPECT_EQ(path_key("C:\\out\\trip\\trip(1).jpg"), "C:\\OUT\\TRIP\\TRIP(1).JPG");
   // Letters beyond ASCII fold as well, as on NTFS: Ä and ä, Ж and ж.
-  EXPECT_EQ(upper_case_key("\xC3\xA4\xD0\xB6"), "\xC3\x84\xD0\x96");
+  EXPECT_TRUE(paths_equal("\xC3\x84\xD0\x96", "\xC3\xA4\xD0\xB6"));
   // Chinese has no case; different names stay different.
-  EXPECT_EQ(upper_case_key("旅行"), "旅行");
-  EXPECT_NE(upper_case_key("trip(1).jpg"), upper_case_key("trip(2).jpg"));
-  // Bytes that are not UTF-8 keep apart.
-  EXPECT_NE(upper_case_key("a\xFF"), upper_case_key("a\xFE"));
-  EXPECT_EQ(upper_case_key("a\xFF"), "A\xFF");
-  EXPECT_EQ(upper_case_key(""), "");
+  EXPECT_EQ(path_key("旅行\\照片.jpg"), "旅行\\照片.JPG");
+  EXPECT_FALSE(paths_equal("旅行\\trip(1).jpg", "旅游\\trip(1).jpg"));
+  EXPECT_FALSE(paths_equal("trip(1).jpg", "trip(2).jpg"));
+  // Bytes that are not UTF-8 keep apart instead of all becoming U+FFFD.
+  EXPECT_FALSE(paths_equal("a\xFF", "a\xFE"));
+  EXPECT_EQ(path_key("a\xFF"), "A\xFF");
+  EXPECT_EQ(path_key(""), "");
 }
 
 }  // namespace
-}  // namespace tolvane::fsys::win32
+}  // namespace tolvane::fsys
