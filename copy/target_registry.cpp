@@ -7,19 +7,33 @@
 #include "fsys/path_key.h"
 
 namespace tolvane::copy {
+namespace {
+
+// FNV-1a over the path key, then the splitmix64 finaliser so that paths that
+// differ only in their last characters still spread over the buckets.  Fixed
+// at 64 bits on every platform, unlike std::hash.
+std::uint64_t path_hash(std::string_view path) {
+  std::uint64_t hash = 0xcbf29ce484222325u;
+  for (const unsigned char c : fsys::path_key(path)) {
+    hash = (hash ^ c) * 0x100000001b3u;
+  }
+  hash = (hash ^ (hash >> 30)) * 0xbf58476d1ce4e5b9u;
+  hash = (hash ^ (hash >> 27)) * 0x94d049bb133111ebu;
+  return hash ^ (hash >> 31);
+}
+
+}  // namespace
 
 void TargetRegistry::reserve(std::size_t entry_count) {
   // Each entry adds its source and at most one target.
   taken_.reserve(2 * entry_count);
 }
 
-void TargetRegistry::add_source(std::string_view path) { taken_.insert(fsys::path_key(path)); }
+void TargetRegistry::add_source(std::string_view path) { taken_.insert(path_hash(path)); }
 
-bool TargetRegistry::taken(std::string_view path) const {
-  return taken_.contains(fsys::path_key(path));
-}
+bool TargetRegistry::taken(std::string_view path) const { return taken_.contains(path_hash(path)); }
 
-void TargetRegistry::claim(const std::string& path) { taken_.insert(fsys::path_key(path)); }
+void TargetRegistry::claim(const std::string& path) { taken_.insert(path_hash(path)); }
 
 std::string TargetRegistry::claim_numbered(std::string_view folder, std::string_view tag,
                                            std::size_t number, std::string_view extension_text) {

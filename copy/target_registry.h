@@ -1,10 +1,14 @@
 // The targets one copy run may still write.  A path is taken when this run
 // has already written it or when it is a listed source: such a target gets
 // the next free name instead, so no copy overwrites another copy of the same
-// run and no source is ever written to.  Every step is a hash look-up.
+// run and no source is ever written to.  Every step is a hash look-up, and
+// only a 64-bit hash of each path is kept (a million entries cost tens of
+// megabytes, not hundreds): two paths sharing a hash can only make a free
+// name look taken, so the run skips a name, never overwrites one.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -36,7 +40,7 @@ class TargetRegistry {
  private:
   void claim(const std::string& path);
 
-  std::unordered_set<std::string> taken_;  // path keys
+  std::unordered_set<std::uint64_t> taken_;  // hashes of path keys
   // Per folder + tag key: the highest number claimed, so a collision search
   // starts above it instead of counting up from 1 again.
   std::unordered_map<std::string, std::size_t> highest_number_;

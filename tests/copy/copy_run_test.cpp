@@ -26,9 +26,9 @@ class CopyRunTest : public ::testing::Test {
     disk.add_folder("/photos/");
   }
 
-  // Adds a source file, its content its own path, and lists it.
+  // Adds a source file, its content its own native path, and lists it.
   void list(std::string_view path, std::string_view tag) {
-    disk.add_file(path, native(path));  // its content: its own path
+    disk.add_file(path, native(path));
     window.add(path, tag);
   }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "copy/target_registry.h"
+#include "fsys/path_key.h"
 #include "tests/copy/fakes.h"
 
 namespace tolvane::copy {
@@ -151,6 +152,18 @@ TEST(TargetRegistry, KeptNamesTakeTheSmallestFreeCopyNumber) {
   EXPECT_EQ(registry.claim_kept(out, "a.jpg"), out + "a(5).jpg");
   EXPECT_TRUE(registry.taken(out + "a(5).jpg"));
   EXPECT_FALSE(registry.taken(out + "a(6).jpg"));
+}
+
+// Windows names one file by every letter case; POSIX by exact bytes.
+TEST(TargetRegistry, ComparesPathsAsThePlatformDoes) {
+  TargetRegistry registry;
+  const std::string folder = native("/photos/");
+  registry.add_source(folder + "A.JPG");
+  const bool one_file = fsys::paths_equal("A.JPG", "a.jpg");
+  EXPECT_EQ(registry.claim_kept(folder, "a.jpg"), folder + (one_file ? "a(2).jpg" : "a.jpg"));
+  EXPECT_EQ(registry.claim_numbered(folder, "Trip", 1, ".jpg"), folder + "Trip(1).jpg");
+  EXPECT_EQ(registry.claim_numbered(folder, "trip", 1, ".jpg"),
+            folder + (one_file ? "trip(2).jpg" : "trip(1).jpg"));
 }
 
 // A tag that comes back after every other entry collides every time; each

@@ -44,7 +44,7 @@ TEST_F(ScanTest, FileWithoutADotTakesASlotAndListsNothing) {
   EXPECT_EQ(table_folders(tree.path("r/")),
             (std::vector<std::string>{tree.path("r/"), tree.path("r/README/")}));
   EXPECT_EQ(scan(tree.path("r/"), ".*"),
-            (Entries{{tree.path("r/README"), "r"}, {tree.path("r/a.jpg"), "r"}}));
+            (Entries{{tree.path("r/a.jpg"), "r"}, {tree.path("r/README"), "r"}}));
   EXPECT_EQ(last_result.folders_walked, 2u);
   EXPECT_EQ(last_result.folders_unreadable, 0u);
 }
@@ -69,7 +69,8 @@ TEST_F(ScanTest, ExtensionTextBecomesAMask) {
   EXPECT_EQ(names("jpg"), (Names{"a.jpg", "B.JPG", "cjpg"}));
   EXPECT_EQ(names(".*"), (Names{"a.jpg", "B.JPG", "cjpg", "d.jpeg", "e.png", "noext"}));
   EXPECT_EQ(names(""), (Names{"a.jpg", "B.JPG", "cjpg", "d.jpeg", "e.png", "noext"}));
-  EXPECT_EQ(names(".?pg"), (Names{"a.jpg", "B.JPG", "e.png"}));
+  EXPECT_EQ(names(".?pg"), (Names{"a.jpg", "B.JPG"}));
+  EXPECT_EQ(names("?p?g"), (Names{"d.jpeg", "e.png"}));
   EXPECT_EQ(names(".gif"), Names{});
 }
 

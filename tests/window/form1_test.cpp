@@ -1,0 +1,445 @@
+// Form1 through its real controls: the start-up state, the layout, the
+// combo box, and scans of temporary trees started by clicking Command1.
+#include "window/form1.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "fsys/path_separator.h"
+#include "tests/support/temp_tree.h"
+#include "window/application.h"
+#include "window/file_list_model.h"
+
+using tolvane::testing::TempTree;
+using tolvane::window::FileListModel;
+using tolvane::window::Form1;
+
+namespace {
+
+// The native file system, counting the folders it reads and, when asked,
+// taking its time over each, so that a scan reaches its first event break.
+class WatchedFileSystem : public tolvane::fsys::FileSystem {
+ public:
+  explicit WatchedFileSystem(std::chrono::milliseconds delay = {}) : delay_(delay) {}
+
+  tolvane::fsys::FolderContents read_folder(const std::string& folder) override {
+    ++folders_read;
+    std::this_thread::sleep_for(delay_);
+    return native_->read_folder(folder);
+  }
+  std::error_code copy_file(const std::string& source, const std::string& target) override {
+    return native_->copy_file(source, target);
+  }
+  std::error_code make_folder(const std::string& folder) override {
+    return native_->make_folder(folder);
+  }
+  bool folder_exists(const std::string& folder) override { return native_->folder_exists(folder); }
+
+  int folders_read = 0;
+
+ private:
+  std::unique_ptr<tolvane::fsys::FileSystem> native_ = tolvane::fsys::make_native_file_system();
+  std::chrono::milliseconds delay_;
+};
+
+QString qt(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+// A folder text as the user types it: the folder path without its separator.
+QString typed(const TempTree& tree, std::string_view relative) {
+  std::string path = tree.path(relative);
+  if (path.back() == tolvane::fsys::separator) path.pop_back();
+  return qt(path);
+}
+
+QStringList column(const QListView* list) {
+  QStringList texts;
+  const QAbstractItemModel* model = list->model();
+  for (int row = 0; row < model->rowCount(); ++row)
+    texts << model->index(row, list->modelColumn()).data().toString();
+  return texts;
+}
+
+}  // namespace
+
+class Form1Test : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<Form1> form_;
+  WatchedFileSystem* file_system_ = nullptr;
+
+  template <typename T>
+  T* control(const char* name) {
+    T* found = form_->findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("no control %s", name);
+    return found;
+  }
+  void open_form(std::chrono::milliseconds delay = {}) {
+    auto file_system = std::make_unique<WatchedFileSystem>(delay);
+    file_system_ = file_system.get();
+    form_ = std::make_unique<Form1>(std::move(file_system));
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  }
+  void scan(const QString& folder_text) {
+    control<QLineEdit>("Text1")->setText(folder_text);
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+  }
+  void choose_typed_extension(const QString& text) {
+    QLineEdit* edit = control<QComboBox>("Combo1")->lineEdit();
+    edit->clear();
+    QTest::keyClicks(edit, text);
+  }
+
+ private slots:
+  void init() { open_form(); }
+  void cleanup() { form_.reset(); }
+
+  void captions_at_start_data();
+  void captions_at_start();
+  void start_state();
+  void layout_data();
+  void layout();
+  void tab_order();
+  void assistive_names_data();
+  void assistive_names();
+  void application_identity();
+  void combo_choice_sets_text();
+  void typed_extension_is_what_scan_uses();
+  void scan_lists_paths_and_tags_in_order();
+  void scan_that_finds_nothing_keeps_copy_armed();
+  void folder_text_ending_in_separator_starts_no_walk_data();
+  void folder_text_ending_in_separator_starts_no_walk();
+  void name_that_is_not_utf8_keeps_its_bytes();
+  void copy_button_resets_progress_and_disarms();
+  void buttons_refuse_presses_during_scan();
+  void closing_during_scan_stops_it_and_closes();
+};
+
+void Form1Test::captions_at_start_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("text");
+  const QString start = qt(std::string(tolvane::fsys::start_folder_text));
+  // clang-format off
+  QTest::newRow("Command1") << "Command1" << "开始读取";
+  QTest::newRow("Command2") << "Command2" << "拷贝";
+  QTest::newRow("Label1") << "Label1" << "显示信息：";
+  QTest::newRow("Label2 counts an empty list") << "Label2" << "当前读取0条";
+  QTest::newRow("Label3") << "Label3" << "读取的目录(文件夹)：";
+  QTest::newRow("Label4") << "Label4" << "扩展名：";
+  QTest::newRow("Label5") << "Label5" << "另存为目录(文件夹)：";
+  QTest::newRow("Label6") << "Label6" << "进度：";
+  QTest::newRow("Label7 publisher") << "Label7" << "Vurla 软件工作室";
+  QTest::newRow("Label8 web address") << "Label8" << "https://vurla.example.com";
+  QTest::newRow("Check1") << "Check1" << "目录off";
+  QTest::newRow("Text1 at the root") << "Text1" << start;
+  QTest::newRow("Text2 at the root") << "Text2" << start;
+  QTest::newRow("Combo1 shows the first item") << "Combo1" << ".jpg";
+  // clang-format on
+}
+
+void Form1Test::captions_at_start() {
+  QFETCH(QString, name);
+  QFETCH(QString, text);
+  QWidget* widget = form_->findChild<QWidget*>(name);
+  QVERIFY(widget);
+  QString shown;
+  if (auto* label = qobject_cast<QLabel*>(widget))
+    shown = label->text();
+  else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+    shown = button->text();
+  else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+    shown = edit->text();
+  else if (auto* combo = qobject_cast<QComboBox*>(widget))
+    shown = combo->currentText();
+  QCOMPARE(shown, text);
+}
+
+void Form1Test::start_state() {
+  QCOMPARE(form_->windowTitle(), QStringLiteral("Tolvane Vurla"));
+  QVERIFY(!control<QPushButton>("Command2")->isEnabled());
+  QVERIFY(control<QPushButton>("Command1")->isEnabled());
+  QCOMPARE(control<QCheckBox>("Check1")->checkState(), Qt::Unchecked);
+  QCOMPARE(form_->check1_value(), 0);
+
+  auto* combo = control<QComboBox>("Combo1");
+  QVERIFY(combo->isEditable());
+  QCOMPARE(combo->currentIndex(), 0);
+  QStringList items;
+  for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+  QCOMPARE(items,
+           (QStringList{".jpg", ".png", ".raw", ".bmp", ".JPEG", ".pdf", ".txt", ".docx", ".*"}));
+
+  auto* bar = control<QProgressBar>("ProgressBar1");
+  QCOMPARE(form_->progress_max(), 100.0f);
+  QCOMPARE(form_->progress_value(), 0.0f);
+  QCOMPARE(bar->minimum(), 0);
+  QCOMPARE(bar->maximum(), 100);
+  QCOMPARE(bar->value(), 0);
+  QCOMPARE(control<QListView>("List1")->model()->rowCount(), 0);
+}
+
+void Form1Test::layout_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QRect>("rect");
+  // clang-format off
+  QTest::newRow("Command1") << "Command1" << QRect(152, 72, 97, 25);
+  QTest::newRow("Text1") << "Text1" << QRect(16, 32, 233, 25);
+  QTest::newRow("List1") << "List1" << QRect(256, 32, 233, 232);
+  QTest::newRow("List2") << "List2" << QRect(256, 56, 233, 208);
+  QTest::newRow("Combo1") << "Combo1" << QRect(64, 72, 65, 20);
+  QTest::newRow("ProgressBar1") << "ProgressBar1" << QRect(16, 264, 225, 25);
+  QTest::newRow("Check1 over Label8's end") << "Check1" << QRect(176, 216, 73, 17);
+  QTest::newRow("Label2") << "Label2" << QRect(264, 272, 217, 17);
+  // clang-format on
+}
+
+void Form1Test::layout() {
+  QFETCH(QString, name);
+  QFETCH(QRect, rect);
+  QWidget* widget = form_->findChild<QWidget*>(name);
+  QVERIFY(widget);
+  QCOMPARE(widget->geometry(), rect);
+  QCOMPARE(form_->size(), QSize(496, 296));
+  QCOMPARE(form_->minimumSize(), form_->maximumSize());
+  // List2 only stores the tags: never on screen, though its window is.
+  QVERIFY(!control<QListView>("List2")->isVisible());
+  QVERIFY(control<QListView>("List1")->isVisible());
+}
+
+void Form1Test::tab_order() {
+  QStringList order;
+  QWidget* widget = control<QWidget>("Command1");
+  do {
+    if (widget->isVisible() && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus) &&
+        widget->focusProxy() == nullptr)
+      order << widget->objectName();
+    widget = widget->nextInFocusChain();
+  } while (widget != control<QWidget>("Command1"));
+  // Command2 is disabled at start, so Tab passes over it.
+  QCOMPARE(order.mid(0, 3), (QStringList{"Command1", "Text1", "List1"}));
+  QCOMPARE(order.indexOf("Text2") - order.indexOf("List1"), 2);  // the combo's edit between
+  QCOMPARE(order.last(), QStringLiteral("Check1"));
+}
+
+void Form1Test::assistive_names_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("spoken");
+  QTest::addColumn<bool>("titled");  // an input titled by a label
+  // clang-format off
+  QTest::newRow("Text1") << "Text1" << "读取的目录(文件夹)：" << true;
+  QTest::newRow("Combo1") << "Combo1" << "扩展名：" << true;
+  QTest::newRow("Text2") << "Text2" << "另存为目录(文件夹)：" << true;
+  QTest::newRow("List1") << "List1" << "显示信息：" << true;
+  QTest::newRow("Command1") << "Command1" << "开始读取" << false;
+  QTest::newRow("Check1") << "Check1" << "目录off" << false;
+  // clang-format on
+}
+
+void Form1Test::assistive_names() {
+  QFETCH(QString, name);
+  QFETCH(QString, spoken);
+  QFETCH(bool, titled);
+  QWidget* widget = control<QWidget>(qPrintable(name));
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+  QVERIFY(face);
+  if (!titled) {
+    QCOMPARE(face->text(QAccessible::Name), spoken);
+    return;
+  }
+  // A screen reader finds an input's title by its name or by its label
+  // relation (on Linux a combo box speaks its own text as its name).
+  QStringList titles{face->text(QAccessible::Name)};
+  for (const auto& [other, relation] : face->relations(QAccessible::Label))
+    titles << other->text(QAccessible::Name);
+  QVERIFY2(titles.contains(spoken), qPrintable(titles.join(QLatin1Char('|'))));
+  QCOMPARE(widget->accessibleName(), spoken);
+}
+
+void Form1Test::application_identity() {
+  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+  tolvane::window::set_up_application(*app);
+  QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00.0001"));
+  QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Tolvane"));
+  const QImage icon(QStringLiteral(":/tolvane/tolvane.png"));
+  QCOMPARE(icon.size(), QSize(48, 48));
+  QVERIFY(icon.hasAlphaChannel());
+  QVERIFY(!form_->windowIcon().isNull());
+}
+
+void Form1Test::combo_choice_sets_text() {
+  auto* combo = control<QComboBox>("Combo1");
+  combo->setCurrentIndex(8);  // a selection made in code
+  QCOMPARE(combo->currentText(), QStringLiteral(".*"));
+  choose_typed_extension("gif");
+  // The user picks the item that is already selected: the click handler
+  // still puts its text back.
+  emit combo->activated(8);
+  QCOMPARE(combo->currentText(), QStringLiteral(".*"));
+  combo->setCurrentIndex(4);
+  QCOMPARE(combo->currentText(), QStringLiteral(".JPEG"));
+  QCOMPARE(combo->count(), 9);
+}
+
+void Form1Test::typed_extension_is_what_scan_uses() {
+  TempTree tree{"pics/a.gif", "pics/b.jpg", "pics/c.GIF"};
+  choose_typed_extension("gif");
+  // Enter must neither add the text as an item nor turn it into another.
+  QTest::keyClick(control<QComboBox>("Combo1")->lineEdit(), Qt::Key_Return);
+  auto* combo = control<QComboBox>("Combo1");
+  QCOMPARE(combo->currentText(), QStringLiteral("gif"));
+  QCOMPARE(combo->count(), 9);
+  QCOMPARE(form_->extension_text(), std::string("gif"));
+  scan(typed(tree, "pics"));
+  QCOMPARE(column(control<QListView>("List1")),
+           (QStringList{qt(tree.path("pics/a.gif")), qt(tree.path("pics/c.GIF"))}));
+}
+
+void Form1Test::scan_lists_paths_and_tags_in_order() {
+  TempTree tree{"photos/a.jpg",      "photos/trip/b.jpg", "photos/trip/c.JPG",
+                "photos/2019/d.jpg", "photos/2019/e.png", "photos/x.old/f.jpg"};
+  control<QPushButton>("Command2")->setEnabled(false);
+  scan(typed(tree, "photos"));
+
+  QCOMPARE(column(control<QListView>("List1")),
+           (QStringList{qt(tree.path("photos/a.jpg")), qt(tree.path("photos/2019/d.jpg")),
+                        qt(tree.path("photos/trip/b.jpg")), qt(tree.path("photos/trip/c.JPG"))}));
+  QCOMPARE(column(control<QListView>("List2")), (QStringList{"photos", "2019", "trip", "trip"}));
+  QCOMPARE(form_->file_list().size(), std::size_t{4});
+  QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取4条"));
+  QVERIFY(control<QPushButton>("Command2")->isEnabled());
+  QVERIFY(control<QPushButton>("Command1")->isEnabled());
+  QCOMPARE(form_->progress_max(), 4.0f);
+  QCOMPARE(control<QProgressBar>("ProgressBar1")->maximum(), 4);
+
+  // A second scan starts from empty lists and a reset progress display.
+  form_->set_progress_value(3);
+  form_->set_progress_line(QStringLiteral("进度：75.00%"));
+  scan(typed(tree, "photos/trip"));
+  QCOMPARE(column(control<QListView>("List2")), (QStringList{"trip", "trip"}));
+  QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取2条"));
+  QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
+  QCOMPARE(control<QLabel>("Label6")->text(), QStringLiteral("进度："));
+  QCOMPARE(form_->progress_max(), 2.0f);
+}
+
+void Form1Test::scan_that_finds_nothing_keeps_copy_armed() {
+  TempTree tree{"full/a.jpg", "full/b.jpg", "full/c.jpg", "empty/"};
+  scan(typed(tree, "full"));
+  QCOMPARE(form_->progress_max(), 3.0f);
+  scan(typed(tree, "empty"));
+  QCOMPARE(control<QListView>("List1")->model()->rowCount(), 0);
+  QCOMPARE(form_->file_list().size(), std::size_t{0});
+  QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取0条"));
+  QVERIFY(control<QPushButton>("Command2")->isEnabled());
+  QCOMPARE(form_->progress_max(), 3.0f);
+  QCOMPARE(control<QProgressBar>("ProgressBar1")->maximum(), 3);
+
+  // A missing folder is a scan that finds nothing, not a failure.
+  scan(typed(tree, "missing"));
+  QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取0条"));
+  QVERIFY(control<QPushButton>("Command2")->isEnabled());
+}
+
+void Form1Test::folder_text_ending_in_separator_starts_no_walk_data() {
+  TempTree tree{"a.jpg"};
+  QTest::addColumn<QString>("text");
+  QTest::newRow("start text") << qt(std::string(tolvane::fsys::start_folder_text));
+  QTest::newRow("empty") << QString();
+  QTest::newRow("folder with its separator") << qt(tree.root());
+}
+
+void Form1Test::folder_text_ending_in_separator_starts_no_walk() {
+  QFETCH(QString, text);
+  scan(text);
+  QCOMPARE(file_system_->folders_read, 0);
+  QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取0条"));
+  QVERIFY(!control<QPushButton>("Command2")->isEnabled());
+  QCOMPARE(form_->progress_max(), 100.0f);
+}
+
+void Form1Test::name_that_is_not_utf8_keeps_its_bytes() {
+  // "测" in GBK, as an old archive may hold it.
+  const std::string gbk_name = "\xb2\xe2.jpg";
+  TempTree tree;
+  tree.add("old/" + gbk_name);
+  scan(typed(tree, "old"));
+  const QAbstractItemModel* model = control<QListView>("List1")->model();
+  QCOMPARE(model->rowCount(), 1);
+  const QModelIndex row = model->index(0, FileListModel::path_column);
+  QVERIFY(row.data().toString().contains(QChar::ReplacementCharacter));
+  const std::string exact = tree.path("old/" + gbk_name);
+  QCOMPARE(row.data(FileListModel::bytes_role).toByteArray(), QByteArray::fromStdString(exact));
+  QCOMPARE(std::string(form_->file_list().path(0)), exact);
+}
+
+void Form1Test::copy_button_resets_progress_and_disarms() {
+  TempTree tree{"s/a.jpg", "s/b.jpg"};
+  scan(typed(tree, "s"));
+  form_->set_progress_value(1);
+  QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+  QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
+  QVERIFY(!control<QPushButton>("Command2")->isEnabled());
+  // The list and the maximum stay for the next run; only a scan re-arms.
+  QCOMPARE(form_->file_list().size(), std::size_t{2});
+  QCOMPARE(form_->progress_max(), 2.0f);
+}
+
+void Form1Test::buttons_refuse_presses_during_scan() {
+  open_form(std::chrono::milliseconds(20));
+  TempTree tree{"one/a.jpg", "one/b.jpg", "two/c.jpg"};
+  scan(typed(tree, "one"));  // arms Command2
+  QVERIFY(control<QPushButton>("Command2")->isEnabled());
+
+  int checks = 0;
+  bool buttons_disabled = true;
+  int folders_read_before = 0;
+  QTimer::singleShot(0, form_.get(), [&] {
+    ++checks;
+    buttons_disabled = !control<QPushButton>("Command1")->isEnabled() &&
+                       !control<QPushButton>("Command2")->isEnabled();
+    folders_read_before = file_system_->folders_read;
+    // Neither a click nor a direct call may start a second scan or a copy.
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    form_->Command1_Click();
+    form_->Command2_Click();
+    QCOMPARE(file_system_->folders_read, folders_read_before);
+  });
+  scan(typed(tree, "two"));
+  QCOMPARE(checks, 1);
+  QVERIFY(buttons_disabled);
+  QCOMPARE(column(control<QListView>("List1")), (QStringList{qt(tree.path("two/c.jpg"))}));
+  QVERIFY(control<QPushButton>("Command1")->isEnabled());
+  QVERIFY(control<QPushButton>("Command2")->isEnabled());
+  QCOMPARE(form_->progress_max(), 1.0f);
+}
+
+void Form1Test::closing_during_scan_stops_it_and_closes() {
+  open_form(std::chrono::milliseconds(20));
+  TempTree tree{"big/"};
+  for (int i = 0; i < 50; ++i) tree.add("big/f" + std::to_string(100 + i) + ".jpg");
+  bool closed_at_once = true;
+  QTimer::singleShot(0, form_.get(), [&] { closed_at_once = form_->close(); });
+  scan(typed(tree, "big"));
+  QVERIFY(!closed_at_once);  // refused while the scan's stack runs
+  QVERIFY(!form_->isVisible());
+  QVERIFY(!form_->scanning());
+  // Stopped at the first break for events, well before the 50th file.
+  QCOMPARE(form_->file_list().size(), std::size_t{1});
+  QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取1条"));
+}
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"
