@@ -17,9 +17,7 @@ namespace {
 
 using win32::long_path;
 
-std::error_code last_error() {
-  return {static_cast<int>(GetLastError()), std::system_category()};
-}
+std::error_code last_error() { return {static_cast<int>(GetLastError()), std::system_category()}; }
 
 // Hidden and system entries are never listed, nor are folders that are
 // reparse points (junctions, linked folders): a walk cannot loop through them.
@@ -60,9 +58,9 @@ struct FileIdentity {
 };
 
 std::optional<FileIdentity> identity_of(const std::wstring& path) {
-  const HANDLE file = CreateFileW(path.c_str(), 0,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE file =
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info{};
   const bool known = GetFileInformationByHandle(file, &info) != 0;
@@ -148,8 +146,8 @@ class Win32FileSystem final : public FileSystem {
     WIN32_FIND_DATAW data;
     // Basic info skips the 8.3 short names; masks are matched by our own
     // matcher on the long names only.
-    FindHandle find(FindFirstFileExW(search.c_str(), FindExInfoBasic, &data,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    FindHandle find(FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (find.get() == INVALID_HANDLE_VALUE) {
       // A drive root has no "." or "..", so an empty one has no entry at all.
       if (GetLastError() != ERROR_FILE_NOT_FOUND) contents.error = last_error();
@@ -169,8 +167,9 @@ class Win32FileSystem final : public FileSystem {
       contents.entries.clear();
       return contents;
     }
-    std::sort(contents.entries.begin(), contents.entries.end(),
-              [](const FolderEntry& a, const FolderEntry& b) { return name_before(a.name, b.name); });
+    std::sort(
+        contents.entries.begin(), contents.entries.end(),
+        [](const FolderEntry& a, const FolderEntry& b) { return name_before(a.name, b.name); });
     return contents;
   }
 

@@ -41,8 +41,8 @@ std::optional<std::string> to_utf8(std::wstring_view utf16) {
                                          nullptr, 0, nullptr, nullptr);
   if (needed == 0) return std::nullopt;
   std::string result(static_cast<std::size_t>(needed), '\0');
-  WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, utf16.data(), length, result.data(),
-                      needed, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, utf16.data(), length, result.data(), needed,
+                      nullptr, nullptr);
   return result;
 }
 
@@ -82,8 +82,8 @@ std::string path_key(std::string_view path) {
   const std::wstring wide = win32::to_utf16(path);
   // Simple upper-casing maps one UTF-16 unit to one, so the length stays.
   std::wstring upper(wide.size(), L'\0');
-  if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), units, upper.data(),
-                    units, nullptr, nullptr, 0) != units) {
+  if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), units, upper.data(), units,
+                    nullptr, nullptr, 0) != units) {
     return std::string(path);
   }
   return win32::to_utf8(upper).value_or(std::string(path));

@@ -1,9 +1,8 @@
 // What only the Windows backend meets: attributes, Chinese names, paths over
 // 260 characters, junctions, and the atomic replace of read-only copies.
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <winioctl.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
@@ -47,9 +46,7 @@ void set_attributes(const std::string& path, DWORD attributes) {
   ASSERT_TRUE(SetFileAttributesW(long_path(path).c_str(), attributes)) << path;
 }
 
-DWORD attributes_of(const std::string& path) {
-  return GetFileAttributesW(long_path(path).c_str());
-}
+DWORD attributes_of(const std::string& path) { return GetFileAttributesW(long_path(path).c_str()); }
 
 FILETIME write_time_of(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -71,8 +68,8 @@ class Win32FileSystemTest : public ::testing::Test {
 };
 
 TEST_F(Win32FileSystemTest, LeavesOutHiddenAndSystemFilesAndFolders) {
-  TempTree tree({"a.jpg", "hidden.jpg", "system.jpg", "archive.jpg", "hid/x.jpg", "sys/x.jpg",
-                 "plain/"});
+  TempTree tree(
+      {"a.jpg", "hidden.jpg", "system.jpg", "archive.jpg", "hid/x.jpg", "sys/x.jpg", "plain/"});
   set_attributes(tree.path("hidden.jpg"), FILE_ATTRIBUTE_HIDDEN);
   set_attributes(tree.path("system.jpg"), FILE_ATTRIBUTE_SYSTEM);
   set_attributes(tree.path("archive.jpg"), FILE_ATTRIBUTE_ARCHIVE);
@@ -218,20 +215,20 @@ bool make_junction(const std::string& link, const std::string& target) {
   };
   const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
   std::memcpy(buffer.data(), &tag, sizeof tag);
-  put16(4, buffer.size() - 8);          // ReparseDataLength
-  put16(8, 0);                          // SubstituteNameOffset
-  put16(10, bytes);                     // SubstituteNameLength
-  put16(12, bytes + sizeof(wchar_t));   // PrintNameOffset
-  put16(14, 0);                         // PrintNameLength
+  put16(4, buffer.size() - 8);         // ReparseDataLength
+  put16(8, 0);                         // SubstituteNameOffset
+  put16(10, bytes);                    // SubstituteNameLength
+  put16(12, bytes + sizeof(wchar_t));  // PrintNameOffset
+  put16(14, 0);                        // PrintNameLength
   std::memcpy(buffer.data() + 16, substitute.data(), bytes);
 
   HANDLE folder = CreateFileW(long_path(link).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (folder == INVALID_HANDLE_VALUE) return false;
   DWORD returned = 0;
-  const bool made = DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, buffer.data(),
-                                    static_cast<DWORD>(buffer.size()), nullptr, 0, &returned,
-                                    nullptr) != 0;
+  const bool made =
+      DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                      static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr) != 0;
   CloseHandle(folder);
   return made;
 }
@@ -242,10 +239,9 @@ TEST_F(Win32FileSystemTest, JunctionsToFoldersAreNotListed) {
     const DWORD junction_error = GetLastError();
     // A linked folder is a reparse point as well; try that instead.
     RemoveDirectoryW(long_path(tree.path("link")).c_str());
-    if (!CreateSymbolicLinkW(long_path(tree.path("link")).c_str(),
-                             long_path(tree.path("real")).c_str(),
-                             SYMBOLIC_LINK_FLAG_DIRECTORY |
-                                 SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)) {
+    if (!CreateSymbolicLinkW(
+            long_path(tree.path("link")).c_str(), long_path(tree.path("real")).c_str(),
+            SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)) {
       GTEST_SKIP() << "this system makes neither junctions (error " << junction_error
                    << ") nor linked folders (error " << GetLastError() << ")";
     }

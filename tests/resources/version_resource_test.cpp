@@ -1,8 +1,7 @@
 // Reads the version record and the icon back from this test program, which
 // links the same resources as the window program.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstring>

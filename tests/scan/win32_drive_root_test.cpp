@@ -1,9 +1,8 @@
 // Scan rules that only Windows drive letters show: "C:\" starts no walk, a
 // drive letter typed alone walks from its root, and the files in a drive
 // root get the empty tag.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -62,8 +61,8 @@ class ScratchDrive {
         }
       }
     }
-    const DWORD attributes = root_.empty() ? INVALID_FILE_ATTRIBUTES
-                                           : GetFileAttributesA(root_.c_str());
+    const DWORD attributes =
+        root_.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(root_.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       root_.clear();
     }
@@ -113,8 +112,8 @@ TEST_F(ScanTest, DriveLetterAloneWalksFromTheRootAndRootFilesHaveNoTag) {
   const fsys::FolderContents before = fs->read_folder(drive.root());
   ASSERT_FALSE(before.error) << before.error.message();
   ASSERT_TRUE(before.entries.empty()) << drive.root() << " is not empty";
-  for (const char* path : {"a.jpg", "b.png", "trip\\c.jpg", "trip\\2019\\d.jpg",
-                           "photos.old\\e.jpg"}) {
+  for (const char* path :
+       {"a.jpg", "b.png", "trip\\c.jpg", "trip\\2019\\d.jpg", "photos.old\\e.jpg"}) {
     drive.add(path);
   }
 
