@@ -5,34 +5,40 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "fsys/file_system.h"
 #include "fsys/name_order.h"
+#include "fsys/win32_entry_kind.h"
 #include "fsys/win32_path.h"
 
 namespace tolvane::fsys {
+namespace win32 {
+
+std::optional<EntryKind> listed_kind(std::uint32_t attributes, std::uint32_t reparse_tag,
+                                     std::wstring_view name) {
+  if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE)) {
+    return std::nullopt;
+  }
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return EntryKind::file;
+  if (name == L"." || name == L"..") return std::nullopt;
+  // Junctions, mount points and linked folders are name surrogates; a
+  // cloud placeholder folder is not, and holds the user's own files.
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(reparse_tag)) {
+    return std::nullopt;
+  }
+  return EntryKind::folder;
+}
+
+}  // namespace win32
+
 namespace {
 
 using win32::long_path;
 
 std::error_code last_error() { return {static_cast<int>(GetLastError()), std::system_category()}; }
-
-// Hidden and system entries are never listed, nor are folders that are
-// reparse points (junctions, linked folders): a walk cannot loop through them.
-std::optional<EntryKind> listed_kind(const WIN32_FIND_DATAW& data) {
-  const DWORD attributes = data.dwFileAttributes;
-  if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return std::nullopt;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return std::nullopt;
-    const std::wstring_view name = data.cFileName;
-    if (name == L"." || name == L"..") return std::nullopt;
-    return EntryKind::folder;
-  }
-  if (attributes & FILE_ATTRIBUTE_DEVICE) return std::nullopt;
-  return EntryKind::file;
-}
 
 class FindHandle {
  public:
@@ -154,7 +160,9 @@ class Win32FileSystem final : public FileSystem {
       return contents;
     }
     do {
-      const std::optional<EntryKind> kind = listed_kind(data);
+      // dwReserved0 holds the reparse tag of a reparse point.
+      const std::optional<EntryKind> kind =
+          win32::listed_kind(data.dwFileAttributes, data.dwReserved0, data.cFileName);
       if (!kind) continue;
       // A name with a lone surrogate has no UTF-8 spelling: no path the
       // core could build would reach it, so it is not offered.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fsys/file_system.h"
+#include "fsys/win32_entry_kind.h"
 #include "fsys/win32_path.h"
 #include "tests/support/temp_tree.h"
 
@@ -253,6 +254,31 @@ TEST_F(Win32FileSystemTest, JunctionsToFoldersAreNotListed) {
   }
   EXPECT_EQ(listed(*file_system, tree.root()), (Names{"b.jpg", "real\\"}));
   RemoveDirectoryW(long_path(tree.path("link")).c_str());  // the link, not its target
+}
+
+// The reparse points Wine cannot make, decided from what a listing reports.
+TEST(Win32ListedKind, FoldersThatStandForOthersAreLeftOutCloudFoldersAreNot) {
+  constexpr DWORD folder = FILE_ATTRIBUTE_DIRECTORY;
+  constexpr DWORD reparse = FILE_ATTRIBUTE_REPARSE_POINT;
+  constexpr DWORD cloud_tag = 0x9000601A;  // a cloud-file placeholder (not a surrogate)
+  using win32::listed_kind;
+  EXPECT_EQ(listed_kind(folder, 0, L"trip"), EntryKind::folder);
+  EXPECT_EQ(listed_kind(folder | reparse, IO_REPARSE_TAG_MOUNT_POINT, L"junction"), std::nullopt);
+  EXPECT_EQ(listed_kind(folder | reparse, IO_REPARSE_TAG_SYMLINK, L"linked"), std::nullopt);
+  EXPECT_EQ(listed_kind(folder | reparse, cloud_tag, L"OneDrive"), EntryKind::folder);
+  EXPECT_EQ(listed_kind(folder, 0, L"."), std::nullopt);
+  EXPECT_EQ(listed_kind(folder, 0, L".."), std::nullopt);
+  EXPECT_EQ(listed_kind(folder | FILE_ATTRIBUTE_HIDDEN, 0, L"h"), std::nullopt);
+  EXPECT_EQ(listed_kind(folder | FILE_ATTRIBUTE_SYSTEM, 0, L"s"), std::nullopt);
+  // A linked file counts as a file; its copy is the file behind it.
+  EXPECT_EQ(listed_kind(reparse, IO_REPARSE_TAG_SYMLINK, L"a.jpg"), EntryKind::file);
+  EXPECT_EQ(listed_kind(reparse, cloud_tag, L"a.jpg"), EntryKind::file);
+  EXPECT_EQ(listed_kind(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, 0, L"a.jpg"),
+            EntryKind::file);
+  EXPECT_EQ(listed_kind(FILE_ATTRIBUTE_NORMAL, 0, L".jpg"), EntryKind::file);
+  EXPECT_EQ(listed_kind(FILE_ATTRIBUTE_HIDDEN, 0, L"a.jpg"), std::nullopt);
+  EXPECT_EQ(listed_kind(FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY, 0, L"a.jpg"),
+            std::nullopt);
 }
 
 }  // namespace
