@@ -17,11 +17,13 @@
 #include <cmath>
 #include <limits>
 
+#include "copy/copy_run.h"
 #include "fsys/path_separator.h"
 #include "scan/folder_walk.h"
 #include "window/application.h"
 #include "window/file_list_model.h"
 #include "window/folder_drop.h"
+#include "window/form1_copy_window.h"
 
 namespace tolvane::window {
 namespace {
@@ -245,9 +247,24 @@ void Form1::run_scan(const std::string& folder) {
 }
 
 void Form1::Command2_Click() {
-  if (scanning_) return;
+  if (scanning_ || copying_) return;
+  copying_ = true;
+  Form1CopyWindow window(*this);
+  copy::run_copy_command(destination_text(), *file_system_, window);
+  copying_ = false;
+}
+
+void Form1::end_copy_command() {
   set_progress_value(0);
   Command2->setEnabled(false);
+}
+
+void Form1::show_progress_now(const QString& progress_line) {
+  show_progress();
+  set_progress_line(progress_line);
+  // Paint now, without processing any input: the run holds the thread.
+  ProgressBar1->repaint();
+  Label6->repaint();
 }
 
 std::string Form1::extension_text() { return Combo1->currentText().toUtf8().toStdString(); }
@@ -267,7 +284,12 @@ bool Form1::yield() {
 
 void Form1::closeEvent(QCloseEvent* event) {
   // The scan's stack still runs inside this window: let it stop at its next
-  // yield, and close once Command1's handler has returned to it.
+  // yield, and close once Command1's handler has returned to it.  A copy run
+  // takes no input until its closing message has been dismissed.
+  if (copying_) {
+    event->ignore();
+    return;
+  }
   if (scanning_) {
     close_requested_ = true;
     event->ignore();

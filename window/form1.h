@@ -55,6 +55,12 @@ class Form1 : public QWidget, public scan::ScanWindow {
   void set_progress_max(float value);
   void set_progress_value(float value);
   void set_progress_line(const QString& text);  // Label6's caption
+  // For the copy run, which sets the value for every entry but draws it only
+  // now and then: the value without drawing, and drawing value and line now.
+  void set_progress_value_quietly(float value) { progress_value_ = value; }
+  void show_progress_now(const QString& progress_line);
+  // The end of every Command2 click: the bar back to 0, Command2 disarmed.
+  void end_copy_command();
   fsys::FileSystem& file_system() { return *file_system_; }
   bool scanning() const { return scanning_; }
 
@@ -102,6 +108,7 @@ class Form1 : public QWidget, public scan::ScanWindow {
 
   bool scanning_ = false;
   bool close_requested_ = false;  // the window was closed during a scan
+  bool copying_ = false;
   QElapsedTimer since_events_;    // time since the scan last processed events
 };
 

@@ -1,0 +1,152 @@
+// The copy run: per entry, folder, running number, progress, then the copy;
+// failures are kept and the run goes on; a closing report at the end.
+#include "copy/copy_run.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <unordered_map>
+
+#include "copy/naming.h"
+#include "copy/target_registry.h"
+#include "fsys/path_key.h"
+#include "scan/folder_walk.h"
+
+namespace tolvane::copy {
+namespace {
+
+constexpr std::string_view progress_prefix = "进度：";
+
+// Makes sure each destination folder exists, asking the disk once per folder
+// per run however many entries go into it.
+class FolderMaker {
+ public:
+  explicit FolderMaker(fsys::FileSystem& file_system) : file_system_(file_system) {}
+
+  // The error of creating `folder`, or none when it exists now.
+  std::error_code ensure(const std::string& folder) {
+    auto [known, inserted] = outcome_.try_emplace(fsys::path_key(folder));
+    if (inserted && !file_system_.folder_exists(folder)) {
+      known->second = file_system_.make_folder(folder);
+    }
+    return known->second;
+  }
+
+ private:
+  fsys::FileSystem& file_system_;
+  std::unordered_map<std::string, std::error_code> outcome_;  // by path key
+};
+
+std::string_view operation_text(CopyOperation operation) {
+  switch (operation) {
+    case CopyOperation::make_folder:
+      return "无法创建文件夹";
+    case CopyOperation::copy_file:
+      return "无法拷贝";
+  }
+  return "";
+}
+
+}  // namespace
+
+CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system,
+                       CopyWindow& window) {
+  CopyReport report;
+  report.entries = window.entry_count();
+
+  TargetRegistry targets;
+  targets.reserve(report.entries);
+  for (std::size_t i = 0; i < report.entries; ++i) targets.add_source(window.source_path(i));
+
+  FolderMaker folders(file_system);
+  std::string previous_tag;
+  std::size_t number = 0;
+  for (std::size_t i = 0; i < report.entries; ++i) {
+    const std::string source = window.source_path(i);
+    const std::string tag = window.folder_tag(i);
+
+    const bool flat = window.flat_mode();
+    const std::string folder = destination_folder(ipath, tag, flat);
+    const std::error_code folder_error = flat ? std::error_code() : folders.ensure(folder);
+
+    number = running_number(i == 0 ? std::nullopt : std::optional<std::string_view>(previous_tag),
+                            number, tag);
+    previous_tag = tag;
+
+    std::string caption(progress_prefix);
+    caption += progress_percent_text(i, window.progress_max());
+    window.set_progress(static_cast<int>(std::min<std::size_t>(i, INT_MAX)), caption);
+
+    if (folder_error) {
+      report.failures.push_back({i, source, folder, CopyOperation::make_folder, folder_error});
+      continue;
+    }
+    const std::string extension = window.extension_text();
+    const std::string target = naming_mode(extension) == NamingMode::keep_name
+                                   ? targets.claim_kept(folder, file_name_of(source))
+                                   : targets.claim_numbered(folder, tag, number, extension);
+    if (const std::error_code error = file_system.copy_file(source, target)) {
+      report.failures.push_back({i, source, target, CopyOperation::copy_file, error});
+    }
+  }
+
+  window.show_report(closing_message(report), !report.failures.empty());
+  return report;
+}
+
+std::optional<CopyReport> run_copy_command(std::string_view text2, fsys::FileSystem& file_system,
+                                           CopyWindow& window) {
+  std::optional<CopyReport> report;
+  if (const std::optional<std::string> root = scan::folder_path_from_text(text2)) {
+    report = copy_folder(*root, file_system, window);
+  }
+  window.end_copy_command();
+  return report;
+}
+
+std::string progress_percent_text(std::size_t index, float max) {
+  const float divisor = max - 1.0f;
+  const float quotient = static_cast<float>(index) / divisor;
+  // One entry: Max - 1 is 0, and that entry is the whole run.
+  if (divisor == 0.0f || !std::isfinite(quotient)) return "100.00%";
+
+  // std::round rounds half away from zero; the float widens to double
+  // exactly, so a quotient such as 1/32 really ends in 5 in the third place.
+  const long long hundredths = std::llround(static_cast<double>(quotient) * 10000.0);
+  const long long magnitude = std::llabs(hundredths);
+  const long long fraction = magnitude % 100;
+  std::string text = hundredths < 0 ? "-" : "";
+  text += std::to_string(magnitude / 100);
+  text += '.';
+  text += static_cast<char>('0' + fraction / 10);
+  text += static_cast<char>('0' + fraction % 10);
+  text += '%';
+  return text;
+}
+
+std::string closing_message(const CopyReport& report) {
+  std::string text = "已完成" + std::to_string(report.entries) + "条。";
+  if (report.failures.empty()) return text;
+
+  text += "\n其中" + std::to_string(report.failures.size()) + "条失败：";
+  const std::size_t listed = std::min(report.failures.size(), failures_listed);
+  for (std::size_t k = 0; k < listed; ++k) {
+    const CopyFailure& failure = report.failures[k];
+    text += "\n";
+    text += failure.source;
+    text += " → ";
+    text += failure.target;
+    text += "：";
+    text += operation_text(failure.operation);
+    text += "（";
+    text += failure.error.message();
+    text += "）";
+  }
+  if (report.failures.size() > listed) {
+    text += "\n另有" + std::to_string(report.failures.size() - listed) + "条失败未列出。";
+  }
+  return text;
+}
+
+}  // namespace tolvane::copy

@@ -1,0 +1,61 @@
+// The copy run: Command2's click and copy_folder, which copies every listed
+// file to the target its naming rules give, creating the per-tag folders,
+// showing progress per entry and a closing report.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "copy/copy_window.h"
+#include "fsys/file_system.h"
+
+namespace tolvane::copy {
+
+enum class CopyOperation { make_folder, copy_file };
+
+// One entry that was not copied: the operation that failed, on which path,
+// and why.  `target` is the folder for make_folder, the target file for
+// copy_file.
+struct CopyFailure {
+  std::size_t index = 0;
+  std::string source;
+  std::string target;
+  CopyOperation operation = CopyOperation::copy_file;
+  std::error_code error;
+};
+
+struct CopyReport {
+  std::size_t entries = 0;  // entries gone through, failed ones included
+  std::vector<CopyFailure> failures;
+};
+
+// Copies every entry of the window's file list into `ipath` (a folder path
+// ending in the separator), then shows the closing message.  A failing entry
+// is recorded and the run goes on; no listed source and no target already
+// written by this run is ever written to.
+CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system, CopyWindow& window);
+
+// Command2's click: copies into the folder that `text2` (Text2's text,
+// untrimmed) names, unless it is empty or already ends in the separator;
+// then, in every case, window.end_copy_command().  Returns the report of the
+// run, or nothing when no run took place.
+std::optional<CopyReport> run_copy_command(std::string_view text2, fsys::FileSystem& file_system,
+                                           CopyWindow& window);
+
+// `index` / (`max` - 1) in single precision, as "0.00%" formats it: times
+// 100, two decimals rounded half away from zero, "." as separator.  When
+// `max` - 1 is 0 (a single entry) it is "100.00%".
+std::string progress_percent_text(std::size_t index, float max);
+
+// "已完成" + entry count + "条。"; when entries failed, followed by their
+// number and the first few with their reasons.
+std::string closing_message(const CopyReport& report);
+
+// How many failures the closing message lists one by one.
+inline constexpr std::size_t failures_listed = 5;
+
+}  // namespace tolvane::copy

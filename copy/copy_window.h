@@ -1,0 +1,45 @@
+// What a copy run needs of the window: the file list and settings it reads,
+// the progress display and closing message it writes.  Form1 implements it
+// with its widgets; the tests with a plain fake.  Settings are read at the
+// moment they are used, once per entry, never copied beforehand.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tolvane::copy {
+
+class CopyWindow {
+ public:
+  virtual ~CopyWindow() = default;
+
+  // The number of items in List1 (read once, when the run starts).
+  virtual std::size_t entry_count() = 0;
+  // Item `index` of List1: a listed file's full path.
+  virtual std::string source_path(std::size_t index) = 0;
+  // Item `index` of List2: that file's folder tag.
+  virtual std::string folder_tag(std::size_t index) = 0;
+
+  // True when Check1's value is 1 (flat mode: no per-tag subfolders).
+  virtual bool flat_mode() = 0;
+  // The text of Combo1 as it stands at this moment.
+  virtual std::string extension_text() = 0;
+
+  // ProgressBar1.Max.
+  virtual float progress_max() = 0;
+  // Sets ProgressBar1.Value to `value` and Label6's caption.  The run holds
+  // the window's thread: the window repaints these two a few times a second
+  // here, processing paint events only, never user input.
+  virtual void set_progress(int value, std::string_view label6_caption) = 0;
+
+  // The closing message box: title "Tolvane", one OK button, `text`; a
+  // warning icon when `warning` is set, otherwise no icon.  Modal.
+  virtual void show_report(std::string_view text, bool warning) = 0;
+
+  // After a Command2 click, run or not: ProgressBar1.Value back to 0 and
+  // Command2 disabled.
+  virtual void end_copy_command() = 0;
+};
+
+}  // namespace tolvane::copy

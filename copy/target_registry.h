@@ -1,0 +1,51 @@
+// The targets one copy run may still write.  A path is taken when this run
+// has already written it or when it is a listed source: such a target gets
+// the next free name instead, so no copy overwrites another copy of the same
+// run and no source is ever written to.  Every step is a hash look-up, and
+// only a 64-bit hash of each path is kept (a million entries cost tens of
+// megabytes, not hundreds): two paths sharing a hash can only make a free
+// name look taken, so the run skips a name, never overwrites one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace tolvane::copy {
+
+class TargetRegistry {
+ public:
+  void reserve(std::size_t entry_count);
+
+  // Marks a listed source path as taken for the whole run.
+  void add_source(std::string_view path);
+
+  // True when `path` is a listed source or a target this run has claimed
+  // (compared by fsys::path_key).
+  bool taken(std::string_view path) const;
+
+  // Claims `folder` + `tag` + "(" + `number` + ")" + `extension_text`; when
+  // that is taken, the same with the next number that this run has not used
+  // for `folder` + `tag` and that is free.
+  std::string claim_numbered(std::string_view folder, std::string_view tag, std::size_t number,
+                             std::string_view extension_text);
+
+  // Claims `folder` + `name`; when that is taken, `name` with the smallest
+  // free "(k)", k >= 2, before its extension.
+  std::string claim_kept(std::string_view folder, std::string_view name);
+
+ private:
+  void claim(const std::string& path);
+
+  std::unordered_set<std::uint64_t> taken_;  // hashes of path keys
+  // Per folder + tag key: the highest number claimed, so a collision search
+  // starts above it instead of counting up from 1 again.
+  std::unordered_map<std::string, std::size_t> highest_number_;
+  // Per kept-name target key: the next "(k)" to try.
+  std::unordered_map<std::string, std::size_t> next_copy_number_;
+};
+
+}  // namespace tolvane::copy

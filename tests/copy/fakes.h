@@ -1,0 +1,138 @@
+// Fakes for the copy tests: a window holding a file list and recording what
+// the run shows, and an in-memory file system that records every call into
+// the same log and can fail its Nth copy or folder creation.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "copy/copy_window.h"
+#include "fsys/file_system.h"
+#include "fsys/path_separator.h"
+
+namespace tolvane::copy::testing {
+
+// `path` written with "/", in the platform's separator.
+inline std::string native(std::string_view path) {
+  std::string result(path);
+  for (char& c : result) {
+    if (c == '/') c = fsys::separator;
+  }
+  return result;
+}
+
+using Log = std::vector<std::string>;
+
+class FakeCopyWindow : public CopyWindow {
+ public:
+  explicit FakeCopyWindow(Log& log) : log_(log) {}
+
+  // Appends an entry as the scan would, and sets Max to the count as it does.
+  void add(std::string_view path, std::string_view tag) {
+    list1.push_back(native(path));
+    list2.emplace_back(tag);
+    max = static_cast<float>(list1.size());
+  }
+
+  std::vector<std::string> list1, list2;
+  bool flat = false;
+  std::string extension = ".jpg";
+  float max = 100;
+  std::function<void(int)> on_progress;  // runs after each set_progress
+
+  std::vector<std::string> captions;
+  std::vector<std::pair<std::string, bool>> reports;  // text, warning
+  int end_calls = 0;
+
+  std::size_t entry_count() override { return list1.size(); }
+  std::string source_path(std::size_t index) override { return list1.at(index); }
+  std::string folder_tag(std::size_t index) override { return list2.at(index); }
+  bool flat_mode() override { return flat; }
+  std::string extension_text() override { return extension; }
+  float progress_max() override { return max; }
+  void set_progress(int value, std::string_view caption) override {
+    captions.emplace_back(caption);
+    log_.push_back("progress " + std::to_string(value) + " " + std::string(caption));
+    if (on_progress) on_progress(value);
+  }
+  void show_report(std::string_view text, bool warning) override {
+    reports.emplace_back(text, warning);
+    log_.push_back("report");
+  }
+  void end_copy_command() override {
+    ++end_calls;
+    log_.push_back("end");
+  }
+
+ private:
+  Log& log_;
+};
+
+class FakeFileSystem : public fsys::FileSystem {
+ public:
+  explicit FakeFileSystem(Log& log) : log_(log) {}
+
+  void add_folder(std::string_view path) { folders.insert(native(path)); }
+  void add_file(std::string_view path, std::string_view content) {
+    files[native(path)] = std::string(content);
+  }
+
+  std::set<std::string> folders;
+  std::map<std::string, std::string> files;
+  int fail_copy_at = 0;         // 1-based; 0 fails none
+  int fail_make_folder_at = 0;  // 1-based; 0 fails none
+
+  fsys::FolderContents read_folder(const std::string&) override {
+    return {{}, std::make_error_code(std::errc::function_not_supported)};
+  }
+
+  std::error_code copy_file(const std::string& source, const std::string& target) override {
+    log_.push_back("copy " + source + " " + target);
+    if (++copies_ == fail_copy_at) return std::make_error_code(std::errc::io_error);
+    const auto found = files.find(source);
+    if (found == files.end() || !folders.contains(parent(target))) {
+      return std::make_error_code(std::errc::no_such_file_or_directory);
+    }
+    if (folders.contains(target + fsys::separator)) {
+      return std::make_error_code(std::errc::is_a_directory);
+    }
+    files[target] = found->second;
+    return {};
+  }
+
+  std::error_code make_folder(const std::string& folder) override {
+    log_.push_back("make_folder " + folder);
+    if (++makes_ == fail_make_folder_at) return std::make_error_code(std::errc::permission_denied);
+    if (folders.contains(folder) || files.contains(folder.substr(0, folder.size() - 1))) {
+      return std::make_error_code(std::errc::file_exists);
+    }
+    if (!folders.contains(parent(folder))) {
+      return std::make_error_code(std::errc::no_such_file_or_directory);
+    }
+    folders.insert(folder);
+    return {};
+  }
+
+  bool folder_exists(const std::string& folder) override {
+    log_.push_back("exists " + folder);
+    return folders.contains(folder);
+  }
+
+ private:
+  // The folder holding `path` (a file, or a folder ending in the separator).
+  static std::string parent(const std::string& path) {
+    const std::size_t end = path.size() > 1 ? path.size() - 2 : 0;
+    return path.substr(0, path.rfind(fsys::separator, end) + 1);
+  }
+
+  Log& log_;
+  int copies_ = 0;
+  int makes_ = 0;
+};
+
+}  // namespace tolvane::copy::testing

@@ -1,0 +1,142 @@
+// A scan and a copy through Form1's real buttons, the closing message box
+// read and dismissed as a user would.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <optional>
+
+#include "fsys/path_separator.h"
+#include "scan/file_list.h"
+#include "tests/support/temp_tree.h"
+#include "window/form1.h"
+
+using tolvane::testing::TempTree;
+using tolvane::window::Form1;
+
+namespace {
+
+// What the closing message box showed before the test pressed its button.
+struct SeenMessage {
+  QString title;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  int buttons = 0;
+};
+
+QString typed(const TempTree& tree, std::string_view relative) {
+  std::string path = tree.path(relative);
+  if (path.back() == tolvane::fsys::separator) path.pop_back();
+  return QString::fromStdString(path);
+}
+
+}  // namespace
+
+class CopyTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<Form1> form_;
+  std::optional<SeenMessage> message_;
+
+  template <typename T>
+  T* control(const char* name) {
+    T* found = form_->findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("no control %s", name);
+    return found;
+  }
+
+  void scan(const QString& folder_text) {
+    control<QLineEdit>("Text1")->setText(folder_text);
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+  }
+
+  // Clicks Command2 with Text2 set, answering the message box if one comes.
+  void copy(const QString& destination_text) {
+    control<QLineEdit>("Text2")->setText(destination_text);
+    message_.reset();
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      message_ = SeenMessage{box->windowTitle(), box->text(), box->icon(),
+                             static_cast<int>(box->buttons().size())};
+      box->button(QMessageBox::Ok)->click();
+    });
+    watcher.start(10);
+    QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+  }
+
+ private slots:
+  void init() {
+    form_ = std::make_unique<Form1>();
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  }
+  void cleanup() { form_.reset(); }
+
+  void scan_then_copy_names_every_file() {
+    TempTree tree{"src/2019/a.jpg", "src/2019/b.jpg", "src/trip/c.jpg", "src/trip/d.jpg",
+                  "src/trip/e.jpg", "out/"};
+    scan(typed(tree, "src"));
+    QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取5条"));
+    copy(typed(tree, "out"));
+
+    QVERIFY(message_);
+    QCOMPARE(message_->title, QStringLiteral("Tolvane"));
+    QCOMPARE(message_->text, QStringLiteral("已完成5条。"));
+    QCOMPARE(message_->icon, QMessageBox::NoIcon);
+    QCOMPARE(message_->buttons, 1);
+    QCOMPARE(tree.read("out/2019/2019(1).jpg"), std::string("src/2019/a.jpg"));
+    QCOMPARE(tree.read("out/2019/2019(2).jpg"), std::string("src/2019/b.jpg"));
+    QCOMPARE(tree.read("out/trip/trip(1).jpg"), std::string("src/trip/c.jpg"));
+    QCOMPARE(tree.read("out/trip/trip(3).jpg"), std::string("src/trip/e.jpg"));
+    QCOMPARE(control<QLabel>("Label6")->text(), QStringLiteral("进度：100.00%"));
+    QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
+    QVERIFY(!control<QPushButton>("Command2")->isEnabled());
+    QCOMPARE(form_->file_list().size(), std::size_t{5});
+  }
+
+  void flat_mode_puts_every_copy_in_the_destination() {
+    TempTree tree{"src/2019/a.jpg", "src/trip/b.jpg", "out/"};
+    scan(typed(tree, "src"));
+    QTest::mouseClick(control<QCheckBox>("Check1"), Qt::LeftButton);
+    copy(typed(tree, "out"));
+    QVERIFY(message_);
+    QCOMPARE(tree.read("out/2019(1).jpg"), std::string("src/2019/a.jpg"));
+    QCOMPARE(tree.read("out/trip(1).jpg"), std::string("src/trip/b.jpg"));
+  }
+
+  void refused_destination_copies_nothing_and_disarms() {
+    TempTree tree{"src/a.jpg"};
+    scan(typed(tree, "src"));
+    form_->set_progress_value(1);
+    for (const QString& text : {QString(), QString::fromStdString(tree.path(""))}) {
+      control<QPushButton>("Command2")->setEnabled(true);
+      copy(text);
+      QVERIFY(!message_);
+      QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
+      QVERIFY(!control<QPushButton>("Command2")->isEnabled());
+    }
+  }
+
+  void failed_entries_are_reported_with_a_warning() {
+    TempTree tree{"src/trip/a.jpg", "src/trip/b.jpg", "src/ok/c.jpg", "out/trip"};
+    scan(typed(tree, "src"));
+    copy(typed(tree, "out"));
+    QVERIFY(message_);
+    QCOMPARE(message_->icon, QMessageBox::Warning);
+    QVERIFY2(message_->text.startsWith(QStringLiteral("已完成3条。")), qPrintable(message_->text));
+    QVERIFY2(message_->text.contains(QStringLiteral("2条失败")), qPrintable(message_->text));
+    QCOMPARE(tree.read("out/ok/ok(1).jpg"), std::string("src/ok/c.jpg"));
+    QCOMPARE(tree.read("out/trip"), std::string("out/trip"));  // the file in the way is kept
+  }
+};
+
+QTEST_MAIN(CopyTest)
+#include "copy_test.moc"

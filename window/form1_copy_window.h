@@ -1,0 +1,42 @@
+// Form1 as the copy run sees it: the file list and settings it reads, the
+// progress display it sets, and the closing message box.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "copy/copy_window.h"
+
+namespace tolvane::window {
+
+class Form1;
+
+class Form1CopyWindow : public copy::CopyWindow {
+ public:
+  explicit Form1CopyWindow(Form1& form);
+
+  std::size_t entry_count() override;
+  std::string source_path(std::size_t index) override;
+  std::string folder_tag(std::size_t index) override;
+  bool flat_mode() override;
+  std::string extension_text() override;
+  float progress_max() override;
+  void set_progress(int value, std::string_view label6_caption) override;
+  void show_report(std::string_view text, bool warning) override;
+  void end_copy_command() override;
+
+ private:
+  // Puts the latest progress on the screen: the run holds the window's
+  // thread, so only paint events are processed, never user input.
+  void repaint_progress();
+
+  Form1& form_;
+  QString progress_line_;
+  bool progress_shown_ = true;
+  QElapsedTimer since_repaint_;
+};
+
+}  // namespace tolvane::window
