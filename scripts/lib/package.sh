@@ -13,7 +13,8 @@ for size in 16 24 32 48 64 128 256; do
 done
 
 # check_package: a Release build without tests in build/package, cpack -G DEB,
-# then the package's contents list, its control fields and its desktop entry.
+# then the package's contents list, its control fields, its desktop entry, and
+# that the packaged program starts.
 # Prints what is wrong and returns non-zero on any fault.
 check_package() {
   ensure_packages dpkg-dev file desktop-file-utils || return 1
@@ -77,9 +78,20 @@ check_package() {
   done
   rm -f "$entry"
 
+  # The packaged program starts and keeps its window open until stopped.
+  local unpacked rc=0
+  unpacked=$(mktemp -d)
+  dpkg-deb -x "$deb" "$unpacked"
+  QT_QPA_PLATFORM=offscreen timeout 3 "$unpacked/usr/bin/tolvane" >/dev/null 2>&1 || rc=$?
+  rm -rf "$unpacked"
+  if [ "$rc" -ne 124 ]; then
+    echo "!! the packaged tolvane did not stay open (exit status $rc)"
+    faults=$((faults + 1))
+  fi
+
   if [ "$faults" -ne 0 ]; then
     echo "!! package: $faults faults"
     return 1
   fi
-  echo "Package holds $(wc -l <<<"$listing") entries; contents, control fields and desktop entry check out"
+  echo "Package holds $(wc -l <<<"$listing") entries; contents, control fields, desktop entry and start-up check out"
 }
