@@ -16,7 +16,7 @@ QIcon application_icon() {
   return icon;
 }
 
-void set_up_application(QApplication &application) {
+void set_up_application(QApplication& application) {
   QApplication::setApplicationName(QStringLiteral("Tolvane"));
   QApplication::setApplicationVersion(QString::fromLatin1(application_version));
   application.setWindowIcon(application_icon());

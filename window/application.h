@@ -7,7 +7,7 @@ class QApplication;
 
 namespace tolvane::window {
 
-inline constexpr const char *application_version = "1.00.0001";
+inline constexpr const char* application_version = "1.00.0001";
 
 // The sizes at which the icon is drawn; 48 x 48 is the window's own.
 inline constexpr int application_icon_sizes[] = {16, 24, 32, 48, 64, 128, 256};
@@ -16,6 +16,6 @@ inline constexpr int application_icon_sizes[] = {16, 24, 32, 48, 64, 128, 256};
 QIcon application_icon();
 
 // Sets the application's name, version and window icon.
-void set_up_application(QApplication &application);
+void set_up_application(QApplication& application);
 
 }  // namespace tolvane::window

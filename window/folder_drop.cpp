@@ -18,13 +18,13 @@ class FolderDropFilter : public QObject {
   using QObject::QObject;
 
  protected:
-  bool eventFilter(QObject *watched, QEvent *event) override {
+  bool eventFilter(QObject* watched, QEvent* event) override {
     const QEvent::Type type = event->type();
     if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
       return QObject::eventFilter(watched, event);
     }
     // DragEnter and DragMove derive from QDropEvent.
-    auto *drop = static_cast<QDropEvent *>(event);
+    auto* drop = static_cast<QDropEvent*>(event);
     const QString folder = folder_text_for_drop(drop->mimeData()->urls());
     // The source learns what the drop did: the files are only named here, so
     // never report a move, which would tell a file manager to delete them.
@@ -42,7 +42,7 @@ class FolderDropFilter : public QObject {
     drop->setDropAction(action);
     drop->accept();
     if (type == QEvent::Drop) {
-      auto *text = static_cast<QLineEdit *>(watched);
+      auto* text = static_cast<QLineEdit*>(watched);
       // Replacing through the edit keeps the old text one undo away.
       text->selectAll();
       text->insert(folder);
@@ -53,8 +53,8 @@ class FolderDropFilter : public QObject {
 
 }  // namespace
 
-QString folder_text_for_drop(const QList<QUrl> &urls) {
-  for (const QUrl &url : urls) {
+QString folder_text_for_drop(const QList<QUrl>& urls) {
+  for (const QUrl& url : urls) {
     if (!url.isLocalFile()) continue;
     const QFileInfo item(url.toLocalFile());
     if (!item.exists()) continue;
@@ -66,12 +66,12 @@ QString folder_text_for_drop(const QList<QUrl> &urls) {
   return {};
 }
 
-void accept_folder_drops(QWidget &window, const QList<QLineEdit *> &folder_texts) {
+void accept_folder_drops(QWidget& window, const QList<QLineEdit*>& folder_texts) {
   window.setAcceptDrops(false);
   // A line edit takes text drops by itself, the combo box's edit field too.
-  for (QWidget *widget : window.findChildren<QWidget *>()) widget->setAcceptDrops(false);
-  auto *filter = new FolderDropFilter(&window);
-  for (QLineEdit *text : folder_texts) {
+  for (QWidget* widget : window.findChildren<QWidget*>()) widget->setAcceptDrops(false);
+  auto* filter = new FolderDropFilter(&window);
+  for (QLineEdit* text : folder_texts) {
     text->setAcceptDrops(true);
     text->installEventFilter(filter);
   }

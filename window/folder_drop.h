@@ -16,11 +16,11 @@ namespace tolvane::window {
 // its path if it is a folder, its folder if it is a file, with the platform's
 // separators and no trailing separator (a root keeps its own: "/", "C:\").
 // Empty when no item is a local file or folder that exists.
-QString folder_text_for_drop(const QList<QUrl> &urls);
+QString folder_text_for_drop(const QList<QUrl>& urls);
 
 // Lets each of `folder_texts` take folder drops, which replace its text, and
 // makes every other widget inside `window` refuse drops.  Call once the
 // window's controls exist.
-void accept_folder_drops(QWidget &window, const QList<QLineEdit *> &folder_texts);
+void accept_folder_drops(QWidget& window, const QList<QLineEdit*>& folder_texts);
 
 }  // namespace tolvane::window

@@ -30,18 +30,18 @@ using tolvane::window::Form1;
 
 namespace {
 
-QString qt(const std::string &utf8) { return QString::fromStdString(utf8); }
+QString qt(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 // A path as a file manager puts it on the clipboard, and the same path as
 // the folder text shows it: the platform's separators, no trailing one.
-QUrl url_of(const std::string &path) { return QUrl::fromLocalFile(qt(path)); }
+QUrl url_of(const std::string& path) { return QUrl::fromLocalFile(qt(path)); }
 QString folder_text(std::string path) {
   while (path.size() > 1 && path.back() == tolvane::fsys::separator) path.pop_back();
   return QDir::toNativeSeparators(qt(path));
 }
 
-QMimeData *mime_with(const QList<QUrl> &urls) {
-  auto *mime = new QMimeData;
+QMimeData* mime_with(const QList<QUrl>& urls) {
+  auto* mime = new QMimeData;
   mime->setUrls(urls);
   return mime;
 }
@@ -55,10 +55,10 @@ struct DragResult {
 // Drags `mime` over the window at `where` (window coordinates) and drops it
 // there if the window takes it, as the window system would deliver it: to
 // the window, which hands it to the widget under the pointer.
-DragResult drag_and_drop(QWidget &window, QPoint where, const QMimeData &mime,
+DragResult drag_and_drop(QWidget& window, QPoint where, const QMimeData& mime,
                          Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction |
                                                    Qt::LinkAction) {
-  QWindow *handle = window.windowHandle();
+  QWindow* handle = window.windowHandle();
   DragResult result;
   QDragEnterEvent enter(where, actions, &mime, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(handle, &enter);
@@ -79,7 +79,7 @@ DragResult drag_and_drop(QWidget &window, QPoint where, const QMimeData &mime,
 
 // Pixels that differ between two pictures of the same size (QImage's ==
 // also compares colour space tags, which a decoded PNG carries).
-int differing_pixels(const QImage &a, const QImage &b) {
+int differing_pixels(const QImage& a, const QImage& b) {
   int count = 0;
   for (int y = 0; y < a.height(); ++y)
     for (int x = 0; x < a.width(); ++x) count += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
@@ -102,13 +102,13 @@ class DesktopTest : public QObject {
   std::unique_ptr<Form1> form_;
 
   template <typename T>
-  T *control(const char *name) {
-    T *found = form_->findChild<T *>(QString::fromLatin1(name));
+  T* control(const char* name) {
+    T* found = form_->findChild<T*>(QString::fromLatin1(name));
     if (!found) qFatal("no control %s", name);
     return found;
   }
-  QPoint centre_of(const char *name) {
-    QWidget *widget = control<QWidget>(name);
+  QPoint centre_of(const char* name) {
+    QWidget* widget = control<QWidget>(name);
     return widget->mapTo(form_.get(), widget->rect().center());
   }
 
@@ -168,7 +168,7 @@ void DesktopTest::dropped_item_sets_folder_text() {
   QFETCH(QString, target);
   QFETCH(QList<QUrl>, urls);
   QFETCH(QString, expected);
-  auto *text = control<QLineEdit>(qPrintable(target));
+  auto* text = control<QLineEdit>(qPrintable(target));
   text->setText(QStringLiteral("typed before"));
   const std::unique_ptr<QMimeData> mime(mime_with(urls));
   const DragResult result = drag_and_drop(*form_, centre_of(qPrintable(target)), *mime);
@@ -197,8 +197,8 @@ void DesktopTest::unusable_drops_leave_text_alone() {
   QMimeData mime;
   if (!urls.isEmpty()) mime.setUrls(urls);
   if (!plain_text.isNull()) mime.setText(plain_text);
-  for (const char *name : {"Text1", "Text2"}) {
-    auto *text = control<QLineEdit>(name);
+  for (const char* name : {"Text1", "Text2"}) {
+    auto* text = control<QLineEdit>(name);
     const QString before = text->text();
     const DragResult result = drag_and_drop(*form_, centre_of(name), mime);
     QVERIFY2(!result.entered, name);
@@ -230,7 +230,7 @@ void DesktopTest::only_folder_texts_take_drops() {
   const std::unique_ptr<QMimeData> text_mime(new QMimeData);
   text_mime->setText(QStringLiteral(".gif"));
   control<QPushButton>("Command2")->setEnabled(true);
-  for (const char *name : {"Command1", "List1", "Command2", "Label2", "Label3", "Label1", "Combo1",
+  for (const char* name : {"Command1", "List1", "Command2", "Label2", "Label3", "Label1", "Combo1",
                            "Label4", "Label5", "ProgressBar1", "Label6", "Label7", "Check1"}) {
     const QString combo_before = control<QComboBox>("Combo1")->currentText();
     QVERIFY2(!drag_and_drop(*form_, centre_of(name), *mime).entered, name);
@@ -240,7 +240,7 @@ void DesktopTest::only_folder_texts_take_drops() {
   // The window's margin between the controls.
   QVERIFY(!drag_and_drop(*form_, QPoint(2, 2), *mime).entered);
   QCOMPARE(control<QListView>("List1")->model()->rowCount(), 0);
-  for (QWidget *widget : form_->findChildren<QWidget *>()) {
+  for (QWidget* widget : form_->findChildren<QWidget*>()) {
     const bool folder_text =
         widget == control<QWidget>("Text1") || widget == control<QWidget>("Text2");
     QVERIFY2(widget->acceptDrops() == folder_text, qPrintable(widget->objectName()));
@@ -261,26 +261,26 @@ void DesktopTest::captions_fit_at_this_scale() {
   control<QLabel>("Label2")->setText(QStringLiteral("共计读取32767条"));
   control<QLabel>("Label6")->setText(QStringLiteral("进度：100.00%"));
   QStringList checked;
-  for (QWidget *widget : form_->findChildren<QWidget *>()) {
+  for (QWidget* widget : form_->findChildren<QWidget*>()) {
     if (!widget->isVisible() || widget->objectName().isEmpty()) continue;
     QString caption;
     QRectF room;
-    if (auto *label = qobject_cast<QLabel *>(widget)) {
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
       caption = label->text();
       room = label->contentsRect();
       // A control laid over the label's line (Check1 over Label8's end)
       // leaves it only the part before that control.
-      for (QWidget *over : form_->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+      for (QWidget* over : form_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (over != label && over->isVisible() && over->geometry().intersects(label->geometry()) &&
             over->x() > label->x())
           room.setRight(std::min(room.right(), qreal(over->x() - label->x())));
       }
-    } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
       caption = button->text();
       QStyleOptionButton option;
       option.initFrom(button);
       option.text = caption;
-      const bool is_check = qobject_cast<QCheckBox *>(button) != nullptr;
+      const bool is_check = qobject_cast<QCheckBox*>(button) != nullptr;
       room = button->style()->subElementRect(
           is_check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &option, button);
     } else {
@@ -300,8 +300,8 @@ void DesktopTest::captions_fit_at_this_scale() {
   QCOMPARE(checked.size(), 11);  // eight labels, two buttons, the check box
 
   // The longest extension in the list fits the combo box's edit field.
-  auto *combo = control<QComboBox>("Combo1");
-  QLineEdit *edit = combo->lineEdit();
+  auto* combo = control<QComboBox>("Combo1");
+  QLineEdit* edit = combo->lineEdit();
   for (int i = 0; i < combo->count(); ++i) {
     const qreal needed = QFontMetricsF(edit->font()).horizontalAdvance(combo->itemText(i));
     QVERIFY2(needed < edit->width() - 4, qPrintable(combo->itemText(i)));
@@ -320,7 +320,7 @@ void DesktopTest::window_scales_as_a_whole() {
 void DesktopTest::icon_has_a_drawing_for_every_size() {
   const QIcon icon = form_->windowIcon();
   QList<int> sizes;
-  for (const QSize &size : icon.availableSizes()) {
+  for (const QSize& size : icon.availableSizes()) {
     QCOMPARE(size.width(), size.height());
     sizes << size.width();
   }
@@ -355,21 +355,21 @@ void DesktopTest::every_input_has_a_chinese_name() {
   // Every control that can take the focus, found by what it is, not by name.
   control<QPushButton>("Command2")->setEnabled(true);
   QStringList inputs;
-  for (QWidget *widget : form_->findChildren<QWidget *>()) {
+  for (QWidget* widget : form_->findChildren<QWidget*>()) {
     if (!(widget->focusPolicy() & Qt::TabFocus) || widget->isHidden()) continue;
     // The combo box's pop-up list is a window of its own.
     if (widget->window() != form_.get()) continue;
     // The combo box's edit field speaks for the combo box.
-    if (qobject_cast<QComboBox *>(widget->parentWidget())) continue;
+    if (qobject_cast<QComboBox*>(widget->parentWidget())) continue;
     inputs << widget->objectName();
     QVERIFY2(names.contains(widget->objectName()), widget->metaObject()->className());
     const QString spoken = names.value(widget->objectName());
-    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
     QVERIFY(face);
     // A screen reader takes the name, or for an editable combo box on
     // Linux the label it is labelled by.
     QStringList heard{face->text(QAccessible::Name)};
-    for (const auto &[label, relation] : face->relations(QAccessible::Label))
+    for (const auto& [label, relation] : face->relations(QAccessible::Label))
       heard << label->text(QAccessible::Name);
     QVERIFY2(heard.contains(spoken), qPrintable(heard.join(QLatin1Char('|'))));
   }
@@ -381,11 +381,11 @@ void DesktopTest::tab_order_follows_the_table() {
   // Text1 1, List1 2, Command2 3, Combo1 8, Text2 11, Check1 16).
   control<QPushButton>("Command2")->setEnabled(true);
   QStringList order;
-  QWidget *first = control<QWidget>("Command1");
-  QWidget *widget = first;
+  QWidget* first = control<QWidget>("Command1");
+  QWidget* widget = first;
   do {
-    QWidget *taker = widget->focusProxy() ? widget->focusProxy() : widget;
-    if (qobject_cast<QComboBox *>(taker->parentWidget())) taker = taker->parentWidget();
+    QWidget* taker = widget->focusProxy() ? widget->focusProxy() : widget;
+    if (qobject_cast<QComboBox*>(taker->parentWidget())) taker = taker->parentWidget();
     if (taker->isVisible() && taker->isEnabled() && (taker->focusPolicy() & Qt::TabFocus) &&
         !order.contains(taker->objectName()))
       order << taker->objectName();
@@ -398,9 +398,9 @@ void DesktopTest::tab_order_follows_the_table() {
   QStringList tabbed;
   control<QPushButton>("Command1")->setFocus();
   for (int i = 0; i < 7; ++i) {
-    QWidget *focus = QApplication::focusWidget();
+    QWidget* focus = QApplication::focusWidget();
     QVERIFY(focus);
-    if (qobject_cast<QComboBox *>(focus->parentWidget())) focus = focus->parentWidget();
+    if (qobject_cast<QComboBox*>(focus->parentWidget())) focus = focus->parentWidget();
     tabbed << focus->objectName();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
