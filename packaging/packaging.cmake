@@ -9,6 +9,21 @@ include(GNUInstallDirs)
 
 install(TARGETS tolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+if(WIN32)
+  # On Windows the Qt libraries and plugins go beside the program, so that
+  # the installed folder runs by itself.
+  find_package(Qt6 REQUIRED COMPONENTS Core)
+  find_program(TOLVANE_WINDEPLOYQT windeployqt
+               HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}" NO_DEFAULT_PATH)
+  if(TOLVANE_WINDEPLOYQT)
+    install(CODE "execute_process(COMMAND \"${TOLVANE_WINDEPLOYQT}\" --no-translations
+                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tolvane.exe\"
+                  COMMAND_ERROR_IS_FATAL ANY)")
+  else()
+    message(WARNING "windeployqt not found: run it on the installed tolvane.exe by hand")
+  endif()
+endif()
+
 if(UNIX AND NOT APPLE)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/tolvane.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
