@@ -139,7 +139,8 @@ bool run_scan(Form1& form, const Options& options, const QString& folder_text) {
   const tolvane::scan::FileList& list = form.file_list();
   const auto count = static_cast<long long>(list.size());
   long long path_bytes = 0;
-  for (std::size_t i = 0; i < list.size(); ++i) path_bytes += static_cast<long long>(list.path(i).size());
+  for (std::size_t i = 0; i < list.size(); ++i)
+    path_bytes += static_cast<long long>(list.path(i).size());
   const long rss_after = current_rss_kib();
   // What the window still holds, without the scan's freed scratch that the
   // allocator keeps for reuse.
@@ -207,7 +208,8 @@ bool run_copy(Form1& form, const Options& options) {
   print("copy_seconds_per_file", count > 0 ? seconds / static_cast<double>(count) : 0.0);
   print("copy_peak_rss_kib", static_cast<long long>(peak_rss_kib()));
   print("copy_report", QString(report).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-  const bool ok = report == QStringLiteral("已完成") + QString::number(count) + QStringLiteral("条。");
+  const bool ok =
+      report == QStringLiteral("已完成") + QString::number(count) + QStringLiteral("条。");
   if (!ok) std::fprintf(stderr, "copy check failed: %s\n", report.toUtf8().constData());
   return ok;
 }
@@ -249,7 +251,8 @@ int main(int argc, char** argv) {
   std::optional<long long> expected = options.expected;
   if (options.mode == "synthetic") {
     const std::string root = "/home/photographer/Pictures/Library";
-    auto synthetic = std::make_unique<tolvane::bench::SyntheticFileSystem>(root, options.synthetic_files);
+    auto synthetic =
+        std::make_unique<tolvane::bench::SyntheticFileSystem>(root, options.synthetic_files);
     expected = static_cast<long long>(synthetic->jpg_files());
     file_system = std::move(synthetic);
     folder_text = QString::fromStdString(root);

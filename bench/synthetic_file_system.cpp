@@ -45,7 +45,9 @@ const char* file_format(std::size_t k) {
 
 SyntheticFileSystem::SyntheticFileSystem(std::string root, std::size_t files,
                                          std::size_t files_per_folder)
-    : root_(std::move(root)), files_(files), per_folder_(std::max<std::size_t>(1, files_per_folder)) {
+    : root_(std::move(root)),
+      files_(files),
+      per_folder_(std::max<std::size_t>(1, files_per_folder)) {
   if (root_.empty() || root_.back() != '/') root_ += '/';
   leaves_ = (files_ + per_folder_ - 1) / per_folder_;
   branch_ = 1;
