@@ -8,15 +8,10 @@
 namespace tolvane::fsys {
 
 #ifdef _WIN32
-// Paths that differ only in letter case name the same file.  ASCII letters
-// are folded here; the Windows backend may widen this to all of Unicode.
-inline std::string path_key(std::string_view path) {
-  std::string key(path);
-  for (char& c : key) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return key;
-}
+// Paths that differ only in letter case name the same file: every letter,
+// not only ASCII, is upper-cased by the system's case table, as the file
+// system compares names (win32_path.cpp).
+std::string path_key(std::string_view path);
 #else
 // The bytes of a path are its identity.
 inline std::string path_key(std::string_view path) { return std::string(path); }

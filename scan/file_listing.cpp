@@ -10,7 +10,10 @@ namespace tolvane::scan {
 
 bool Search_file_in_folder(const FolderTable& table, std::size_t slot_index, ScanWindow& window) {
   const FolderTable::Slot& slot = table.slot(slot_index);
-  const std::string mask = "*" + window.extension_text();
+  // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on
+  // "*" + std::string, which breaks Release builds.
+  std::string mask = "*";
+  mask += window.extension_text();
   const std::string_view tag = folder_tag(slot.folder);
 
   std::string path = slot.folder;

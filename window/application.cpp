@@ -5,12 +5,24 @@
 
 namespace tolvane::window {
 
-QIcon application_icon() { return QIcon(QStringLiteral(":/tolvane/tolvane.png")); }
+QIcon application_icon() {
+  // One drawing per size, so the window system never has to scale a picture.
+  QIcon icon;
+  for (const int size : application_icon_sizes) {
+    icon.addFile(size == 48 ? QStringLiteral(":/tolvane/tolvane.png")
+                            : QStringLiteral(":/tolvane/icons/tolvane_%1.png").arg(size),
+                 QSize(size, size));
+  }
+  return icon;
+}
 
 void set_up_application(QApplication& application) {
   QApplication::setApplicationName(QStringLiteral("Tolvane"));
   QApplication::setApplicationVersion(QString::fromLatin1(application_version));
   application.setWindowIcon(application_icon());
+  // Ties the running window to its desktop entry (tolvane.desktop), so that
+  // the desktop shows the entry's name and icon for it.
+  QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
 }
 
 }  // namespace tolvane::window

@@ -9,7 +9,10 @@ namespace tolvane::window {
 
 inline constexpr const char* application_version = "1.00.0001";
 
-// The program's icon, a 48 x 48 picture with alpha.
+// The sizes at which the icon is drawn; 48 x 48 is the window's own.
+inline constexpr int application_icon_sizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+// The program's icon: the same drawing at each of those sizes, with alpha.
 QIcon application_icon();
 
 // Sets the application's name, version and window icon.

@@ -22,6 +22,7 @@
 #include "scan/folder_walk.h"
 #include "window/application.h"
 #include "window/file_list_model.h"
+#include "window/folder_drop.h"
 #include "window/form1_copy_window.h"
 
 namespace tolvane::window {
@@ -65,6 +66,7 @@ Form1::Form1(std::unique_ptr<fsys::FileSystem> file_system, QWidget* parent)
   create_controls();
   Form_Load();
   name_controls_for_assistive_tools();
+  accept_folder_drops(*this, {Text1, Text2});
 }
 
 Form1::~Form1() = default;

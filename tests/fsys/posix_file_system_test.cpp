@@ -56,6 +56,14 @@ TEST_F(PosixFileSystem, ReadFolderLeavesOutWhatIsNotAnOrdinaryFileOrFolder) {
             (std::vector<std::string>{"album/", "link-to-file.jpg", "photo.jpg"}));
 }
 
+TEST_F(PosixFileSystem, NamesThatDifferOnlyInCaseAreBothListedInByteOrder) {
+  testing::TempTree tree({"img_0002.jpg", "IMG_0001.jpg", "IMG_0002.jpg"});
+  const FolderContents contents = file_system->read_folder(tree.root());
+  EXPECT_FALSE(contents.error);
+  EXPECT_EQ(listing(contents),
+            (std::vector<std::string>{"IMG_0001.jpg", "IMG_0002.jpg", "img_0002.jpg"}));
+}
+
 TEST_F(PosixFileSystem, ReadFolderOfALinkToAFolderStillReadsIt) {
   // Only links found inside a folder are left out; a path the caller names
   // through a link is the caller's choice.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/scan/scan_test_fixture.h"
 #include "tests/support/temp_tree.h"
 
@@ -20,6 +22,15 @@ TEST_F(ScanTest, HiddenEntriesFifosAndFolderLinksAreNeverListed) {
   ASSERT_EQ(symlink(tree.path("h/seen.jpg").c_str(), tree.path("h/sub/link.jpg").c_str()), 0);
   EXPECT_EQ(scan(tree.path("h/"), ".jpg"),
             (Entries{{tree.path("h/seen.jpg"), "h"}, {tree.path("h/sub/link.jpg"), "sub"}}));
+}
+
+// Names are bytes on POSIX; Windows names are UTF-16 and always reach the
+// core as UTF-8.
+TEST_F(ScanTest, NamesThatAreNotUtf8PassThroughUntouched) {
+  TempTree tree{"n/"};
+  const std::string gbk_name = "\xC2\xC3\xD0\xD0.jpg";  // "旅行" in GBK
+  tree.write("n/" + gbk_name, "bytes");
+  EXPECT_EQ(scan(tree.path("n/"), ".jpg"), (Entries{{tree.path("n/") + gbk_name, "n"}}));
 }
 
 TEST_F(ScanTest, UnreadableFolderListsNothing) {

@@ -80,13 +80,6 @@ TEST_F(ScanTest, FoldersOfTheSameNameGiveTheSameTag) {
             (Entries{{tree.path("t/a/trip/1.jpg"), "trip"}, {tree.path("t/b/trip/2.jpg"), "trip"}}));
 }
 
-TEST_F(ScanTest, NamesThatAreNotUtf8PassThroughUntouched) {
-  TempTree tree{"n/"};
-  const std::string gbk_name = "\xC2\xC3\xD0\xD0.jpg";  // "旅行" in GBK
-  tree.write("n/" + gbk_name, "bytes");
-  EXPECT_EQ(scan(tree.path("n/"), ".jpg"), (Entries{{tree.path("n/") + gbk_name, "n"}}));
-}
-
 TEST_F(ScanTest, MissingStartFolderListsNothing) {
   TempTree tree;
   EXPECT_EQ(scan(tree.path("nothing-here/"), ".jpg"), Entries{});

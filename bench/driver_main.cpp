@@ -1,0 +1,276 @@
+// The benchmark driver: runs the real Form1 offscreen, presses its buttons as
+// a user would, and prints what it measured as "name value" lines for
+// bench/run.  Not part of the product.
+//
+//   tolvane_bench_driver disk FOLDER [--ext E] [--copy DEST] [--flat] [--expect N]
+//   tolvane_bench_driver synthetic FILES
+//
+// "disk" scans FOLDER (Text1, Command1) and, with --copy, copies the list into
+// DEST (Text2, Command2), dismissing the closing message.  "synthetic" scans a
+// made-up tree of FILES files held by no disk, then scrolls List1, to measure
+// the window's memory and the view at a million entries.
+#include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/synthetic_file_system.h"
+#include "scan/file_list.h"
+#include "window/form1.h"
+
+namespace {
+
+using tolvane::window::Form1;
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The most memory the process has held so far, in KiB.
+long peak_rss_kib() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+// The memory the process holds now, in KiB.
+long current_rss_kib() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0;
+  long resident = 0;
+  statm >> pages >> resident;
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+void print(const char* name, double value) { std::printf("%s %.6f\n", name, value); }
+void print(const char* name, long long value) { std::printf("%s %lld\n", name, value); }
+void print(const char* name, const QString& value) {
+  std::printf("%s %s\n", name, value.toUtf8().constData());
+}
+
+template <typename Control>
+Control& control(Form1& form, const char* name) {
+  auto* found = form.findChild<Control*>(QString::fromLatin1(name));
+  if (found == nullptr) {
+    std::fprintf(stderr, "no control %s\n", name);
+    std::exit(2);
+  }
+  return *found;
+}
+
+struct Options {
+  std::string mode;
+  std::string folder;
+  std::size_t synthetic_files = 0;
+  std::string extension = ".jpg";
+  std::optional<std::string> destination;
+  bool flat = false;
+  std::optional<long long> expected;
+};
+
+Options parse(int argc, char** argv) {
+  Options options;
+  const auto usage = [] {
+    std::fprintf(stderr,
+                 "usage: tolvane_bench_driver disk FOLDER [--ext E] [--copy DEST] [--flat] "
+                 "[--expect N]\n       tolvane_bench_driver synthetic FILES\n");
+    std::exit(2);
+  };
+  if (argc < 3) usage();
+  options.mode = argv[1];
+  if (options.mode == "disk") {
+    options.folder = argv[2];
+  } else if (options.mode == "synthetic") {
+    options.synthetic_files = std::strtoull(argv[2], nullptr, 10);
+  } else {
+    usage();
+  }
+  for (int i = 3; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool has_value = i + 1 < argc;
+    if (arg == "--ext" && has_value) {
+      options.extension = argv[++i];
+    } else if (arg == "--copy" && has_value) {
+      options.destination = argv[++i];
+    } else if (arg == "--flat") {
+      options.flat = true;
+    } else if (arg == "--expect" && has_value) {
+      options.expected = std::atoll(argv[++i]);
+    } else {
+      usage();
+    }
+  }
+  return options;
+}
+
+// Presses Command1 and reports the scan; false when Label2 does not show the
+// list's count (or the count is not the one expected).
+bool run_scan(Form1& form, const Options& options, const QString& folder_text) {
+  control<QLineEdit>(form, "Text1").setText(folder_text);
+  control<QComboBox>(form, "Combo1").setEditText(QString::fromStdString(options.extension));
+  const long rss_before = current_rss_kib();
+
+  // The scan runs to its end inside the click handler.
+  const Clock::time_point start = Clock::now();
+  control<QPushButton>(form, "Command1").click();
+  const double seconds = seconds_since(start);
+
+  const tolvane::scan::FileList& list = form.file_list();
+  const auto count = static_cast<long long>(list.size());
+  long long path_bytes = 0;
+  for (std::size_t i = 0; i < list.size(); ++i)
+    path_bytes += static_cast<long long>(list.path(i).size());
+  const long rss_after = current_rss_kib();
+  // What the window still holds, without the scan's freed scratch that the
+  // allocator keeps for reuse.
+  malloc_trim(0);
+  const long rss_held = current_rss_kib();
+  const double per_entry = count > 0 ? 1.0 / static_cast<double>(count) : 0.0;
+
+  print("scan_seconds", seconds);
+  print("count", count);
+  print("scan_seconds_per_file", seconds * per_entry);
+  print("peak_rss_kib", static_cast<long long>(peak_rss_kib()));
+  print("rss_before_scan_kib", static_cast<long long>(rss_before));
+  print("rss_after_scan_kib", static_cast<long long>(rss_after));
+  print("path_bytes_per_entry", static_cast<double>(path_bytes) * per_entry);
+  print("list_bytes_per_entry", static_cast<double>(list.memory_bytes()) * per_entry);
+  print("list_bytes_beyond_paths_per_entry",
+        static_cast<double>(static_cast<long long>(list.memory_bytes()) - path_bytes) * per_entry);
+  const auto growth_beyond_paths = [&](long rss) {
+    return (static_cast<double>(rss - rss_before) * 1024.0 - static_cast<double>(path_bytes)) *
+           per_entry;
+  };
+  print("rss_trimmed_after_scan_kib", static_cast<long long>(rss_held));
+  print("rss_growth_beyond_paths_per_entry", growth_beyond_paths(rss_after));
+  print("rss_held_beyond_paths_per_entry", growth_beyond_paths(rss_held));
+  print("peak_growth_per_entry",
+        static_cast<double>(peak_rss_kib() - rss_before) * 1024.0 * per_entry);
+
+  const QString label = control<QLabel>(form, "Label2").text();
+  const QString wanted = QStringLiteral("共计读取") + QString::number(count) + QStringLiteral("条");
+  print("label2", label);
+  bool ok = label == wanted;
+  if (options.expected && *options.expected != count) ok = false;
+  if (!ok) std::fprintf(stderr, "scan check failed: %s\n", label.toUtf8().constData());
+  return ok;
+}
+
+// Presses Command2 and reports the copy run; false when the closing message is
+// not the plain "done" line for every entry.
+bool run_copy(Form1& form, const Options& options) {
+  control<QLineEdit>(form, "Text2").setText(QString::fromStdString(*options.destination));
+  control<QCheckBox>(form, "Check1").setChecked(options.flat);
+
+  // The closing message is modal; it is read and dismissed as soon as it
+  // shows.  The run itself processes no timers, so this fires only then.
+  QString report;
+  double seconds_to_report = 0;
+  const Clock::time_point start = Clock::now();
+  QTimer dismiss;
+  dismiss.setInterval(1);
+  QObject::connect(&dismiss, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    seconds_to_report = seconds_since(start);
+    report = box->text();
+    box->button(QMessageBox::Ok)->click();
+  });
+  dismiss.start();
+  control<QPushButton>(form, "Command2").click();
+  const double seconds = seconds_since(start);
+  dismiss.stop();
+
+  const auto count = static_cast<long long>(form.file_list().size());
+  print("copy_seconds", seconds);
+  print("copy_seconds_to_report", seconds_to_report);
+  print("copy_seconds_per_file", count > 0 ? seconds / static_cast<double>(count) : 0.0);
+  print("copy_peak_rss_kib", static_cast<long long>(peak_rss_kib()));
+  print("copy_report", QString(report).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+  const bool ok =
+      report == QStringLiteral("已完成") + QString::number(count) + QStringLiteral("条。");
+  if (!ok) std::fprintf(stderr, "copy check failed: %s\n", report.toUtf8().constData());
+  return ok;
+}
+
+// Scrolls List1 to its end and then to random places, painting each time:
+// with uniform item sizes no step should measure rows.
+void run_scroll(Form1& form) {
+  auto& list = control<QListView>(form, "List1");
+  QCoreApplication::processEvents();
+  Clock::time_point start = Clock::now();
+  list.scrollToBottom();
+  list.repaint();
+  print("scroll_to_end_seconds", seconds_since(start));
+
+  QScrollBar& bar = *list.verticalScrollBar();
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> place(bar.minimum(), std::max(bar.minimum(), bar.maximum()));
+  std::vector<double> steps;
+  for (int i = 0; i < 200; ++i) {
+    start = Clock::now();
+    bar.setValue(place(random));
+    list.repaint();
+    steps.push_back(seconds_since(start));
+  }
+  std::sort(steps.begin(), steps.end());
+  print("scroll_step_median_seconds", steps[steps.size() / 2]);
+  print("scroll_step_max_seconds", steps.back());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  const Options options = parse(argc, argv);
+  QApplication application(argc, argv);
+
+  std::unique_ptr<tolvane::fsys::FileSystem> file_system;
+  QString folder_text;
+  std::optional<long long> expected = options.expected;
+  if (options.mode == "synthetic") {
+    const std::string root = "/home/photographer/Pictures/Library";
+    auto synthetic =
+        std::make_unique<tolvane::bench::SyntheticFileSystem>(root, options.synthetic_files);
+    expected = static_cast<long long>(synthetic->jpg_files());
+    file_system = std::move(synthetic);
+    folder_text = QString::fromStdString(root);
+  } else {
+    file_system = tolvane::fsys::make_native_file_system();
+    folder_text = QString::fromStdString(options.folder);
+  }
+
+  Form1 form(std::move(file_system));
+  form.show();
+  QCoreApplication::processEvents();
+  print("startup_peak_rss_kib", static_cast<long long>(peak_rss_kib()));
+
+  Options effective = options;
+  effective.expected = expected;
+  bool ok = run_scan(form, effective, folder_text);
+  if (options.mode == "synthetic") run_scroll(form);
+  if (ok && options.destination) ok = run_copy(form, options);
+  std::fflush(stdout);
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,232 @@
+// The file-system services on the wide Win32 API.  Paths enter as UTF-8 and
+// reach the API in the \\?\ long form (win32_path.h), so Chinese names and
+// paths over 260 characters work.
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "fsys/file_system.h"
+#include "fsys/name_order.h"
+#include "fsys/win32_entry_kind.h"
+#include "fsys/win32_path.h"
+
+namespace tolvane::fsys {
+namespace win32 {
+
+std::optional<EntryKind> listed_kind(std::uint32_t attributes, std::uint32_t reparse_tag,
+                                     std::wstring_view name) {
+  if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE)) {
+    return std::nullopt;
+  }
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return EntryKind::file;
+  if (name == L"." || name == L"..") return std::nullopt;
+  // Junctions, mount points and linked folders are name surrogates; a
+  // cloud placeholder folder is not, and holds the user's own files.
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(reparse_tag)) {
+    return std::nullopt;
+  }
+  return EntryKind::folder;
+}
+
+}  // namespace win32
+
+namespace {
+
+using win32::long_path;
+
+std::error_code last_error() { return {static_cast<int>(GetLastError()), std::system_category()}; }
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// The volume and file index of an existing file, which two paths share only
+// when they name the same file (hard links and letter case included).
+struct FileIdentity {
+  DWORD volume;
+  DWORD index_high;
+  DWORD index_low;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> identity_of(const std::wstring& path) {
+  const HANDLE file =
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(file, &info) != 0;
+  CloseHandle(file);
+  if (!known) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// The folder part of a long-form path, separator included.
+std::wstring folder_of(const std::wstring& path) {
+  return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+// Creates a fresh copy of `source` under a hidden name of its own in
+// `folder`; sets `temporary` to that name and `attributes` to the ones the
+// copy took from its source.
+std::error_code copy_to_temporary(const std::wstring& source, const std::wstring& folder,
+                                  std::wstring& temporary, DWORD& attributes) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = folder + L".tolvane-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(counter++) + L".tmp";
+    // CopyFileExW keeps the source's modification time and attributes.
+    if (CopyFileExW(source.c_str(), temporary.c_str(), nullptr, nullptr, nullptr,
+                    COPY_FILE_FAIL_IF_EXISTS)) {
+      attributes = GetFileAttributesW(temporary.c_str());
+      if (attributes != INVALID_FILE_ATTRIBUTES) {
+        SetFileAttributesW(temporary.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+      }
+      return {};
+    }
+    const DWORD error = GetLastError();
+    // A name left behind by an earlier run that died: take the next one.
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+      return {static_cast<int>(error), std::system_category()};
+    }
+  }
+  return {ERROR_FILE_EXISTS, std::system_category()};
+}
+
+void remove_temporary(const std::wstring& temporary) {
+  // A copy of a read-only source is read-only itself and would refuse.
+  SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(temporary.c_str());
+}
+
+// Moves the finished copy over `target`.  A read-only target is replaced as
+// well: the destination tree is this program's output, and a copy of a
+// read-only source is itself read-only, so a second run would otherwise fail
+// on every file the first one wrote.
+bool replace_target(const std::wstring& temporary, const std::wstring& target) {
+  if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  const DWORD error = GetLastError();
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) || !(attributes & FILE_ATTRIBUTE_READONLY)) {
+    SetLastError(error);
+    return false;
+  }
+  if (!SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
+    return false;
+  }
+  if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  const DWORD retry_error = GetLastError();
+  SetFileAttributesW(target.c_str(), attributes);  // the old target stays as it was
+  SetLastError(retry_error);
+  return false;
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  FolderContents read_folder(const std::string& folder) override {
+    FolderContents contents;
+    if (folder.empty()) {
+      // Not the current folder: an empty text names no folder at all.
+      contents.error = std::make_error_code(std::errc::no_such_file_or_directory);
+      return contents;
+    }
+    std::wstring search = long_path(folder);
+    if (search.back() != L'\\') search += L'\\';
+    search += L'*';
+
+    WIN32_FIND_DATAW data;
+    // Basic info skips the 8.3 short names; masks are matched by our own
+    // matcher on the long names only.
+    FindHandle find(FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (find.get() == INVALID_HANDLE_VALUE) {
+      // A drive root has no "." or "..", so an empty one has no entry at all.
+      if (GetLastError() != ERROR_FILE_NOT_FOUND) contents.error = last_error();
+      return contents;
+    }
+    do {
+      // dwReserved0 holds the reparse tag of a reparse point.
+      const std::optional<EntryKind> kind =
+          win32::listed_kind(data.dwFileAttributes, data.dwReserved0, data.cFileName);
+      if (!kind) continue;
+      // A name with a lone surrogate has no UTF-8 spelling: no path the
+      // core could build would reach it, so it is not offered.
+      std::optional<std::string> name = win32::to_utf8(data.cFileName);
+      if (!name) continue;
+      contents.entries.push_back({std::move(*name), *kind});
+    } while (FindNextFileW(find.get(), &data));
+    if (GetLastError() != ERROR_NO_MORE_FILES) {
+      contents.error = last_error();
+      contents.entries.clear();
+      return contents;
+    }
+    std::sort(
+        contents.entries.begin(), contents.entries.end(),
+        [](const FolderEntry& a, const FolderEntry& b) { return name_before(a.name, b.name); });
+    return contents;
+  }
+
+  std::error_code copy_file(const std::string& source, const std::string& target) override {
+    const std::wstring from = long_path(source);
+    const std::wstring to = long_path(target);
+    const std::optional<FileIdentity> source_identity = identity_of(from);
+    if (!source_identity) return last_error();
+    if (identity_of(to) == source_identity) {
+      // Copying a file onto itself would replace it with its own copy at
+      // best; refuse, the source is never touched.
+      return std::make_error_code(std::errc::invalid_argument);
+    }
+
+    std::wstring temporary;
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    if (std::error_code error = copy_to_temporary(from, folder_of(to), temporary, attributes)) {
+      return error;
+    }
+    // The finished copy keeps its source's attributes (read-only, archive)
+    // but drops the hidden mark it wore while unfinished: it is the
+    // program's output and must show.  Wine also reports a name starting
+    // with "." as hidden, so the mark is cleared whatever was read.
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      SetFileAttributesW(temporary.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_HIDDEN});
+    }
+    if (!replace_target(temporary, to)) {
+      const std::error_code error = last_error();
+      remove_temporary(temporary);
+      return error;
+    }
+    return {};
+  }
+
+  std::error_code make_folder(const std::string& folder) override {
+    if (!CreateDirectoryW(long_path(folder).c_str(), nullptr)) return last_error();
+    return {};
+  }
+
+  bool folder_exists(const std::string& folder) override {
+    const DWORD attributes = GetFileAttributesW(long_path(folder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> make_native_file_system() {
+  return std::make_unique<Win32FileSystem>();
+}
+
+}  // namespace tolvane::fsys

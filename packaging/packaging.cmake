@@ -1,0 +1,93 @@
+# Installing the program and packing it as a .deb: the binary, its desktop
+# entry and its icon at every size.  Included from the top-level CMakeLists
+# after window/, whose `tolvane` target it installs.
+if(TOLVANE_CORE_ONLY)
+  return()
+endif()
+
+include(GNUInstallDirs)
+
+install(TARGETS tolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+if(WIN32)
+  # On Windows the Qt libraries and plugins go beside the program, so that
+  # the installed folder runs by itself.
+  find_package(Qt6 REQUIRED COMPONENTS Core)
+  find_program(TOLVANE_WINDEPLOYQT windeployqt
+               HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}" NO_DEFAULT_PATH)
+  if(TOLVANE_WINDEPLOYQT)
+    install(CODE "execute_process(COMMAND \"${TOLVANE_WINDEPLOYQT}\" --no-translations
+                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tolvane.exe\"
+                  COMMAND_ERROR_IS_FATAL ANY)")
+  else()
+    message(WARNING "windeployqt not found: run it on the installed tolvane.exe by hand")
+  endif()
+endif()
+
+if(UNIX AND NOT APPLE)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/tolvane.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The icon theme looks for <size>x<size>/apps/tolvane.png.
+  foreach(size 16 24 32 48 64 128 256)
+    if(size EQUAL 48)
+      set(icon_file ${PROJECT_SOURCE_DIR}/window/tolvane.png)
+    else()
+      set(icon_file ${PROJECT_SOURCE_DIR}/window/icons/tolvane_${size}.png)
+    endif()
+    install(FILES ${icon_file}
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME tolvane.png)
+  endforeach()
+endif()
+
+# The package carries the version the program shows (1.00.0001), read from
+# the one place that holds it; dpkg compares 1.00.0001 < 1.00.0002 < 1.01.0000
+# by number, as intended.
+file(STRINGS ${PROJECT_SOURCE_DIR}/window/application.h version_line
+     REGEX "application_version = \"[0-9.]+\"")
+string(REGEX MATCH "[0-9][0-9.]*" tolvane_shown_version "${version_line}")
+if(NOT tolvane_shown_version)
+  message(FATAL_ERROR "no application_version in window/application.h")
+endif()
+
+set(CPACK_PACKAGE_NAME tolvane)
+set(CPACK_PACKAGE_VENDOR "Vurla")
+set(CPACK_PACKAGE_VERSION ${tolvane_shown_version})
+set(CPACK_PACKAGE_CONTACT "Vurla <packages@vurla.example.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "gathers the files of one kind from a folder tree into one folder")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tolvane lists every file of one kind (.jpg by default) in a folder tree, \
+breadth first, and copies them into one destination folder under systematic \
+names: a subfolder per source folder and the folder's name with a running \
+number, or all in one folder.  The source files stay untouched.  Its window \
+is in Simplified Chinese.")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://vurla.example.com")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Tolvane)
+
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vurla <packages@vurla.example.com>")
+set(CPACK_DEBIAN_PACKAGE_VERSION ${tolvane_shown_version})
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# dpkg-shlibdeps reads the libraries the binary links; without it, name the
+# Qt 6 and C++ runtime packages of Debian 12 by hand.
+find_program(TOLVANE_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(TOLVANE_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libstdc++6 (>= 12), libc6")
+endif()
+# The window's captions are Chinese: a font with their glyphs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
+
+if(NOT CPACK_GENERATOR)
+  if(WIN32)
+    set(CPACK_GENERATOR ZIP)
+  else()
+    set(CPACK_GENERATOR DEB)
+  endif()
+endif()
+include(CPack)

@@ -1,0 +1,97 @@
+# Builds the Debian package and checks what it holds.  Sourced after
+# common.sh; scripts/test calls check_package.
+
+package_build="$build_root/package"
+
+# The paths the package must install, as dpkg-deb -c lists them.
+package_expected_paths=(
+  ./usr/bin/tolvane
+  ./usr/share/applications/tolvane.desktop
+)
+for size in 16 24 32 48 64 128 256; do
+  package_expected_paths+=("./usr/share/icons/hicolor/${size}x${size}/apps/tolvane.png")
+done
+
+# check_package: a Release build without tests in build/package, cpack -G DEB,
+# then the package's contents list, its control fields, its desktop entry, and
+# that the packaged program starts.
+# Prints what is wrong and returns non-zero on any fault.
+check_package() {
+  ensure_packages dpkg-dev file desktop-file-utils || return 1
+  configure_and_build "$package_build" -DCMAKE_BUILD_TYPE=Release -DTOLVANE_TESTS=OFF || return 1
+  rm -f "$package_build"/tolvane_*.deb
+  (cd "$package_build" && cpack -G DEB >/dev/null) || { echo "!! cpack failed"; return 1; }
+  local deb
+  deb=$(ls "$package_build"/tolvane_*.deb 2>/dev/null | head -n 1)
+  if [ -z "$deb" ]; then
+    echo "!! cpack wrote no tolvane_*.deb"
+    return 1
+  fi
+  echo "Package: ${deb#"$repo_root"/}"
+
+  local faults=0 listing path
+  listing=$(dpkg-deb -c "$deb") || return 1
+  for path in "${package_expected_paths[@]}"; do
+    if ! awk '{print $6}' <<<"$listing" | grep -qxF "$path"; then
+      echo "!! $path missing from the package"
+      faults=$((faults + 1))
+    fi
+  done
+  # The program itself is executable by everyone.
+  if ! grep -E ' \./usr/bin/tolvane$' <<<"$listing" | grep -q '^-rwxr-xr-x'; then
+    echo "!! usr/bin/tolvane is not installed as an executable"
+    faults=$((faults + 1))
+  fi
+
+  local field expected actual
+  for field in Package Version Maintainer; do
+    case $field in
+      Package) expected=tolvane ;;
+      Version) expected=1.00.0001 ;;
+      Maintainer) expected="Vurla <packages@vurla.example.com>" ;;
+    esac
+    actual=$(dpkg-deb -f "$deb" "$field")
+    if [ "$actual" != "$expected" ]; then
+      echo "!! $field is '$actual', expected '$expected'"
+      faults=$((faults + 1))
+    fi
+  done
+  if ! dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6'; then
+    echo "!! Depends does not name libqt6widgets6: $(dpkg-deb -f "$deb" Depends)"
+    faults=$((faults + 1))
+  fi
+
+  # The desktop entry as installed, not as written in the source tree.
+  local entry
+  entry=$(mktemp --suffix=.desktop)
+  dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/applications/tolvane.desktop >"$entry"
+  if ! desktop-file-validate "$entry"; then
+    echo "!! tolvane.desktop does not validate"
+    faults=$((faults + 1))
+  fi
+  local key
+  for key in 'Name=Tolvane' 'Name\[zh_CN\]=.' 'Icon=tolvane' 'Exec=tolvane'; do
+    if ! grep -q "^$key" "$entry"; then
+      echo "!! tolvane.desktop lacks ${key//\\/}"
+      faults=$((faults + 1))
+    fi
+  done
+  rm -f "$entry"
+
+  # The packaged program starts and keeps its window open until stopped.
+  local unpacked rc=0
+  unpacked=$(mktemp -d)
+  dpkg-deb -x "$deb" "$unpacked"
+  QT_QPA_PLATFORM=offscreen timeout 3 "$unpacked/usr/bin/tolvane" >/dev/null 2>&1 || rc=$?
+  rm -rf "$unpacked"
+  if [ "$rc" -ne 124 ]; then
+    echo "!! the packaged tolvane did not stay open (exit status $rc)"
+    faults=$((faults + 1))
+  fi
+
+  if [ "$faults" -ne 0 ]; then
+    echo "!! package: $faults faults"
+    return 1
+  fi
+  echo "Package holds $(wc -l <<<"$listing") entries; contents, control fields, desktop entry and start-up check out"
+}

@@ -1,0 +1,53 @@
+# The Windows suite: cross-builds the core and its tests with MinGW-w64 and
+# runs them under Wine.  Sourced after lib/common.sh; not run on its own.
+
+windows_build="$build_root/windows"
+windows_packages=(cmake ninja-build googletest g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
+                  wine64)
+
+# GoogleTest case counts of the last run_windows_suite, for the caller's totals.
+windows_cases_passed=0
+windows_cases_skipped=0
+windows_cases_failed=0
+
+# run_windows_suite: installs what is missing, builds incrementally in
+# build/windows, runs every test program under Wine, prints the case counts;
+# non-zero when anything failed or did not run.
+run_windows_suite() {
+  ensure_packages "${windows_packages[@]}" || return 1
+  configure_and_build "$windows_build" -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_CORE_ONLY=ON \
+    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-w64-x86_64.cmake" || return 1
+
+  # Each test program writes its results as XML; Wine sees / as drive Z:.
+  local results="$windows_build/gtest-results"
+  rm -rf "$results"
+  mkdir -p "$results"
+  local status=0
+  GTEST_OUTPUT="xml:Z:${results//\//\\}\\" \
+    ctest --test-dir "$windows_build" --output-on-failure -j"$(nproc)" || status=1
+
+  windows_cases_passed=0
+  windows_cases_skipped=0
+  windows_cases_failed=0
+  local programs=0 file tests failures errors skipped
+  for file in "$results"/*.xml; do
+    [ -e "$file" ] || continue
+    programs=$((programs + 1))
+    # The root element carries the program's totals; skipped cases are
+    # marked one by one.
+    tests=$(grep -m1 -o '<testsuites [^>]*' "$file" | grep -o ' tests="[0-9]*"' | tr -dc 0-9)
+    failures=$(grep -m1 -o '<testsuites [^>]*' "$file" | grep -o ' failures="[0-9]*"' | tr -dc 0-9)
+    errors=$(grep -m1 -o '<testsuites [^>]*' "$file" | grep -o ' errors="[0-9]*"' | tr -dc 0-9)
+    skipped=$(grep -c 'result="skipped"' "$file" || true)
+    windows_cases_failed=$((windows_cases_failed + ${failures:-0} + ${errors:-0}))
+    windows_cases_skipped=$((windows_cases_skipped + skipped))
+    windows_cases_passed=$((windows_cases_passed + ${tests:-0} - ${failures:-0} - ${errors:-0} - skipped))
+  done
+  echo "Wine suite: $programs programs; $windows_cases_passed cases passed," \
+    "$windows_cases_skipped skipped, $windows_cases_failed failed"
+  if [ "$programs" -eq 0 ]; then
+    echo "!! no results from the Wine suite" >&2
+    status=1
+  fi
+  return $status
+}

@@ -1,0 +1,285 @@
+// What only the Windows backend meets: attributes, Chinese names, paths over
+// 260 characters, junctions, and the atomic replace of read-only copies.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winioctl.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fsys/file_system.h"
+#include "fsys/win32_entry_kind.h"
+#include "fsys/win32_path.h"
+#include "tests/support/temp_tree.h"
+
+namespace tolvane::fsys {
+namespace {
+
+using testing::TempTree;
+using win32::long_path;
+
+// The entries of `folder`, each a name, folders marked by a trailing "\".
+std::vector<std::string> listed(FileSystem& file_system, const std::string& folder) {
+  FolderContents contents = file_system.read_folder(folder);
+  EXPECT_FALSE(contents.error) << folder << ": " << contents.error.message();
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : contents.entries) {
+    names.push_back(entry.name + (entry.kind == EntryKind::folder ? "\\" : ""));
+  }
+  return names;
+}
+
+using Names = std::vector<std::string>;
+
+// Every name in `folder`, hidden ones and temporaries included.
+std::vector<std::string> raw_names(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(long_path(folder))) {
+    names.push_back(win32::to_utf8(entry.path().filename().wstring()).value_or("?"));
+  }
+  return names;
+}
+
+void set_attributes(const std::string& path, DWORD attributes) {
+  ASSERT_TRUE(SetFileAttributesW(long_path(path).c_str(), attributes)) << path;
+}
+
+DWORD attributes_of(const std::string& path) { return GetFileAttributesW(long_path(path).c_str()); }
+
+FILETIME write_time_of(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExW(long_path(path).c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+void set_write_time(const std::string& path, FILETIME time) {
+  HANDLE file = CreateFileW(long_path(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
+  CloseHandle(file);
+}
+
+class Win32FileSystemTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<FileSystem> file_system = make_native_file_system();
+};
+
+TEST_F(Win32FileSystemTest, LeavesOutHiddenAndSystemFilesAndFolders) {
+  TempTree tree(
+      {"a.jpg", "hidden.jpg", "system.jpg", "archive.jpg", "hid/x.jpg", "sys/x.jpg", "plain/"});
+  set_attributes(tree.path("hidden.jpg"), FILE_ATTRIBUTE_HIDDEN);
+  set_attributes(tree.path("system.jpg"), FILE_ATTRIBUTE_SYSTEM);
+  set_attributes(tree.path("archive.jpg"), FILE_ATTRIBUTE_ARCHIVE);
+  set_attributes(tree.path("hid"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+  set_attributes(tree.path("sys"), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY);
+
+  EXPECT_EQ(listed(*file_system, tree.root()), (Names{"a.jpg", "archive.jpg", "plain\\"}));
+
+  set_attributes(tree.path("hid"), FILE_ATTRIBUTE_DIRECTORY);
+  set_attributes(tree.path("sys"), FILE_ATTRIBUTE_DIRECTORY);
+  set_attributes(tree.path("hidden.jpg"), FILE_ATTRIBUTE_NORMAL);
+  set_attributes(tree.path("system.jpg"), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Win32FileSystemTest, ReadOnlyFileIsListedCopiedAndItsCopyReplaced) {
+  TempTree tree({"src/old.jpg", "src/new.jpg", "out/"});
+  set_attributes(tree.path("src/old.jpg"), FILE_ATTRIBUTE_READONLY);
+  // An hour-aligned time far in the past: a copy that wrote "now" shows.
+  const FILETIME old_time{0x12345600u, 0x01D00000u};
+  set_write_time(tree.path("src/new.jpg"), old_time);
+
+  EXPECT_EQ(listed(*file_system, tree.path("src/")), (Names{"new.jpg", "old.jpg"}));
+
+  const std::string target = tree.path("out/trip(1).jpg");
+  ASSERT_FALSE(file_system->copy_file(tree.path("src/old.jpg"), target));
+  EXPECT_EQ(tree.read("out/trip(1).jpg"), "src/old.jpg");
+  // The copy is read-only like its source; the next run must still replace it.
+  EXPECT_TRUE(attributes_of(target) & FILE_ATTRIBUTE_READONLY);
+
+  const std::error_code replaced = file_system->copy_file(tree.path("src/new.jpg"), target);
+  ASSERT_FALSE(replaced) << replaced.message();
+  EXPECT_EQ(tree.read("out/trip(1).jpg"), "src/new.jpg");
+  const FILETIME copied_time = write_time_of(target);
+  EXPECT_EQ(CompareFileTime(&old_time, &copied_time), 0);
+  EXPECT_FALSE(attributes_of(target) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+
+  // The sources are untouched, and no temporary file is left behind.
+  EXPECT_EQ(tree.read("src/old.jpg"), "src/old.jpg");
+  EXPECT_TRUE(attributes_of(tree.path("src/old.jpg")) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(raw_names(tree.path("out/")), Names{"trip(1).jpg"});
+  set_attributes(tree.path("src/old.jpg"), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Win32FileSystemTest, FailedCopyLeavesNoTemporaryAndTheSourceWhole) {
+  TempTree tree({"a.jpg", "taken/"});
+  // The target names a folder: the move fails after the data was copied.
+  EXPECT_TRUE(file_system->copy_file(tree.path("a.jpg"), tree.path("taken")));
+  // Copying a file onto itself, in any letter case, is refused.
+  EXPECT_TRUE(file_system->copy_file(tree.path("a.jpg"), tree.path("a.jpg")));
+  EXPECT_TRUE(file_system->copy_file(tree.path("a.jpg"), tree.path("A.JPG")));
+  EXPECT_TRUE(file_system->copy_file(tree.path("missing.jpg"), tree.path("b.jpg")));
+  EXPECT_TRUE(file_system->copy_file(tree.path("a.jpg"), tree.path("nowhere/b.jpg")));
+
+  EXPECT_EQ(tree.read("a.jpg"), "a.jpg");
+  EXPECT_EQ(raw_names(tree.root()), (Names{"a.jpg", "taken"}));
+  EXPECT_TRUE(raw_names(tree.path("taken/")).empty());
+}
+
+TEST_F(Win32FileSystemTest, ChineseFolderAndFileNamesAreListedAndCopied) {
+  TempTree tree({"旅行/照片.jpg"});
+  EXPECT_EQ(listed(*file_system, tree.root()), Names{"旅行\\"});
+  EXPECT_EQ(listed(*file_system, tree.path("旅行/")), Names{"照片.jpg"});
+
+  const std::string copies = tree.path("拷贝/");
+  EXPECT_FALSE(file_system->folder_exists(copies));
+  ASSERT_FALSE(file_system->make_folder(copies));
+  EXPECT_TRUE(file_system->folder_exists(copies));
+  ASSERT_FALSE(file_system->copy_file(tree.path("旅行/照片.jpg"), copies + "旅行(1).jpg"));
+  EXPECT_EQ(tree.read("拷贝/旅行(1).jpg"), "旅行/照片.jpg");
+}
+
+// Removes a tree that may be too deep for the short-path API.
+void remove_long_tree(const std::string& folder) {
+  WIN32_FIND_DATAW data;
+  const std::wstring base = long_path(folder);
+  HANDLE find = FindFirstFileW((base + L"*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::string child = folder + *win32::to_utf8(name);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        remove_long_tree(child + "\\");
+      } else {
+        SetFileAttributesW(long_path(child).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(long_path(child).c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW(base.c_str());
+}
+
+TEST_F(Win32FileSystemTest, PathsOverTwoHundredSixtyCharactersWork) {
+  TempTree tree({"short.jpg"});
+  std::string deep = tree.root();
+  const std::string level(60, 'd');
+  while (deep.size() <= 300) {
+    deep += level + "\\";
+    ASSERT_FALSE(file_system->make_folder(deep)) << deep.size();
+  }
+  EXPECT_TRUE(file_system->folder_exists(deep));
+
+  const std::string deep_file = deep + "照片(1).jpg";
+  ASSERT_GT(deep_file.size(), 260u);
+  ASSERT_FALSE(file_system->copy_file(tree.path("short.jpg"), deep_file));
+  EXPECT_EQ(listed(*file_system, deep), Names{"照片(1).jpg"});
+  ASSERT_FALSE(file_system->copy_file(deep_file, tree.path("back.jpg")));
+  EXPECT_EQ(tree.read("back.jpg"), "short.jpg");
+
+  remove_long_tree(tree.path(level + "/"));
+  EXPECT_FALSE(file_system->folder_exists(tree.path(level + "/")));
+}
+
+TEST_F(Win32FileSystemTest, FolderExistsOnlyForFolders) {
+  TempTree tree({"a.jpg", "sub/"});
+  EXPECT_TRUE(file_system->folder_exists(tree.root()));
+  EXPECT_TRUE(file_system->folder_exists(tree.path("sub/")));
+  EXPECT_TRUE(file_system->folder_exists(tree.path("SUB/")));
+  EXPECT_FALSE(file_system->folder_exists(tree.path("a.jpg/")));
+  EXPECT_FALSE(file_system->folder_exists(tree.path("missing/")));
+  EXPECT_TRUE(file_system->folder_exists("C:\\"));
+
+  EXPECT_TRUE(file_system->make_folder(tree.path("sub/")));  // already there
+  EXPECT_TRUE(file_system->make_folder(tree.path("missing/child/")));
+  EXPECT_TRUE(file_system->read_folder(tree.path("missing/")).error);
+  // A dotless file queued as a folder cannot be listed; that is no entry.
+  const FolderContents file_as_folder = file_system->read_folder(tree.path("a.jpg/"));
+  EXPECT_TRUE(file_as_folder.error);
+  EXPECT_TRUE(file_as_folder.entries.empty());
+}
+
+// A junction (mount point) from `link` to `target`, both existing folders.
+bool make_junction(const std::string& link, const std::string& target) {
+  const std::wstring substitute = L"\\??\\" + long_path(target).substr(4);
+  const std::size_t bytes = substitute.size() * sizeof(wchar_t);
+  // REPARSE_DATA_BUFFER's mount point form, laid out by hand: the header,
+  // then the substitute name and an empty print name, each null-terminated.
+  std::vector<BYTE> buffer(8 + 8 + bytes + 2 * sizeof(wchar_t), 0);
+  auto put16 = [&](std::size_t at, std::size_t value) {
+    const WORD word = static_cast<WORD>(value);
+    std::memcpy(buffer.data() + at, &word, sizeof word);
+  };
+  const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+  std::memcpy(buffer.data(), &tag, sizeof tag);
+  put16(4, buffer.size() - 8);         // ReparseDataLength
+  put16(8, 0);                         // SubstituteNameOffset
+  put16(10, bytes);                    // SubstituteNameLength
+  put16(12, bytes + sizeof(wchar_t));  // PrintNameOffset
+  put16(14, 0);                        // PrintNameLength
+  std::memcpy(buffer.data() + 16, substitute.data(), bytes);
+
+  HANDLE folder = CreateFileW(long_path(link).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return false;
+  DWORD returned = 0;
+  const bool made =
+      DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                      static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr) != 0;
+  CloseHandle(folder);
+  return made;
+}
+
+TEST_F(Win32FileSystemTest, JunctionsToFoldersAreNotListed) {
+  TempTree tree({"real/a.jpg", "link/", "b.jpg"});
+  if (!make_junction(tree.path("link"), tree.path("real"))) {
+    const DWORD junction_error = GetLastError();
+    // A linked folder is a reparse point as well; try that instead.
+    RemoveDirectoryW(long_path(tree.path("link")).c_str());
+    if (!CreateSymbolicLinkW(
+            long_path(tree.path("link")).c_str(), long_path(tree.path("real")).c_str(),
+            SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)) {
+      GTEST_SKIP() << "this system makes neither junctions (error " << junction_error
+                   << ") nor linked folders (error " << GetLastError() << ")";
+    }
+  }
+  const DWORD link_attributes = attributes_of(tree.path("link"));
+  if (link_attributes == INVALID_FILE_ATTRIBUTES ||
+      !(link_attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    GTEST_SKIP() << "CreateSymbolicLinkW reported success but made no reparse point";
+  }
+  EXPECT_EQ(listed(*file_system, tree.root()), (Names{"b.jpg", "real\\"}));
+  RemoveDirectoryW(long_path(tree.path("link")).c_str());  // the link, not its target
+}
+
+// The reparse points Wine cannot make, decided from what a listing reports.
+TEST(Win32ListedKind, FoldersThatStandForOthersAreLeftOutCloudFoldersAreNot) {
+  constexpr DWORD folder = FILE_ATTRIBUTE_DIRECTORY;
+  constexpr DWORD reparse = FILE_ATTRIBUTE_REPARSE_POINT;
+  constexpr DWORD cloud_tag = 0x9000601A;  // a cloud-file placeholder (not a surrogate)
+  using win32::listed_kind;
+  EXPECT_EQ(listed_kind(folder, 0, L"trip"), EntryKind::folder);
+  EXPECT_EQ(listed_kind(folder | reparse, IO_REPARSE_TAG_MOUNT_POINT, L"junction"), std::nullopt);
+  EXPECT_EQ(listed_kind(folder | reparse, IO_REPARSE_TAG_SYMLINK, L"linked"), std::nullopt);
+  EXPECT_EQ(listed_kind(folder | reparse, cloud_tag, L"OneDrive"), EntryKind::folder);
+  EXPECT_EQ(listed_kind(folder, 0, L"."), std::nullopt);
+  EXPECT_EQ(listed_kind(folder, 0, L".."), std::nullopt);
+  EXPECT_EQ(listed_kind(folder | FILE_ATTRIBUTE_HIDDEN, 0, L"h"), std::nullopt);
+  EXPECT_EQ(listed_kind(folder | FILE_ATTRIBUTE_SYSTEM, 0, L"s"), std::nullopt);
+  // A linked file counts as a file; its copy is the file behind it.
+  EXPECT_EQ(listed_kind(reparse, IO_REPARSE_TAG_SYMLINK, L"a.jpg"), EntryKind::file);
+  EXPECT_EQ(listed_kind(reparse, cloud_tag, L"a.jpg"), EntryKind::file);
+  EXPECT_EQ(listed_kind(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, 0, L"a.jpg"),
+            EntryKind::file);
+  EXPECT_EQ(listed_kind(FILE_ATTRIBUTE_NORMAL, 0, L".jpg"), EntryKind::file);
+  EXPECT_EQ(listed_kind(FILE_ATTRIBUTE_HIDDEN, 0, L"a.jpg"), std::nullopt);
+  EXPECT_EQ(listed_kind(FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY, 0, L"a.jpg"),
+            std::nullopt);
+}
+
+}  // namespace
+}  // namespace tolvane::fsys
