@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <unordered_map>
 
+#include "copy/failure_reason.h"
 #include "copy/naming.h"
 #include "copy/target_registry.h"
 #include "fsys/path_key.h"
@@ -163,9 +164,11 @@ std::string closing_message(const CopyReport& report) {
     text += failure.target;
     text += "：";
     text += operation_text(failure.operation);
-    text += "（";
-    text += failure.error.message();
-    text += "）";
+    // A refused name is its own reason; the system was never asked.
+    if (failure.operation != CopyOperation::check_name) {
+      text += "，";
+      text += failure_reason(failure.error);
+    }
   }
   if (report.failures.size() > listed) {
     text += "\n另有" + std::to_string(report.failures.size() - listed) + "条失败未列出。";

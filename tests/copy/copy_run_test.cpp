@@ -179,10 +179,11 @@ TEST_F(CopyRunTest, FailedCopyIsReportedAndTheRunGoesOn) {
   EXPECT_TRUE(disk.files.contains(native("/out/trip/trip(3).jpg")));
   ASSERT_EQ(window.reports.size(), 1u);
   EXPECT_TRUE(window.reports[0].second);
-  const std::string reason = std::make_error_code(std::errc::io_error).message();
+  const std::string reason =
+      "读写出错（" + std::make_error_code(std::errc::io_error).message() + "）";
   EXPECT_EQ(window.reports[0].first, "已完成5条。\n其中1条失败：\n" + native("/photos/2019/y.jpg") +
-                                         " → " + native("/out/2019/2019(2).jpg") + "：无法拷贝（" +
-                                         reason + "）");
+                                         " → " + native("/out/2019/2019(2).jpg") + "：无法拷贝，" +
+                                         reason);
 }
 
 TEST_F(CopyRunTest, FailedFolderFailsItsEntriesOnlyAndIsTriedOnce) {
