@@ -212,53 +212,88 @@ std::string folder_of(const std::string& path) {
 
 mode_t new_file_mode(const struct stat& source) { return source.st_mode & 0777; }
 
-// Links an unnamed file into place.  False when that cannot be done (the
-// target appeared meanwhile, /proc is missing, ...).
-bool link_into_place(int fd, const std::string& target) {
-  const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-    return true;
-  }
-  if (errno == EEXIST) return false;
-  return ::linkat(fd, "", AT_FDCWD, target.c_str(), AT_EMPTY_PATH) == 0;
+constexpr std::string_view temporary_prefix = ".tolvane-";
+constexpr std::string_view temporary_suffix = ".tmp";
+
+// A name for a temporary file in `folder`, hidden by its leading dot so that
+// no scan lists it while it is being written.  It carries the writer's
+// process id, so that a later run can tell a leftover of a killed copy.
+std::string temporary_name(const std::string& folder) {
+  static std::atomic<unsigned> counter{0};
+  struct timespec now;
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  std::string path = folder;
+  path += temporary_prefix;
+  path += std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+          std::to_string(now.tv_nsec);
+  path += temporary_suffix;
+  return path;
 }
 
-// A new target: written as an unnamed file in the target's folder, then given
-// its name in one step.  Nothing when the named temporary file must serve
-// instead (no O_TMPFILE here, or the link failed).
+Descriptor create_temporary(const std::string& folder, mode_t mode, std::string& path) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path = temporary_name(folder);
+    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    if (fd || errno != EEXIST) return fd;
+  }
+  return Descriptor();
+}
+
+// Gives the unnamed file `fd` the name `path`; fails with EEXIST when that
+// name is taken.  Linking by the descriptor itself needs a privilege that
+// only some processes have; the first refusal sends every later link
+// through /proc, which anyone may use.
+std::error_code link_unnamed(int fd, const std::string& path) {
+  static std::atomic<bool> by_descriptor{true};
+  if (by_descriptor.load(std::memory_order_relaxed)) {
+    if (::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return {};
+    if (errno != ENOENT && errno != EPERM) return last_error();
+    by_descriptor.store(false, std::memory_order_relaxed);
+  }
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return {};
+  return last_error();
+}
+
+bool same_file(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Written whole as an unnamed file in the target's folder, then given its
+// name in one step: the target's own name when it is free, otherwise a
+// temporary name renamed over the old target.  Nothing when O_TMPFILE is
+// not offered here or the link cannot be made, and the named temporary file
+// must serve instead.
 std::optional<std::error_code> copy_as_unnamed(int in, const struct stat& source,
                                                const std::string& target) {
-  Descriptor out(
-      ::open(folder_of(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, new_file_mode(source)));
+  const std::string folder = folder_of(target);
+  Descriptor out(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, new_file_mode(source)));
   if (!out) {
     if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return std::nullopt;
     return last_error();
   }
   if (const std::error_code error = fill(in, out.get(), source)) return error;
-  if (link_into_place(out.get(), target)) return std::error_code();
-  return std::nullopt;
-}
+  const std::error_code linked = link_unnamed(out.get(), target);
+  if (!linked) return linked;
+  if (linked != std::errc::file_exists) return std::nullopt;
 
-constexpr std::string_view temporary_prefix = ".tolvane-";
-constexpr std::string_view temporary_suffix = ".tmp";
-
-// A temporary file in `folder`, hidden by its leading dot so that no scan
-// lists it while it is being written.  Its name carries the writer's process
-// id, so that a later run can tell a leftover of a killed copy.
-Descriptor create_temporary(const std::string& folder, mode_t mode, std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    struct timespec now;
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    path = folder;
-    path += temporary_prefix;
-    path += std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-            std::to_string(now.tv_nsec);
-    path += temporary_suffix;
-    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-    if (fd || errno != EEXIST) return fd;
+  // The target exists: only now is it worth a look, for the one case that
+  // must never happen, a file replaced by a copy of itself.
+  struct stat existing;
+  if (::stat(target.c_str(), &existing) == 0 && same_file(existing, source)) {
+    return std::make_error_code(std::errc::invalid_argument);
   }
-  return Descriptor();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string temporary = temporary_name(folder);
+    const std::error_code error = link_unnamed(out.get(), temporary);
+    if (error == std::errc::file_exists) continue;
+    if (error) return std::nullopt;
+    if (::rename(temporary.c_str(), target.c_str()) == 0) return std::error_code();
+    const std::error_code rename_error = last_error();
+    ::unlink(temporary.c_str());
+    return rename_error;
+  }
+  return std::nullopt;
 }
 
 // Written whole under a temporary name, then renamed over the target; on any
@@ -333,15 +368,12 @@ std::error_code copy_one_file(const std::string& source, const std::string& targ
   if (S_ISDIR(source_info.st_mode)) return std::make_error_code(std::errc::is_a_directory);
   if (!S_ISREG(source_info.st_mode)) return std::make_error_code(std::errc::invalid_argument);
 
+  if (const auto outcome = copy_as_unnamed(in.get(), source_info, target)) return *outcome;
+  // The named temporary file serves: look at the target first, since
+  // replacing a file with a copy of itself would first have to empty it.
   struct stat target_info;
-  const bool target_exists = ::stat(target.c_str(), &target_info) == 0;
-  // Replacing a file with a copy of itself would first have to empty it.
-  if (target_exists && target_info.st_dev == source_info.st_dev &&
-      target_info.st_ino == source_info.st_ino) {
+  if (::stat(target.c_str(), &target_info) == 0 && same_file(target_info, source_info)) {
     return std::make_error_code(std::errc::invalid_argument);
-  }
-  if (!target_exists) {
-    if (const auto outcome = copy_as_unnamed(in.get(), source_info, target)) return *outcome;
   }
   return copy_by_rename(in.get(), source_info, target);
 }
