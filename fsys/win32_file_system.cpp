@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 #include "fsys/file_system.h"
 #include "fsys/name_order.h"
@@ -80,6 +82,9 @@ std::wstring folder_of(const std::wstring& path) {
   return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
+constexpr std::wstring_view temporary_prefix = L".tolvane-";
+constexpr std::wstring_view temporary_suffix = L".tmp";
+
 // Creates a fresh copy of `source` under a hidden name of its own in
 // `folder`; sets `temporary` to that name and `attributes` to the ones the
 // copy took from its source.
@@ -87,8 +92,8 @@ std::error_code copy_to_temporary(const std::wstring& source, const std::wstring
                                   std::wstring& temporary, DWORD& attributes) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = folder + L".tolvane-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(counter++) + L".tmp";
+    temporary = folder + std::wstring(temporary_prefix) + std::to_wstring(GetCurrentProcessId()) +
+                L"-" + std::to_wstring(counter++) + std::wstring(temporary_suffix);
     // CopyFileExW keeps the source's modification time and attributes.
     if (CopyFileExW(source.c_str(), temporary.c_str(), nullptr, nullptr, nullptr,
                     COPY_FILE_FAIL_IF_EXISTS)) {
@@ -105,6 +110,55 @@ std::error_code copy_to_temporary(const std::wstring& source, const std::wstring
     }
   }
   return {ERROR_FILE_EXISTS, std::system_category()};
+}
+
+// The writer's process id when `name` is exactly what copy_to_temporary
+// makes (".tolvane-<pid>-<n>.tmp"), otherwise nothing.
+std::optional<DWORD> temporary_writer(std::wstring_view name) {
+  if (!name.starts_with(temporary_prefix) || !name.ends_with(temporary_suffix)) return std::nullopt;
+  name.remove_prefix(temporary_prefix.size());
+  name.remove_suffix(temporary_suffix.size());
+  const std::size_t dash = name.find(L'-');
+  if (dash == 0 || dash == std::wstring_view::npos || dash > 10 || dash + 1 == name.size()) {
+    return std::nullopt;
+  }
+  const auto digits = [](std::wstring_view part) {
+    return std::all_of(part.begin(), part.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+  };
+  if (!digits(name.substr(0, dash)) || !digits(name.substr(dash + 1))) return std::nullopt;
+  const unsigned long long pid = std::stoull(std::wstring(name.substr(0, dash)));
+  if (pid == 0 || pid > 0xFFFFFFFFull) return std::nullopt;
+  return static_cast<DWORD>(pid);
+}
+
+bool process_has_ended(DWORD pid) {
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+  DWORD exit_code = 0;
+  const bool ended = GetExitCodeProcess(process, &exit_code) && exit_code != STILL_ACTIVE;
+  CloseHandle(process);
+  return ended;
+}
+
+void remove_temporary(const std::wstring& temporary);
+
+// Removes from `folder` (long form, ending in "\\") the temporaries that a
+// copy killed half-way left there: only names copy_to_temporary makes, and
+// only when no process of that id runs any more.  Anything else, and any
+// failure, is left alone.
+void remove_stale_temporaries(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  const std::wstring search =
+      folder + std::wstring(temporary_prefix) + L"*" + std::wstring(temporary_suffix);
+  FindHandle find(
+      FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+  if (find.get() == INVALID_HANDLE_VALUE) return;
+  do {
+    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    const std::optional<DWORD> writer = temporary_writer(data.cFileName);
+    if (!writer || *writer == GetCurrentProcessId() || !process_has_ended(*writer)) continue;
+    remove_temporary(folder + data.cFileName);
+  } while (FindNextFileW(find.get(), &data));
 }
 
 void remove_temporary(const std::wstring& temporary) {
@@ -192,9 +246,12 @@ class Win32FileSystem final : public FileSystem {
       return std::make_error_code(std::errc::invalid_argument);
     }
 
+    const std::wstring folder = folder_of(to);
+    // The first write into a folder clears what killed copies left there.
+    if (swept_folders_.insert(folder).second) remove_stale_temporaries(folder);
     std::wstring temporary;
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    if (std::error_code error = copy_to_temporary(from, folder_of(to), temporary, attributes)) {
+    if (std::error_code error = copy_to_temporary(from, folder, temporary, attributes)) {
       return error;
     }
     // The finished copy keeps its source's attributes (read-only, archive)
@@ -221,6 +278,9 @@ class Win32FileSystem final : public FileSystem {
     const DWORD attributes = GetFileAttributesW(long_path(folder).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
+
+ private:
+  std::unordered_set<std::wstring> swept_folders_;  // folders written into, long form
 };
 
 }  // namespace

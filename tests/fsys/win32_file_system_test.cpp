@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -127,6 +128,24 @@ TEST_F(Win32FileSystemTest, FailedCopyLeavesNoTemporaryAndTheSourceWhole) {
   EXPECT_EQ(tree.read("a.jpg"), "a.jpg");
   EXPECT_EQ(raw_names(tree.root()), (Names{"a.jpg", "taken"}));
   EXPECT_TRUE(raw_names(tree.path("taken/")).empty());
+}
+
+TEST_F(Win32FileSystemTest, FirstCopyIntoAFolderClearsTemporariesOfEndedWriters) {
+  TempTree tree{"in/a.jpg", "out/"};
+  // Process ids are multiples of four well below this one: none runs.
+  const std::string ended = ".tolvane-4000000000-3.tmp";
+  const std::string mine = ".tolvane-" + std::to_string(GetCurrentProcessId()) + "-900.tmp";
+  const Names kept = {".tolvane-4000000000-3.tmp.keep", ".tolvane-x-3.tmp", mine};
+  tree.write("out/" + ended, "stale");
+  for (const std::string& name : kept) tree.write("out/" + name, "keep");
+
+  ASSERT_FALSE(file_system->copy_file(tree.path("in/a.jpg"), tree.path("out/a(1).jpg")));
+  Names expected = kept;
+  expected.push_back("a(1).jpg");
+  Names present = raw_names(tree.path("out/"));
+  std::sort(expected.begin(), expected.end());
+  std::sort(present.begin(), present.end());
+  EXPECT_EQ(present, expected);
 }
 
 TEST_F(Win32FileSystemTest, ChineseFolderAndFileNamesAreListedAndCopied) {
