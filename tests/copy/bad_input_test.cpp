@@ -18,6 +18,7 @@
 #include "scan/folder_walk.h"
 #include "tests/copy/fakes.h"
 #include "tests/scan/recording_scan_window.h"
+#include "tests/support/odd_names.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/tree_files.h"
 
@@ -195,18 +196,7 @@ TEST_F(CopyBadInput, DestinationTextsThatNameNoFolderFailEveryEntry) {
 }
 
 TEST_F(CopyBadInput, OddNamesKeepTheirNamesAndBytes) {
-  const std::vector<std::string> names = {
-      "with blanks .jpg",
-      "\"quoted\" 'too'.jpg",
-      "[brackets]{and}(parens).jpg",
-      "trip(1).jpg",
-      "-starts-with-dash.jpg",
-      "new\nline.jpg",
-      "照片 旅行.jpg",
-      "🎉🐱.jpg",
-      "bad\xff\xfe utf8.jpg",
-      std::string(251, 'n') + ".jpg",
-  };
+  const std::vector<std::string> names = tt::odd_file_names();
   for (const std::string& name : names) tree.write("odd/trip/" + name, "bytes of " + name);
   scan(tree.path("odd/"));
   ASSERT_EQ(window->list1.size(), names.size());

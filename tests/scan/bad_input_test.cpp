@@ -20,6 +20,7 @@
 #include "scan/folder_walk.h"
 #include "tests/scan/scan_test_fixture.h"
 #include "tests/support/posix_setup.h"
+#include "tests/support/odd_names.h"
 #include "tests/support/temp_tree.h"
 
 namespace tolvane::scan {
@@ -80,23 +81,7 @@ TEST_F(ScanBadInput, RelativeFolderTextIsTakenFromTheWorkingFolder) {
 }
 
 TEST_F(ScanBadInput, OddNamesAreListedByteForByte) {
-  const std::vector<std::string> names = {
-      "with blanks .jpg",
-      "\"quoted\" 'too'.jpg",
-      "[brackets]{and}(parens).jpg",
-      "trip(1).jpg",
-      "-starts-with-dash.jpg",
-      "new\nline.jpg",
-      "tab\there.jpg",
-      "照片 旅行.jpg",
-      "🎉🐱.jpg",
-      "bad\xff\xfe utf8.jpg",
-      "\xc3(.jpg",
-      std::string(251, 'n') + ".jpg",
-      "back\\slash.jpg",
-      "*star?.jpg",
-      " .jpg",
-  };
+  const std::vector<std::string> names = testing::odd_file_names();
   TempTree tree{"odd/"};
   for (const std::string& name : names) tree.write("odd/" + name, name);
   Entries found = scan(tree.path("odd/"), ".jpg");

@@ -14,6 +14,7 @@
 #include "fsys/path_separator.h"
 #include "scan/file_list.h"
 #include "tests/support/temp_tree.h"
+#include "tests/window/form_control.h"
 #include "window/form1.h"
 
 using tolvane::testing::TempTree;
@@ -46,9 +47,7 @@ class CopyTest : public QObject {
 
   template <typename T>
   T* control(const char* name) {
-    T* found = form_->findChild<T*>(QString::fromLatin1(name));
-    if (!found) qFatal("no control %s", name);
-    return found;
+    return tolvane::testing::form_control<T>(*form_, name);
   }
 
   void scan(const QString& folder_text) {

@@ -21,6 +21,7 @@
 #include "fsys/path_separator.h"
 #include "scan/file_list.h"
 #include "tests/support/temp_tree.h"
+#include "tests/window/form_control.h"
 #include "window/application.h"
 #include "window/folder_drop.h"
 #include "window/form1.h"
@@ -103,9 +104,7 @@ class DesktopTest : public QObject {
 
   template <typename T>
   T* control(const char* name) {
-    T* found = form_->findChild<T*>(QString::fromLatin1(name));
-    if (!found) qFatal("no control %s", name);
-    return found;
+    return tolvane::testing::form_control<T>(*form_, name);
   }
   QPoint centre_of(const char* name) {
     QWidget* widget = control<QWidget>(name);

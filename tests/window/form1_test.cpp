@@ -19,6 +19,7 @@
 
 #include "fsys/path_separator.h"
 #include "tests/support/temp_tree.h"
+#include "tests/window/form_control.h"
 #include "window/application.h"
 #include "window/file_list_model.h"
 
@@ -82,9 +83,7 @@ class Form1Test : public QObject {
 
   template <typename T>
   T* control(const char* name) {
-    T* found = form_->findChild<T*>(QString::fromLatin1(name));
-    if (!found) qFatal("no control %s", name);
-    return found;
+    return tolvane::testing::form_control<T>(*form_, name);
   }
   void open_form(std::chrono::milliseconds delay = {}) {
     auto file_system = std::make_unique<WatchedFileSystem>(delay);
