@@ -34,14 +34,16 @@ float Form1CopyWindow::progress_max() { return form_.progress_max(); }
 
 void Form1CopyWindow::set_progress(int value, std::string_view label6_caption) {
   form_.set_progress_value_quietly(static_cast<float>(value));
-  progress_line_ = QString::fromUtf8(label6_caption.data(), static_cast<qsizetype>(label6_caption.size()));
+  // Kept as it comes; turned into a QString only when it is drawn.
+  progress_line_.assign(label6_caption);
   progress_shown_ = false;
   if (since_repaint_.elapsed() >= repaint_interval_ms) repaint_progress();
 }
 
 void Form1CopyWindow::repaint_progress() {
   if (!progress_shown_) {
-    form_.show_progress_now(progress_line_);
+    form_.show_progress_now(QString::fromUtf8(progress_line_.data(),
+                                              static_cast<qsizetype>(progress_line_.size())));
     progress_shown_ = true;
   }
   since_repaint_.restart();

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QString>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -34,7 +33,7 @@ class Form1CopyWindow : public copy::CopyWindow {
   void repaint_progress();
 
   Form1& form_;
-  QString progress_line_;
+  std::string progress_line_;
   bool progress_shown_ = true;
   QElapsedTimer since_repaint_;
 };
