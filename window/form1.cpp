@@ -1,7 +1,8 @@
-// Form1's controls and layout, its load handler, and the handlers of
-// Command1 (the scan), Command2 and Combo1.
+// Form1's controls and layout in Qt Widgets, and the controls' side of the
+// form's behaviour: each call of form::Form1Controls done with a widget.
 #include "window/form1.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -10,23 +11,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <algorithm>
-#include <cmath>
-#include <limits>
 
-#include "copy/copy_run.h"
-#include "fsys/path_separator.h"
-#include "scan/folder_walk.h"
 #include "window/application.h"
 #include "window/file_list_model.h"
 #include "window/folder_drop.h"
-#include "window/form1_copy_window.h"
+#include "window/input_blocker.h"
 
 namespace tolvane::window {
 namespace {
+
+using form::Control;
 
 // The layout is drawn in twips; 15 twips make one logical pixel.
 constexpr int twips_per_pixel = 15;
@@ -36,24 +34,15 @@ QRect twips_rect(int left, int top, int width, int height) {
           height / twips_per_pixel};
 }
 
-// Processing the window's events costs far more than listing a file, so the
-// scan does it only when this much time has passed since the last time.
-constexpr qint64 events_interval_ms = 15;
-
 QString from_utf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-int bar_steps(float value) {
-  if (std::isnan(value)) return 0;
-  const double clamped =
-      std::clamp<double>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-  return static_cast<int>(std::lround(clamped));
-}
+std::string to_utf8(const QString& text) { return text.toUtf8().toStdString(); }
 
-template <typename Control>
-Control* place(QWidget* parent, const char* name, QRect where) {
-  auto* control = new Control(parent);
+template <typename Widget>
+Widget* place(QWidget* parent, const char* name, QRect where) {
+  auto* control = new Widget(parent);
   control->setObjectName(QString::fromLatin1(name));
   control->setGeometry(where);
   return control;
@@ -64,7 +53,8 @@ Control* place(QWidget* parent, const char* name, QRect where) {
 Form1::Form1(std::unique_ptr<fsys::FileSystem> file_system, QWidget* parent)
     : QWidget(parent), file_system_(std::move(file_system)) {
   create_controls();
-  Form_Load();
+  form_ = std::make_unique<form::Form1>(static_cast<form::Form1Controls&>(*this), *file_system_);
+  form_->Form_Load();
   name_controls_for_assistive_tools();
   accept_folder_drops(*this, {Text1, Text2});
 }
@@ -130,43 +120,11 @@ void Form1::create_controls() {
   connect(Combo1, &QComboBox::currentIndexChanged, this, &Form1::Combo1_Click);
 
   ProgressBar1->setTextVisible(false);
-  show_progress();
 
   Check1->setText(QStringLiteral("目录off"));
 
   connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-}
-
-void Form1::Form_Load() {
-  setWindowTitle(QStringLiteral("Tolvane") + QStringLiteral(" Vurla"));
-  Command1->setText(QStringLiteral("开始读取"));
-  Label1->setText(QStringLiteral("显示信息："));
-  Label2->setText(QStringLiteral("当前读取") + QString::number(file_model_->files().size()) +
-                  QStringLiteral("条"));
-  Label3->setText(QStringLiteral("读取的目录(文件夹)："));
-  Label4->setText(QStringLiteral("扩展名："));
-  Label6->setText(QStringLiteral("进度："));
-  Label5->setText(QStringLiteral("另存为目录(文件夹)："));
-  Label7->setText(QStringLiteral("Vurla 软件工作室"));
-  Label8->setText(QStringLiteral("https://vurla.example.com"));
-  Text1->setText(from_utf8(fsys::start_folder_text));
-  Text2->setText(from_utf8(fsys::start_folder_text));
-  Command2->setText(QStringLiteral("拷贝"));
-  Command2->setEnabled(false);
-  {
-    // Adding the first item would select it by itself; the selection below
-    // is the one that counts and raises the click handler.
-    const QSignalBlocker quiet(Combo1);
-    Combo1->addItems({QStringLiteral(".jpg"), QStringLiteral(".png"), QStringLiteral(".raw"),
-                      QStringLiteral(".bmp"), QStringLiteral(".JPEG"), QStringLiteral(".pdf"),
-                      QStringLiteral(".txt"), QStringLiteral(".docx"), QStringLiteral(".*")});
-    Combo1->setCurrentIndex(-1);
-  }
-  Combo1->setCurrentIndex(0);
-  progress_min_ = 0;
-  set_progress_value(0);
-  Check1->setCheckState(Qt::Unchecked);
 }
 
 void Form1::name_controls_for_assistive_tools() {
@@ -183,142 +141,155 @@ void Form1::name_controls_for_assistive_tools() {
   Label1->setBuddy(List1);
 }
 
-void Form1::Combo1_Click() {
-  const int index = Combo1->currentIndex();
-  if (index >= 0) Combo1->setEditText(Combo1->itemText(index));
-}
-
-void Form1::Command1_Click() {
-  // A press that slips through while a scan yields would start a second scan
-  // over the first one's list.
-  if (scanning_) return;
-  file_model_->clear();
-  set_progress_value(0);
-  set_progress_line(QStringLiteral("进度："));
-  const QString p = Text1->text();
-  if (const auto folder = scan::folder_path_from_text(p.toUtf8().toStdString())) {
-    run_scan(*folder);
+QWidget* Form1::widget(Control control) const {
+  switch (control) {
+    case Control::Form1:
+      return const_cast<Form1*>(this);
+    case Control::Command1:
+      return Command1;
+    case Control::Text1:
+      return Text1;
+    case Control::List1:
+      return List1;
+    case Control::Command2:
+      return Command2;
+    case Control::List2:
+      return List2;
+    case Control::Label2:
+      return Label2;
+    case Control::Label3:
+      return Label3;
+    case Control::Label1:
+      return Label1;
+    case Control::Combo1:
+      return Combo1;
+    case Control::Label4:
+      return Label4;
+    case Control::Label5:
+      return Label5;
+    case Control::Text2:
+      return Text2;
+    case Control::ProgressBar1:
+      return ProgressBar1;
+    case Control::Label6:
+      return Label6;
+    case Control::Label8:
+      return Label8;
+    case Control::Label7:
+      return Label7;
+    case Control::Check1:
+      return Check1;
   }
-  const std::size_t count = file_model_->files().size();
-  Label2->setText(QStringLiteral("共计读取") + QString::number(count) + QStringLiteral("条"));
-  if (count > 0) {
-    Command2->setEnabled(true);
-    set_progress_max(static_cast<float>(count));
+  return nullptr;
+}
+
+void Form1::set_caption(Control control, std::string_view text) {
+  const QString caption = from_utf8(text);
+  QWidget* target = widget(control);
+  if (control == Control::Form1) {
+    setWindowTitle(caption);
+  } else if (auto* label = qobject_cast<QLabel*>(target)) {
+    label->setText(caption);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(target)) {
+    button->setText(caption);
   }
-  if (close_requested_) {
-    close_requested_ = false;
-    close();
+}
+
+std::string Form1::text(Control control) {
+  if (control == Control::Combo1) return to_utf8(Combo1->currentText());
+  if (auto* edit = qobject_cast<QLineEdit*>(widget(control))) return to_utf8(edit->text());
+  return {};
+}
+
+void Form1::set_text(Control control, std::string_view text) {
+  if (control == Control::Combo1) {
+    Combo1->setEditText(from_utf8(text));
+  } else if (auto* edit = qobject_cast<QLineEdit*>(widget(control))) {
+    edit->setText(from_utf8(text));
   }
 }
 
-void Form1::run_scan(const std::string& folder) {
-  // Both buttons refuse presses while the listing yields; afterwards they get
-  // back the state they had, and Command2 then follows the scan's count.
-  struct Busy {
-    Form1& form;
-    bool command2_was_enabled;
-    bool command1_had_focus;
-    QWidget* focus_moved_to = nullptr;
+void Form1::set_enabled(Control control, bool enabled) { widget(control)->setEnabled(enabled); }
 
-    explicit Busy(Form1& f)
-        : form(f),
-          command2_was_enabled(f.Command2->isEnabled()),
-          command1_had_focus(f.Command1->hasFocus()) {
-      form.scanning_ = true;
-      form.Command1->setEnabled(false);
-      form.Command2->setEnabled(false);
-      focus_moved_to = form.focusWidget();
-    }
-    ~Busy() {
-      form.file_model_->publish_rows();
-      form.Command1->setEnabled(true);
-      form.Command2->setEnabled(command2_was_enabled);
-      // Disabling the focused button moved the focus on; give it back unless
-      // the user has put it somewhere else meanwhile.
-      if (command1_had_focus && form.focusWidget() == focus_moved_to) form.Command1->setFocus();
-      form.scanning_ = false;
-    }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-  } busy(*this);
-
-  since_events_.start();
-  scan::Search_folder(folder, *file_system_, *this);
+void Form1::set_description(Control control, std::string_view text) {
+  QWidget* target = widget(control);
+  target->setToolTip(from_utf8(text));
+  target->setAccessibleDescription(from_utf8(text));
 }
 
-void Form1::Command2_Click() {
-  if (scanning_ || copying_) return;
-  copying_ = true;
-  Form1CopyWindow window(*this);
-  copy::run_copy_command(destination_text(), *file_system_, window);
-  copying_ = false;
+void Form1::add_combo_item(std::string_view text) {
+  // Adding the first item would select it by itself; only the form's own
+  // selection counts and raises the click handler.
+  const QSignalBlocker quiet(Combo1);
+  const int selected = Combo1->currentIndex();
+  Combo1->addItem(from_utf8(text));
+  Combo1->setCurrentIndex(selected);
 }
 
-void Form1::end_copy_command() {
-  set_progress_value(0);
-  Command2->setEnabled(false);
+void Form1::set_combo_index(int index) { Combo1->setCurrentIndex(index); }
+
+int Form1::combo_index() { return Combo1->currentIndex(); }
+
+std::string Form1::combo_item(int index) { return to_utf8(Combo1->itemText(index)); }
+
+std::int16_t Form1::check_value() { return Check1->isChecked() ? 1 : 0; }
+
+void Form1::set_check_value(std::int16_t value) {
+  Check1->setCheckState(value == 1 ? Qt::Checked : Qt::Unchecked);
 }
 
-void Form1::show_progress_now(const QString& progress_line) {
-  show_progress();
-  set_progress_line(progress_line);
-  // Paint now, without processing any input: the run holds the thread.
-  ProgressBar1->repaint();
-  Label6->repaint();
-}
+void Form1::clear_lists() { file_model_->clear(); }
 
-std::string Form1::extension_text() { return Combo1->currentText().toUtf8().toStdString(); }
-
-void Form1::append_file(std::string_view path, std::string_view tag) {
+void Form1::append_to_lists(std::string_view path, std::string_view tag) {
   file_model_->append(path, tag);
 }
 
-bool Form1::yield() {
-  if (since_events_.elapsed() >= events_interval_ms) {
-    file_model_->publish_rows();
-    QCoreApplication::processEvents();
-    since_events_.restart();
-  }
-  return !close_requested_;
+void Form1::show_new_rows() { file_model_->publish_rows(); }
+
+const scan::FileList& Form1::lists() { return file_model_->files(); }
+
+void Form1::show_progress(int min, int max, int value) {
+  ProgressBar1->setRange(min, max);
+  ProgressBar1->setValue(value);
 }
 
+void Form1::show_message(std::string_view text, bool warning) {
+  // Whatever the run last set is on the screen before the message.
+  ProgressBar1->repaint();
+  Label6->repaint();
+  QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::NoIcon, QStringLiteral("Tolvane"),
+                  from_utf8(text), QMessageBox::Ok, this);
+  box.setObjectName(QStringLiteral("copy_report"));
+  box.exec();
+}
+
+bool Form1::has_focus(Control control) { return widget(control)->hasFocus(); }
+
+void Form1::set_focus(Control control) { widget(control)->setFocus(); }
+
+std::uintptr_t Form1::focus_mark() { return reinterpret_cast<std::uintptr_t>(focusWidget()); }
+
+void Form1::process_events() { QCoreApplication::processEvents(); }
+
+void Form1::keep_alive() {
+  const InputBlocker no_input;
+  QCoreApplication::processEvents();
+}
+
+void Form1::close_window() { close(); }
+
 void Form1::closeEvent(QCloseEvent* event) {
-  // The scan's stack still runs inside this window: let it stop at its next
-  // yield, and close once Command1's handler has returned to it.  A copy run
-  // takes no input until its closing message has been dismissed.
-  if (copying_) {
+  if (form_->close_requested()) {
+    event->accept();
+  } else {
     event->ignore();
-    return;
   }
-  if (scanning_) {
-    close_requested_ = true;
-    event->ignore();
-    return;
-  }
-  event->accept();
 }
 
 const scan::FileList& Form1::file_list() const { return file_model_->files(); }
 
 std::int16_t Form1::check1_value() const { return Check1->isChecked() ? 1 : 0; }
 
-std::string Form1::destination_text() const { return Text2->text().toUtf8().toStdString(); }
-
-void Form1::set_progress_max(float value) {
-  progress_max_ = value;
-  show_progress();
-}
-
-void Form1::set_progress_value(float value) {
-  progress_value_ = value;
-  show_progress();
-}
-
 void Form1::set_progress_line(const QString& text) { Label6->setText(text); }
-
-void Form1::show_progress() {
-  ProgressBar1->setRange(bar_steps(progress_min_), bar_steps(progress_max_));
-  ProgressBar1->setValue(bar_steps(progress_value_));
-}
 
 }  // namespace tolvane::window

@@ -1,18 +1,17 @@
-// Form1: the program's one window and the holder of all its state: the two
-// folder texts, the extension, the flat-mode check box, the file list and
-// the progress display.  It runs the load handler and the click handlers,
-// and gives the scan what it needs of a window (scan::ScanWindow).
+// Form1 in Qt Widgets: creates the controls of the window, lays them out and
+// forwards their events to the form's behaviour (form::Form1), which it
+// serves through form::Form1Controls.  It holds no rule of its own.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "form/form1.h"
+#include "form/form1_controls.h"
 #include "fsys/file_system.h"
-#include "scan/scan_window.h"
 
 class QCheckBox;
 class QComboBox;
@@ -30,7 +29,7 @@ namespace tolvane::window {
 
 class FileListModel;
 
-class Form1 : public QWidget, public scan::ScanWindow {
+class Form1 : public QWidget, private form::Form1Controls {
   Q_OBJECT
 
  public:
@@ -40,44 +39,54 @@ class Form1 : public QWidget, public scan::ScanWindow {
                  QWidget* parent = nullptr);
   ~Form1() override;
 
-  // scan::ScanWindow
-  std::string extension_text() override;  // Combo1's current text, UTF-8
-  void append_file(std::string_view path, std::string_view tag) override;
-  bool yield() override;
-
-  // What a copy run reads and sets.
+  // What the tests and tools read of the form's state.
+  std::string extension_text() { return form_->extension_text(); }
   const scan::FileList& file_list() const;  // List1 paths, List2 tags
   std::int16_t check1_value() const;        // 1 checked, 0 unchecked
-  bool flat_mode() const { return check1_value() == 1; }
-  std::string destination_text() const;  // Text2's text, UTF-8, untrimmed
-  float progress_max() const { return progress_max_; }
-  float progress_value() const { return progress_value_; }
-  void set_progress_max(float value);
-  void set_progress_value(float value);
+  float progress_max() const { return form_->progress_max(); }
+  float progress_value() const { return form_->progress_value(); }
+  void set_progress_value(float value) { form_->set_progress_value(value); }
   void set_progress_line(const QString& text);  // Label6's caption
-  // For the copy run, which sets the value for every entry but draws it only
-  // now and then: the value without drawing, and drawing value and line now.
-  void set_progress_value_quietly(float value) { progress_value_ = value; }
-  void show_progress_now(const QString& progress_line);
-  // The end of every Command2 click: the bar back to 0, Command2 disarmed.
-  void end_copy_command();
-  fsys::FileSystem& file_system() { return *file_system_; }
-  bool scanning() const { return scanning_; }
+  bool scanning() const { return form_->scanning(); }
+  bool busy() const { return form_->busy(); }
 
  public slots:
-  void Command1_Click();
-  void Command2_Click();
-  void Combo1_Click();
+  void Command1_Click() { form_->Command1_Click(); }
+  void Command2_Click() { form_->Command2_Click(); }
+  void Combo1_Click() { form_->Combo1_Click(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void create_controls();
-  void Form_Load();
   void name_controls_for_assistive_tools();
-  void run_scan(const std::string& folder);
-  void show_progress();
+  QWidget* widget(form::Control control) const;
+
+  // form::Form1Controls
+  void set_caption(form::Control control, std::string_view text) override;
+  std::string text(form::Control control) override;
+  void set_text(form::Control control, std::string_view text) override;
+  void set_enabled(form::Control control, bool enabled) override;
+  void set_description(form::Control control, std::string_view text) override;
+  void add_combo_item(std::string_view text) override;
+  void set_combo_index(int index) override;
+  int combo_index() override;
+  std::string combo_item(int index) override;
+  std::int16_t check_value() override;
+  void set_check_value(std::int16_t value) override;
+  void clear_lists() override;
+  void append_to_lists(std::string_view path, std::string_view tag) override;
+  void show_new_rows() override;
+  const scan::FileList& lists() override;
+  void show_progress(int min, int max, int value) override;
+  void show_message(std::string_view text, bool warning) override;
+  bool has_focus(form::Control control) override;
+  void set_focus(form::Control control) override;
+  std::uintptr_t focus_mark() override;
+  void process_events() override;
+  void keep_alive() override;
+  void close_window() override;
 
   std::unique_ptr<fsys::FileSystem> file_system_;
   FileListModel* file_model_ = nullptr;
@@ -100,16 +109,7 @@ class Form1 : public QWidget, public scan::ScanWindow {
   QLabel* Label7 = nullptr;
   QCheckBox* Check1 = nullptr;
 
-  // The progress bar's values are single precision; the bar shows them
-  // rounded to whole steps.
-  float progress_min_ = 0;
-  float progress_max_ = 100;
-  float progress_value_ = 0;
-
-  bool scanning_ = false;
-  bool close_requested_ = false;  // the window was closed during a scan
-  bool copying_ = false;
-  QElapsedTimer since_events_;    // time since the scan last processed events
+  std::unique_ptr<form::Form1> form_;
 };
 
 }  // namespace tolvane::window

@@ -2,14 +2,14 @@
 // progress display it sets, and the closing message box.
 #pragma once
 
-#include <QElapsedTimer>
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "copy/copy_window.h"
 
-namespace tolvane::window {
+namespace tolvane::form {
 
 class Form1;
 
@@ -28,14 +28,14 @@ class Form1CopyWindow : public copy::CopyWindow {
   void end_copy_command() override;
 
  private:
-  // Puts the latest progress on the screen: the run holds the window's
-  // thread, so only paint events are processed, never user input.
-  void repaint_progress();
+  // Puts the latest progress on the screen and lets the window answer the
+  // window system; user input is discarded, the run holds the thread.
+  void refresh_window();
 
   Form1& form_;
   std::string progress_line_;
   bool progress_shown_ = true;
-  QElapsedTimer since_repaint_;
+  std::chrono::steady_clock::time_point last_refresh_;
 };
 
-}  // namespace tolvane::window
+}  // namespace tolvane::form

@@ -1,0 +1,186 @@
+// Form1's load handler, its click handlers and the scan's side of the window.
+#include "form/form1.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "copy/copy_run.h"
+#include "form/form1_copy_window.h"
+#include "form/keep_alive_file_system.h"
+#include "fsys/path_separator.h"
+#include "scan/file_list.h"
+#include "scan/folder_walk.h"
+
+namespace tolvane::form {
+namespace {
+
+// Processing the window's events costs far more than listing a file, so the
+// scan does it only when this much time has passed since the last time.
+constexpr std::chrono::milliseconds events_interval{15};
+
+int bar_steps(float value) {
+  if (std::isnan(value)) return 0;
+  const double clamped =
+      std::clamp<double>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+  return static_cast<int>(std::lround(clamped));
+}
+
+}  // namespace
+
+Form1::Form1(Form1Controls& controls, fsys::FileSystem& file_system)
+    : controls_(controls), file_system_(file_system) {}
+
+void Form1::Form_Load() {
+  controls_.set_caption(Control::Form1, "Tolvane Vurla");
+  controls_.set_caption(Control::Command1, "开始读取");
+  controls_.set_caption(Control::Label1, "显示信息：");
+  controls_.set_caption(Control::Label2,
+                        "当前读取" + std::to_string(controls_.lists().size()) + "条");
+  controls_.set_caption(Control::Label3, "读取的目录(文件夹)：");
+  controls_.set_caption(Control::Label4, "扩展名：");
+  controls_.set_caption(Control::Label6, "进度：");
+  controls_.set_caption(Control::Label5, "另存为目录(文件夹)：");
+  controls_.set_caption(Control::Label7, "Vurla 软件工作室");
+  controls_.set_caption(Control::Label8, "https://vurla.example.com");
+  controls_.set_text(Control::Text1, fsys::start_folder_text);
+  controls_.set_text(Control::Text2, fsys::start_folder_text);
+  controls_.set_caption(Control::Command2, "拷贝");
+  set_command2_enabled(false);
+  for (const char* item :
+       {".jpg", ".png", ".raw", ".bmp", ".JPEG", ".pdf", ".txt", ".docx", ".*"}) {
+    controls_.add_combo_item(item);
+  }
+  controls_.set_combo_index(0);
+  progress_min_ = 0;
+  set_progress_value(0);
+  controls_.set_check_value(0);
+}
+
+void Form1::Combo1_Click() {
+  if (busy()) return;
+  const int index = controls_.combo_index();
+  if (index >= 0) controls_.set_text(Control::Combo1, controls_.combo_item(index));
+}
+
+void Form1::Command1_Click() {
+  // A press that slips through while a run yields would start a second scan
+  // over the first one's list, or empty the list a copy run is reading.
+  if (busy()) return;
+  controls_.clear_lists();
+  set_progress_value(0);
+  controls_.set_caption(Control::Label6, "进度：");
+  if (const auto folder = scan::folder_path_from_text(controls_.text(Control::Text1))) {
+    run_scan(*folder);
+  }
+  const std::size_t count = controls_.lists().size();
+  controls_.set_caption(Control::Label2, "共计读取" + std::to_string(count) + "条");
+  if (count > 0) {
+    set_command2_enabled(true);
+    set_progress_max(static_cast<float>(count));
+  }
+  if (close_requested_) {
+    close_requested_ = false;
+    controls_.close_window();
+  }
+}
+
+void Form1::run_scan(const std::string& folder) {
+  // Both buttons refuse presses while the listing yields; afterwards they get
+  // back the state they had, and Command2 then follows the scan's count.
+  struct Busy {
+    Form1& form;
+    Form1Controls& controls;
+    bool command1_had_focus;
+    std::uintptr_t focus_moved_to = 0;
+
+    explicit Busy(Form1& f)
+        : form(f),
+          controls(f.controls_),
+          command1_had_focus(controls.has_focus(Control::Command1)) {
+      form.scanning_ = true;
+      controls.set_enabled(Control::Command1, false);
+      controls.set_enabled(Control::Command2, false);
+      focus_moved_to = controls.focus_mark();
+    }
+    ~Busy() {
+      controls.show_new_rows();
+      controls.set_enabled(Control::Command1, true);
+      controls.set_enabled(Control::Command2, form.command2_enabled_);
+      // Disabling the focused button moved the focus on; give it back unless
+      // the user has put it somewhere else meanwhile.
+      if (command1_had_focus && controls.focus_mark() == focus_moved_to) {
+        controls.set_focus(Control::Command1);
+      }
+      form.scanning_ = false;
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+  } busy(*this);
+
+  last_events_ = std::chrono::steady_clock::now();
+  // The walk reads the whole tree before the listing starts; the window is
+  // kept alive between folders, without taking input.
+  KeepAliveFileSystem walk_file_system(file_system_, controls_);
+  scan::Search_folder(folder, walk_file_system, *this);
+}
+
+void Form1::Command2_Click() {
+  if (busy()) return;
+  copying_ = true;
+  Form1CopyWindow window(*this);
+  copy::run_copy_command(controls_.text(Control::Text2), file_system_, window);
+  copying_ = false;
+}
+
+void Form1::end_copy_command() {
+  set_progress_value(0);
+  set_command2_enabled(false);
+}
+
+void Form1::set_command2_enabled(bool enabled) {
+  command2_enabled_ = enabled;
+  controls_.set_enabled(Control::Command2, enabled);
+}
+
+bool Form1::close_requested() {
+  if (copying_) return false;
+  if (scanning_) {
+    close_requested_ = true;
+    return false;
+  }
+  return true;
+}
+
+std::string Form1::extension_text() { return controls_.text(Control::Combo1); }
+
+void Form1::append_file(std::string_view path, std::string_view tag) {
+  controls_.append_to_lists(path, tag);
+}
+
+bool Form1::yield() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - last_events_ >= events_interval) {
+    controls_.show_new_rows();
+    controls_.process_events();
+    last_events_ = std::chrono::steady_clock::now();
+  }
+  return !close_requested_;
+}
+
+void Form1::set_progress_max(float value) {
+  progress_max_ = value;
+  show_progress();
+}
+
+void Form1::set_progress_value(float value) {
+  progress_value_ = value;
+  show_progress();
+}
+
+void Form1::show_progress() {
+  controls_.show_progress(bar_steps(progress_min_), bar_steps(progress_max_),
+                          bar_steps(progress_value_));
+}
+
+}  // namespace tolvane::form

@@ -1,0 +1,86 @@
+// Form1's behaviour, written once for every front end: the load handler,
+// the click handlers of Command1 (the scan), Command2 (the copy) and
+// Combo1, the refusals while a run is under way, and the progress display.
+// It reaches the window only through Form1Controls.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "form/form1_controls.h"
+#include "fsys/file_system.h"
+#include "scan/scan_window.h"
+
+namespace tolvane::form {
+
+class Form1 : public scan::ScanWindow {
+ public:
+  // Scans and copies reach the disk through `file_system`; both references
+  // must outlive the form.
+  Form1(Form1Controls& controls, fsys::FileSystem& file_system);
+
+  // Sets every caption and default; run once, right after the controls exist.
+  void Form_Load();
+
+  // The handlers.  Each refuses to run while a scan or a copy run is under
+  // way, whatever raised it: a click, a key, an assistive tool's action or a
+  // message sent by another program.
+  void Command1_Click();
+  void Command2_Click();
+  void Combo1_Click();
+
+  // The window system asks to close the window: true when it may close now.
+  // During a scan the request is kept and granted once the scan has
+  // returned; during a copy run it is refused.
+  bool close_requested();
+
+  // True from the start of a scan or copy run until its handler returns
+  // (for a copy, after its closing message has been dismissed).
+  bool busy() const { return scanning_ || copying_; }
+  bool scanning() const { return scanning_; }
+  bool copying() const { return copying_; }
+
+  // ProgressBar1's Max and Value, single precision as the bar keeps them.
+  float progress_max() const { return progress_max_; }
+  float progress_value() const { return progress_value_; }
+  void set_progress_max(float value);
+  void set_progress_value(float value);
+  // For the copy run, which sets the value for every entry but draws it only
+  // now and then.
+  void set_progress_value_quietly(float value) { progress_value_ = value; }
+  void show_progress();
+
+  bool command2_enabled() const { return command2_enabled_; }
+
+  // The end of every Command2 click: the bar back to 0, Command2 disarmed.
+  void end_copy_command();
+
+  Form1Controls& controls() { return controls_; }
+  fsys::FileSystem& file_system() { return file_system_; }
+
+  // scan::ScanWindow
+  std::string extension_text() override;
+  void append_file(std::string_view path, std::string_view tag) override;
+  bool yield() override;
+
+ private:
+  void run_scan(const std::string& folder);
+  void set_command2_enabled(bool enabled);
+
+  Form1Controls& controls_;
+  fsys::FileSystem& file_system_;
+
+  float progress_min_ = 0;
+  float progress_max_ = 100;
+  float progress_value_ = 0;
+
+  bool scanning_ = false;
+  bool copying_ = false;
+  bool close_requested_ = false;  // the window was closed during a scan
+  bool command2_enabled_ = false;
+  std::chrono::steady_clock::time_point last_events_;
+};
+
+}  // namespace tolvane::form

@@ -1,0 +1,63 @@
+// Form1's side of a copy run.  Progress is kept for every entry but drawn
+// only a few times a second: drawing costs far more than a small file's copy.
+#include "form/form1_copy_window.h"
+
+#include "form/form1.h"
+#include "scan/file_list.h"
+
+namespace tolvane::form {
+namespace {
+
+constexpr std::chrono::milliseconds refresh_interval{100};
+
+}  // namespace
+
+Form1CopyWindow::Form1CopyWindow(Form1& form)
+    : form_(form), last_refresh_(std::chrono::steady_clock::now()) {}
+
+std::size_t Form1CopyWindow::entry_count() { return form_.controls().lists().size(); }
+
+std::string Form1CopyWindow::source_path(std::size_t index) {
+  return std::string(form_.controls().lists().path(index));
+}
+
+std::string Form1CopyWindow::folder_tag(std::size_t index) {
+  return std::string(form_.controls().lists().tag(index));
+}
+
+bool Form1CopyWindow::flat_mode() { return form_.controls().check_value() == 1; }
+
+std::string Form1CopyWindow::extension_text() { return form_.extension_text(); }
+
+float Form1CopyWindow::progress_max() { return form_.progress_max(); }
+
+void Form1CopyWindow::set_progress(int value, std::string_view label6_caption) {
+  form_.set_progress_value_quietly(static_cast<float>(value));
+  progress_line_.assign(label6_caption);
+  progress_shown_ = false;
+  if (std::chrono::steady_clock::now() - last_refresh_ >= refresh_interval) refresh_window();
+}
+
+void Form1CopyWindow::refresh_window() {
+  if (!progress_shown_) {
+    form_.show_progress();
+    form_.controls().set_caption(Control::Label6, progress_line_);
+    progress_shown_ = true;
+  }
+  form_.controls().keep_alive();
+  last_refresh_ = std::chrono::steady_clock::now();
+}
+
+void Form1CopyWindow::show_report(std::string_view text, bool warning) {
+  // The display ends in the run's exact last state before the message.
+  if (!progress_shown_) {
+    form_.show_progress();
+    form_.controls().set_caption(Control::Label6, progress_line_);
+    progress_shown_ = true;
+  }
+  form_.controls().show_message(text, warning);
+}
+
+void Form1CopyWindow::end_copy_command() { form_.end_copy_command(); }
+
+}  // namespace tolvane::form

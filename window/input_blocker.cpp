@@ -1,0 +1,39 @@
+// The events a user sends: pointer, keyboard, wheel, touch, drops, menus.
+#include "window/input_blocker.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+namespace tolvane::window {
+
+InputBlocker::InputBlocker() { QCoreApplication::instance()->installEventFilter(this); }
+
+InputBlocker::~InputBlocker() { QCoreApplication::instance()->removeEventFilter(this); }
+
+bool InputBlocker::eventFilter(QObject* /*watched*/, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::InputMethod:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace tolvane::window
