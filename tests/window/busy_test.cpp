@@ -1,0 +1,201 @@
+// A long walk and a long copy run over a slow file system: the window keeps
+// painting and running its timers, yet no click, key, check-box change,
+// close request or assistive tool's press is acted on until the run ends.
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <chrono>
+#include <thread>
+
+#include "fsys/path_separator.h"
+#include "scan/file_list.h"
+#include "tests/support/temp_tree.h"
+#include "tests/window/form_control.h"
+#include "window/form1.h"
+
+using tolvane::testing::TempTree;
+using tolvane::window::Form1;
+
+namespace {
+
+// The native file system, taking its time over each folder read and each copy.
+class SlowFileSystem : public tolvane::fsys::FileSystem {
+ public:
+  tolvane::fsys::FolderContents read_folder(const std::string& folder) override {
+    std::this_thread::sleep_for(delay);
+    return native_->read_folder(folder);
+  }
+  std::error_code copy_file(const std::string& source, const std::string& target) override {
+    std::this_thread::sleep_for(delay);
+    ++copies;
+    return native_->copy_file(source, target);
+  }
+  std::error_code make_folder(const std::string& folder) override {
+    return native_->make_folder(folder);
+  }
+  bool folder_exists(const std::string& folder) override { return native_->folder_exists(folder); }
+
+  std::chrono::milliseconds delay{0};
+  int copies = 0;
+
+ private:
+  std::unique_ptr<tolvane::fsys::FileSystem> native_ = tolvane::fsys::make_native_file_system();
+};
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+QString typed(const TempTree& tree, std::string_view relative) {
+  std::string path = tree.path(relative);
+  if (path.back() == tolvane::fsys::separator) path.pop_back();
+  return QString::fromStdString(path);
+}
+
+void press_for_assistive_tool(QWidget* widget) {
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+  QVERIFY(accessible && accessible->actionInterface());
+  accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+}
+
+}  // namespace
+
+class BusyTest : public QObject {
+  Q_OBJECT
+
+ private:
+  SlowFileSystem* file_system_ = nullptr;
+  std::unique_ptr<Form1> form_;
+
+  template <typename T>
+  T* control(const char* name) {
+    return tolvane::testing::form_control<T>(*form_, name);
+  }
+
+  // Everything a user or another program might try while a run holds the
+  // window: a click on Command1, typing in Text2, ticking Check1, closing.
+  void try_every_input(bool and_close) {
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QTest::keyClicks(control<QLineEdit>("Text2"), QStringLiteral("x"));
+    QTest::mouseClick(control<QCheckBox>("Check1"), Qt::LeftButton);
+    if (and_close) form_->close();
+  }
+
+ private slots:
+  void init() {
+    auto file_system = std::make_unique<SlowFileSystem>();
+    file_system_ = file_system.get();
+    form_ = std::make_unique<Form1>(std::move(file_system));
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  }
+  void cleanup() { form_.reset(); }
+
+  void copy_run_stays_alive_and_takes_no_input() {
+    TempTree tree{
+        "src/trip/a.jpg", "src/trip/b.jpg", "src/trip/c.jpg", "src/trip/d.jpg", "src/trip/e.jpg",
+        "src/trip/f.jpg", "src/trip/g.jpg", "src/trip/h.jpg", "other/z.jpg",    "out/"};
+    control<QLineEdit>("Text1")->setText(typed(tree, "src"));
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取8条"));
+    const QString destination = typed(tree, "out");
+    control<QLineEdit>("Text2")->setText(destination);
+    // A scan that slipped through would list this one file instead.
+    control<QLineEdit>("Text1")->setText(typed(tree, "other"));
+    file_system_->delay = std::chrono::milliseconds(60);
+
+    PaintCounter painted;
+    control<QWidget>("Label6")->installEventFilter(&painted);
+    int ticks_during_run = 0;
+    bool tried_during_run = false;
+    QString message;
+    QString count_line_under_message;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) ++ticks_during_run;
+      if (!box && file_system_->copies > 2 && !tried_during_run) {
+        tried_during_run = true;
+        try_every_input(true);
+      } else if (box && message.isEmpty()) {
+        message = box->text();
+        // The message is open: an assistive tool's press on Command1 must
+        // not start a scan underneath it.
+        press_for_assistive_tool(control<QPushButton>("Command1"));
+        QTest::qWait(300);  // a button pressed this way clicks after a short delay
+        count_line_under_message = control<QLabel>("Label2")->text();
+        box->button(QMessageBox::Ok)->click();
+      }
+    });
+    ticker.start(20);
+    QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+    ticker.stop();
+
+    QVERIFY(tried_during_run);
+    QCOMPARE(message, QStringLiteral("已完成8条。"));
+    QCOMPARE(count_line_under_message, QStringLiteral("共计读取8条"));
+    QVERIFY2(ticks_during_run >= 3, qPrintable(QString::number(ticks_during_run)));
+    QVERIFY2(painted.paints >= 2, qPrintable(QString::number(painted.paints)));
+    QCOMPARE(control<QLineEdit>("Text2")->text(), destination);
+    QVERIFY(!control<QCheckBox>("Check1")->isChecked());
+    QVERIFY(form_->isVisible());
+    QCOMPARE(form_->file_list().size(), std::size_t{8});
+    QCOMPARE(tree.read("out/trip/trip(8).jpg"), std::string("src/trip/h.jpg"));
+
+    // Afterwards the window takes input as before.
+    file_system_->delay = std::chrono::milliseconds(0);
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取1条"));
+    QCOMPARE(QString::fromStdString(std::string(form_->file_list().path(0))),
+             typed(tree, "other/z.jpg"));
+    QTest::mouseClick(control<QCheckBox>("Check1"), Qt::LeftButton);
+    QVERIFY(control<QCheckBox>("Check1")->isChecked());
+  }
+
+  void walk_stays_alive_and_takes_no_input() {
+    TempTree tree{"src/a/x.jpg", "src/b/x.jpg", "src/c/x.jpg", "src/d/x.jpg",
+                  "src/e/x.jpg", "src/f/x.jpg", "src/g/x.jpg", "src/h/x.jpg"};
+    control<QLineEdit>("Text1")->setText(typed(tree, "src"));
+    const QString text2 = control<QLineEdit>("Text2")->text();
+    file_system_->delay = std::chrono::milliseconds(60);
+    int ticks = 0;
+    bool close_too = false;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+      // Only the walk reads folders: the listing reads none.
+      if (++ticks == 3) try_every_input(close_too);
+    });
+    ticker.start(20);
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QVERIFY2(ticks >= 3, qPrintable(QString::number(ticks)));
+    QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取8条"));
+    QCOMPARE(control<QLineEdit>("Text2")->text(), text2);
+    QVERIFY(!control<QCheckBox>("Check1")->isChecked());
+    QVERIFY(form_->isVisible());
+
+    // A close asked for during the walk is kept and granted once the scan
+    // has returned, not acted on in the middle of it.
+    ticks = 0;
+    close_too = true;
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    ticker.stop();
+    QVERIFY(!form_->isVisible());
+  }
+};
+
+QTEST_MAIN(BusyTest)
+#include "busy_test.moc"
