@@ -175,9 +175,10 @@ TEST_F(ScanBadInput, TwoHundredThousandFilesInOneFolder) {
   EXPECT_EQ(distinct.size(), found.size());
   EXPECT_TRUE(distinct.contains(folder + "f0.jpg"));
   EXPECT_TRUE(distinct.contains(folder + "f199999.jpg"));
-  // Ten times the files in one folder: about ten times the time, never a
-  // hundred (quadratic); the rest of the margin is for a busy machine.
-  EXPECT_LT(took, 30 * tenth + std::chrono::milliseconds(200));
+  // Eleven times the files: a little more than eleven times the time (the
+  // names are sorted), over a hundred if it grew quadratically; the rest of
+  // the margin is for a busy machine and the sanitizers.
+  EXPECT_LT(took, 40 * tenth + std::chrono::milliseconds(500));
   std::cout << "scan of " << count + count / 10
             << " files: " << std::chrono::duration_cast<std::chrono::milliseconds>(took).count()
             << " ms, of " << count / 10 << ": "
