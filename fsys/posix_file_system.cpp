@@ -23,6 +23,7 @@
 
 #include "fsys/file_system.h"
 #include "fsys/name_order.h"
+#include "fsys/posix_entry_kind.h"
 
 namespace tolvane::fsys {
 namespace {
@@ -56,39 +57,6 @@ struct DirCloser {
 
 // ---- Listing ---------------------------------------------------------------
 
-// What a link found in a folder lists as: only a link to a regular file is
-// listed (as a file).  A link to a folder could close a loop; a dangling link
-// has nothing to read.
-std::optional<EntryKind> kind_behind_link(int dir_fd, const char* name) {
-  struct stat info;
-  if (::fstatat(dir_fd, name, &info, 0) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  return EntryKind::file;
-}
-
-// The kind of one entry, or nothing for what is never listed (devices, FIFOs,
-// sockets, links to anything but a file).  The d_type of the entry answers
-// without a stat on most file systems.
-std::optional<EntryKind> kind_of(int dir_fd, const dirent& entry) {
-  switch (entry.d_type) {
-    case DT_REG:
-      return EntryKind::file;
-    case DT_DIR:
-      return EntryKind::folder;
-    case DT_LNK:
-      return kind_behind_link(dir_fd, entry.d_name);
-    case DT_UNKNOWN:
-      break;
-    default:
-      return std::nullopt;
-  }
-  struct stat info;
-  if (::fstatat(dir_fd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-  if (S_ISLNK(info.st_mode)) return kind_behind_link(dir_fd, entry.d_name);
-  if (S_ISREG(info.st_mode)) return EntryKind::file;
-  if (S_ISDIR(info.st_mode)) return EntryKind::folder;
-  return std::nullopt;
-}
-
 FolderContents list_folder(const std::string& folder) {
   FolderContents contents;
   Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -116,7 +84,7 @@ FolderContents list_folder(const std::string& folder) {
     }
     // Hidden names, "." and ".." among them, are never listed.
     if (entry->d_name[0] == '.') continue;
-    if (const auto kind = kind_of(dir_fd, *entry)) {
+    if (const auto kind = posix::listed_kind(dir_fd, entry->d_name, entry->d_type)) {
       contents.entries.push_back({entry->d_name, *kind});
     }
   }

@@ -1,8 +1,9 @@
 // A copy killed half-way (POSIX): a child process copies large files over
 // older copies again and again and is killed with SIGKILL while a copy is
-// being written.  Every target is then absent, the older file whole or the
-// new one whole; anything left over is a hidden temporary that no scan lists
-// and that the next run writing into that folder removes.
+// being written.  Every target that existed before is then still there, the
+// older file whole or the new one whole; anything left over is a hidden
+// temporary that no scan lists and that the next run writing into that
+// folder removes.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -110,12 +111,13 @@ class KilledCopy : public ::testing::Test {
     return struck;
   }
 
-  // Each target is the older file or the new copy, whole.
+  // Each target is the older file or the new copy, whole: a replacement
+  // that removed the old one first would leave nothing there.
   void expect_old_or_new(const tt::TreeFiles& old) {
     for (int k = 1; k <= file_count; ++k) {
       const std::string relative = older(k);
       SCOPED_TRACE(relative);
-      if (!fs::exists(tree.path(relative))) continue;
+      ASSERT_TRUE(fs::exists(tree.path(relative))) << "vanished";
       const std::string bytes = tt::read_file(tree.path(relative));
       const bool is_old = bytes == old.at(relative.substr(4));
       const bool is_new =

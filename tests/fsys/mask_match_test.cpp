@@ -55,6 +55,7 @@ const MaskRow rows[] = {
     {"question_middle", "*.j?g", "a.jpg", true},
     {"question_utf8_char", "?.jpg", "\xC3\xA9.jpg", true},
     {"two_questions_one_utf8_char", "??.jpg", "\xC3\xA9.jpg", false},
+    {"question_utf8_char_at_end", "a.?", "a.\xC3\xA9", true},
     {"question_gbk_bytes", "????.jpg", "\xC2\xED\xB7\xA8.jpg", true},
     // Bytes that only look like a UTF-8 sequence (a surrogate) count singly.
     {"surrogate_bytes_count_singly", "???", "\xED\xB7\xA8", true},

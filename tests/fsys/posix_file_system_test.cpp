@@ -1,6 +1,7 @@
 // The POSIX backend where POSIX differs: hidden dot names, links, FIFOs,
 // permissions, names that are bytes rather than UTF-8, and copies across
 // file systems.
+#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 
 #include "fsys/enumeration.h"
 #include "fsys/file_system.h"
+#include "fsys/posix_entry_kind.h"
 #include "tests/support/temp_tree.h"
 
 namespace tolvane::fsys {
@@ -49,11 +51,25 @@ TEST_F(PosixFileSystem, ReadFolderLeavesOutWhatIsNotAnOrdinaryFileOrFolder) {
   make_link(".", tree.path("loop"));
   make_link("missing.jpg", tree.path("dangling.jpg"));
   make_link("photo.jpg", tree.path(".hidden-link.jpg"));
+  make_link("pipe.jpg", tree.path("link-to-pipe.jpg"));
+  make_link("/dev/null", tree.path("link-to-device.jpg"));
+  const std::vector<std::string> listed = {"album/", "link-to-file.jpg", "photo.jpg"};
 
   const FolderContents contents = file_system->read_folder(tree.root());
   EXPECT_FALSE(contents.error);
-  EXPECT_EQ(listing(contents),
-            (std::vector<std::string>{"album/", "link-to-file.jpg", "photo.jpg"}));
+  EXPECT_EQ(listing(contents), listed);
+
+  // A file system that gives no type in its listing: each entry is looked
+  // at on its own, and must come out the same.
+  std::vector<std::string> untyped;
+  const int dir_fd = ::open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
+  for (const char* name : {"album", "link-to-file.jpg", "photo.jpg", "pipe.jpg", "link-to-folder",
+                           "loop", "dangling.jpg", "link-to-pipe.jpg", "link-to-device.jpg"}) {
+    const auto kind = posix::listed_kind(dir_fd, name, DT_UNKNOWN);
+    if (kind) untyped.push_back(name + std::string(kind == EntryKind::folder ? "/" : ""));
+  }
+  ::close(dir_fd);
+  EXPECT_EQ(untyped, listed);
 }
 
 TEST_F(PosixFileSystem, NamesThatDifferOnlyInCaseAreBothListedInByteOrder) {

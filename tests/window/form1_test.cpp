@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -15,6 +16,7 @@
 #include <QtTest>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "fsys/path_separator.h"
@@ -118,7 +120,7 @@ class Form1Test : public QObject {
   void combo_choice_sets_text();
   void typed_extension_is_what_scan_uses();
   void scan_lists_paths_and_tags_in_order();
-  void scan_that_finds_nothing_keeps_copy_armed();
+  void scan_that_finds_nothing_leaves_copy_as_it_was();
   void folder_text_ending_in_separator_starts_no_walk_data();
   void folder_text_ending_in_separator_starts_no_walk();
   void name_that_is_not_utf8_keeps_its_bytes();
@@ -326,7 +328,11 @@ void Form1Test::scan_lists_paths_and_tags_in_order() {
   // A second scan starts from empty lists and a reset progress display.
   form_->set_progress_value(3);
   form_->set_progress_line(QStringLiteral("进度：75.00%"));
-  scan(typed(tree, "photos/trip"));
+  // Started from the keyboard: the focus comes back to Command1 afterwards.
+  control<QLineEdit>("Text1")->setText(typed(tree, "photos/trip"));
+  control<QPushButton>("Command1")->setFocus();
+  QTest::keyClick(control<QPushButton>("Command1"), Qt::Key_Space);
+  QCOMPARE(QApplication::focusWidget(), control<QWidget>("Command1"));
   QCOMPARE(column(control<QListView>("List2")), (QStringList{"trip", "trip"}));
   QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取2条"));
   QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
@@ -334,8 +340,10 @@ void Form1Test::scan_lists_paths_and_tags_in_order() {
   QCOMPARE(form_->progress_max(), 2.0f);
 }
 
-void Form1Test::scan_that_finds_nothing_keeps_copy_armed() {
+void Form1Test::scan_that_finds_nothing_leaves_copy_as_it_was() {
   TempTree tree{"full/a.jpg", "full/b.jpg", "full/c.jpg", "empty/"};
+  scan(typed(tree, "empty"));  // from start-up: nothing to copy yet
+  QVERIFY(!control<QPushButton>("Command2")->isEnabled());
   scan(typed(tree, "full"));
   QCOMPARE(form_->progress_max(), 3.0f);
   scan(typed(tree, "empty"));
@@ -398,9 +406,20 @@ void Form1Test::copy_button_resets_progress_and_disarms() {
 
 void Form1Test::buttons_refuse_presses_during_scan() {
   open_form(std::chrono::milliseconds(20));
-  TempTree tree{"one/a.jpg", "one/b.jpg", "two/c.jpg"};
+  TempTree tree{"one/a.jpg", "one/b.jpg", "two/c.jpg", "out/"};
+  control<QLineEdit>("Text2")->setText(typed(tree, "out"));
   scan(typed(tree, "one"));  // arms Command2
   QVERIFY(control<QPushButton>("Command2")->isEnabled());
+  // A copy would end in its modal message: note it and close it.
+  bool message_shown = false;
+  QTimer answer;
+  connect(&answer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      message_shown = true;
+      box->reject();
+    }
+  });
+  answer.start(10);
 
   int checks = 0;
   bool buttons_disabled = true;
@@ -419,6 +438,8 @@ void Form1Test::buttons_refuse_presses_during_scan() {
   scan(typed(tree, "two"));
   QCOMPARE(checks, 1);
   QVERIFY(buttons_disabled);
+  QVERIFY(!message_shown);
+  QVERIFY(std::filesystem::is_empty(tree.path("out")));
   QCOMPARE(column(control<QListView>("List1")), (QStringList{qt(tree.path("two/c.jpg"))}));
   QVERIFY(control<QPushButton>("Command1")->isEnabled());
   QVERIFY(control<QPushButton>("Command2")->isEnabled());
