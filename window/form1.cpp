@@ -20,6 +20,7 @@
 #include "copy/copy_run.h"
 #include "fsys/path_separator.h"
 #include "scan/folder_walk.h"
+#include "scan/scan_report.h"
 #include "window/application.h"
 #include "window/file_list_model.h"
 #include "window/folder_drop.h"
@@ -108,14 +109,13 @@ void Form1::create_controls() {
   setTabOrder(Combo1, Text2);
   setTabOrder(Text2, Check1);
 
+  List1->setModel(file_model_->paths());
+  List2->setModel(file_model_->tags());
   for (QListView* list : {List1, List2}) {
-    list->setModel(file_model_);
     // Uniform sizes let the view lay out a million rows without measuring each.
     list->setUniformItemSizes(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   }
-  List1->setModelColumn(FileListModel::path_column);
-  List2->setModelColumn(FileListModel::tag_column);
   List2->hide();
   List2->setFocusPolicy(Qt::NoFocus);
 
@@ -196,11 +196,16 @@ void Form1::Command1_Click() {
   set_progress_value(0);
   set_progress_line(QStringLiteral("进度："));
   const QString p = Text1->text();
+  scan::ScanResult result;
   if (const auto folder = scan::folder_path_from_text(p.toUtf8().toStdString())) {
-    run_scan(*folder);
+    result = run_scan(*folder);
   }
   const std::size_t count = file_model_->files().size();
-  Label2->setText(QStringLiteral("共计读取") + QString::number(count) + QStringLiteral("条"));
+  Label2->setText(from_utf8(scan::count_line(count, result.folders_unreadable)));
+  const QString unreadable =
+      from_utf8(scan::unreadable_details(result.folders_unreadable, result.first_unreadable));
+  Label2->setToolTip(unreadable);
+  Label2->setAccessibleDescription(unreadable);
   if (count > 0) {
     Command2->setEnabled(true);
     set_progress_max(static_cast<float>(count));
@@ -211,7 +216,7 @@ void Form1::Command1_Click() {
   }
 }
 
-void Form1::run_scan(const std::string& folder) {
+scan::ScanResult Form1::run_scan(const std::string& folder) {
   // Both buttons refuse presses while the listing yields; afterwards they get
   // back the state they had, and Command2 then follows the scan's count.
   struct Busy {
@@ -243,7 +248,7 @@ void Form1::run_scan(const std::string& folder) {
   } busy(*this);
 
   since_events_.start();
-  scan::Search_folder(folder, *file_system_, *this);
+  return scan::Search_folder(folder, *file_system_, *this);
 }
 
 void Form1::Command2_Click() {

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "fsys/file_system.h"
+#include "scan/folder_walk.h"
 #include "scan/scan_window.h"
 
 class QCheckBox;
@@ -76,7 +77,7 @@ class Form1 : public QWidget, public scan::ScanWindow {
   void create_controls();
   void Form_Load();
   void name_controls_for_assistive_tools();
-  void run_scan(const std::string& folder);
+  scan::ScanResult run_scan(const std::string& folder);
   void show_progress();
 
   std::unique_ptr<fsys::FileSystem> file_system_;
@@ -109,7 +110,7 @@ class Form1 : public QWidget, public scan::ScanWindow {
   bool scanning_ = false;
   bool close_requested_ = false;  // the window was closed during a scan
   bool copying_ = false;
-  QElapsedTimer since_events_;    // time since the scan last processed events
+  QElapsedTimer since_events_;  // time since the scan last processed events
 };
 
 }  // namespace tolvane::window
