@@ -7,7 +7,7 @@ namespace tolvane::scan {
 
 std::string count_line(std::size_t files, std::size_t unreadable) {
   std::string line = "共计读取" + std::to_string(files) + "条";
-  if (unreadable > 0) line += "，" + std::to_string(unreadable) + "个文件夹无法读取";
+  if (unreadable > 0) line += "，" + std::to_string(unreadable) + "个文件夹未读";
   return line;
 }
 

@@ -11,8 +11,8 @@
 
 namespace tolvane::scan {
 
-// "共计读取120条" when every folder was read; "共计读取120条，2个文件夹无法读取"
-// when `unreadable` folders were not.
+// "共计读取120条" when every folder was read; "共计读取120条，2个文件夹未读"
+// when `unreadable` folders were not (short, so that it fits Label2).
 std::string count_line(std::size_t files, std::size_t unreadable);
 
 // One line per folder of `first` with the system's reason in words, then

@@ -49,8 +49,8 @@ TEST_F(ScanTest, UnreadableFolderListsNothingAndIsReportedWithItsReason) {
       reason);
   chmod(tree.path("u/locked").c_str(), 0755);
   if (!outcome) GTEST_SKIP() << "no unreadable folder to test: " << reason;
-  EXPECT_EQ(*outcome, "共计读取1条，1个文件夹无法读取\n1个文件夹无法读取：\n" +
-                          tree.path("u/locked/") + "：没有权限（Permission denied）");
+  EXPECT_EQ(*outcome, "共计读取1条，1个文件夹未读\n1个文件夹无法读取：\n" + tree.path("u/locked/") +
+                          "：没有权限（Permission denied）");
 }
 
 }  // namespace

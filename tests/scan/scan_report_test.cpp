@@ -25,7 +25,7 @@ std::string words(std::errc error) { return std::make_error_code(error).message(
 TEST(ScanReport, CountLineNamesUnreadableFoldersOnlyWhenThereAreAny) {
   EXPECT_EQ(count_line(120, 0), "共计读取120条");
   EXPECT_EQ(count_line(0, 0), "共计读取0条");
-  EXPECT_EQ(count_line(120, 2), "共计读取120条，2个文件夹无法读取");
+  EXPECT_EQ(count_line(120, 2), "共计读取120条，2个文件夹未读");
   EXPECT_EQ(unreadable_details(0, {}), "");
 }
 
@@ -46,7 +46,7 @@ TEST_F(ScanTest, ManyUnreadableFoldersAreAllCountedAndTheFirstFewShown) {
   EXPECT_EQ(window.entries, (Entries{{tree.path("m/top.jpg"), "m"}}));
   EXPECT_EQ(result.folders_unreadable, 7u);
   EXPECT_EQ(count_line(window.entries.size(), result.folders_unreadable),
-            "共计读取1条，7个文件夹无法读取");
+            "共计读取1条，7个文件夹未读");
   std::string expected = "7个文件夹无法读取：\n" + tree.path("m/1/") + "：没有权限（" +
                          words(std::errc::permission_denied) + "）";
   for (int folder = 2; folder <= 5; ++folder) {
