@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "fsys/trash_error.h"
+
 namespace tolvane::copy {
 namespace {
 
@@ -25,14 +27,22 @@ constexpr std::array<std::pair<std::errc, std::string_view>, 14> reasons{{
     {std::errc::device_or_resource_busy, "文件正被占用"},
 }};
 
-}  // namespace
-
-std::string failure_reason(std::error_code error) {
+std::string plain_reason(std::error_code error) {
   const std::string system_words = error.message();
   for (const auto& [condition, text] : reasons) {
     if (error == condition) return std::string(text) + "（" + system_words + "）";
   }
   return system_words;
+}
+
+}  // namespace
+
+std::string failure_reason(std::error_code error) {
+  if (error.category() != fsys::trash_category()) return plain_reason(error);
+  // The old file is all the user may have left: say that it is untouched.
+  const std::string kept = "原有文件无法移入回收站，已原样保留，未拷贝：";
+  if (error == std::errc::cross_device_link) return kept + "该磁盘上没有可用的回收站";
+  return kept + plain_reason(std::error_code(error.value(), std::generic_category()));
 }
 
 }  // namespace tolvane::copy
