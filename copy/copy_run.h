@@ -32,7 +32,7 @@ struct CopyFailure {
 };
 
 struct CopyReport {
-  std::size_t entries = 0;  // entries gone through, failed ones included
+  std::size_t entries = 0;    // entries gone through, failed ones included
   std::size_t replaced = 0;   // copied over a different file, which went to the trash
   std::size_t unchanged = 0;  // the target already had the source's size and time
   std::vector<CopyFailure> failures;

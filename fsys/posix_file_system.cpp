@@ -302,10 +302,9 @@ Copied failed(std::error_code error) { return {error, CopyOutcome::copied}; }
 std::error_code stage_durably(int in, const struct stat& source, const std::string& folder,
                               Descriptor filled, std::string& staged) {
   const bool written = static_cast<bool>(filled);
-  Descriptor out =
-      written ? std::move(filled)
-              : Descriptor(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
-                                  new_file_mode(source)));
+  Descriptor out = written ? std::move(filled)
+                           : Descriptor(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                                               new_file_mode(source)));
   if (out && !written) {
     if (const std::error_code error = fill(in, out.get(), source)) return error;
   }

@@ -147,7 +147,8 @@ std::string trash_name(std::string_view name, int attempt) {
     extension = name.substr(dot);
   }
   std::size_t keep = std::min(stem.size(), longest - extension.size());
-  while (keep > 0 && keep < stem.size() && (static_cast<unsigned char>(stem[keep]) & 0xC0) == 0x80) {
+  while (keep > 0 && keep < stem.size() &&
+         (static_cast<unsigned char>(stem[keep]) & 0xC0) == 0x80) {
     --keep;
   }
   std::string result(stem.substr(0, keep));
@@ -177,12 +178,10 @@ std::error_code reserve_record(const TrashFolder& trash, std::string_view name,
   entry.info = trash.root + "info/" + chosen + ".trashinfo";
   const int fd = ::open(entry.info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) return {errno, std::generic_category()};
-  const std::string shown = trash.relative_base.empty()
-                                ? original
-                                : original.substr(trash.relative_base.size());
-  std::error_code error = write_all(
-      fd, "[Trash Info]\nPath=" + percent_encoded(shown) + "\nDeletionDate=" + local_time_now() +
-              "\n");
+  const std::string shown =
+      trash.relative_base.empty() ? original : original.substr(trash.relative_base.size());
+  std::error_code error = write_all(fd, "[Trash Info]\nPath=" + percent_encoded(shown) +
+                                            "\nDeletionDate=" + local_time_now() + "\n");
   if (::close(fd) != 0 && !error) error = {errno, std::generic_category()};
   if (error) ::unlink(entry.info.c_str());
   return error;
@@ -234,10 +233,9 @@ std::error_code put_in_trash(const std::string& path, TrashWay way, TrashEntry& 
     std::error_code error = probe_replace_step(ReplaceStep::put_in_trash);
     if (!error) {
       // Neither way may take a name another program gave a file meanwhile.
-      const int status = way == TrashWay::link
-                             ? ::link(path.c_str(), entry.file.c_str())
-                             : ::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, entry.file.c_str(),
-                                           RENAME_NOREPLACE);
+      const int status = way == TrashWay::link ? ::link(path.c_str(), entry.file.c_str())
+                                               : ::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD,
+                                                             entry.file.c_str(), RENAME_NOREPLACE);
       if (status != 0) error = {errno, std::generic_category()};
     }
     if (!error) return {};

@@ -86,8 +86,8 @@ class FakeFileSystem : public fsys::FileSystem {
 
   std::set<std::string> folders;
   std::map<std::string, std::string> files;
-  int fail_copy_at = 0;         // 1-based; 0 fails none
-  int fail_make_folder_at = 0;  // 1-based; 0 fails none
+  int fail_copy_at = 0;            // 1-based; 0 fails none
+  int fail_make_folder_at = 0;     // 1-based; 0 fails none
   std::vector<std::string> trash;  // contents moved to the trash, in order
   std::error_code flush_error;
 

@@ -59,8 +59,8 @@ std::string today() {
 
 // What a record must say of `original`; the time of day is checked by form.
 void expect_record(const std::string& record, const std::string& path_line) {
-  EXPECT_TRUE(record.starts_with("[Trash Info]\nPath=" + path_line + "\nDeletionDate=" + today() +
-                                 "T"))
+  EXPECT_TRUE(
+      record.starts_with("[Trash Info]\nPath=" + path_line + "\nDeletionDate=" + today() + "T"))
       << record;
   ASSERT_EQ(record.size(), record.find("DeletionDate=") + 13 + 19 + 1) << record;
   const std::string clock = record.substr(record.size() - 9, 8);
@@ -102,8 +102,7 @@ TEST_F(Replace, DifferentFilesGoToTheTrashWithRecordsThenARerunWritesNothing) {
   const CopyReport first = run();
   EXPECT_TRUE(first.failures.empty());
   EXPECT_EQ(first.replaced, 2u);
-  EXPECT_EQ(window.reports.at(0).first,
-            "已完成3条。\n其中2条替换了原有文件，原文件已移入回收站。");
+  EXPECT_EQ(window.reports.at(0).first, "已完成3条。\n其中2条替换了原有文件，原文件已移入回收站。");
   tt::TreeFiles expected = {{"trip/notes.txt", "keep"}};
   for (const char* name : {"a", "b", "c"}) {
     expected["trip/trip(" + std::to_string(name[0] - 'a' + 1) + ").jpg"] =
@@ -125,14 +124,16 @@ TEST_F(Replace, DifferentFilesGoToTheTrashWithRecordsThenARerunWritesNothing) {
   // and change time, and the trash takes nothing.
   struct stat was[3];
   for (int k = 0; k < 3; ++k) {
-    ASSERT_EQ(::stat(tree.path("out/trip/trip(" + std::to_string(k + 1) + ").jpg").c_str(), &was[k]), 0);
+    ASSERT_EQ(
+        ::stat(tree.path("out/trip/trip(" + std::to_string(k + 1) + ").jpg").c_str(), &was[k]), 0);
   }
   const CopyReport again = run();
   EXPECT_EQ(again.unchanged, 3u);
   EXPECT_EQ(window.reports.at(0).first, "已完成3条。\n其中3条与原有文件相同，未重新拷贝。");
   for (int k = 0; k < 3; ++k) {
     struct stat now;
-    ASSERT_EQ(::stat(tree.path("out/trip/trip(" + std::to_string(k + 1) + ").jpg").c_str(), &now), 0);
+    ASSERT_EQ(::stat(tree.path("out/trip/trip(" + std::to_string(k + 1) + ").jpg").c_str(), &now),
+              0);
     EXPECT_EQ(now.st_ino, was[k].st_ino);
     EXPECT_EQ(now.st_ctim.tv_sec, was[k].st_ctim.tv_sec);
     EXPECT_EQ(now.st_ctim.tv_nsec, was[k].st_ctim.tv_nsec);

@@ -33,7 +33,9 @@ class FaultyFileSystem final : public fsys::FileSystem {
   fsys::FolderContents read_folder(const std::string& folder) override;
   std::error_code copy_file(const std::string& source, const std::string& target,
                             fsys::CopyOutcome& outcome) override;
-  std::error_code move_to_trash(const std::string& path) override { return real_.move_to_trash(path); }
+  std::error_code move_to_trash(const std::string& path) override {
+    return real_.move_to_trash(path);
+  }
   std::error_code flush() override;
   std::error_code make_folder(const std::string& folder) override;
   bool folder_exists(const std::string& folder) override;

@@ -17,7 +17,8 @@ class PrivateDataHome {
     std::string pattern = (std::filesystem::temp_directory_path() / "tolvane-data-XXXXXX").string();
     // Without a folder of its own the program must not run at all: the
     // real trash would take what the tests replace.
-    if (::mkdtemp(pattern.data()) == nullptr || ::setenv("XDG_DATA_HOME", pattern.c_str(), 1) != 0) {
+    if (::mkdtemp(pattern.data()) == nullptr ||
+        ::setenv("XDG_DATA_HOME", pattern.c_str(), 1) != 0) {
       ::_exit(2);
     }
     folder_ = pattern;
