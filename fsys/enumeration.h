@@ -22,7 +22,8 @@ class Enumeration {
   // `search_text` is a folder path ending in the separator, alone (every
   // entry) or followed by a mask such as "*.jpg".  A folder that cannot be
   // read gives an empty enumeration.
-  Enumeration(FileSystem& file_system, std::string_view search_text, Filter filter);
+  Enumeration(FileSystem& file_system, std::string_view search_text,
+              Filter filter);
 
   // The next matching name, or the empty text at the end.
   std::string next();

@@ -16,7 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path native(std::string_view utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+fs::path native(std::string_view utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 std::string unique_root() {
   static std::atomic<unsigned> counter{0};

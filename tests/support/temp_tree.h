@@ -22,9 +22,9 @@ class TempTree {
   // root() followed by `relative`, its "/" turned into the platform separator.
   std::string path(std::string_view relative) const;
 
-  void add(std::string_view relative);                              // as in the constructor
+  void add(std::string_view relative);                       // as in the constructor
   void write(std::string_view relative, std::string_view content);  // a file
-  std::string read(std::string_view relative) const;                // a file's bytes
+  std::string read(std::string_view relative) const;         // a file's bytes
 
  private:
   std::string root_;
