@@ -152,7 +152,10 @@ std::string trash_name(std::string_view name, int attempt) {
     --keep;
   }
   std::string result(stem.substr(0, keep));
-  if (attempt > 1) result += "." + std::to_string(attempt);
+  if (attempt > 1) {
+    result += '.';
+    result += std::to_string(attempt);
+  }
   result += extension;
   return result;
 }
