@@ -1,7 +1,6 @@
-// The freedesktop.org trash on POSIX: the home trash when the file is on the
-// same file system, otherwise the trash at the top of the file's own file
-// system; each trashed file with its .trashinfo record, so a desktop's trash
-// can show and restore it.
+// The freedesktop.org trash on POSIX: the home trash, or the one at the top
+// of the file's own file system; each trashed file with its .trashinfo
+// record, so that a desktop's trash can show and restore it.
 #pragma once
 
 #include <string>

@@ -1,8 +1,5 @@
-// Recycling through SHFileOperationW.  The shell deletes a file for good,
-// without a word under FOF_NO_UI, where the volume has no Recycle Bin (a
-// removable drive); so the file is first kept under a second, hidden name
-// by a hard link, and the link count afterwards tells whether the bin took
-// it.  If it did not, the kept name goes back to the file's own.
+// Recycling through SHFileOperationW, with a hard link that keeps the file
+// until the bin is seen to hold it.
 #include "fsys/win32_recycle_bin.h"
 
 #include <shellapi.h>
@@ -69,6 +66,10 @@ std::wstring keep_name(const std::wstring& path) {
 
 }  // namespace
 
+// The shell deletes a file for good, without a word under FOF_NO_UI, where
+// the volume has no Recycle Bin (a removable drive).  So the file is first
+// kept under a second, hidden name, and the link count afterwards tells
+// whether the bin took it; if it did not, the kept name goes back.
 std::error_code recycle(const std::wstring& path) {
   if (const std::error_code probed = probe_replace_step(ReplaceStep::put_in_trash)) {
     return trash_error(probed.value());
