@@ -32,6 +32,11 @@ class CopyWindow {
   // the window's thread: the window repaints these two a few times a second
   // here, processing paint events only, never user input.
   virtual void set_progress(int value, std::string_view label6_caption) = 0;
+  // The same, drawn at once: for a state the run stays in for a while, such
+  // as waiting for the copies to reach the disk.
+  virtual void set_progress_now(int value, std::string_view label6_caption) {
+    set_progress(value, label6_caption);
+  }
 
   // The closing message box: title "Tolvane", one OK button, `text`; a
   // warning icon when `warning` is set, otherwise no icon.  Modal.
