@@ -12,7 +12,7 @@ display_start() {
   # so parallel runs never fight over :99.
   Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   display_pid=$!
-  for i in $(seq 1 100); do
+  for _ in $(seq 1 100); do
     if [ -s "$number_file" ]; then
       DISPLAY=":$(tr -dc 0-9 <"$number_file")"
       export DISPLAY

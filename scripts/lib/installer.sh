@@ -95,8 +95,18 @@ installed_files_match() {
     [ "$(ls -A "$installer_dir" | wc -l)" -eq 2 ]
 }
 
+# shortcut_holds PATH: the shortcut names PATH, in UTF-16 (as its Unicode
+# fields do) or in the ANSI code page (its link info, where that can spell it).
+shortcut_holds() {
+  [ -f "$installer_shortcut" ] || return 1
+  local file wanted
+  file=$(od -An -tx1 -v "$installer_shortcut" | tr -d ' \n')
+  wanted=$(printf %s "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v | tr -d ' \n')
+  [[ $file == *"$wanted"* ]] || grep -aqF "$1" "$installer_shortcut"
+}
+
 shortcut_points_to_program() {
-  [ -f "$installer_shortcut" ] && grep -aqF "$installer_dir_win\\tolvane.exe" "$installer_shortcut"
+  shortcut_holds "$installer_dir_win\\tolvane.exe"
 }
 
 # Every value "Apps & features" shows or runs, and a size that matches the files.
@@ -130,8 +140,8 @@ uninstall_entry_complete() {
 
 # The window's X id once a window of that title shows, within 60 s.
 installer_find_window() {
-  local id i
-  for i in $(seq 1 120); do
+  local id
+  for _ in $(seq 1 120); do
     id=$(xdotool search --name "^$installer_window_title\$" 2>/dev/null | head -n 1)
     if [ -n "$id" ]; then
       echo "$id"
@@ -161,8 +171,7 @@ shortcut_opens_window() {
 window_closes() {
   [ -n "$installed_program_pid" ] || return 1
   installer_run_wine taskkill /im tolvane.exe >/dev/null || return 1
-  local i
-  for i in $(seq 1 120); do
+  for _ in $(seq 1 120); do
     if ! kill -0 "$installed_program_pid" 2>/dev/null; then
       ! xdotool search --name "^$installer_window_title\$" >/dev/null 2>&1
       return
@@ -200,6 +209,31 @@ nothing_left_installed() {
   [ "$faults" -eq 0 ]
 }
 
+# A second install, into a folder the user chose (/D=, a Chinese name), with
+# a file of the user's own put beside the program afterwards.
+installer_custom_dir_win='C:\工具\Tolvane'
+installer_custom_dir="$installer_prefix/drive_c/工具/Tolvane"
+
+custom_folder_install_runs() {
+  installer_run_wine "$installer_file" /S "/D=$installer_custom_dir_win" && installer_settle &&
+    cmp -s "$installer_exe" "$installer_custom_dir/tolvane.exe" &&
+    shortcut_holds "$installer_custom_dir_win\\tolvane.exe" &&
+    installer_registry_entry | grep -qxF "\"InstallLocation\"=\"${installer_custom_dir_win//\\/\\\\}\""
+}
+
+# The uninstaller removes what it installed and nothing of the user's.
+user_file_survives_uninstall() {
+  printf 'mine\n' >"$installer_custom_dir/笔记.txt"
+  installer_run_wine "$installer_custom_dir_win\\uninstall.exe" /S && installer_settle || return 1
+  local left
+  left=$(find "$installer_custom_dir" -mindepth 1 -printf '%f ' 2>/dev/null)
+  if [ "$left" != "笔记.txt " ] || [ "$(cat "$installer_custom_dir/笔记.txt")" != mine ]; then
+    echo "        in the folder afterwards: ${left:-nothing}"
+    return 1
+  fi
+  [ ! -e "$installer_shortcut" ] || { echo "        left: the Start-menu shortcut"; return 1; }
+}
+
 # run_installer_test: the whole round, counted check by check; non-zero when
 # any check failed.
 run_installer_test() {
@@ -226,6 +260,10 @@ run_installer_test() {
       installer_check "QuietUninstallString uninstalls silently" quiet_uninstall_runs
       installer_check "uninstalled: files, folder, shortcut and registry entry gone" \
         nothing_left_installed
+      installer_check "install with /D= into a folder of the user's (a Chinese name)" \
+        custom_folder_install_runs
+      installer_check "uninstall keeps a file the user put in that folder" \
+        user_file_survives_uninstall
       WINEPREFIX="$installer_prefix" "$installer_wineserver" -k 2>/dev/null || true
       display_stop
     else
