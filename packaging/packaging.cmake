@@ -1,6 +1,7 @@
 # Installing the program and packing it as a .deb: the binary, its desktop
 # entry and its icon at every size.  Included from the top-level CMakeLists
-# after window/, whose `tolvane` target it installs.
+# after the front end (window/ or ui/win32/), whose `tolvane` target it
+# installs; on Windows that is one self-contained tolvane.exe.
 if(TOLVANE_CORE_ONLY)
   return()
 endif()
@@ -8,21 +9,6 @@ endif()
 include(GNUInstallDirs)
 
 install(TARGETS tolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-
-if(WIN32)
-  # On Windows the Qt libraries and plugins go beside the program, so that
-  # the installed folder runs by itself.
-  find_package(Qt6 REQUIRED COMPONENTS Core)
-  find_program(TOLVANE_WINDEPLOYQT windeployqt
-               HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}" NO_DEFAULT_PATH)
-  if(TOLVANE_WINDEPLOYQT)
-    install(CODE "execute_process(COMMAND \"${TOLVANE_WINDEPLOYQT}\" --no-translations
-                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tolvane.exe\"
-                  COMMAND_ERROR_IS_FATAL ANY)")
-  else()
-    message(WARNING "windeployqt not found: run it on the installed tolvane.exe by hand")
-  endif()
-endif()
 
 if(UNIX AND NOT APPLE)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/tolvane.desktop
