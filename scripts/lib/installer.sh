@@ -56,7 +56,7 @@ installer_check() {
 # installer_build_setup: a Release cross-build (the exe users get, not the
 # debug one the tests use) and the installer target.
 installer_build_setup() {
-  configure_and_build "$installer_build" -DCMAKE_BUILD_TYPE=Release -DTOLVANE_CORE_ONLY=ON \
+  configure_and_build "$installer_build" -DCMAKE_BUILD_TYPE=Release \
     -DTOLVANE_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-w64-x86_64.cmake" &&
     cmake --build "$installer_build" --target tolvane_installer -- --quiet
 }
@@ -68,7 +68,10 @@ installer_new_prefix() {
   rm -rf "$installer_prefix"
   installer_run_wine wineboot --init >/dev/null 2>&1 || return 1
   installer_settle || return 1
-  wine_cjk_fonts installer_run_wine "$installer_build" && installer_settle
+  # The same settings as the Wine suite's prefixes (fonts, frames drawn by Wine).
+  installer_run_wine reg import "Z:${repo_root//\//\\}\\cmake\\wine-settings.reg" >/dev/null 2>&1 ||
+    return 1
+  wine_chinese_face_names installer_run_wine "$installer_build" && installer_settle
 }
 
 # The exported uninstall key as UTF-8 text, one "name"=value a line.
