@@ -39,11 +39,11 @@
 
 #include "bench/synthetic_file_system.h"
 #include "scan/file_list.h"
-#include "window/form1.h"
+#include "ui/qt/form1.h"
 
 namespace {
 
-using tolvane::window::Form1;
+using tolvane::qt::Form1;
 using Clock = std::chrono::steady_clock;
 
 double seconds_since(Clock::time_point start) {

@@ -1,6 +1,6 @@
 # Installing the program and packing it as a .deb: the binary, its desktop
 # entry and its icon at every size.  Included from the top-level CMakeLists
-# after the front end (window/ or ui/win32/), whose `tolvane` target it
+# after the front end (ui/qt/ or ui/win32/), whose `tolvane` target it
 # installs; on Windows that is one self-contained tolvane.exe.
 if(TOLVANE_CORE_ONLY)
   return()
@@ -16,9 +16,9 @@ if(UNIX AND NOT APPLE)
   # The icon theme looks for <size>x<size>/apps/tolvane.png.
   foreach(size 16 24 32 48 64 128 256)
     if(size EQUAL 48)
-      set(icon_file ${PROJECT_SOURCE_DIR}/window/tolvane.png)
+      set(icon_file ${PROJECT_SOURCE_DIR}/ui/qt/tolvane.png)
     else()
-      set(icon_file ${PROJECT_SOURCE_DIR}/window/icons/tolvane_${size}.png)
+      set(icon_file ${PROJECT_SOURCE_DIR}/ui/qt/icons/tolvane_${size}.png)
     endif()
     install(FILES ${icon_file}
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
@@ -29,11 +29,11 @@ endif()
 # The package carries the version the program shows (1.00.0001), read from
 # the one place that holds it; dpkg compares 1.00.0001 < 1.00.0002 < 1.01.0000
 # by number, as intended.
-file(STRINGS ${PROJECT_SOURCE_DIR}/window/application.h version_line
+file(STRINGS ${PROJECT_SOURCE_DIR}/ui/qt/application.h version_line
      REGEX "application_version = \"[0-9.]+\"")
 string(REGEX MATCH "[0-9][0-9.]*" tolvane_shown_version "${version_line}")
 if(NOT tolvane_shown_version)
-  message(FATAL_ERROR "no application_version in window/application.h")
+  message(FATAL_ERROR "no application_version in ui/qt/application.h")
 endif()
 
 set(CPACK_PACKAGE_NAME tolvane)

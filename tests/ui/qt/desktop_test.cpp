@@ -22,13 +22,13 @@
 #include "scan/file_list.h"
 #include "scan/scan_report.h"
 #include "tests/support/temp_tree.h"
-#include "tests/window/form_control.h"
-#include "window/application.h"
-#include "window/folder_drop.h"
-#include "window/form1.h"
+#include "tests/ui/qt/form_control.h"
+#include "ui/qt/application.h"
+#include "ui/qt/folder_drop.h"
+#include "ui/qt/form1.h"
 
 using tolvane::testing::TempTree;
-using tolvane::window::Form1;
+using tolvane::qt::Form1;
 
 namespace {
 
@@ -204,7 +204,7 @@ void DesktopTest::unusable_drops_leave_text_alone() {
     QVERIFY2(!result.entered, name);
     QCOMPARE(text->text(), before);
   }
-  QCOMPARE(tolvane::window::folder_text_for_drop(urls), QString());
+  QCOMPARE(tolvane::qt::folder_text_for_drop(urls), QString());
 }
 
 void DesktopTest::drop_never_reports_a_move() {

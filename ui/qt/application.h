@@ -5,7 +5,7 @@
 
 class QApplication;
 
-namespace tolvane::window {
+namespace tolvane::qt {
 
 inline constexpr const char* application_version = "1.00.0001";
 
@@ -18,4 +18,4 @@ QIcon application_icon();
 // Sets the application's name, version and window icon.
 void set_up_application(QApplication& application);
 
-}  // namespace tolvane::window
+}  // namespace tolvane::qt

@@ -14,11 +14,11 @@
 #include "fsys/path_separator.h"
 #include "scan/file_list.h"
 #include "tests/support/temp_tree.h"
-#include "tests/window/form_control.h"
-#include "window/form1.h"
+#include "tests/ui/qt/form_control.h"
+#include "ui/qt/form1.h"
 
 using tolvane::testing::TempTree;
-using tolvane::window::Form1;
+using tolvane::qt::Form1;
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <QObject>
 
-namespace tolvane::window {
+namespace tolvane::qt {
 
 class InputBlocker : public QObject {
  public:
@@ -18,4 +18,4 @@ class InputBlocker : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-}  // namespace tolvane::window
+}  // namespace tolvane::qt

@@ -25,7 +25,7 @@ namespace tolvane::scan {
 class FileList;
 }
 
-namespace tolvane::window {
+namespace tolvane::qt {
 
 class FileListModel;
 
@@ -112,4 +112,4 @@ class Form1 : public QWidget, private form::Form1Controls {
   std::unique_ptr<form::Form1> form_;
 };
 
-}  // namespace tolvane::window
+}  // namespace tolvane::qt

@@ -1,6 +1,6 @@
 // Form1 through its real controls: the start-up state, the layout, the
 // combo box, and scans of temporary trees started by clicking Command1.
-#include "window/form1.h"
+#include "ui/qt/form1.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -21,13 +21,13 @@
 
 #include "fsys/path_separator.h"
 #include "tests/support/temp_tree.h"
-#include "tests/window/form_control.h"
-#include "window/application.h"
-#include "window/file_list_model.h"
+#include "tests/ui/qt/form_control.h"
+#include "ui/qt/application.h"
+#include "ui/qt/file_list_model.h"
 
 using tolvane::testing::TempTree;
-using tolvane::window::FileListModel;
-using tolvane::window::Form1;
+using tolvane::qt::FileListModel;
+using tolvane::qt::Form1;
 
 namespace {
 
@@ -276,7 +276,7 @@ void Form1Test::assistive_names() {
 
 void Form1Test::application_identity() {
   auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-  tolvane::window::set_up_application(*app);
+  tolvane::qt::set_up_application(*app);
   QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00.0001"));
   QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Tolvane"));
   const QImage icon(QStringLiteral(":/tolvane/tolvane.png"));

@@ -1,10 +1,10 @@
 // The events a user sends: pointer, keyboard, wheel, touch, drops, menus.
-#include "window/input_blocker.h"
+#include "ui/qt/input_blocker.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 
-namespace tolvane::window {
+namespace tolvane::qt {
 
 InputBlocker::InputBlocker() { QCoreApplication::instance()->installEventFilter(this); }
 
@@ -36,4 +36,4 @@ bool InputBlocker::eventFilter(QObject* /*watched*/, QEvent* event) {
   }
 }
 
-}  // namespace tolvane::window
+}  // namespace tolvane::qt

@@ -10,7 +10,7 @@
 class QLineEdit;
 class QWidget;
 
-namespace tolvane::window {
+namespace tolvane::qt {
 
 // The folder text for dropped items: the first local item that exists gives
 // its path if it is a folder, its folder if it is a file, with the platform's
@@ -23,4 +23,4 @@ QString folder_text_for_drop(const QList<QUrl>& urls);
 // window's controls exist.
 void accept_folder_drops(QWidget& window, const QList<QLineEdit*>& folder_texts);
 
-}  // namespace tolvane::window
+}  // namespace tolvane::qt

@@ -2,8 +2,8 @@
 # Draws the program's icon: a folder on a blue tile with three numbered cards
 # rising out of it, the tool's job of gathering files under running numbers.
 # The design is drawn on a 48-unit grid and rendered at each size, so every
-# size is a sharp drawing rather than a scaled picture: window/tolvane.png is
-# the 48 x 48 image, window/icons/tolvane_N.png the others (32-bit with
+# size is a sharp drawing rather than a scaled picture: ui/qt/tolvane.png is
+# the 48 x 48 image, ui/qt/icons/tolvane_N.png the others (32-bit with
 # alpha).  Needs ImageMagick; the PNGs are committed, so builds do not run it.
 set -euo pipefail
 cd "$(dirname "$0")"

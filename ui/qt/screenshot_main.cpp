@@ -14,8 +14,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "window/application.h"
-#include "window/form1.h"
+#include "ui/qt/application.h"
+#include "ui/qt/form1.h"
 
 namespace {
 
@@ -35,18 +35,18 @@ bool make_tree(const QString& root) {
 }
 
 template <typename T>
-T* control(tolvane::window::Form1& form, const char* name) {
+T* control(tolvane::qt::Form1& form, const char* name) {
   return form.findChild<T*>(QString::fromLatin1(name));
 }
 
-void scan(tolvane::window::Form1& form, const QDir& dir) {
+void scan(tolvane::qt::Form1& form, const QDir& dir) {
   control<QLineEdit>(form, "Text1")->setText(QDir::toNativeSeparators(dir.path() + "/photos"));
   control<QPushButton>(form, "Command1")->click();
 }
 
 // Copies the scanned photos; false unless the run ended in its message box
 // and the progress line reached 100 %.
-bool copy(tolvane::window::Form1& form, const QDir& dir) {
+bool copy(tolvane::qt::Form1& form, const QDir& dir) {
   control<QLineEdit>(form, "Text2")->setText(QDir::toNativeSeparators(dir.path() + "/out"));
   // The copy run ends in a modal message box; close it as soon as it shows.
   int boxes_closed = 0;
@@ -67,7 +67,7 @@ bool copy(tolvane::window::Form1& form, const QDir& dir) {
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  tolvane::window::set_up_application(application);
+  tolvane::qt::set_up_application(application);
   const bool known_state =
       argc == 3 && (std::strcmp(argv[1], "start") == 0 || std::strcmp(argv[1], "scanned") == 0 ||
                     std::strcmp(argv[1], "copied") == 0);
@@ -88,7 +88,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "cannot make the demo tree\n");
     return 1;
   }
-  tolvane::window::Form1 form;
+  tolvane::qt::Form1 form;
   form.show();
   if (std::strcmp(state, "start") != 0) scan(form, dir);
   if (std::strcmp(state, "copied") == 0 && !copy(form, dir)) {

@@ -1,9 +1,9 @@
 // The application's identity, set once at start.
-#include "window/application.h"
+#include "ui/qt/application.h"
 
 #include <QApplication>
 
-namespace tolvane::window {
+namespace tolvane::qt {
 
 QIcon application_icon() {
   // One drawing per size, so the window system never has to scale a picture.
@@ -25,4 +25,4 @@ void set_up_application(QApplication& application) {
   QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
 }
 
-}  // namespace tolvane::window
+}  // namespace tolvane::qt

@@ -1,7 +1,7 @@
 // A list model over one column of scan::FileList.
-#include "window/file_column_model.h"
+#include "ui/qt/file_column_model.h"
 
-namespace tolvane::window {
+namespace tolvane::qt {
 
 FileColumnModel::FileColumnModel(const scan::FileList& files, Shows shows, QObject* parent)
     : QAbstractListModel(parent), files_(files), shows_(shows) {}
@@ -38,4 +38,4 @@ QVariant FileColumnModel::data(const QModelIndex& index, int role) const {
   }
 }
 
-}  // namespace tolvane::window
+}  // namespace tolvane::qt

@@ -1,6 +1,6 @@
 // Folder drops onto the folder texts, through an event filter that takes
 // every drag event before the line edit's own text dropping sees it.
-#include "window/folder_drop.h"
+#include "ui/qt/folder_drop.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -10,7 +10,7 @@
 #include <QObject>
 #include <QWidget>
 
-namespace tolvane::window {
+namespace tolvane::qt {
 namespace {
 
 class FolderDropFilter : public QObject {
@@ -77,4 +77,4 @@ void accept_folder_drops(QWidget& window, const QList<QLineEdit*>& folder_texts)
   }
 }
 
-}  // namespace tolvane::window
+}  // namespace tolvane::qt

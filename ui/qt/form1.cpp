@@ -1,6 +1,6 @@
 // Form1's controls and layout in Qt Widgets, and the controls' side of the
 // form's behaviour: each call of form::Form1Controls done with a widget.
-#include "window/form1.h"
+#include "ui/qt/form1.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,12 +16,12 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "window/application.h"
-#include "window/file_list_model.h"
-#include "window/folder_drop.h"
-#include "window/input_blocker.h"
+#include "ui/qt/application.h"
+#include "ui/qt/file_list_model.h"
+#include "ui/qt/folder_drop.h"
+#include "ui/qt/input_blocker.h"
 
-namespace tolvane::window {
+namespace tolvane::qt {
 namespace {
 
 using form::Control;
@@ -291,4 +291,4 @@ std::int16_t Form1::check1_value() const { return Check1->isChecked() ? 1 : 0; }
 
 void Form1::set_progress_line(const QString& text) { Label6->setText(text); }
 
-}  // namespace tolvane::window
+}  // namespace tolvane::qt

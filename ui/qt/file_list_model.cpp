@@ -1,10 +1,10 @@
 // The file list and its two list models, announced in batches.
-#include "window/file_list_model.h"
+#include "ui/qt/file_list_model.h"
 
 #include <algorithm>
 #include <limits>
 
-namespace tolvane::window {
+namespace tolvane::qt {
 
 FileListModel::FileListModel(QObject* parent)
     : QObject(parent),
@@ -32,4 +32,4 @@ void FileListModel::clear() {
   tags_->end_clear();
 }
 
-}  // namespace tolvane::window
+}  // namespace tolvane::qt

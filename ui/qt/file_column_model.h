@@ -7,7 +7,7 @@
 
 #include "scan/file_list.h"
 
-namespace tolvane::window {
+namespace tolvane::qt {
 
 class FileColumnModel : public QAbstractListModel {
   Q_OBJECT
@@ -36,4 +36,4 @@ class FileColumnModel : public QAbstractListModel {
   int published_rows_ = 0;
 };
 
-}  // namespace tolvane::window
+}  // namespace tolvane::qt

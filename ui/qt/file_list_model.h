@@ -7,9 +7,9 @@
 #include <QObject>
 
 #include "scan/file_list.h"
-#include "window/file_column_model.h"
+#include "ui/qt/file_column_model.h"
 
-namespace tolvane::window {
+namespace tolvane::qt {
 
 class FileListModel : public QObject {
   Q_OBJECT
@@ -36,4 +36,4 @@ class FileListModel : public QObject {
   FileColumnModel* tags_;
 };
 
-}  // namespace tolvane::window
+}  // namespace tolvane::qt
