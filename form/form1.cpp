@@ -19,6 +19,11 @@ namespace {
 // Processing the window's events costs far more than listing a file, so the
 // scan does it only when this much time has passed since the last time.
 constexpr std::chrono::milliseconds events_interval{15};
+// The views lay out every row they hold when new rows are shown, so that
+// costs more the longer the list grows; waiting this many times as long as
+// the last time took keeps it a small share of the scan however long the
+// list gets, instead of a share that grows with it.
+constexpr int events_cost_spacing = 4;
 
 int bar_steps(float value) {
   if (std::isnan(value)) return 0;
@@ -79,8 +84,8 @@ void Form1::Command1_Click() {
   controls_.set_caption(Control::Label2, scan::count_line(count, result.folders_unreadable));
   // The folders a scan could not read are never silent: the count line says
   // how many, and the pointer and assistive tools reach which and why.
-  controls_.set_description(
-      Control::Label2, scan::unreadable_details(result.folders_unreadable, result.first_unreadable));
+  controls_.set_description(Control::Label2, scan::unreadable_details(result.folders_unreadable,
+                                                                      result.first_unreadable));
   if (count > 0) {
     set_command2_enabled(true);
     set_progress_max(static_cast<float>(count));
@@ -125,8 +130,9 @@ scan::ScanResult Form1::run_scan(const std::string& folder) {
   } busy(*this);
 
   last_events_ = std::chrono::steady_clock::now();
-  // The walk reads the whole tree before the listing starts; the window is
-  // kept alive between folders, without taking input.
+  events_wait_ = events_interval;
+  // Folders without a match never yield, so between folder reads the window
+  // is kept alive as well, without taking input.
   KeepAliveFileSystem walk_file_system(file_system_, controls_);
   return scan::Search_folder(folder, walk_file_system, *this);
 }
@@ -166,10 +172,12 @@ void Form1::append_file(std::string_view path, std::string_view tag) {
 
 bool Form1::yield() {
   const auto now = std::chrono::steady_clock::now();
-  if (now - last_events_ >= events_interval) {
+  if (now - last_events_ >= events_wait_) {
     controls_.show_new_rows();
     controls_.process_events();
     last_events_ = std::chrono::steady_clock::now();
+    events_wait_ = std::max<std::chrono::steady_clock::duration>(
+        events_interval, (last_events_ - now) * events_cost_spacing);
   }
   return !close_requested_;
 }
