@@ -131,8 +131,9 @@ scan::ScanResult Form1::run_scan(const std::string& folder) {
 
   last_events_ = std::chrono::steady_clock::now();
   events_wait_ = events_interval;
+  walking_ = true;
   // Folders without a match never yield, so between folder reads the window
-  // is kept alive as well, without taking input.
+  // is kept alive as well.
   KeepAliveFileSystem walk_file_system(file_system_, controls_);
   return scan::Search_folder(folder, walk_file_system, *this);
 }
@@ -170,11 +171,19 @@ void Form1::append_file(std::string_view path, std::string_view tag) {
   controls_.append_to_lists(path, tag);
 }
 
+void Form1::walk_finished() { walking_ = false; }
+
 bool Form1::yield() {
   const auto now = std::chrono::steady_clock::now();
   if (now - last_events_ >= events_wait_) {
     controls_.show_new_rows();
-    controls_.process_events();
+    // Each folder is listed as soon as it is read, but the walk takes no
+    // input: until it has read every folder the window only stays alive.
+    if (walking_) {
+      controls_.keep_alive();
+    } else {
+      controls_.process_events();
+    }
     last_events_ = std::chrono::steady_clock::now();
     events_wait_ = std::max<std::chrono::steady_clock::duration>(
         events_interval, (last_events_ - now) * events_cost_spacing);

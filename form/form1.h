@@ -65,6 +65,7 @@ class Form1 : public scan::ScanWindow {
   std::string extension_text() override;
   void append_file(std::string_view path, std::string_view tag) override;
   bool yield() override;
+  void walk_finished() override;
 
  private:
   scan::ScanResult run_scan(const std::string& folder);
@@ -81,6 +82,7 @@ class Form1 : public scan::ScanWindow {
   bool copying_ = false;
   bool close_requested_ = false;  // the window was closed during a scan
   bool command2_enabled_ = false;
+  bool walking_ = false;  // a scan's walk has folders left to read
   std::chrono::steady_clock::time_point last_events_;
   std::chrono::steady_clock::duration events_wait_{};  // from one processing of events to the next
 };

@@ -24,6 +24,7 @@ ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_syste
   while (!table.walked()) {
     const std::size_t slot = table.head();
     const fsys::FolderContents contents = table.read_next(file_system);
+    if (table.walked()) window.walk_finished();
     if (!Search_file_in_folder(table.folder(slot), slot == 0, contents.entries, window)) {
       result.stopped = true;
       break;

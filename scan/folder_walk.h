@@ -28,8 +28,9 @@ struct ScanResult {
 
 // Walks the tree below `folder` (a folder path ending in the separator)
 // breadth first, reading each folder from the disk once and listing it with
-// Search_file_in_folder before the next is read.  Names without a dot are
-// queued as folders; names with one never are.
+// Search_file_in_folder before the next is read, and tells the window when
+// the last folder has been read.  Names without a dot are queued as
+// folders; names with one never are.
 ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_system,
                          ScanWindow& window);
 

@@ -22,6 +22,11 @@ class ScanWindow {
   // milliseconds).  Returns false when the window is closing: the scan then
   // stops at once.
   virtual bool yield() = 0;
+
+  // Called once the walk has read every folder of the tree, before the last
+  // one is listed.  The walk takes no input, so until then a window may keep
+  // itself alive at a yield without acting on what the user does.
+  virtual void walk_finished() {}
 };
 
 }  // namespace tolvane::scan

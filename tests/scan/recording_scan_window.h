@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -32,12 +33,15 @@ class RecordingScanWindow : public scan::ScanWindow {
     return yields != stop_at_yield;
   }
 
+  void walk_finished() override { listed_at_walk_end = entries.size(); }
+
   void set_extension(std::string extension) { extension_ = std::move(extension); }
 
   std::vector<Entry> entries;
   std::size_t yields = 0;
   std::size_t extension_reads = 0;
   std::size_t stop_at_yield = 0;  // 0: never stop
+  std::optional<std::size_t> listed_at_walk_end;
   std::function<void(RecordingScanWindow&)> on_yield;
 
  private:
