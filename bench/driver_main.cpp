@@ -173,6 +173,7 @@ bool run_scan(Form1& form, const Options& options, const QString& folder_text) {
   print("rss_held_beyond_paths_per_entry", growth_beyond_paths(rss_held));
   print("peak_growth_per_entry",
         static_cast<double>(peak_rss_kib() - rss_before) * 1024.0 * per_entry);
+  print("peak_growth_beyond_paths_per_entry", growth_beyond_paths(peak_rss_kib()));
 
   const QString label = control<QLabel>(form, "Label2").text();
   const QString wanted = QStringLiteral("共计读取") + QString::number(count) + QStringLiteral("条");

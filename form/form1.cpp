@@ -19,6 +19,11 @@ namespace {
 // Processing the window's events costs far more than listing a file, so the
 // scan does it only when this much time has passed since the last time.
 constexpr std::chrono::milliseconds events_interval{15};
+// The views lay out every row they hold when new rows are shown, so that
+// costs more the longer the list grows; waiting this many times as long as
+// the last time took keeps it a small share of the scan however long the
+// list gets, instead of a share that grows with it.
+constexpr int events_cost_spacing = 4;
 
 int bar_steps(float value) {
   if (std::isnan(value)) return 0;
@@ -125,9 +130,13 @@ scan::ScanResult Form1::run_scan(const std::string& folder) {
   } busy(*this);
 
   last_events_ = std::chrono::steady_clock::now();
-  // The walk reads the whole tree before the listing starts; the window is
-  // kept alive between folders, without taking input.
-  KeepAliveFileSystem walk_file_system(file_system_, controls_);
+  events_wait_ = events_interval;
+  // Folders without a match never yield, so the window also breathes between
+  // folder reads, as at a yield: presses are refused, the rest may go on.
+  KeepAliveFileSystem walk_file_system(file_system_, [this] {
+    controls_.show_new_rows();
+    controls_.process_events();
+  });
   return scan::Search_folder(folder, walk_file_system, *this);
 }
 
@@ -166,10 +175,12 @@ void Form1::append_file(std::string_view path, std::string_view tag) {
 
 bool Form1::yield() {
   const auto now = std::chrono::steady_clock::now();
-  if (now - last_events_ >= events_interval) {
+  if (now - last_events_ >= events_wait_) {
     controls_.show_new_rows();
     controls_.process_events();
     last_events_ = std::chrono::steady_clock::now();
+    events_wait_ = std::max<std::chrono::steady_clock::duration>(
+        events_interval, (last_events_ - now) * events_cost_spacing);
   }
   return !close_requested_;
 }

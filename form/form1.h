@@ -82,6 +82,7 @@ class Form1 : public scan::ScanWindow {
   bool close_requested_ = false;  // the window was closed during a scan
   bool command2_enabled_ = false;
   std::chrono::steady_clock::time_point last_events_;
+  std::chrono::steady_clock::duration events_wait_{};  // from one processing of events to the next
 };
 
 }  // namespace tolvane::form

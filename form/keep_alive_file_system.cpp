@@ -1,6 +1,8 @@
 // The keep-alive pass-through: every call goes to the inner file system.
 #include "form/keep_alive_file_system.h"
 
+#include <utility>
+
 namespace tolvane::form {
 namespace {
 
@@ -10,23 +12,19 @@ constexpr std::chrono::milliseconds keep_alive_interval{50};
 
 }  // namespace
 
-KeepAliveFileSystem::KeepAliveFileSystem(fsys::FileSystem& inner, Form1Controls& controls)
-    : inner_(inner), controls_(controls), last_(std::chrono::steady_clock::now()) {}
-
-void KeepAliveFileSystem::breathe() {
-  if (std::chrono::steady_clock::now() - last_ < keep_alive_interval) return;
-  controls_.keep_alive();
-  last_ = std::chrono::steady_clock::now();
-}
+KeepAliveFileSystem::KeepAliveFileSystem(fsys::FileSystem& inner, std::function<void()> breathe)
+    : inner_(inner), breathe_(std::move(breathe)), last_(std::chrono::steady_clock::now()) {}
 
 fsys::FolderContents KeepAliveFileSystem::read_folder(const std::string& folder) {
-  breathe();
+  if (std::chrono::steady_clock::now() - last_ >= keep_alive_interval) {
+    breathe_();
+    last_ = std::chrono::steady_clock::now();
+  }
   return inner_.read_folder(folder);
 }
 
 std::error_code KeepAliveFileSystem::copy_file(const std::string& source, const std::string& target,
                                                fsys::CopyOutcome& outcome) {
-  breathe();
   return inner_.copy_file(source, target, outcome);
 }
 

@@ -1,18 +1,20 @@
-// A file system that lets the window answer the window system between the
-// folders a walk reads, so a walk over a large tree never looks hung.  User
-// input is discarded meanwhile: the walk takes none.
+// A file system that lets the window breathe between the folders a walk
+// reads: a folder with no match never reaches a yield of the listing, and a
+// walk over thousands of such folders must not leave the window looking hung.
 #pragma once
 
 #include <chrono>
+#include <functional>
 
-#include "form/form1_controls.h"
 #include "fsys/file_system.h"
 
 namespace tolvane::form {
 
 class KeepAliveFileSystem : public fsys::FileSystem {
  public:
-  KeepAliveFileSystem(fsys::FileSystem& inner, Form1Controls& controls);
+  // Every call goes to `inner`; before a folder is read, `breathe` runs when
+  // some milliseconds have passed since it last ran.
+  KeepAliveFileSystem(fsys::FileSystem& inner, std::function<void()> breathe);
 
   using fsys::FileSystem::copy_file;
 
@@ -25,10 +27,8 @@ class KeepAliveFileSystem : public fsys::FileSystem {
   bool folder_exists(const std::string& folder) override;
 
  private:
-  void breathe();
-
   fsys::FileSystem& inner_;
-  Form1Controls& controls_;
+  std::function<void()> breathe_;
   std::chrono::steady_clock::time_point last_;
 };
 

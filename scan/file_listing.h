@@ -2,16 +2,21 @@
 // appended to the file list with the folder's tag.
 #pragma once
 
-#include <cstddef>
+#include <string>
+#include <vector>
 
-#include "scan/folder_table.h"
+#include "fsys/file_system.h"
 #include "scan/scan_window.h"
 
 namespace tolvane::scan {
 
-// Lists the files of slot `slot_index` whose names match "*" followed by the
-// window's extension text (read once, when the call starts), yielding to the
-// window after each one.  Returns false when the window asked to stop.
-bool Search_file_in_folder(const FolderTable& table, std::size_t slot_index, ScanWindow& window);
+// Lists the ordinary files among `entries` (read from `folder`, a folder
+// path ending in the separator) whose names match "*" followed by the
+// window's extension text (read once, when the call starts), in the order
+// given, yielding to the window after each one.  `start_folder` says that
+// `folder` is the one the scan started from, as typed.  Returns false when
+// the window asked to stop.
+bool Search_file_in_folder(const std::string& folder, bool start_folder,
+                           const std::vector<fsys::FolderEntry>& entries, ScanWindow& window);
 
 }  // namespace tolvane::scan

@@ -1,11 +1,11 @@
 // The folder table of one scan: every folder of the tree in breadth-first
-// order, each with the names of its ordinary files as read by the walk, so
-// that the listing never reads a folder from the disk a second time.
+// order.  Each folder is read from the disk once, and its contents go
+// straight to the listing, so no file name outlives its folder's turn.
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
-#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -23,23 +23,26 @@ struct UnreadableFolder {
 
 class FolderTable {
  public:
-  struct Slot {
-    std::string folder;  // a folder path ending in the separator
-    std::size_t first_name = 0;
-    std::size_t name_count = 0;
-  };
+  // A table holding only `folder`, a folder path ending in the separator.
+  explicit FolderTable(std::string folder);
 
-  // Walks the tree below `folder` breadth first.  A name without a dot is
-  // queued as a folder whatever it is; a name with one never is, so "." and
-  // "..", photos.old and everything below it are not visited.  A queued name
-  // that the listing showed to be a file is not read again: it holds nothing.
-  // A start folder that does not exist is no unreadable folder: the walk
-  // just finds nothing there.
-  static FolderTable walk(const std::string& folder, fsys::FileSystem& file_system);
+  // True once every slot has been read.
+  bool walked() const { return head_ == slots_.size(); }
+  // The slot whose folder read_next() reads.
+  std::size_t head() const { return head_; }
+
+  // Reads the folder of slot head() and moves on to the next slot.  A name
+  // without a dot is queued as a folder whatever it is; a name with one
+  // never is, so "." and "..", photos.old and everything below it are not
+  // visited.  A queued name that its folder showed to be a file is not read:
+  // it holds nothing.  A start folder that does not exist is no unreadable
+  // folder: the walk just finds nothing there.  Returns what was read.
+  fsys::FolderContents read_next(fsys::FileSystem& file_system);
 
   std::size_t size() const { return slots_.size(); }
-  const Slot& slot(std::size_t index) const { return slots_[index]; }
-  std::string_view file_name(std::size_t index) const;
+  // A deque: the text stays in place while later slots are queued.
+  const std::string& folder(std::size_t index) const { return slots_[index].folder; }
+
   // Every folder that could not be read is counted; the first few are kept
   // with their errors (a whole drive of them must not fill the memory).
   static constexpr std::size_t unreadable_kept = 5;
@@ -47,12 +50,15 @@ class FolderTable {
   const std::vector<UnreadableFolder>& first_unreadable() const { return first_unreadable_; }
 
  private:
-  void keep_file_name(std::string_view name);
+  struct Slot {
+    std::string folder;  // a folder path ending in the separator
+    bool known_file = false;
+  };
+
   void note_unreadable(const std::string& folder, std::error_code error);
 
-  std::vector<Slot> slots_;
-  std::string name_bytes_;              // every kept file name back to back
-  std::vector<std::size_t> name_ends_;  // where each name ends in name_bytes_
+  std::deque<Slot> slots_;
+  std::size_t head_ = 0;
   std::size_t unreadable_ = 0;
   std::vector<UnreadableFolder> first_unreadable_;
 };

@@ -1,5 +1,5 @@
 // The scan: a breadth-first walk that collects every folder of a tree into
-// the folder table, then the listing of each collected folder in table order.
+// the folder table, listing each folder in table order as it is read.
 #pragma once
 
 #include <cstddef>
@@ -20,16 +20,17 @@ namespace tolvane::scan {
 std::optional<std::string> folder_path_from_text(std::string_view text);
 
 struct ScanResult {
-  std::size_t folders_walked = 0;  // slots of the folder table
+  std::size_t folders_walked = 0;  // slots of the folder table (so far, if stopped)
   std::size_t folders_unreadable = 0;
   std::vector<UnreadableFolder> first_unreadable;  // the first few of them
   bool stopped = false;                            // the window asked to stop at a yield
 };
 
 // Walks the tree below `folder` (a folder path ending in the separator)
-// breadth first, reading each folder from the disk once, then lists every
-// collected folder with Search_file_in_folder.  Names without a dot are
-// queued as folders; names with one never are.
+// breadth first, reading each folder from the disk once and listing it with
+// Search_file_in_folder before the next is read, and tells the window when
+// the last folder has been read.  Names without a dot are queued as
+// folders; names with one never are.
 ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_system,
                          ScanWindow& window);
 

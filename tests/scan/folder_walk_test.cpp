@@ -130,6 +130,39 @@ TEST_F(ScanTest, ExtensionIsReadOncePerFolderAndChangesApplyFromTheNextFolder) {
   EXPECT_EQ(window.yields, 3u);
 }
 
+// Each folder is listed before the next is read, so the scan never holds
+// more than one folder's names: at every read the list already holds the
+// matches of every folder before it in the table.  The window learns that
+// the walk is over before the last folder is listed.
+TEST_F(ScanTest, EachFolderIsListedBeforeTheNextIsRead) {
+  struct ListedAtEachRead : fsys::FileSystem {
+    ListedAtEachRead(fsys::FileSystem& inner, const RecordingScanWindow& listing)
+        : disk(inner), window(listing) {}
+    fsys::FolderContents read_folder(const std::string& folder) override {
+      listed.push_back(window.entries.size());
+      return disk.read_folder(folder);
+    }
+    std::error_code copy_file(const std::string&, const std::string&, fsys::CopyOutcome&) override {
+      return {};
+    }
+    std::error_code move_to_trash(const std::string&) override { return {}; }
+    std::error_code flush() override { return {}; }
+    std::error_code make_folder(const std::string&) override { return {}; }
+    bool folder_exists(const std::string&) override { return false; }
+
+    fsys::FileSystem& disk;
+    const RecordingScanWindow& window;
+    std::vector<std::size_t> listed;
+  };
+  TempTree tree{"w/1.jpg", "w/2.jpg", "w/a/3.jpg", "w/b/", "w/a/c/4.jpg", "w/a/c/5.jpg"};
+  RecordingScanWindow window(".jpg");
+  ListedAtEachRead reads(*fs, window);
+  Search_folder(tree.path("w/"), reads, window);
+  // w/, w/a/, w/b/, w/a/c/
+  EXPECT_EQ(reads.listed, (std::vector<std::size_t>{0, 2, 3, 3}));
+  EXPECT_EQ(window.entries.size(), 5u);
+}
+
 TEST_F(ScanTest, AStopAtAYieldEndsTheScan) {
   TempTree tree{"s/1.jpg", "s/2.jpg", "s/t/3.jpg"};
   RecordingScanWindow window(".jpg");

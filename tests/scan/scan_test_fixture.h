@@ -2,11 +2,11 @@
 // and hands back the whole ordered file list.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "fsys/file_system.h"
 #include "scan/folder_table.h"
@@ -25,9 +25,10 @@ class ScanTest : public ::testing::Test {
     return window.entries;
   }
   std::vector<std::string> table_folders(const std::string& folder) {
-    FolderTable table = FolderTable::walk(folder, *fs);
+    FolderTable table(folder);
+    while (!table.walked()) table.read_next(*fs);
     std::vector<std::string> folders;
-    for (std::size_t i = 0; i < table.size(); ++i) folders.push_back(table.slot(i).folder);
+    for (std::size_t i = 0; i < table.size(); ++i) folders.push_back(table.folder(i));
     return folders;
   }
 
