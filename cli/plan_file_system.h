@@ -1,0 +1,46 @@
+// The file system a dry run copies into: it reads the real disk to see what
+// stands where, remembers the folders and files the run would have made, and
+// writes nothing.  The real copy run goes over it unchanged, so its names,
+// renumberings and refusals are the ones a real run makes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "fsys/file_system.h"
+
+namespace tolvane::cli {
+
+class PlanFileSystem final : public fsys::FileSystem {
+ public:
+  // `disk` is only read; it must outlive this.
+  explicit PlanFileSystem(fsys::FileSystem& disk) : disk_(disk) {}
+
+  fsys::FolderContents read_folder(const std::string& folder) override;
+  // Fails as the disk would for a missing source, a missing folder or a
+  // folder at the target; otherwise notes the target and succeeds.
+  std::error_code copy_file(const std::string& source, const std::string& target) override;
+  // Fails for a missing parent or a name already in use; otherwise notes it.
+  std::error_code make_folder(const std::string& folder) override;
+  bool folder_exists(const std::string& folder) override;
+
+  // True when the planned copy to `target` would replace a file already
+  // on the disk.
+  bool replaces(const std::string& target) const;
+
+ private:
+  // What the disk or the plan holds at `path` (a path without a trailing
+  // separator); nothing when the name is free.
+  std::optional<fsys::EntryKind> kind_at(const std::string& path);
+
+  fsys::FileSystem& disk_;
+  // Per folder key: its listing on the disk, by name key.
+  std::unordered_map<std::string, std::unordered_map<std::string, fsys::EntryKind>> listings_;
+  std::unordered_set<std::string> planned_folders_;  // path keys, without the separator
+  std::unordered_set<std::string> planned_files_;    // path keys
+  std::unordered_set<std::string> replacing_;        // path keys of targets over files
+};
+
+}  // namespace tolvane::cli

@@ -1,0 +1,39 @@
+// The progress line on standard error while a copy runs: the window's
+// percentage text, the count, files per second and the time left.  Shown
+// only on a terminal, redrawn in place a few times a second.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace tolvane::cli {
+
+// "进度：50.00%  3/6  12.5 个/秒  剩余 0:05": `caption` is Label6's text,
+// `done` entries of `total` have been dealt with after `seconds`.  The time
+// left shows "--:--" until the rate is known.
+std::string progress_line(std::string_view caption, std::size_t done, std::size_t total,
+                          double seconds);
+
+class ProgressDisplay {
+ public:
+  // Writes to `out` only when `enabled`.
+  ProgressDisplay(std::ostream& out, bool enabled) : out_(out), enabled_(enabled) {}
+
+  // Entry `index` (0-based) of `total` is about to be copied; `caption` is
+  // Label6's text for it.
+  void update(std::size_t index, std::size_t total, std::string_view caption);
+  // Ends the line, so that what follows starts on a line of its own.
+  void finish();
+
+ private:
+  std::ostream& out_;
+  bool enabled_;
+  bool drawn_ = false;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point last_draw_{};
+};
+
+}  // namespace tolvane::cli

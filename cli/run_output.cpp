@@ -1,0 +1,78 @@
+// Plan lines, closing lines and JSON objects, all from the entries the copy
+// run reports, so that a dry run and a real run are told alike.
+#include "cli/run_output.h"
+
+#include <string>
+
+#include "cli/json_line.h"
+
+namespace tolvane::cli {
+namespace {
+
+std::string_view outcome_word(bool failed, bool replaces) {
+  if (failed) return "failed";
+  return replaces ? "replaced" : "copied";
+}
+
+}  // namespace
+
+void RunOutput::entry(const copy::EntryResult& result) {
+  const std::string target(result.target);
+  const bool failed = result.failure != nullptr;
+  const bool replaces = !failed && plan_ != nullptr && plan_->replaces(target);
+  if (failed) {
+    ++failed_;
+  } else {
+    ++copied_;
+    if (replaces) ++replaced_;
+    if (result.renumbered) ++renumbered_;
+  }
+
+  if (options_.json) {
+    JsonLine line;
+    line.text("type", "entry").number("index", result.index);
+    line.text("source", result.source).text("target", result.target);
+    line.text("outcome", outcome_word(failed, replaces)).boolean("renumbered", result.renumbered);
+    if (failed) {
+      line.text("reason", copy::failure_text(*result.failure));
+    } else {
+      line.null("reason");
+    }
+    out_ << line.str() << '\n';
+    return;
+  }
+  if (!options_.dry_run) return;  // a real run tells its failures at the end
+  out_ << result.source << " → " << result.target;
+  if (failed && result.failure->operation == copy::CopyOperation::check_name) {
+    out_ << "  [名称不可用，不拷贝]";
+  } else if (failed) {
+    out_ << "  [将失败：" << copy::failure_text(*result.failure) << "]";
+  }
+  if (result.renumbered) out_ << "  [改号：原名已被占用]";
+  if (replaces) out_ << "  [将替换原有文件]";
+  out_ << '\n';
+}
+
+void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_text,
+                       int exit_status) {
+  std::string message(closing_text);
+  if (options_.dry_run) {
+    message = "预演：共" + std::to_string(report.entries) + "条，将拷贝" + std::to_string(copied_) +
+              "条（其中改号" + std::to_string(renumbered_) + "条，替换原有文件" +
+              std::to_string(replaced_) + "条），不可用或将失败" + std::to_string(failed_) +
+              "条；未写入任何文件。";
+  }
+  if (!options_.json) {
+    out_ << message << '\n';
+    return;
+  }
+  JsonLine line;
+  line.text("type", "summary").boolean("dry_run", options_.dry_run);
+  line.number("entries", report.entries).number("copied", copied_);
+  line.number("replaced", replaced_).number("renumbered", renumbered_);
+  line.number("failed", failed_).text("message", message);
+  line.number("exit_status", static_cast<std::size_t>(exit_status));
+  out_ << line.str() << '\n';
+}
+
+}  // namespace tolvane::cli

@@ -1,0 +1,38 @@
+// What the command line prints on standard output: for a dry run one plan
+// line per entry and the counts, for a real run the closing lines, and with
+// --json one object per entry and a summary instead.
+#pragma once
+
+#include <cstddef>
+#include <ostream>
+#include <string_view>
+
+#include "cli/options.h"
+#include "cli/plan_file_system.h"
+#include "copy/copy_run.h"
+#include "copy/copy_window.h"
+
+namespace tolvane::cli {
+
+class RunOutput {
+ public:
+  // `plan` is the dry run's file system (nothing for a real run); it tells
+  // which targets would replace a file.  Every reference must outlive this.
+  RunOutput(std::ostream& out, const Options& options, const PlanFileSystem* plan)
+      : out_(out), options_(options), plan_(plan) {}
+
+  void entry(const copy::EntryResult& result);
+  // The closing lines (or the summary object) after the run.
+  void finish(const copy::CopyReport& report, std::string_view closing_text, int exit_status);
+
+ private:
+  std::ostream& out_;
+  const Options& options_;
+  const PlanFileSystem* plan_;
+  std::size_t copied_ = 0;  // replacing ones included
+  std::size_t replaced_ = 0;
+  std::size_t renumbered_ = 0;
+  std::size_t failed_ = 0;
+};
+
+}  // namespace tolvane::cli
