@@ -3,16 +3,19 @@
 // bench/run.  Not part of the product.
 //
 //   tolvane_bench_driver disk FOLDER [--ext E] [--copy DEST] [--flat] [--expect N]
-//   tolvane_bench_driver synthetic FILES
+//   tolvane_bench_driver synthetic FILES [--accessible]
 //
 // "disk" scans FOLDER (Text1, Command1) and, with --copy, copies the list into
 // DEST (Text2, Command2), dismissing the closing message.  "synthetic" scans a
 // made-up tree of FILES files held by no disk, then scrolls List1, to measure
-// the window's memory and the view at a million entries.
+// the window's memory and the view at a million entries.  --accessible waits
+// for the platform's accessibility bridge (AT-SPI under X) to come up and
+// fails without it, so the scan is timed as a screen reader's user meets it.
 #include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -86,6 +89,7 @@ struct Options {
   std::string extension = ".jpg";
   std::optional<std::string> destination;
   bool flat = false;
+  bool accessible = false;
   std::optional<long long> expected;
 };
 
@@ -94,7 +98,7 @@ Options parse(int argc, char** argv) {
   const auto usage = [] {
     std::fprintf(stderr,
                  "usage: tolvane_bench_driver disk FOLDER [--ext E] [--copy DEST] [--flat] "
-                 "[--expect N]\n       tolvane_bench_driver synthetic FILES\n");
+                 "[--expect N]\n       tolvane_bench_driver synthetic FILES [--accessible]\n");
     std::exit(2);
   };
   if (argc < 3) usage();
@@ -115,6 +119,8 @@ Options parse(int argc, char** argv) {
       options.destination = argv[++i];
     } else if (arg == "--flat") {
       options.flat = true;
+    } else if (arg == "--accessible") {
+      options.accessible = true;
     } else if (arg == "--expect" && has_value) {
       options.expected = std::atoll(argv[++i]);
     } else {
@@ -264,6 +270,17 @@ int main(int argc, char** argv) {
   Form1 form(std::move(file_system));
   form.show();
   QCoreApplication::processEvents();
+  if (options.accessible) {
+    // The bridge comes up once it has heard from the accessibility bus.
+    const Clock::time_point start = Clock::now();
+    while (!QAccessible::isActive() && seconds_since(start) < 10)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    if (!QAccessible::isActive()) {
+      std::fprintf(stderr, "no accessibility bridge came up\n");
+      return 1;
+    }
+  }
+  print("accessibility_active", static_cast<long long>(QAccessible::isActive()));
   print("startup_peak_rss_kib", static_cast<long long>(peak_rss_kib()));
 
   Options effective = options;

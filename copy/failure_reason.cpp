@@ -1,38 +1,11 @@
-// Chinese texts for the failures a copy run meets most.
+// A failed entry's reason: the scan's unreadable folders are worded the same
+// way, so the phrases live with the file services.
 #include "copy/failure_reason.h"
 
-#include <array>
-#include <string_view>
-#include <utility>
+#include "fsys/error_words.h"
 
 namespace tolvane::copy {
-namespace {
 
-constexpr std::array<std::pair<std::errc, std::string_view>, 14> reasons{{
-    {std::errc::no_such_file_or_directory, "找不到文件或文件夹"},
-    {std::errc::permission_denied, "没有权限"},
-    {std::errc::operation_not_permitted, "不允许此操作"},
-    {std::errc::no_space_on_device, "磁盘空间不足"},
-    {std::errc::read_only_file_system, "磁盘只读"},
-    {std::errc::filename_too_long, "文件名或路径太长"},
-    {std::errc::file_exists, "已有同名的文件或文件夹"},
-    {std::errc::not_a_directory, "路径中有一项不是文件夹"},
-    {std::errc::is_a_directory, "这是一个文件夹"},
-    {std::errc::invalid_argument, "无效的文件或路径"},
-    {std::errc::io_error, "读写出错"},
-    {std::errc::too_many_files_open, "打开的文件太多"},
-    {std::errc::file_too_large, "文件太大"},
-    {std::errc::device_or_resource_busy, "文件正被占用"},
-}};
-
-}  // namespace
-
-std::string failure_reason(std::error_code error) {
-  const std::string system_words = error.message();
-  for (const auto& [condition, text] : reasons) {
-    if (error == condition) return std::string(text) + "（" + system_words + "）";
-  }
-  return system_words;
-}
+std::string failure_reason(std::error_code error) { return fsys::error_in_words(error); }
 
 }  // namespace tolvane::copy

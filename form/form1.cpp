@@ -11,6 +11,7 @@
 #include "fsys/path_separator.h"
 #include "scan/file_list.h"
 #include "scan/folder_walk.h"
+#include "scan/scan_report.h"
 
 namespace tolvane::form {
 namespace {
@@ -70,11 +71,16 @@ void Form1::Command1_Click() {
   controls_.clear_lists();
   set_progress_value(0);
   controls_.set_caption(Control::Label6, "进度：");
+  scan::ScanResult result;
   if (const auto folder = scan::folder_path_from_text(controls_.text(Control::Text1))) {
-    run_scan(*folder);
+    result = run_scan(*folder);
   }
   const std::size_t count = controls_.lists().size();
-  controls_.set_caption(Control::Label2, "共计读取" + std::to_string(count) + "条");
+  controls_.set_caption(Control::Label2, scan::count_line(count, result.folders_unreadable));
+  // The folders a scan could not read are never silent: the count line says
+  // how many, and the pointer and assistive tools reach which and why.
+  controls_.set_description(
+      Control::Label2, scan::unreadable_details(result.folders_unreadable, result.first_unreadable));
   if (count > 0) {
     set_command2_enabled(true);
     set_progress_max(static_cast<float>(count));
@@ -85,7 +91,7 @@ void Form1::Command1_Click() {
   }
 }
 
-void Form1::run_scan(const std::string& folder) {
+scan::ScanResult Form1::run_scan(const std::string& folder) {
   // Both buttons refuse presses while the listing yields; afterwards they get
   // back the state they had, and Command2 then follows the scan's count.
   struct Busy {
@@ -122,7 +128,7 @@ void Form1::run_scan(const std::string& folder) {
   // The walk reads the whole tree before the listing starts; the window is
   // kept alive between folders, without taking input.
   KeepAliveFileSystem walk_file_system(file_system_, controls_);
-  scan::Search_folder(folder, walk_file_system, *this);
+  return scan::Search_folder(folder, walk_file_system, *this);
 }
 
 void Form1::Command2_Click() {

@@ -11,6 +11,7 @@
 
 #include "form/form1_controls.h"
 #include "fsys/file_system.h"
+#include "scan/folder_walk.h"
 #include "scan/scan_window.h"
 
 namespace tolvane::form {
@@ -66,7 +67,7 @@ class Form1 : public scan::ScanWindow {
   bool yield() override;
 
  private:
-  void run_scan(const std::string& folder);
+  scan::ScanResult run_scan(const std::string& folder);
   void set_command2_enabled(bool enabled);
 
   Form1Controls& controls_;

@@ -14,7 +14,10 @@ bool Search_file_in_folder(const FolderTable& table, std::size_t slot_index, Sca
   // "*" + std::string, which breaks Release builds.
   std::string mask = "*";
   mask += window.extension_text();
-  const std::string_view tag = folder_tag(slot.folder);
+  // The start folder may be written as "." or ".."; every other slot is
+  // named by the walk.
+  const std::string start_tag = slot_index == 0 ? start_folder_tag(slot.folder) : std::string();
+  const std::string_view tag = slot_index == 0 ? start_tag : folder_tag(slot.folder);
 
   std::string path = slot.folder;
   for (std::size_t i = 0; i < slot.name_count; ++i) {

@@ -16,7 +16,8 @@ FolderTable FolderTable::walk(const std::string& folder, fsys::FileSystem& file_
     if (known_file[head]) continue;
     const std::string current = table.slots_[head].folder;  // the vector may grow below
     fsys::FolderContents contents = file_system.read_folder(current);
-    if (contents.error) ++table.unreadable_;
+    const bool start_missing = head == 0 && contents.error == std::errc::no_such_file_or_directory;
+    if (contents.error && !start_missing) table.note_unreadable(current, contents.error);
 
     table.slots_[head].first_name = table.name_ends_.size();
     for (const fsys::FolderEntry& entry : contents.entries) {
@@ -30,6 +31,11 @@ FolderTable FolderTable::walk(const std::string& folder, fsys::FileSystem& file_
     table.slots_[head].name_count = table.name_ends_.size() - table.slots_[head].first_name;
   }
   return table;
+}
+
+void FolderTable::note_unreadable(const std::string& folder, std::error_code error) {
+  ++unreadable_;
+  if (first_unreadable_.size() < unreadable_kept) first_unreadable_.push_back({folder, error});
 }
 
 void FolderTable::keep_file_name(std::string_view name) {

@@ -21,6 +21,7 @@ ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_syste
   ScanResult result;
   result.folders_walked = table.size();
   result.folders_unreadable = table.unreadable_folders();
+  result.first_unreadable = table.first_unreadable();
   for (std::size_t slot = 0; slot < table.size(); ++slot) {
     if (!Search_file_in_folder(table, slot, window)) {
       result.stopped = true;

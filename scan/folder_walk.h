@@ -6,8 +6,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fsys/file_system.h"
+#include "scan/folder_table.h"
 #include "scan/scan_window.h"
 
 namespace tolvane::scan {
@@ -20,7 +22,8 @@ std::optional<std::string> folder_path_from_text(std::string_view text);
 struct ScanResult {
   std::size_t folders_walked = 0;  // slots of the folder table
   std::size_t folders_unreadable = 0;
-  bool stopped = false;  // the window asked to stop at a yield
+  std::vector<UnreadableFolder> first_unreadable;  // the first few of them
+  bool stopped = false;                            // the window asked to stop at a yield
 };
 
 // Walks the tree below `folder` (a folder path ending in the separator)

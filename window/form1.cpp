@@ -98,14 +98,13 @@ void Form1::create_controls() {
   setTabOrder(Combo1, Text2);
   setTabOrder(Text2, Check1);
 
+  List1->setModel(file_model_->paths());
+  List2->setModel(file_model_->tags());
   for (QListView* list : {List1, List2}) {
-    list->setModel(file_model_);
     // Uniform sizes let the view lay out a million rows without measuring each.
     list->setUniformItemSizes(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   }
-  List1->setModelColumn(FileListModel::path_column);
-  List2->setModelColumn(FileListModel::tag_column);
   List2->hide();
   List2->setFocusPolicy(Qt::NoFocus);
 

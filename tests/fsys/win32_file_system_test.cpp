@@ -1,5 +1,6 @@
 // What only the Windows backend meets: attributes, Chinese names, paths over
-// 260 characters, junctions, and the atomic replace of read-only copies.
+// 260 characters, junctions, the atomic replace of read-only copies, and
+// how its error codes are worded.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winioctl.h>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "fsys/error_words.h"
 #include "fsys/file_system.h"
 #include "fsys/win32_entry_kind.h"
 #include "fsys/win32_path.h"
@@ -298,6 +300,16 @@ TEST(Win32ListedKind, FoldersThatStandForOthersAreLeftOutCloudFoldersAreNot) {
   EXPECT_EQ(listed_kind(FILE_ATTRIBUTE_HIDDEN, 0, L"a.jpg"), std::nullopt);
   EXPECT_EQ(listed_kind(FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY, 0, L"a.jpg"),
             std::nullopt);
+}
+
+// The backend reports Win32 codes; the window words them as it does on POSIX.
+TEST(Win32Errors, AreWordedInTheWindowsLanguage) {
+  const auto words = [](DWORD code) {
+    return error_in_words(std::error_code(static_cast<int>(code), std::system_category()));
+  };
+  EXPECT_TRUE(words(ERROR_ACCESS_DENIED).starts_with("没有权限（")) << words(ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(words(ERROR_PATH_NOT_FOUND).starts_with("找不到文件或文件夹（"))
+      << words(ERROR_PATH_NOT_FOUND);
 }
 
 }  // namespace

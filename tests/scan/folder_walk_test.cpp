@@ -1,15 +1,18 @@
 // The scan on real temporary trees: walk order, the dot rule, what is never
 // listed, masks, tags, and stopping.
-#include <filesystem>
-#include <string>
-#include <vector>
+#include "scan/folder_walk.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "fsys/file_system.h"
 #include "fsys/path_separator.h"
 #include "scan/folder_table.h"
-#include "scan/folder_walk.h"
+#include "scan/folder_tag.h"
 #include "tests/scan/recording_scan_window.h"
 #include "tests/scan/scan_test_fixture.h"
 #include "tests/support/temp_tree.h"
@@ -29,14 +32,13 @@ TEST_F(ScanTest, TableIsBreadthFirstAndSkipsNamesWithADot) {
 }
 
 TEST_F(ScanTest, ListsFoldersInTableOrderAndFilesByName) {
-  TempTree tree{"p/top.jpg", "p/trip/IMG_0002.jpg", "p/trip/img_0001.JPG", "p/2019/z.jpg",
-                "p/2019/deep/a.jpg", "p/trip/notes.txt"};
-  EXPECT_EQ(scan(tree.path("p/"), ".jpg"),
-            (Entries{{tree.path("p/top.jpg"), "p"},
-                     {tree.path("p/2019/z.jpg"), "2019"},
-                     {tree.path("p/trip/img_0001.JPG"), "trip"},
-                     {tree.path("p/trip/IMG_0002.jpg"), "trip"},
-                     {tree.path("p/2019/deep/a.jpg"), "deep"}}));
+  TempTree tree{"p/top.jpg",    "p/trip/IMG_0002.jpg", "p/trip/img_0001.JPG",
+                "p/2019/z.jpg", "p/2019/deep/a.jpg",   "p/trip/notes.txt"};
+  EXPECT_EQ(scan(tree.path("p/"), ".jpg"), (Entries{{tree.path("p/top.jpg"), "p"},
+                                                    {tree.path("p/2019/z.jpg"), "2019"},
+                                                    {tree.path("p/trip/img_0001.JPG"), "trip"},
+                                                    {tree.path("p/trip/IMG_0002.jpg"), "trip"},
+                                                    {tree.path("p/2019/deep/a.jpg"), "deep"}}));
 }
 
 TEST_F(ScanTest, FileWithoutADotTakesASlotAndListsNothing) {
@@ -76,15 +78,44 @@ TEST_F(ScanTest, ExtensionTextBecomesAMask) {
 
 TEST_F(ScanTest, FoldersOfTheSameNameGiveTheSameTag) {
   TempTree tree{"t/a/trip/1.jpg", "t/b/trip/2.jpg"};
-  EXPECT_EQ(scan(tree.path("t/"), ".jpg"),
-            (Entries{{tree.path("t/a/trip/1.jpg"), "trip"}, {tree.path("t/b/trip/2.jpg"), "trip"}}));
+  EXPECT_EQ(scan(tree.path("t/"), ".jpg"), (Entries{{tree.path("t/a/trip/1.jpg"), "trip"},
+                                                    {tree.path("t/b/trip/2.jpg"), "trip"}}));
 }
 
 TEST_F(ScanTest, MissingStartFolderListsNothing) {
   TempTree tree;
   EXPECT_EQ(scan(tree.path("nothing-here/"), ".jpg"), Entries{});
   EXPECT_EQ(last_result.folders_walked, 1u);
-  EXPECT_EQ(last_result.folders_unreadable, 1u);
+  // A text that names no folder finds nothing; it is not a folder left unread.
+  EXPECT_EQ(last_result.folders_unreadable, 0u);
+}
+
+// Run from inside photos/sub: every way of writing a folder with "." or ".."
+// tags it with its own name, and the folders below keep theirs.
+TEST_F(ScanTest, StartFolderWrittenWithDotsIsTaggedWithItsRealName) {
+  TempTree tree{"photos/a.jpg", "photos/sub/b.jpg"};
+  const std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(tree.path("photos/sub"));
+  const std::string sep(1, fsys::separator);
+  const std::string up = ".." + sep;
+  const std::vector<std::pair<std::string, Entries>> cases = {
+      {".", {{"." + sep + "b.jpg", "sub"}}},
+      {"..", {{up + "a.jpg", "photos"}, {up + "sub" + sep + "b.jpg", "sub"}}},
+      {up + ".",
+       {{up + "." + sep + "a.jpg", "photos"}, {up + "." + sep + "sub" + sep + "b.jpg", "sub"}}},
+      {up + "sub" + sep + "..",
+       {{up + "sub" + sep + up + "a.jpg", "photos"},
+        {up + "sub" + sep + up + "sub" + sep + "b.jpg", "sub"}}},
+      {tree.path("photos/sub/."), {{tree.path("photos/sub/./b.jpg"), "sub"}}},
+  };
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(scan(*folder_path_from_text(text), ".jpg"), expected) << text;
+  }
+  // The root keeps the empty tag, however it is written.
+  const std::string root = std::filesystem::path(tree.root()).root_path().string();
+  EXPECT_EQ(start_folder_tag(root + "." + sep), "");
+  EXPECT_EQ(start_folder_tag(root + ".." + sep), "");
+  std::filesystem::current_path(was);
 }
 
 TEST_F(ScanTest, ExtensionIsReadOncePerFolderAndChangesApplyFromTheNextFolder) {

@@ -1,6 +1,6 @@
 // Scan rules that only Windows drive letters show: "C:\" starts no walk, a
-// drive letter typed alone walks from its root, and the files in a drive
-// root get the empty tag.
+// drive letter typed alone walks from its root, the files in a drive root
+// get the empty tag, and "C:photos" is tagged "photos".
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -37,6 +37,9 @@ TEST(DriveRootText, DriveRootsGiveTheEmptyTag) {
   EXPECT_EQ(folder_tag("T:\\"), "");
   EXPECT_EQ(folder_tag("D:\\photos\\trip\\"), "trip");
   EXPECT_EQ(folder_tag("\\\\server\\share\\"), "share");
+  // A drive letter before a relative name is not part of the folder's name.
+  EXPECT_EQ(folder_tag("C:photos\\"), "photos");
+  EXPECT_EQ(folder_tag("C:photos\\trip\\"), "trip");
 }
 
 // A drive of its own for the test, holding nothing else: the one the Wine
@@ -126,6 +129,13 @@ TEST_F(ScanTest, DriveLetterAloneWalksFromTheRootAndRootFilesHaveNoTag) {
                                             {root + "trip\\2019\\d.jpg", "2019"}}));
   EXPECT_EQ(last_result.folders_walked, 3u);
   EXPECT_EQ(last_result.folders_unreadable, 0u);
+
+  // "T:trip" is trip in that drive's current folder, its root here.
+  EXPECT_EQ(scan(letter + "trip\\", ".jpg"),
+            (Entries{{letter + "trip\\c.jpg", "trip"}, {letter + "trip\\2019\\d.jpg", "2019"}}));
+  EXPECT_EQ(scan(letter + ".\\", ".jpg"), (Entries{{letter + ".\\a.jpg", ""},
+                                                   {letter + ".\\trip\\c.jpg", "trip"},
+                                                   {letter + ".\\trip\\2019\\d.jpg", "2019"}}));
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 
 #include "fsys/path_separator.h"
 #include "scan/file_list.h"
+#include "scan/scan_report.h"
 #include "tests/support/temp_tree.h"
 #include "tests/window/form_control.h"
 #include "window/application.h"
@@ -257,7 +258,7 @@ void DesktopTest::dropped_folder_is_what_scan_walks() {
 
 void DesktopTest::captions_fit_at_this_scale() {
   // The captions at start, and the longest each label will show later.
-  control<QLabel>("Label2")->setText(QStringLiteral("共计读取32767条"));
+  control<QLabel>("Label2")->setText(QString::fromStdString(tolvane::scan::count_line(32767, 999)));
   control<QLabel>("Label6")->setText(QStringLiteral("进度：100.00%"));
   QStringList checked;
   for (QWidget* widget : form_->findChildren<QWidget*>()) {
