@@ -27,7 +27,8 @@ ParsedArguments parse_arguments(const std::vector<std::string>& arguments) {
     } else if (argument.starts_with("--ext=")) {
       options.extension = argument.substr(6);
     } else if (argument == "--ext") {
-      if (k + 1 == arguments.size()) {
+      // "--ext --flat" lacks its text; "--ext=--flat" would be one.
+      if (k + 1 == arguments.size() || arguments[k + 1].starts_with("--")) {
         parsed.error = "--ext 后缺少扩展名（例如 --ext .png）";
         return parsed;
       }

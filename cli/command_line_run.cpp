@@ -8,6 +8,7 @@
 #include "cli/plan_file_system.h"
 #include "copy/copy_run.h"
 #include "scan/folder_walk.h"
+#include "scan/scan_report.h"
 
 namespace tolvane::cli {
 namespace {
@@ -38,7 +39,11 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
   RunOutput output(out, options, options.dry_run ? &plan : nullptr);
   ProgressDisplay progress(err, err_is_terminal);
   CommandLineWindow window(options, progress, output);
-  scan::Search_folder(folders->source, *disk, window);
+  const scan::ScanResult scanned = scan::Search_folder(folders->source, *disk, window);
+  output.scanned(window.files().size(), scanned.folders_unreadable);
+  if (scanned.folders_unreadable > 0) {
+    err << scan::unreadable_details(scanned.folders_unreadable, scanned.first_unreadable) << '\n';
+  }
 
   fsys::FileSystem& copies = options.dry_run ? static_cast<fsys::FileSystem&>(plan) : *disk;
   const std::optional<copy::CopyReport> report =

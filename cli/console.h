@@ -16,4 +16,8 @@ void use_utf8_console();
 // separator) by this process now.
 bool folder_writable(const std::string& folder);
 
+// True when `name` is short enough to stand in `folder` (which may not exist
+// yet, when it is one the plan would make).
+bool name_fits(const std::string& folder, const std::string& name);
+
 }  // namespace tolvane::cli

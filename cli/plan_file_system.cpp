@@ -2,6 +2,7 @@
 // made so far; records instead of writing.
 #include "cli/plan_file_system.h"
 
+#include "cli/console.h"
 #include "fsys/path_key.h"
 #include "fsys/path_separator.h"
 
@@ -49,6 +50,8 @@ std::error_code PlanFileSystem::copy_file(const std::string& source, const std::
   if (kind_at(source) != fsys::EntryKind::file) {
     return std::make_error_code(std::errc::no_such_file_or_directory);
   }
+  const auto [folder, name] = split(target);
+  if (!name_fits(folder, name)) return std::make_error_code(std::errc::filename_too_long);
   const std::optional<fsys::EntryKind> there = kind_at(target);
   if (there == fsys::EntryKind::folder) return std::make_error_code(std::errc::is_a_directory);
   const std::string key = fsys::path_key(target);
@@ -59,9 +62,9 @@ std::error_code PlanFileSystem::copy_file(const std::string& source, const std::
 
 std::error_code PlanFileSystem::make_folder(const std::string& folder) {
   const std::string path = without_separator(folder);
-  if (!folder_exists(split(path).first)) {
-    return std::make_error_code(std::errc::no_such_file_or_directory);
-  }
+  const auto [parent, name] = split(path);
+  if (!folder_exists(parent)) return std::make_error_code(std::errc::no_such_file_or_directory);
+  if (!name_fits(parent, name)) return std::make_error_code(std::errc::filename_too_long);
   if (kind_at(path)) return std::make_error_code(std::errc::file_exists);
   planned_folders_.insert(fsys::path_key(path));
   return {};

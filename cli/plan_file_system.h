@@ -19,10 +19,13 @@ class PlanFileSystem final : public fsys::FileSystem {
   explicit PlanFileSystem(fsys::FileSystem& disk) : disk_(disk) {}
 
   fsys::FolderContents read_folder(const std::string& folder) override;
-  // Fails as the disk would for a missing source, a missing folder or a
-  // folder at the target; otherwise notes the target and succeeds.
+  // Fails as the disk would for a missing source, a missing folder, a name
+  // too long or a folder at the target; otherwise notes the target and
+  // succeeds.  Faults it cannot foresee (a full disk, a folder without write
+  // permission below DEST) show only in a real run.
   std::error_code copy_file(const std::string& source, const std::string& target) override;
-  // Fails for a missing parent or a name already in use; otherwise notes it.
+  // Fails for a missing parent, a name too long or one already in use;
+  // otherwise notes the folder.
   std::error_code make_folder(const std::string& folder) override;
   bool folder_exists(const std::string& folder) override;
 

@@ -15,4 +15,11 @@ bool folder_writable(const std::string& folder) {
   return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+bool name_fits(const std::string& folder, const std::string& name) {
+  // Names are bytes here; a folder not made yet lies on the file system of
+  // the destination, whose limit is almost always 255.
+  const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  return name.size() <= static_cast<std::size_t>(longest > 0 ? longest : 255);
+}
+
 }  // namespace tolvane::cli

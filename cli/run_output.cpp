@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/json_line.h"
+#include "scan/scan_report.h"
 
 namespace tolvane::cli {
 namespace {
@@ -15,6 +16,12 @@ std::string_view outcome_word(bool failed, bool replaces) {
 }
 
 }  // namespace
+
+void RunOutput::scanned(std::size_t listed, std::size_t folders_unreadable) {
+  listed_ = listed;
+  folders_unreadable_ = folders_unreadable;
+  if (!options_.json) out_ << scan::count_line(listed, folders_unreadable) << '\n';
+}
 
 void RunOutput::entry(const copy::EntryResult& result) {
   const std::string target(result.target);
@@ -68,6 +75,7 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
   }
   JsonLine line;
   line.text("type", "summary").boolean("dry_run", options_.dry_run);
+  line.number("listed", listed_).number("folders_unreadable", folders_unreadable_);
   line.number("entries", report.entries).number("copied", copied_);
   line.number("replaced", replaced_).number("renumbered", renumbered_);
   line.number("failed", failed_).text("message", message);

@@ -21,6 +21,9 @@ class RunOutput {
   RunOutput(std::ostream& out, const Options& options, const PlanFileSystem* plan)
       : out_(out), options_(options), plan_(plan) {}
 
+  // The scan's count line, as Label2 shows it (the summary object carries
+  // the numbers instead).
+  void scanned(std::size_t listed, std::size_t folders_unreadable);
   void entry(const copy::EntryResult& result);
   // The closing lines (or the summary object) after the run.
   void finish(const copy::CopyReport& report, std::string_view closing_text, int exit_status);
@@ -29,6 +32,8 @@ class RunOutput {
   std::ostream& out_;
   const Options& options_;
   const PlanFileSystem* plan_;
+  std::size_t listed_ = 0;
+  std::size_t folders_unreadable_ = 0;
   std::size_t copied_ = 0;  // replacing ones included
   std::size_t replaced_ = 0;
   std::size_t renumbered_ = 0;

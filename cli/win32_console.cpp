@@ -29,4 +29,9 @@ bool folder_writable(const std::string& folder) {
   return true;
 }
 
+bool name_fits(const std::string& /*folder*/, const std::string& name) {
+  // NTFS, FAT and exFAT all allow 255 UTF-16 units in a name.
+  return fsys::win32::to_utf16(name).size() <= 255;
+}
+
 }  // namespace tolvane::cli

@@ -1,0 +1,114 @@
+// The program itself on POSIX: a read-only DEST is refused, and a run killed
+// with SIGKILL half-way and run again ends with every file copied once,
+// under the names the plan gave, and nothing else in DEST.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/cli/json_reader.h"
+#include "tests/cli/run_cli.h"
+#include "tests/support/posix_setup.h"
+#include "tests/support/temp_tree.h"
+#include "tests/support/tree_files.h"
+
+extern char** environ;
+
+namespace tolvane::cli {
+namespace {
+
+namespace tt = ::tolvane::testing;
+
+// Starts tolvane-cli with `arguments`, its standard output into `out_file`.
+pid_t start_program(const std::vector<std::string>& arguments, const std::string& out_file) {
+  std::vector<std::string> all = {TOLVANE_CLI_PROGRAM};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& argument : all) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_file.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = -1;
+  EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+int wait_for(pid_t pid) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return status;
+}
+
+TEST(CommandLinePosix, ReadOnlyDestinationIsRefused) {
+  tt::TempTree tree({"src/trip/a.jpg", "dst/"});
+  tt::TmpfsMount mount(tree.path("dst"), "size=1m");
+  if (mount.mounted() && !mount.make_read_only()) GTEST_SKIP() << mount.reason();
+  if (!mount.mounted() && tt::is_root()) GTEST_SKIP() << mount.reason();
+  if (!mount.mounted()) ::chmod(tree.path("dst").c_str(), 0555);
+  const testing::CliResult result = testing::run_cli({tree.path("src"), tree.path("dst")});
+  EXPECT_EQ(result.status, exit_refused);
+  EXPECT_NE(result.err.find("DEST “" + tree.path("dst") + "” 不可写入"), std::string::npos)
+      << result.err;
+}
+
+TEST(CommandLinePosix, KilledRunThenRerunCopiesEveryFileOnce) {
+  constexpr int folders = 4;
+  constexpr int per_folder = 15;
+  tt::TempTree tree({"dst/"});
+  for (int f = 0; f < folders; ++f) {
+    for (int k = 0; k < per_folder; ++k) {
+      // Two folders share a tag, so the re-run must meet the renumbered names again.
+      const std::string name =
+          (f < 2 ? "a" + std::to_string(f) + "/trip/" : "t" + std::to_string(f) + "/") +
+          std::to_string(k) + ".jpg";
+      tree.write("src/" + name, tt::random_bytes(2 << 20, f * 100 + k));
+    }
+  }
+  const std::string src = tree.path("src");
+  const std::string dst = tree.path("dst");
+  const testing::CliResult plan = testing::run_cli({src, dst, "--dry-run", "--json"});
+  tt::TreeFiles expected;
+  for (const testing::JsonObject& entry : testing::parse_json_lines(plan.out)) {
+    if (entry.at("type").text != "entry") continue;
+    ASSERT_EQ(entry.at("outcome").text, "copied");
+    expected[entry.at("target").text.substr(dst.size() + 1)] =
+        tt::read_file(entry.at("source").text);
+  }
+  ASSERT_EQ(expected.size(), static_cast<std::size_t>(folders * per_folder));
+
+  const std::string out_file = tree.path("out.txt");
+  const pid_t first = start_program({src, dst}, out_file);
+  // Killed as soon as a few copies have their names, well before the last.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (tt::files_below(dst).size() < 3 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ::kill(first, SIGKILL);
+  const int killed = wait_for(first);
+  if (!WIFSIGNALED(killed)) GTEST_SKIP() << "the run ended before it could be killed";
+  const std::size_t left = tt::files_below(dst).size();
+  std::cout << "[ figures ] killed with " << left << " of " << expected.size()
+            << " files in DEST\n";
+
+  const int rerun = wait_for(start_program({src, dst}, out_file));
+  ASSERT_TRUE(WIFEXITED(rerun));
+  EXPECT_EQ(WEXITSTATUS(rerun), exit_all_copied);
+  EXPECT_NE(tt::read_file(out_file).find("已完成60条。"), std::string::npos)
+      << tt::read_file(out_file);
+  // Every file once, under its planned name, whole; no temporary left over.
+  EXPECT_EQ(tt::tree_difference(tt::files_below(dst), expected), "");
+  tt::count_compared(expected.size());
+}
+
+}  // namespace
+}  // namespace tolvane::cli
