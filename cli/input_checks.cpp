@@ -6,6 +6,7 @@
 
 #include "cli/console.h"
 #include "copy/failure_reason.h"
+#include "fsys/path_key.h"
 #include "fsys/path_separator.h"
 #include "scan/folder_walk.h"
 
@@ -25,6 +26,18 @@ std::optional<std::string> folder_path(std::string_view what, std::string_view t
                         quoted(std::string(1, fsys::separator));
   }
   return folder;
+}
+
+// True when the folder that holds `path` lists a file of that name.
+bool is_file(const std::string& path, fsys::FileSystem& file_system) {
+  const std::size_t last = path.rfind(fsys::separator);
+  const std::string parent =
+      last == std::string::npos ? std::string(".") + fsys::separator : path.substr(0, last + 1);
+  const std::string name = path.substr(last == std::string::npos ? 0 : last + 1);
+  for (const fsys::FolderEntry& entry : file_system.read_folder(parent).entries) {
+    if (entry.kind == fsys::EntryKind::file && fsys::paths_equal(entry.name, name)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -53,10 +66,8 @@ std::optional<CheckedFolders> check_inputs(const Options& options, fsys::FileSys
     return std::nullopt;
   }
   if (!file_system.folder_exists(folders.destination)) {
-    const std::error_code error = file_system.read_folder(folders.destination).error;
-    problem = error == std::errc::not_a_directory
-                  ? "DEST " + quoted(options.destination) + " 不是文件夹"
-                  : "DEST " + quoted(options.destination) + " 不存在";
+    problem = "DEST " + quoted(options.destination) +
+              (is_file(options.destination, file_system) ? " 不是文件夹" : " 不存在");
     return std::nullopt;
   }
   if (!folder_writable(folders.destination)) {

@@ -61,6 +61,31 @@ TEST(CommandLinePosix, ReadOnlyDestinationIsRefused) {
       << result.err;
 }
 
+TEST(CommandLinePosix, PlanForeseesNamesTooLong) {
+  // The folder's name fits; its numbered copy's name, 257 bytes, does not.
+  const std::string tag(250, 'n');
+  tt::TempTree tree({"src/" + tag + "/l.jpg", "src/ok/o.jpg", "dst/"});
+  for (const std::string mode : {"", "--flat"}) {
+    std::vector<std::string> arguments = {tree.path("src"), tree.path("dst"), "--json"};
+    if (!mode.empty()) arguments.push_back(mode);
+    std::vector<std::string> dry = arguments;
+    dry.push_back("--dry-run");
+    const std::vector<testing::JsonObject> planned =
+        testing::parse_json_lines(testing::run_cli(dry).out);
+    const std::vector<testing::JsonObject> done =
+        testing::parse_json_lines(testing::run_cli(arguments).out);
+    ASSERT_EQ(planned.size(), 3u);
+    ASSERT_EQ(done.size(), 3u);
+    for (std::size_t k = 0; k < 2; ++k) {
+      for (const char* key : {"source", "target", "outcome", "reason"}) {
+        EXPECT_EQ(planned[k].at(key).text, done[k].at(key).text) << mode << " " << key;
+      }
+    }
+    EXPECT_EQ(done[0].at("outcome").text, "failed");
+    EXPECT_NE(done[0].at("reason").text.find("文件名或路径太长"), std::string::npos);
+  }
+}
+
 TEST(CommandLinePosix, KilledRunThenRerunCopiesEveryFileOnce) {
   constexpr int folders = 4;
   constexpr int per_folder = 15;
