@@ -1,5 +1,6 @@
-# Installing the program and packing it as a .deb: the binary, its desktop
-# entry and its icon at every size.  Included from the top-level CMakeLists
+# Installing the program and packing it as a .deb: the window's binary, its
+# desktop entry and its icon at every size, the command line and its manual
+# page.  Included from the top-level CMakeLists
 # after window/, whose `tolvane` target it installs.
 if(TOLVANE_CORE_ONLY)
   return()
@@ -8,6 +9,11 @@ endif()
 include(GNUInstallDirs)
 
 install(TARGETS tolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The command line beside the window, with its manual page.
+install(TARGETS tolvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(UNIX AND NOT APPLE)
+  install(FILES ${PROJECT_SOURCE_DIR}/cli/tolvane-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 if(WIN32)
   # On Windows the Qt libraries and plugins go beside the program, so that
