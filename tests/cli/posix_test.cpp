@@ -9,12 +9,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/cli/json_reader.h"
 #include "tests/cli/run_cli.h"
+#include "tests/support/odd_names.h"
 #include "tests/support/posix_setup.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/tree_files.h"
@@ -84,6 +86,36 @@ TEST(CommandLinePosix, PlanForeseesNamesTooLong) {
     EXPECT_EQ(done[0].at("outcome").text, "failed");
     EXPECT_NE(done[0].at("reason").text.find("文件名或路径太长"), std::string::npos);
   }
+}
+
+TEST(CommandLinePosix, JsonCarriesEveryNameExactly) {
+  // Quotes, backslashes, control characters and bytes that are not UTF-8:
+  // the strict reader must read every line, and source/target (or their
+  // _hex fields) must give back the exact bytes.
+  tt::TempTree tree({"src/odd/", "dst/"});
+  std::set<std::string> sources;
+  for (const std::string& name : tt::odd_file_names()) {
+    tree.write("src/odd/" + name, name);
+    sources.insert(tree.path("src/odd/" + name));
+  }
+  const testing::CliResult result =
+      testing::run_cli({tree.path("src"), tree.path("dst"), "--ext", ".*", "--json"});
+  EXPECT_EQ(result.status, exit_all_copied) << result.out;
+  const std::vector<testing::JsonObject> lines = testing::parse_json_lines(result.out);
+  ASSERT_EQ(lines.size(), sources.size() + 1);
+  std::set<std::string> seen;
+  for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
+    const std::string source = testing::path_bytes(lines[k], "source");
+    const std::string target = testing::path_bytes(lines[k], "target");
+    EXPECT_TRUE(sources.contains(source)) << lines[k].at("source").text;
+    seen.insert(source);
+    // Keep-name mode: the copy has the source's name and its bytes.
+    EXPECT_EQ(target, tree.path("dst/odd/" + source.substr(source.rfind('/') + 1)));
+    EXPECT_EQ(tt::read_file(target), tt::read_file(source));
+    EXPECT_EQ(lines[k].count("source_hex"), lines[k].count("target_hex"));
+  }
+  EXPECT_EQ(seen, sources);
+  EXPECT_EQ(lines.back().at("copied").text, std::to_string(sources.size()));
 }
 
 TEST(CommandLinePosix, KilledRunThenRerunCopiesEveryFileOnce) {
