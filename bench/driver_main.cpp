@@ -183,8 +183,8 @@ bool run_scan(Form1& form, const Options& options, const QString& folder_text) {
   return ok;
 }
 
-// Presses Command2 and reports the copy run; false when the closing message is
-// not the plain "done" line for every entry.
+// Presses Command2 and reports the copy run; false when the closing message
+// does not say every entry is done or names a failure.
 bool run_copy(Form1& form, const Options& options) {
   control<QLineEdit>(form, "Text2").setText(QString::fromStdString(*options.destination));
   control<QCheckBox>(form, "Check1").setChecked(options.flat);
@@ -214,8 +214,19 @@ bool run_copy(Form1& form, const Options& options) {
   print("copy_seconds_per_file", count > 0 ? seconds / static_cast<double>(count) : 0.0);
   print("copy_peak_rss_kib", static_cast<long long>(peak_rss_kib()));
   print("copy_report", QString(report).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-  const bool ok =
-      report == QStringLiteral("已完成") + QString::number(count) + QStringLiteral("条。");
+  // A run over earlier copies adds how many it left unchanged or replaced;
+  // any failure line fails the check.
+  const QString done = QStringLiteral("已完成") + QString::number(count) + QStringLiteral("条。");
+  const QString same = QStringLiteral("条与原有文件相同，未重新拷贝。");
+  long long unchanged = 0;
+  for (const QString& line : report.split(QLatin1Char('\n'))) {
+    if (line.startsWith(QStringLiteral("其中")) && line.endsWith(same)) {
+      unchanged = line.mid(2, line.size() - 2 - same.size()).toLongLong();
+    }
+  }
+  print("unchanged", unchanged);
+  const bool ok = report.startsWith(done) && !report.contains(QStringLiteral("失败")) &&
+                  !report.contains(QStringLiteral("出错"));
   if (!ok) std::fprintf(stderr, "copy check failed: %s\n", report.toUtf8().constData());
   return ok;
 }

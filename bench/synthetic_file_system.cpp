@@ -101,9 +101,16 @@ fsys::FolderContents SyntheticFileSystem::read_folder(const std::string& folder)
   return contents;
 }
 
-std::error_code SyntheticFileSystem::copy_file(const std::string&, const std::string&) {
+std::error_code SyntheticFileSystem::copy_file(const std::string&, const std::string&,
+                                               fsys::CopyOutcome&) {
   return std::make_error_code(std::errc::operation_not_supported);
 }
+
+std::error_code SyntheticFileSystem::move_to_trash(const std::string&) {
+  return std::make_error_code(std::errc::operation_not_supported);
+}
+
+std::error_code SyntheticFileSystem::flush() { return {}; }
 
 std::error_code SyntheticFileSystem::make_folder(const std::string&) {
   return std::make_error_code(std::errc::operation_not_supported);

@@ -20,7 +20,10 @@ class SyntheticFileSystem final : public fsys::FileSystem {
   SyntheticFileSystem(std::string root, std::size_t files, std::size_t files_per_folder = 20);
 
   fsys::FolderContents read_folder(const std::string& folder) override;
-  std::error_code copy_file(const std::string& source, const std::string& target) override;
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            fsys::CopyOutcome& outcome) override;
+  std::error_code move_to_trash(const std::string& path) override;
+  std::error_code flush() override;
   std::error_code make_folder(const std::string& folder) override;
   bool folder_exists(const std::string& folder) override;
 

@@ -36,7 +36,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
   if (!folders) return refuse(err, problem);
 
   PlanFileSystem plan(*disk);
-  RunOutput output(out, options, options.dry_run ? &plan : nullptr);
+  RunOutput output(out, options);
   ProgressDisplay progress(err, err_is_terminal);
   CommandLineWindow window(options, progress, output);
   const scan::ScanResult scanned = scan::Search_folder(folders->source, *disk, window);

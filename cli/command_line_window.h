@@ -41,6 +41,9 @@ class CommandLineWindow final : public scan::ScanWindow, public copy::CopyWindow
   void set_progress(int value, std::string_view label6_caption) override {
     progress_.update(static_cast<std::size_t>(value), files_.size(), label6_caption);
   }
+  void set_progress_now(int value, std::string_view label6_caption) override {
+    progress_.update(static_cast<std::size_t>(value), files_.size(), label6_caption, true);
+  }
   void entry_done(const copy::EntryResult& result) override { output_.entry(result); }
   void show_report(std::string_view text, bool /*warning*/) override {
     progress_.finish();

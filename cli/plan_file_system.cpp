@@ -5,6 +5,7 @@
 #include "cli/console.h"
 #include "fsys/path_key.h"
 #include "fsys/path_separator.h"
+#include "fsys/quick_check.h"
 
 namespace tolvane::cli {
 namespace {
@@ -43,7 +44,9 @@ std::optional<fsys::EntryKind> PlanFileSystem::kind_at(const std::string& path) 
   return found->second;
 }
 
-std::error_code PlanFileSystem::copy_file(const std::string& source, const std::string& target) {
+std::error_code PlanFileSystem::copy_file(const std::string& source, const std::string& target,
+                                          fsys::CopyOutcome& outcome) {
+  outcome = fsys::CopyOutcome::copied;
   if (!folder_exists(split(target).first)) {
     return std::make_error_code(std::errc::no_such_file_or_directory);
   }
@@ -55,8 +58,17 @@ std::error_code PlanFileSystem::copy_file(const std::string& source, const std::
   const std::optional<fsys::EntryKind> there = kind_at(target);
   if (there == fsys::EntryKind::folder) return std::make_error_code(std::errc::is_a_directory);
   const std::string key = fsys::path_key(target);
-  if (there == fsys::EntryKind::file && !planned_files_.contains(key)) replacing_.insert(key);
+  if (there == fsys::EntryKind::file) {
+    outcome = !planned_files_.contains(key) && fsys::target_looks_unchanged(source, target)
+                  ? fsys::CopyOutcome::unchanged
+                  : fsys::CopyOutcome::replaced;
+  }
   planned_files_.insert(key);
+  return {};
+}
+
+std::error_code PlanFileSystem::move_to_trash(const std::string& /*path*/) {
+  // A plan moves nothing; copy_file's outcome already says what would go.
   return {};
 }
 
@@ -73,10 +85,6 @@ std::error_code PlanFileSystem::make_folder(const std::string& folder) {
 bool PlanFileSystem::folder_exists(const std::string& folder) {
   return planned_folders_.contains(fsys::path_key(without_separator(folder))) ||
          disk_.folder_exists(folder);
-}
-
-bool PlanFileSystem::replaces(const std::string& target) const {
-  return replacing_.contains(fsys::path_key(target));
 }
 
 }  // namespace tolvane::cli

@@ -23,15 +23,17 @@ class PlanFileSystem final : public fsys::FileSystem {
   // too long or a folder at the target; otherwise notes the target and
   // succeeds.  Faults it cannot foresee (a full disk, a folder without write
   // permission below DEST) show only in a real run.
-  std::error_code copy_file(const std::string& source, const std::string& target) override;
+  // `outcome` is what the copy would do with a file already there (the
+  // disk's own quick check says whether it is left unchanged).
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            fsys::CopyOutcome& outcome) override;
+  // Nothing goes to the trash and nothing needs flushing: nothing is written.
+  std::error_code move_to_trash(const std::string& path) override;
+  std::error_code flush() override { return {}; }
   // Fails for a missing parent, a name too long or one already in use;
   // otherwise notes the folder.
   std::error_code make_folder(const std::string& folder) override;
   bool folder_exists(const std::string& folder) override;
-
-  // True when the planned copy to `target` would replace a file already
-  // on the disk.
-  bool replaces(const std::string& target) const;
 
  private:
   // What the disk or the plan holds at `path` (a path without a trailing
@@ -43,7 +45,6 @@ class PlanFileSystem final : public fsys::FileSystem {
   std::unordered_map<std::string, std::unordered_map<std::string, fsys::EntryKind>> listings_;
   std::unordered_set<std::string> planned_folders_;  // path keys, without the separator
   std::unordered_set<std::string> planned_files_;    // path keys
-  std::unordered_set<std::string> replacing_;        // path keys of targets over files
 };
 
 }  // namespace tolvane::cli

@@ -18,11 +18,15 @@ std::string progress_line(std::string_view caption, std::size_t done, std::size_
   return line + text;
 }
 
-void ProgressDisplay::update(std::size_t index, std::size_t total, std::string_view caption) {
+void ProgressDisplay::update(std::size_t index, std::size_t total, std::string_view caption,
+                             bool at_once) {
   if (!enabled_) return;
   const auto now = std::chrono::steady_clock::now();
   // Drawing every entry of a fast run would cost more than the copies.
-  if (drawn_ && now - last_draw_ < std::chrono::milliseconds(100) && index + 1 < total) return;
+  if (drawn_ && !at_once && now - last_draw_ < std::chrono::milliseconds(100) &&
+      index + 1 < total) {
+    return;
+  }
   const double seconds = std::chrono::duration<double>(now - start_).count();
   // "\r" and erase-to-end redraw the line in place.
   out_ << '\r' << progress_line(caption, index, total, seconds) << "\x1b[K" << std::flush;

@@ -23,8 +23,9 @@ class ProgressDisplay {
   ProgressDisplay(std::ostream& out, bool enabled) : out_(out), enabled_(enabled) {}
 
   // Entry `index` (0-based) of `total` is about to be copied; `caption` is
-  // Label6's text for it.
-  void update(std::size_t index, std::size_t total, std::string_view caption);
+  // Label6's text for it.  Drawn a few times a second at most, unless
+  // `at_once` (a state the run stays in for a while).
+  void update(std::size_t index, std::size_t total, std::string_view caption, bool at_once = false);
   // Ends the line, so that what follows starts on a line of its own.
   void finish();
 

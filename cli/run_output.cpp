@@ -10,9 +10,17 @@
 namespace tolvane::cli {
 namespace {
 
-std::string_view outcome_word(bool failed, bool replaces) {
-  if (failed) return "failed";
-  return replaces ? "replaced" : "copied";
+std::string_view outcome_word(const copy::EntryResult& result) {
+  if (result.failure != nullptr) return "failed";
+  switch (result.outcome) {
+    case fsys::CopyOutcome::copied:
+      return "copied";
+    case fsys::CopyOutcome::replaced:
+      return "replaced";
+    case fsys::CopyOutcome::unchanged:
+      return "unchanged";
+  }
+  return "";
 }
 
 }  // namespace
@@ -24,14 +32,14 @@ void RunOutput::scanned(std::size_t listed, std::size_t folders_unreadable) {
 }
 
 void RunOutput::entry(const copy::EntryResult& result) {
-  const std::string target(result.target);
   const bool failed = result.failure != nullptr;
-  const bool replaces = !failed && plan_ != nullptr && plan_->replaces(target);
+  const fsys::CopyOutcome outcome = result.outcome;
   if (failed) {
     ++failed_;
   } else {
-    ++copied_;
-    if (replaces) ++replaced_;
+    ++(outcome == fsys::CopyOutcome::replaced    ? replaced_
+       : outcome == fsys::CopyOutcome::unchanged ? unchanged_
+                                                 : copied_);
     if (result.renumbered) ++renumbered_;
   }
 
@@ -39,7 +47,7 @@ void RunOutput::entry(const copy::EntryResult& result) {
     JsonLine line;
     line.text("type", "entry").number("index", result.index);
     line.text("source", result.source).text("target", result.target);
-    line.text("outcome", outcome_word(failed, replaces)).boolean("renumbered", result.renumbered);
+    line.text("outcome", outcome_word(result)).boolean("renumbered", result.renumbered);
     if (failed) {
       line.text("reason", copy::failure_text(*result.failure));
     } else {
@@ -56,7 +64,8 @@ void RunOutput::entry(const copy::EntryResult& result) {
     out_ << "  [将失败：" << copy::failure_text(*result.failure) << "]";
   }
   if (result.renumbered) out_ << "  [改号：原名已被占用]";
-  if (replaces) out_ << "  [将替换原有文件]";
+  if (!failed && outcome == fsys::CopyOutcome::replaced) out_ << "  [替换，原有文件移入回收站]";
+  if (!failed && outcome == fsys::CopyOutcome::unchanged) out_ << "  [与原有文件相同，不重新拷贝]";
   out_ << '\n';
 }
 
@@ -64,10 +73,10 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
                        int exit_status) {
   std::string message(closing_text);
   if (options_.dry_run) {
-    message = "预演：共" + std::to_string(report.entries) + "条，将拷贝" + std::to_string(copied_) +
-              "条（其中改号" + std::to_string(renumbered_) + "条，替换原有文件" +
-              std::to_string(replaced_) + "条），不可用或将失败" + std::to_string(failed_) +
-              "条；未写入任何文件。";
+    message = "预演：共" + std::to_string(report.entries) + "条：新拷贝" + std::to_string(copied_) +
+              "条，替换" + std::to_string(replaced_) + "条（原有文件移入回收站），与原有文件相同" +
+              std::to_string(unchanged_) + "条，不可用或将失败" + std::to_string(failed_) +
+              "条；其中改号" + std::to_string(renumbered_) + "条。未写入任何文件。";
   }
   if (!options_.json) {
     out_ << message << '\n';
@@ -77,7 +86,8 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
   line.text("type", "summary").boolean("dry_run", options_.dry_run);
   line.number("listed", listed_).number("folders_unreadable", folders_unreadable_);
   line.number("entries", report.entries).number("copied", copied_);
-  line.number("replaced", replaced_).number("renumbered", renumbered_);
+  line.number("replaced", replaced_).number("unchanged", unchanged_);
+  line.number("renumbered", renumbered_);
   line.number("failed", failed_).text("message", message);
   line.number("exit_status", static_cast<std::size_t>(exit_status));
   out_ << line.str() << '\n';

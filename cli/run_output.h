@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "cli/options.h"
-#include "cli/plan_file_system.h"
 #include "copy/copy_run.h"
 #include "copy/copy_window.h"
 
@@ -16,10 +15,8 @@ namespace tolvane::cli {
 
 class RunOutput {
  public:
-  // `plan` is the dry run's file system (nothing for a real run); it tells
-  // which targets would replace a file.  Every reference must outlive this.
-  RunOutput(std::ostream& out, const Options& options, const PlanFileSystem* plan)
-      : out_(out), options_(options), plan_(plan) {}
+  // Both must outlive this.
+  RunOutput(std::ostream& out, const Options& options) : out_(out), options_(options) {}
 
   // The scan's count line, as Label2 shows it (the summary object carries
   // the numbers instead).
@@ -31,11 +28,11 @@ class RunOutput {
  private:
   std::ostream& out_;
   const Options& options_;
-  const PlanFileSystem* plan_;
   std::size_t listed_ = 0;
   std::size_t folders_unreadable_ = 0;
-  std::size_t copied_ = 0;  // replacing ones included
+  std::size_t copied_ = 0;  // to a free name
   std::size_t replaced_ = 0;
+  std::size_t unchanged_ = 0;
   std::size_t renumbered_ = 0;
   std::size_t failed_ = 0;
 };

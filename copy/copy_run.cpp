@@ -18,6 +18,7 @@ namespace tolvane::copy {
 namespace {
 
 constexpr std::string_view progress_prefix = "进度：";
+constexpr std::string_view flushing_suffix = "，正在写入磁盘…";
 
 // Makes sure each destination folder exists, asking the disk once per folder
 // per run however many entries go into it.
@@ -92,7 +93,8 @@ CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system,
 
     const auto fail = [&](const std::string& path, CopyOperation operation, std::error_code error) {
       report.failures.push_back({i, source, path, operation, error});
-      window.entry_done({i, source, path, false, &report.failures.back()});
+      window.entry_done(
+          {i, source, path, false, fsys::CopyOutcome::copied, &report.failures.back()});
     };
     if (!folder_named) {
       fail(folder, CopyOperation::check_name, unusable_name());
@@ -115,14 +117,28 @@ CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system,
     }
     const std::string target = keep_name ? targets.claim_kept(folder, name)
                                          : targets.claim_numbered(folder, tag, number, extension);
-    if (const std::error_code error = file_system.copy_file(source, target)) {
+    fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
+    if (const std::error_code error = file_system.copy_file(source, target, outcome)) {
       fail(target, CopyOperation::copy_file, error);
       continue;
     }
-    window.entry_done({i, source, target, target != first_choice, nullptr});
+    if (outcome == fsys::CopyOutcome::replaced) ++report.replaced;
+    if (outcome == fsys::CopyOutcome::unchanged) ++report.unchanged;
+    window.entry_done({i, source, target, target != first_choice, outcome, nullptr});
   }
 
-  window.show_report(closing_message(report), !report.failures.empty());
+  // "已完成" must mean on the device: the user may unplug it next.
+  if (report.entries > 0) {
+    std::string caption(progress_prefix);
+    caption += progress_percent_text(report.entries - 1, window.progress_max());
+    const int last = static_cast<int>(std::min<std::size_t>(report.entries - 1, INT_MAX));
+    window.set_progress_now(last, caption + std::string(flushing_suffix));
+    report.flush_error = file_system.flush();
+    // The message then appears over the run's own last progress line.
+    window.set_progress(last, caption);
+  }
+
+  window.show_report(closing_message(report), !report.failures.empty() || report.flush_error);
   return report;
 }
 
@@ -168,6 +184,15 @@ std::string failure_text(const CopyFailure& failure) {
 
 std::string closing_message(const CopyReport& report) {
   std::string text = "已完成" + std::to_string(report.entries) + "条。";
+  if (report.replaced > 0) {
+    text += "\n其中" + std::to_string(report.replaced) + "条替换了原有文件，原文件已移入回收站。";
+  }
+  if (report.unchanged > 0) {
+    text += "\n其中" + std::to_string(report.unchanged) + "条与原有文件相同，未重新拷贝。";
+  }
+  if (report.flush_error) {
+    text += "\n写入磁盘时出错，拷贝可能不完整：" + failure_reason(report.flush_error);
+  }
   if (report.failures.empty()) return text;
 
   text += "\n其中" + std::to_string(report.failures.size()) + "条失败：";

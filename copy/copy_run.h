@@ -32,14 +32,18 @@ struct CopyFailure {
 };
 
 struct CopyReport {
-  std::size_t entries = 0;  // entries gone through, failed ones included
+  std::size_t entries = 0;    // entries gone through, failed ones included
+  std::size_t replaced = 0;   // copied over a different file, which went to the trash
+  std::size_t unchanged = 0;  // the target already had the source's size and time
   std::vector<CopyFailure> failures;
+  std::error_code flush_error;  // the copies may not all be on the device
 };
 
 // Copies every entry of the window's file list into `ipath` (a folder path
-// ending in the separator), then shows the closing message.  A failing entry
-// is recorded and the run goes on; no listed source and no target already
-// written by this run is ever written to.
+// ending in the separator), puts the copies on the device, then shows the
+// closing message.  A failing entry is recorded and the run goes on; no
+// listed source and no target already written by this run is ever written
+// to; a file that stood at a target goes to the trash or stays.
 CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system, CopyWindow& window);
 
 // Command2's click: copies into the folder that `text2` (Text2's text,
@@ -54,8 +58,9 @@ std::optional<CopyReport> run_copy_command(std::string_view text2, fsys::FileSys
 // `max` - 1 is 0 (a single entry) it is "100.00%".
 std::string progress_percent_text(std::size_t index, float max);
 
-// "已完成" + entry count + "条。"; when entries failed, followed by their
-// number and the first few with their reasons.
+// "已完成" + entry count + "条。"; then, when not zero, how many replaced a
+// file now in the trash and how many were unchanged; a failed flush; when
+// entries failed, their number and the first few with their reasons.
 std::string closing_message(const CopyReport& report);
 
 // Why an entry failed, as the closing message says it: the operation, then

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "fsys/file_system.h"
+
 namespace tolvane::copy {
 
 struct CopyFailure;
@@ -22,6 +24,8 @@ struct EntryResult {
   // The target's first name was taken (by a listed source or an earlier
   // copy of this run), so it took the next free number or "(k)".
   bool renumbered = false;
+  // What the copy did with the target (meaningless when it failed).
+  fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
   // Set when the entry was not copied.
   const CopyFailure* failure = nullptr;
 };
@@ -48,6 +52,11 @@ class CopyWindow {
   // the window's thread: the window repaints these two a few times a second
   // here, processing paint events only, never user input.
   virtual void set_progress(int value, std::string_view label6_caption) = 0;
+  // The same, drawn at once: for a state the run stays in for a while, such
+  // as waiting for the copies to reach the disk.
+  virtual void set_progress_now(int value, std::string_view label6_caption) {
+    set_progress(value, label6_caption);
+  }
 
   // The closing message box: title "Tolvane", one OK button, `text`; a
   // warning icon when `warning` is set, otherwise no icon.  Modal.

@@ -8,7 +8,8 @@
 namespace tolvane::copy {
 
 // "磁盘空间不足（No space left on device）" and the like; the system's
-// message alone for an error without a text of ours.
+// message alone for an error without a text of ours.  A file that could
+// not be put in the trash (fsys::trash_category()) is said to be kept.
 std::string failure_reason(std::error_code error);
 
 }  // namespace tolvane::copy

@@ -79,8 +79,8 @@ void Form1::Command1_Click() {
   controls_.set_caption(Control::Label2, scan::count_line(count, result.folders_unreadable));
   // The folders a scan could not read are never silent: the count line says
   // how many, and the pointer and assistive tools reach which and why.
-  controls_.set_description(
-      Control::Label2, scan::unreadable_details(result.folders_unreadable, result.first_unreadable));
+  controls_.set_description(Control::Label2, scan::unreadable_details(result.folders_unreadable,
+                                                                      result.first_unreadable));
   if (count > 0) {
     set_command2_enabled(true);
     set_progress_max(static_cast<float>(count));

@@ -38,6 +38,13 @@ void Form1CopyWindow::set_progress(int value, std::string_view label6_caption) {
   if (std::chrono::steady_clock::now() - last_refresh_ >= refresh_interval) refresh_window();
 }
 
+void Form1CopyWindow::set_progress_now(int value, std::string_view label6_caption) {
+  form_.set_progress_value_quietly(static_cast<float>(value));
+  progress_line_.assign(label6_caption);
+  progress_shown_ = false;
+  refresh_window();
+}
+
 void Form1CopyWindow::refresh_window() {
   if (!progress_shown_) {
     form_.show_progress();

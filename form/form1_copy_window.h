@@ -24,6 +24,7 @@ class Form1CopyWindow : public copy::CopyWindow {
   std::string extension_text() override;
   float progress_max() override;
   void set_progress(int value, std::string_view label6_caption) override;
+  void set_progress_now(int value, std::string_view label6_caption) override;
   void show_report(std::string_view text, bool warning) override;
   void end_copy_command() override;
 

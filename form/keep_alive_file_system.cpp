@@ -24,11 +24,17 @@ fsys::FolderContents KeepAliveFileSystem::read_folder(const std::string& folder)
   return inner_.read_folder(folder);
 }
 
-std::error_code KeepAliveFileSystem::copy_file(const std::string& source,
-                                               const std::string& target) {
+std::error_code KeepAliveFileSystem::copy_file(const std::string& source, const std::string& target,
+                                               fsys::CopyOutcome& outcome) {
   breathe();
-  return inner_.copy_file(source, target);
+  return inner_.copy_file(source, target, outcome);
 }
+
+std::error_code KeepAliveFileSystem::move_to_trash(const std::string& path) {
+  return inner_.move_to_trash(path);
+}
+
+std::error_code KeepAliveFileSystem::flush() { return inner_.flush(); }
 
 std::error_code KeepAliveFileSystem::make_folder(const std::string& folder) {
   return inner_.make_folder(folder);

@@ -14,8 +14,13 @@ class KeepAliveFileSystem : public fsys::FileSystem {
  public:
   KeepAliveFileSystem(fsys::FileSystem& inner, Form1Controls& controls);
 
+  using fsys::FileSystem::copy_file;
+
   fsys::FolderContents read_folder(const std::string& folder) override;
-  std::error_code copy_file(const std::string& source, const std::string& target) override;
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            fsys::CopyOutcome& outcome) override;
+  std::error_code move_to_trash(const std::string& path) override;
+  std::error_code flush() override;
   std::error_code make_folder(const std::string& folder) override;
   bool folder_exists(const std::string& folder) override;
 

@@ -21,6 +21,13 @@ struct FolderEntry {
   EntryKind kind;
 };
 
+// What copy_file did with a target.
+enum class CopyOutcome : std::uint8_t {
+  copied,     // the name was free and now holds the copy
+  replaced,   // a different file stood there; it went to the trash first
+  unchanged,  // the file there has the source's size and modification time
+};
+
 struct FolderContents {
   // Sorted by name_before() (name_order.h), without "." and "..".
   std::vector<FolderEntry> entries;
@@ -39,10 +46,29 @@ class FileSystem {
   virtual FolderContents read_folder(const std::string& folder) = 0;
 
   // Creates or replaces `target` with a copy of `source`, keeping the source's
-  // modification time.  A reader never sees a half-written file under the
-  // target's name: on failure the old target, if any, is left whole.
-  virtual std::error_code copy_file(const std::string& source,
-                                    const std::string& target) = 0;
+  // modification time, and says in `outcome` which it was.  A file already
+  // at the target with the source's size and modification time is left as it
+  // is.  A different one is moved to the trash whole before the copy takes
+  // its name; when it cannot be, it stays, nothing is written over it, and
+  // the error is in trash_category() (trash_error.h).  A reader never sees
+  // a half-written file under the target's name, and a replacing copy is on
+  // the device before it takes the name.
+  virtual std::error_code copy_file(const std::string& source, const std::string& target,
+                                    CopyOutcome& outcome) = 0;
+  // The same, for a caller that needs no outcome.
+  std::error_code copy_file(const std::string& source, const std::string& target) {
+    CopyOutcome outcome;
+    return copy_file(source, target, outcome);
+  }
+
+  // Moves the file at `path` into the system's trash (the freedesktop.org
+  // trash, the Recycle Bin), from where the user can restore it to `path`.
+  // On failure it stays where it was; the error is in trash_category().
+  virtual std::error_code move_to_trash(const std::string& path) = 0;
+
+  // Puts every copy written since the last call on its device.  The copy run
+  // calls it once, after its last copy and before it reports them done.
+  virtual std::error_code flush() = 0;
 
   // Creates the one folder `folder`; its parent must exist.
   virtual std::error_code make_folder(const std::string& folder) = 0;

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <stdio.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -18,12 +19,17 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
 #include "fsys/file_system.h"
 #include "fsys/name_order.h"
 #include "fsys/posix_entry_kind.h"
+#include "fsys/posix_trash.h"
+#include "fsys/quick_check.h"
+#include "fsys/replace_steps.h"
+#include "fsys/trash_error.h"
 
 namespace tolvane::fsys {
 namespace {
@@ -227,54 +233,158 @@ bool same_file(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Written whole as an unnamed file in the target's folder, then given its
-// name in one step: the target's own name when it is free, otherwise a
-// temporary name renamed over the old target.  Nothing when O_TMPFILE is
-// not offered here or the link cannot be made, and the named temporary file
-// must serve instead.
-std::optional<std::error_code> copy_as_unnamed(int in, const struct stat& source,
-                                               const std::string& target) {
+long long nanoseconds(const struct timespec& time) {
+  return static_cast<long long>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+// True when `kept` is the time `source` becomes on the target's file
+// system: the same, or cut to the hundredths (exFAT), seconds or two seconds
+// (FAT) that a coarser file system keeps, rounded down or up.
+bool same_modification_time(const struct timespec& kept, const struct timespec& source) {
+  const long long target_time = nanoseconds(kept);
+  const long long source_time = nanoseconds(source);
+  if (target_time == source_time) return true;
+  for (const long long step : {10'000'000LL, 1'000'000'000LL, 2'000'000'000LL}) {
+    const long long down = source_time - ((source_time % step) + step) % step;
+    if (target_time == down || target_time == down + step) return true;
+  }
+  return false;
+}
+
+// Rsync's quick check: the file at the target is taken for the source's
+// copy when it has the source's size and modification time.
+bool looks_unchanged(const struct stat& existing, const struct stat& source) {
+  return S_ISREG(existing.st_mode) && existing.st_size == source.st_size &&
+         same_modification_time(existing.st_mtim, source.st_mtim);
+}
+
+struct Copied {
+  std::error_code error;
+  CopyOutcome outcome = CopyOutcome::copied;
+};
+
+Copied failed(std::error_code error) { return {error, CopyOutcome::copied}; }
+
+// Puts the copy, on the device, under a hidden temporary name in `folder`:
+// the unnamed file `filled` when the copy was written already, otherwise a
+// new one.  Sets `staged` to that name.
+std::error_code stage_durably(int in, const struct stat& source, const std::string& folder,
+                              Descriptor filled, std::string& staged) {
+  const bool written = static_cast<bool>(filled);
+  Descriptor out = written ? std::move(filled)
+                           : Descriptor(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                                               new_file_mode(source)));
+  if (out && !written) {
+    if (const std::error_code error = fill(in, out.get(), source)) return error;
+  }
+  if (out) {
+    if (::fdatasync(out.get()) != 0) return last_error();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      staged = temporary_name(folder);
+      const std::error_code error = link_unnamed(out.get(), staged);
+      if (!error) return {};
+      if (error != std::errc::file_exists) break;  // the named file serves
+    }
+  }
+  Descriptor named = create_temporary(folder, new_file_mode(source), staged);
+  if (!named) return last_error();
+  std::error_code error = fill(in, named.get(), source);
+  if (!error && ::fdatasync(named.get()) != 0) error = last_error();
+  if (!error && named.close() != 0) error = last_error();
+  if (error) ::unlink(staged.c_str());
+  return error;
+}
+
+// Replaces the file `existing` found at `target`, unless it is the source's
+// copy already: the copy goes on the device under a hidden name, the old
+// file gets a second name in the trash, then the copy is renamed over the
+// target.  At every instant the old content has a name, and the target
+// name holds the old file or the new one, whole.  A file system without
+// hard links moves the old file into the trash instead, and the target's
+// name is missing for the instant between the two renames.
+Copied replace_existing(int in, const struct stat& source, const std::string& target,
+                        const struct stat& existing, Descriptor filled) {
+  if (S_ISDIR(existing.st_mode)) return failed(std::make_error_code(std::errc::is_a_directory));
+  struct stat behind;
+  const bool followed = ::stat(target.c_str(), &behind) == 0;
+  // A file replaced by a copy of itself would be lost.
+  if (followed && same_file(behind, source)) {
+    return failed(std::make_error_code(std::errc::invalid_argument));
+  }
+  if (looks_unchanged(existing, source)) return {{}, CopyOutcome::unchanged};
+
+  const std::string folder = folder_of(target);
+  std::string staged;
+  std::error_code error = probe_replace_step(ReplaceStep::write_new_content);
+  if (!error) error = stage_durably(in, source, folder, std::move(filled), staged);
+  if (error) return failed(error);
+
+  posix::TrashWay way = posix::TrashWay::link;
+  posix::TrashEntry entry;
+  error = posix::put_in_trash(target, way, entry);
+  if (error == std::errc::operation_not_permitted || error == std::errc::too_many_links ||
+      error == std::errc::operation_not_supported) {
+    way = posix::TrashWay::move;
+    error = posix::put_in_trash(target, way, entry);
+  }
+  if (!error) error = probe_replace_step(ReplaceStep::take_target_name);
+  if (!error && ::rename(staged.c_str(), target.c_str()) != 0) error = last_error();
+  if (!error) return {{}, CopyOutcome::replaced};
+  ::unlink(staged.c_str());
+  if (error.category() != trash_category()) posix::take_out_of_trash(target, way, entry);
+  return failed(error);
+}
+
+// What is at `target` now, for the replacement; an error when nothing is.
+std::error_code look_at(const std::string& target, struct stat& existing) {
+  return ::lstat(target.c_str(), &existing) == 0 ? std::error_code() : last_error();
+}
+
+// Written whole under a named temporary file where unnamed files are not
+// offered, then linked to the target's name, which never replaces; renamed
+// where the file system has no links.
+Copied copy_by_name(int in, const struct stat& source, const std::string& target) {
+  std::string temporary;
+  Descriptor out = create_temporary(folder_of(target), new_file_mode(source), temporary);
+  if (!out) return failed(last_error());
+  std::error_code error = fill(in, out.get(), source);
+  if (!error && out.close() != 0) error = last_error();
+  if (!error && ::link(temporary.c_str(), target.c_str()) != 0) {
+    error = last_error();
+    if (error == std::errc::operation_not_permitted || error == std::errc::too_many_links) {
+      error.clear();
+      if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) !=
+          0) {
+        error = last_error();
+      }
+    }
+  }
+  ::unlink(temporary.c_str());
+  if (error != std::errc::file_exists) return failed(error);
+  struct stat existing;
+  if (const std::error_code gone = look_at(target, existing)) return failed(gone);
+  return replace_existing(in, source, target, existing, Descriptor());
+}
+
+// Written whole as an unnamed file in the target's folder, then linked to
+// the target's name, which never replaces; a name already taken goes the
+// way of replace_existing.  Nothing when O_TMPFILE is not offered here or
+// the link cannot be made, and the named temporary file must serve instead.
+std::optional<Copied> copy_as_unnamed(int in, const struct stat& source,
+                                      const std::string& target) {
   const std::string folder = folder_of(target);
   Descriptor out(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, new_file_mode(source)));
   if (!out) {
     if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return std::nullopt;
-    return last_error();
+    return failed(last_error());
   }
-  if (const std::error_code error = fill(in, out.get(), source)) return error;
+  if (const std::error_code error = fill(in, out.get(), source)) return failed(error);
   const std::error_code linked = link_unnamed(out.get(), target);
-  if (!linked) return linked;
+  if (!linked) return Copied{};
   if (linked != std::errc::file_exists) return std::nullopt;
-
-  // The target exists: only now is it worth a look, for the one case that
-  // must never happen, a file replaced by a copy of itself.
   struct stat existing;
-  if (::stat(target.c_str(), &existing) == 0 && same_file(existing, source)) {
-    return std::make_error_code(std::errc::invalid_argument);
-  }
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temporary = temporary_name(folder);
-    const std::error_code error = link_unnamed(out.get(), temporary);
-    if (error == std::errc::file_exists) continue;
-    if (error) return std::nullopt;
-    if (::rename(temporary.c_str(), target.c_str()) == 0) return std::error_code();
-    const std::error_code rename_error = last_error();
-    ::unlink(temporary.c_str());
-    return rename_error;
-  }
-  return std::nullopt;
-}
-
-// Written whole under a temporary name, then renamed over the target; on any
-// failure the temporary file goes and the old target stays as it was.
-std::error_code copy_by_rename(int in, const struct stat& source, const std::string& target) {
-  std::string temporary;
-  Descriptor out = create_temporary(folder_of(target), new_file_mode(source), temporary);
-  if (!out) return last_error();
-  std::error_code error = fill(in, out.get(), source);
-  if (!error && out.close() != 0) error = last_error();
-  if (!error && ::rename(temporary.c_str(), target.c_str()) != 0) error = last_error();
-  if (error) ::unlink(temporary.c_str());
-  return error;
+  if (const std::error_code gone = look_at(target, existing)) return failed(gone);
+  return replace_existing(in, source, target, existing, std::move(out));
 }
 
 // The digits at the front of `text`, taken off it; nothing when there are
@@ -327,23 +437,27 @@ void remove_stale_temporaries(const std::string& folder) {
   }
 }
 
-std::error_code copy_one_file(const std::string& source, const std::string& target) {
+// `may_exist` says whether the target's folder can hold files this run did
+// not write; when it cannot, no look at the target precedes the copy, and a
+// name found taken after all is handled as it is met.
+Copied copy_one_file(const std::string& source, const std::string& target, bool may_exist) {
   // O_NONBLOCK keeps a FIFO from hanging the open; regular files ignore it.
   Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (!in) return last_error();
+  if (!in) return failed(last_error());
   struct stat source_info;
-  if (::fstat(in.get(), &source_info) != 0) return last_error();
-  if (S_ISDIR(source_info.st_mode)) return std::make_error_code(std::errc::is_a_directory);
-  if (!S_ISREG(source_info.st_mode)) return std::make_error_code(std::errc::invalid_argument);
-
-  if (const auto outcome = copy_as_unnamed(in.get(), source_info, target)) return *outcome;
-  // The named temporary file serves: look at the target first, since
-  // replacing a file with a copy of itself would first have to empty it.
-  struct stat target_info;
-  if (::stat(target.c_str(), &target_info) == 0 && same_file(target_info, source_info)) {
-    return std::make_error_code(std::errc::invalid_argument);
+  if (::fstat(in.get(), &source_info) != 0) return failed(last_error());
+  if (S_ISDIR(source_info.st_mode)) return failed(std::make_error_code(std::errc::is_a_directory));
+  if (!S_ISREG(source_info.st_mode)) {
+    return failed(std::make_error_code(std::errc::invalid_argument));
   }
-  return copy_by_rename(in.get(), source_info, target);
+
+  // An unchanged target is seen before a byte is read.
+  struct stat existing;
+  if (may_exist && !look_at(target, existing)) {
+    return replace_existing(in.get(), source_info, target, existing, Descriptor());
+  }
+  if (auto copied = copy_as_unnamed(in.get(), source_info, target)) return *copied;
+  return copy_by_name(in.get(), source_info, target);
 }
 
 // A path with a zero byte in it would name a shorter, different path at the
@@ -359,12 +473,36 @@ class PosixFileSystem final : public FileSystem {
     return list_folder(folder);
   }
 
-  std::error_code copy_file(const std::string& source, const std::string& target) override {
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            CopyOutcome& outcome) override {
+    outcome = CopyOutcome::copied;
     if (holds_zero_byte(source) || holds_zero_byte(target)) return invalid_path();
     // The first write into a folder clears what killed copies left there.
     const std::string folder = folder_of(target);
     if (swept_folders_.insert(folder).second) remove_stale_temporaries(folder);
-    return copy_one_file(source, target);
+    const Copied copied = copy_one_file(source, target, !made_folders_.contains(folder));
+    outcome = copied.outcome;
+    if (!copied.error && copied.outcome != CopyOutcome::unchanged) note_written(folder);
+    return copied.error;
+  }
+
+  std::error_code move_to_trash(const std::string& path) override {
+    if (holds_zero_byte(path)) return trash_error(EINVAL);
+    posix::TrashEntry entry;
+    return posix::put_in_trash(path, posix::TrashWay::move, entry);
+  }
+
+  // One syncfs per file system written to: a single journal commit for
+  // the whole run, where an fdatasync per copy would wait for one each.
+  std::error_code flush() override {
+    std::error_code first_error;
+    for (auto& [device, folder] : devices_) {
+      if (::syncfs(folder.get()) != 0 && !first_error) first_error = last_error();
+    }
+    devices_.clear();
+    written_folders_.clear();
+    made_folders_.clear();
+    return first_error;
   }
 
   std::error_code make_folder(const std::string& folder) override {
@@ -372,6 +510,7 @@ class PosixFileSystem final : public FileSystem {
     std::string path = folder;
     if (path.size() > 1 && path.back() == '/') path.pop_back();
     if (::mkdir(path.c_str(), 0777) != 0) return last_error();
+    made_folders_.insert(path + '/');
     return {};
   }
 
@@ -381,13 +520,35 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
+  // Keeps a descriptor on the file system of `folder`, for flush().
+  void note_written(const std::string& folder) {
+    if (!written_folders_.insert(folder).second) return;
+    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat info;
+    if (fd && ::fstat(fd.get(), &info) == 0) devices_.try_emplace(info.st_dev, std::move(fd));
+  }
+
   std::unordered_set<std::string> swept_folders_;
+  // Since the last flush: the folders this object created (no file in them
+  // predates the run), those written into, and one open folder per device.
+  std::unordered_set<std::string> made_folders_;
+  std::unordered_set<std::string> written_folders_;
+  std::unordered_map<dev_t, Descriptor> devices_;
 };
 
 }  // namespace
 
 std::unique_ptr<FileSystem> make_native_file_system() {
   return std::make_unique<PosixFileSystem>();
+}
+
+bool target_looks_unchanged(const std::string& source, const std::string& target) {
+  struct stat source_info;
+  struct stat existing;
+  // As the copy looks: the source followed, the target itself.
+  return !holds_zero_byte(source) && !holds_zero_byte(target) &&
+         ::stat(source.c_str(), &source_info) == 0 && ::lstat(target.c_str(), &existing) == 0 &&
+         looks_unchanged(existing, source_info);
 }
 
 }  // namespace tolvane::fsys

@@ -13,8 +13,12 @@
 
 #include "fsys/file_system.h"
 #include "fsys/name_order.h"
+#include "fsys/quick_check.h"
+#include "fsys/replace_steps.h"
+#include "fsys/trash_error.h"
 #include "fsys/win32_entry_kind.h"
 #include "fsys/win32_path.h"
+#include "fsys/win32_recycle_bin.h"
 
 namespace tolvane::fsys {
 namespace win32 {
@@ -190,6 +194,56 @@ bool replace_target(const std::wstring& temporary, const std::wstring& target) {
   return false;
 }
 
+// Size and last write time, or nothing when no file of that path exists.
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> file_data(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return data;
+}
+
+std::uint64_t ticks(const FILETIME& time) {
+  return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+}
+
+// Rsync's quick check: the same size and last write time, the time allowed
+// to be cut to the two seconds FAT keeps.
+bool looks_unchanged(const WIN32_FILE_ATTRIBUTE_DATA& existing,
+                     const WIN32_FILE_ATTRIBUTE_DATA& source) {
+  if (existing.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  if (existing.nFileSizeHigh != source.nFileSizeHigh ||
+      existing.nFileSizeLow != source.nFileSizeLow) {
+    return false;
+  }
+  const std::uint64_t kept = ticks(existing.ftLastWriteTime);
+  const std::uint64_t original = ticks(source.ftLastWriteTime);
+  constexpr std::uint64_t two_seconds = 20'000'000;  // in 100 ns ticks
+  const std::uint64_t down = original - original % two_seconds;
+  return kept == original || kept == down || kept == down + two_seconds;
+}
+
+// Puts the finished copy's data on the device before it takes any name.
+std::error_code flush_to_device(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return last_error();
+  std::error_code error;
+  if (!FlushFileBuffers(file)) error = last_error();
+  CloseHandle(file);
+  return error;
+}
+
+// Recycles the old file at `target`, a read-only one too, as replace_target
+// would replace it; one the bin refuses keeps its attributes.
+std::error_code recycle_target(const std::wstring& target) {
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  const bool read_only =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+  if (read_only) SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+  const std::error_code error = win32::recycle(target);
+  if (read_only && error) SetFileAttributesW(target.c_str(), attributes);
+  return error;
+}
+
 class Win32FileSystem final : public FileSystem {
  public:
   FolderContents read_folder(const std::string& folder) override {
@@ -235,7 +289,12 @@ class Win32FileSystem final : public FileSystem {
     return contents;
   }
 
-  std::error_code copy_file(const std::string& source, const std::string& target) override {
+  // A replaced file goes to the Recycle Bin before the copy is moved to its
+  // name: the bin takes a file only by moving it, so for that instant the
+  // target's name is free, while the old content is in the bin.
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            CopyOutcome& outcome) override {
+    outcome = CopyOutcome::copied;
     const std::wstring from = long_path(source);
     const std::wstring to = long_path(target);
     const std::optional<FileIdentity> source_identity = identity_of(from);
@@ -244,6 +303,21 @@ class Win32FileSystem final : public FileSystem {
       // Copying a file onto itself would replace it with its own copy at
       // best; refuse, the source is never touched.
       return std::make_error_code(std::errc::invalid_argument);
+    }
+    const std::optional<WIN32_FILE_ATTRIBUTE_DATA> existing = file_data(to);
+    if (existing) {
+      const std::optional<WIN32_FILE_ATTRIBUTE_DATA> original = file_data(from);
+      if (!original) return last_error();
+      if (looks_unchanged(*existing, *original)) {
+        outcome = CopyOutcome::unchanged;
+        return {};
+      }
+      if (existing->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return std::make_error_code(std::errc::is_a_directory);
+      }
+      if (std::error_code probed = probe_replace_step(ReplaceStep::write_new_content)) {
+        return probed;
+      }
     }
 
     const std::wstring folder = folder_of(to);
@@ -258,8 +332,21 @@ class Win32FileSystem final : public FileSystem {
     // but drops the hidden mark it wore while unfinished: it is the
     // program's output and must show.  Wine also reports a name starting
     // with "." as hidden, so the mark is cleared whatever was read.
+    if (std::error_code error = flush_to_device(temporary)) {
+      remove_temporary(temporary);
+      return error;
+    }
     if (attributes != INVALID_FILE_ATTRIBUTES) {
       SetFileAttributesW(temporary.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_HIDDEN});
+    }
+    if (existing) {
+      std::error_code error = recycle_target(to);
+      if (!error) error = probe_replace_step(ReplaceStep::take_target_name);
+      if (error) {
+        remove_temporary(temporary);
+        return error;
+      }
+      outcome = CopyOutcome::replaced;
     }
     if (!replace_target(temporary, to)) {
       const std::error_code error = last_error();
@@ -268,6 +355,13 @@ class Win32FileSystem final : public FileSystem {
     }
     return {};
   }
+
+  std::error_code move_to_trash(const std::string& path) override {
+    return win32::recycle(long_path(path));
+  }
+
+  // Each copy was flushed before it took its name.
+  std::error_code flush() override { return {}; }
 
   std::error_code make_folder(const std::string& folder) override {
     if (!CreateDirectoryW(long_path(folder).c_str(), nullptr)) return last_error();
@@ -287,6 +381,12 @@ class Win32FileSystem final : public FileSystem {
 
 std::unique_ptr<FileSystem> make_native_file_system() {
   return std::make_unique<Win32FileSystem>();
+}
+
+bool target_looks_unchanged(const std::string& source, const std::string& target) {
+  const std::optional<WIN32_FILE_ATTRIBUTE_DATA> existing = file_data(long_path(target));
+  const std::optional<WIN32_FILE_ATTRIBUTE_DATA> original = file_data(long_path(source));
+  return existing && original && looks_unchanged(*existing, *original);
 }
 
 }  // namespace tolvane::fsys

@@ -23,8 +23,13 @@ run_windows_suite() {
   rm -rf "$results"
   mkdir -p "$results"
   local status=0
-  GTEST_OUTPUT="xml:Z:${results//\//\\}\\" \
+  # Wine's Recycle Bin is the freedesktop.org trash of XDG_DATA_HOME: the
+  # tests' replaced files go to a trash of their own, never the user's.
+  local data_home
+  data_home=$(mktemp -d)
+  XDG_DATA_HOME="$data_home" GTEST_OUTPUT="xml:Z:${results//\//\\}\\" \
     ctest --test-dir "$windows_build" --output-on-failure -j"$(nproc)" || status=1
+  rm -rf "$data_home"
 
   windows_cases_passed=0
   windows_cases_skipped=0

@@ -1,9 +1,10 @@
 // A dry run's plan is what the real run then does: on a tree with numbers
-// taken twice, a file already at a target, a file where a per-tag folder
-// goes, the plan's entries equal the real run's one by
+// taken twice, a different file and the source's own copy already at
+// targets, and a file where a per-tag folder goes, the plan's entries equal the real run's one by
 // one, the dry run writes nothing, and the real run writes exactly the plan.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,12 +24,19 @@ using testing::run_cli;
 
 class PlanAndRun : public ::testing::Test {
  protected:
-  // Breadth first: src's own files, then deep, trip, zoo, deep/trip.
+  // Breadth first: src's own files, then deep, ok, trip, zoo, deep/trip.
   // deep/trip restarts trip's numbers, which trip has taken; dst/trip holds
-  // trip(2) already; dst/zoo is a file.
+  // another trip(2); dst/ok/ok(1).jpg is o.jpg's copy; dst/zoo is a file.
   tt::TempTree tree{{"src/own.jpg", "src/trip/a.jpg", "src/trip/b.jpg", "src/trip/skip.png",
-                     "src/zoo/z.jpg", "src/deep/trip/c.jpg", "src/deep/trip/d.jpg",
+                     "src/zoo/z.jpg", "src/deep/trip/c.jpg", "src/deep/trip/d.jpg", "src/ok/o.jpg",
                      "dst/trip/trip(2).jpg", "dst/zoo"}};
+
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    tree.write("dst/ok/ok(1).jpg", tree.read("src/ok/o.jpg"));
+    fs::last_write_time(fs::path(tree.path("dst/ok/ok(1).jpg")),
+                        fs::last_write_time(fs::path(tree.path("src/ok/o.jpg"))));
+  }
 
   std::vector<std::string> arguments(std::vector<std::string> more) const {
     std::vector<std::string> all = {tree.path("src"), tree.path("dst")};
@@ -50,9 +58,9 @@ TEST_F(PlanAndRun, PlanEqualsTheRealRun) {
   const std::vector<JsonObject> planned = parse_json_lines(plan.out);
   const std::vector<JsonObject> done = parse_json_lines(real.out);
   ASSERT_EQ(planned.size(), done.size());
-  ASSERT_EQ(planned.size(), 7u) << plan.out;  // 6 entries, the summary
+  ASSERT_EQ(planned.size(), 8u) << plan.out;  // 7 entries, the summary
 
-  std::size_t renumbered = 0, failed = 0, replaced = 0;
+  std::size_t renumbered = 0, failed = 0, replaced = 0, unchanged = 0;
   tt::TreeFiles expected = before;
   for (std::size_t k = 0; k + 1 < planned.size(); ++k) {
     const JsonObject& p = planned[k];
@@ -70,6 +78,7 @@ TEST_F(PlanAndRun, PlanEqualsTheRealRun) {
     EXPECT_EQ(phrase(p), phrase(d));
     renumbered += p.at("renumbered").flag;
     replaced += p.at("outcome").text == "replaced";
+    unchanged += p.at("outcome").text == "unchanged";
     if (p.at("outcome").text == "failed") {
       ++failed;
       continue;
@@ -85,24 +94,26 @@ TEST_F(PlanAndRun, PlanEqualsTheRealRun) {
   }
   EXPECT_EQ(renumbered, 2u);  // deep/trip's c and d
   EXPECT_EQ(replaced, 1u);    // dst/trip/trip(2).jpg
+  EXPECT_EQ(unchanged, 1u);   // dst/ok/ok(1).jpg
   EXPECT_EQ(failed, 1u);      // z: zoo is a file
   EXPECT_EQ(tt::tree_difference(tt::files_below(tree.path("dst")), expected), "");
 
   const JsonObject& summary = planned.back();
   EXPECT_EQ(summary.at("type").text, "summary");
   EXPECT_TRUE(summary.at("dry_run").flag);
-  EXPECT_EQ(summary.at("entries").text, "6");
+  EXPECT_EQ(summary.at("entries").text, "7");
   EXPECT_EQ(summary.at("failed").text, "1");
   EXPECT_FALSE(done.back().at("dry_run").flag);
-  EXPECT_TRUE(done.back().at("message").text.starts_with("已完成6条。\n其中1条失败"))
+  EXPECT_TRUE(done.back().at("message").text.starts_with("已完成7条。"))
       << done.back().at("message").text;
 
   // The text plan marks the same entries.
   EXPECT_NE(text_plan.out.find("  [改号：原名已被占用]"), std::string::npos) << text_plan.out;
-  EXPECT_NE(text_plan.out.find("  [将替换原有文件]"), std::string::npos);
+  EXPECT_NE(text_plan.out.find("  [替换，原有文件移入回收站]"), std::string::npos);
+  EXPECT_NE(text_plan.out.find("  [与原有文件相同，不重新拷贝]"), std::string::npos);
   EXPECT_NE(text_plan.out.find("  [将失败：无法创建文件夹"), std::string::npos);
-  EXPECT_NE(text_plan.out.find(
-                "预演：共6条，将拷贝5条（其中改号2条，替换原有文件1条），不可用或将失败1条"),
+  EXPECT_NE(text_plan.out.find("预演：共7条：新拷贝4条，替换1条（原有文件移入回收站），与原有文件相"
+                               "同1条，不可用或将失败1条；其中改号2条。未写入任何文件。"),
             std::string::npos);
 }
 

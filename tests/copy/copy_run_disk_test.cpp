@@ -101,9 +101,10 @@ TEST_F(CopyRunOnDisk, FiveEntriesGoIntoPerTagFoldersUnderNumberedNames) {
   for (const auto& [relative, bytes] : expected) {
     EXPECT_EQ(fs::last_write_time(native_path(tree.path("out/" + relative))), old_time) << relative;
   }
-  EXPECT_EQ(window.captions,
-            (std::vector<std::string>{"进度：0.00%", "进度：25.00%", "进度：50.00%", "进度：75.00%",
-                                      "进度：100.00%"}));
+  EXPECT_EQ(
+      window.captions,
+      (std::vector<std::string>{"进度：0.00%", "进度：25.00%", "进度：50.00%", "进度：75.00%",
+                                "进度：100.00%", "进度：100.00%，正在写入磁盘…", "进度：100.00%"}));
   EXPECT_EQ(window.reports, (std::vector<std::pair<std::string, bool>>{{"已完成5条。", false}}));
 }
 

@@ -78,6 +78,10 @@ TEST_F(CopyRunTest, FiveEntriesInTwoTagsFollowTheStepsInOrder) {
       "copy " + native("/photos/trip/b.jpg /out/trip/trip(2).jpg"),
       "progress 4 进度：100.00%",
       "copy " + native("/photos/trip/c.jpg /out/trip/trip(3).jpg"),
+      // Every copy is on the device before the message says it is done.
+      "progress 4 进度：100.00%，正在写入磁盘…",
+      "flush",
+      "progress 4 进度：100.00%",
       "report",
   };
   EXPECT_EQ(log, expected);
@@ -163,7 +167,9 @@ TEST_F(CopyRunTest, NeverCopiesAFileOntoItself) {
 TEST_F(CopyRunTest, SingleEntryShowsAHundredPercent) {
   list("/photos/a.jpg", "photos");
   copy_folder(native("/out/"), disk, window);
-  EXPECT_EQ(window.captions, std::vector<std::string>{"进度：100.00%"});
+  EXPECT_EQ(
+      window.captions,
+      (std::vector<std::string>{"进度：100.00%", "进度：100.00%，正在写入磁盘…", "进度：100.00%"}));
 }
 
 TEST_F(CopyRunTest, FailedCopyIsReportedAndTheRunGoesOn) {
@@ -199,8 +205,36 @@ TEST_F(CopyRunTest, FailedFolderFailsItsEntriesOnlyAndIsTriedOnce) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "make_folder " + native("/out/2019/")), 1);
   EXPECT_EQ(targets(),
             natives({"/out/trip/trip(1).jpg", "/out/trip/trip(2).jpg", "/out/trip/trip(3).jpg"}));
-  EXPECT_EQ(window.captions.size(), 5u);
+  EXPECT_EQ(window.captions.size(), 7u);  // every entry, the flush, and back
   EXPECT_TRUE(window.reports.at(0).first.starts_with("已完成5条。\n其中2条失败：\n"));
+}
+
+// Files found at targets: the same content is left alone, a different one
+// goes to the trash; the message counts both above the failures, and a
+// failed flush warns that the copies may not all be on the device.
+TEST_F(CopyRunTest, ReplacedAndUnchangedTargetsAreCountedAndAFailedFlushWarns) {
+  list_five();
+  disk.add_folder("/out/2019/");
+  disk.add_file("/out/2019/2019(1).jpg", native("/photos/2019/x.jpg"));  // the same
+  disk.add_file("/out/2019/2019(2).jpg", "older trip");
+  disk.fail_copy_at = 5;
+  disk.flush_error = std::make_error_code(std::errc::io_error);
+  const CopyReport report = copy_folder(native("/out/"), disk, window);
+  EXPECT_EQ(report.unchanged, 1u);
+  EXPECT_EQ(report.replaced, 1u);
+  EXPECT_EQ(disk.trash, std::vector<std::string>{"older trip"});
+  ASSERT_EQ(window.reports.size(), 1u);
+  EXPECT_TRUE(window.reports[0].second);
+  EXPECT_TRUE(window.reports[0].first.starts_with(
+      "已完成5条。\n其中1条替换了原有文件，原文件已移入回收站。\n"
+      "其中1条与原有文件相同，未重新拷贝。\n写入磁盘时出错，拷贝可能不完整：读写出错（"))
+      << window.reports[0].first;
+  EXPECT_NE(window.reports[0].first.find("）\n其中1条失败：\n"), std::string::npos);
+}
+
+TEST_F(CopyRunTest, AnEmptyListFlushesNothingAndShowsNoFlushCaption) {
+  copy_folder(native("/out/"), disk, window);
+  EXPECT_EQ(log, Log{"report"});
 }
 
 TEST_F(CopyRunTest, VanishedSourcesAreListedFiveAtMost) {

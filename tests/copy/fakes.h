@@ -1,6 +1,8 @@
 // Fakes for the copy tests: a window holding a file list and recording what
 // the run shows, and an in-memory file system that records every call into
-// the same log and can fail its Nth copy or folder creation.
+// the same log and can fail its Nth copy or folder creation.  A file at a
+// target with the source's content counts as unchanged; a different one is
+// replaced, its content kept in `trash`.
 #pragma once
 
 #include <functional>
@@ -84,14 +86,18 @@ class FakeFileSystem : public fsys::FileSystem {
 
   std::set<std::string> folders;
   std::map<std::string, std::string> files;
-  int fail_copy_at = 0;         // 1-based; 0 fails none
-  int fail_make_folder_at = 0;  // 1-based; 0 fails none
+  int fail_copy_at = 0;            // 1-based; 0 fails none
+  int fail_make_folder_at = 0;     // 1-based; 0 fails none
+  std::vector<std::string> trash;  // contents moved to the trash, in order
+  std::error_code flush_error;
 
   fsys::FolderContents read_folder(const std::string&) override {
     return {{}, std::make_error_code(std::errc::function_not_supported)};
   }
 
-  std::error_code copy_file(const std::string& source, const std::string& target) override {
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            fsys::CopyOutcome& outcome) override {
+    outcome = fsys::CopyOutcome::copied;
     log_.push_back("copy " + source + " " + target);
     if (++copies_ == fail_copy_at) return std::make_error_code(std::errc::io_error);
     const auto found = files.find(source);
@@ -101,8 +107,30 @@ class FakeFileSystem : public fsys::FileSystem {
     if (folders.contains(target + fsys::separator)) {
       return std::make_error_code(std::errc::is_a_directory);
     }
+    if (const auto old = files.find(target); old != files.end()) {
+      if (old->second == found->second) {
+        outcome = fsys::CopyOutcome::unchanged;
+        return {};
+      }
+      trash.push_back(old->second);
+      outcome = fsys::CopyOutcome::replaced;
+    }
     files[target] = found->second;
     return {};
+  }
+
+  std::error_code move_to_trash(const std::string& path) override {
+    log_.push_back("trash " + path);
+    const auto found = files.find(path);
+    if (found == files.end()) return std::make_error_code(std::errc::no_such_file_or_directory);
+    trash.push_back(found->second);
+    files.erase(found);
+    return {};
+  }
+
+  std::error_code flush() override {
+    log_.push_back("flush");
+    return flush_error;
   }
 
   std::error_code make_folder(const std::string& folder) override {

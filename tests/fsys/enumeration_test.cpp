@@ -27,9 +27,13 @@ class FakeFileSystem final : public FileSystem {
     }
     return found->second;
   }
-  std::error_code copy_file(const std::string&, const std::string&) override {
+  std::error_code copy_file(const std::string&, const std::string&, CopyOutcome&) override {
     return std::make_error_code(std::errc::operation_not_supported);
   }
+  std::error_code move_to_trash(const std::string&) override {
+    return std::make_error_code(std::errc::operation_not_supported);
+  }
+  std::error_code flush() override { return {}; }
   std::error_code make_folder(const std::string&) override {
     return std::make_error_code(std::errc::operation_not_supported);
   }

@@ -6,6 +6,7 @@
 #include <winioctl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "fsys/win32_entry_kind.h"
 #include "fsys/win32_path.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/tree_files.h"
 
 namespace tolvane::fsys {
 namespace {
@@ -115,6 +117,45 @@ TEST_F(Win32FileSystemTest, ReadOnlyFileIsListedCopiedAndItsCopyReplaced) {
   EXPECT_TRUE(attributes_of(tree.path("src/old.jpg")) & FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(raw_names(tree.path("out/")), Names{"trip(1).jpg"});
   set_attributes(tree.path("src/old.jpg"), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A different file at the target goes to the Recycle Bin and an identical
+// one is left as it is.  Under Wine the bin is the freedesktop.org trash
+// under XDG_DATA_HOME (a folder of the test run's own), which is checked
+// too: the old content under files/ and its record under info/.
+TEST_F(Win32FileSystemTest, ReplacedFileGoesToTheRecycleBinAndAnUnchangedOneStays) {
+  TempTree tree({"src/a.jpg", "out/"});
+  tree.write("out/trip(1).jpg", "old trip");
+  CopyOutcome outcome = CopyOutcome::copied;
+  const std::string target = tree.path("out/trip(1).jpg");
+  const std::error_code error = file_system->copy_file(tree.path("src/a.jpg"), target, outcome);
+  ASSERT_FALSE(error) << error.message();
+  EXPECT_EQ(outcome, CopyOutcome::replaced);
+  EXPECT_EQ(tree.read("out/trip(1).jpg"), "src/a.jpg");
+  EXPECT_EQ(raw_names(tree.path("out/")), Names{"trip(1).jpg"});
+
+  if (const char* data_home = std::getenv("XDG_DATA_HOME")) {
+    // Every test program of the run shares this trash: find this test's
+    // record by its tree's own folder name.
+    namespace fs = std::filesystem;
+    const fs::path trash = fs::path("Z:" + std::string(data_home)) / "Trash";
+    const std::string tree_name = fs::path(tree.root()).parent_path().filename().string();
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(trash / "info")) {
+      const std::string record = testing::read_file(entry.path().string());
+      if (record.find(tree_name + "/out/trip") == std::string::npos) continue;
+      EXPECT_TRUE(record.starts_with("[Trash Info]\nPath=/")) << record;
+      EXPECT_NE(record.find("\nDeletionDate=20"), std::string::npos) << record;
+      found.push_back(testing::read_file((trash / "files" / entry.path().stem()).string()));
+    }
+    EXPECT_EQ(found, Names{"old trip"});
+  }
+
+  const FILETIME before = write_time_of(target);
+  ASSERT_FALSE(file_system->copy_file(tree.path("src/a.jpg"), target, outcome));
+  EXPECT_EQ(outcome, CopyOutcome::unchanged);
+  const FILETIME after = write_time_of(target);
+  EXPECT_EQ(CompareFileTime(&before, &after), 0);
 }
 
 TEST_F(Win32FileSystemTest, FailedCopyLeavesNoTemporaryAndTheSourceWhole) {

@@ -51,7 +51,9 @@ class MemoryFileSystem final : public tolvane::fsys::FileSystem {
   std::vector<std::string> targets;
 
   tolvane::fsys::FolderContents read_folder(const std::string&) override { return {}; }
-  std::error_code copy_file(const std::string& source, const std::string& target) override {
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            tolvane::fsys::CopyOutcome& outcome) override {
+    outcome = tolvane::fsys::CopyOutcome::copied;
     targets.push_back(target);
     const auto found = files.find(source);
     if (found == files.end()) return std::make_error_code(std::errc::no_such_file_or_directory);
@@ -69,6 +71,10 @@ class MemoryFileSystem final : public tolvane::fsys::FileSystem {
     return {};
   }
   bool folder_exists(const std::string& folder) override { return folders.contains(folder); }
+  std::error_code move_to_trash(const std::string&) override {
+    return std::make_error_code(std::errc::operation_not_supported);
+  }
+  std::error_code flush() override { return {}; }
 
  private:
   static std::string parent(const std::string& path) {

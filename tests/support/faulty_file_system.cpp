@@ -23,9 +23,16 @@ fsys::FolderContents FaultyFileSystem::read_folder(const std::string& folder) {
   return real_.read_folder(folder);
 }
 
-std::error_code FaultyFileSystem::copy_file(const std::string& source, const std::string& target) {
+std::error_code FaultyFileSystem::copy_file(const std::string& source, const std::string& target,
+                                            fsys::CopyOutcome& outcome) {
+  outcome = fsys::CopyOutcome::copied;
   if (const Fault* fault = next_call(FsOperation::copy_file, target)) return fault->error;
-  return real_.copy_file(source, target);
+  return real_.copy_file(source, target, outcome);
+}
+
+std::error_code FaultyFileSystem::flush() {
+  if (const Fault* fault = next_call(FsOperation::flush, "")) return fault->error;
+  return real_.flush();
 }
 
 std::error_code FaultyFileSystem::make_folder(const std::string& folder) {

@@ -14,7 +14,7 @@
 
 namespace tolvane::testing {
 
-enum class FsOperation { read_folder, copy_file, make_folder, folder_exists };
+enum class FsOperation { read_folder, copy_file, make_folder, folder_exists, flush };
 
 // One planned fault: the `nth` call (1-based) of `operation` fails with
 // `error`; for folder_exists, that call answers the opposite of the truth.
@@ -31,7 +31,12 @@ class FaultyFileSystem final : public fsys::FileSystem {
       : real_(real), faults_(std::move(faults)) {}
 
   fsys::FolderContents read_folder(const std::string& folder) override;
-  std::error_code copy_file(const std::string& source, const std::string& target) override;
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            fsys::CopyOutcome& outcome) override;
+  std::error_code move_to_trash(const std::string& path) override {
+    return real_.move_to_trash(path);
+  }
+  std::error_code flush() override;
   std::error_code make_folder(const std::string& folder) override;
   bool folder_exists(const std::string& folder) override;
 
@@ -47,7 +52,7 @@ class FaultyFileSystem final : public fsys::FileSystem {
 
   fsys::FileSystem& real_;
   std::vector<Fault> faults_;
-  std::size_t calls_[4] = {};
+  std::size_t calls_[5] = {};
   std::size_t injected_ = 0;
   std::vector<std::string> struck_;
 };

@@ -31,11 +31,16 @@ class SlowFileSystem : public tolvane::fsys::FileSystem {
     std::this_thread::sleep_for(delay);
     return native_->read_folder(folder);
   }
-  std::error_code copy_file(const std::string& source, const std::string& target) override {
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            tolvane::fsys::CopyOutcome& outcome) override {
     std::this_thread::sleep_for(delay);
     ++copies;
-    return native_->copy_file(source, target);
+    return native_->copy_file(source, target, outcome);
   }
+  std::error_code move_to_trash(const std::string& path) override {
+    return native_->move_to_trash(path);
+  }
+  std::error_code flush() override { return native_->flush(); }
   std::error_code make_folder(const std::string& folder) override {
     return native_->make_folder(folder);
   }

@@ -42,9 +42,14 @@ class WatchedFileSystem : public tolvane::fsys::FileSystem {
     std::this_thread::sleep_for(delay_);
     return native_->read_folder(folder);
   }
-  std::error_code copy_file(const std::string& source, const std::string& target) override {
-    return native_->copy_file(source, target);
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            tolvane::fsys::CopyOutcome& outcome) override {
+    return native_->copy_file(source, target, outcome);
   }
+  std::error_code move_to_trash(const std::string& path) override {
+    return native_->move_to_trash(path);
+  }
+  std::error_code flush() override { return native_->flush(); }
   std::error_code make_folder(const std::string& folder) override {
     return native_->make_folder(folder);
   }

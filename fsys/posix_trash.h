@@ -1,0 +1,38 @@
+// The freedesktop.org trash on POSIX: the home trash, or the one at the top
+// of the file's own file system; each trashed file with its .trashinfo
+// record, so that a desktop's trash can show and restore it.
+#pragma once
+
+#include <string>
+#include <system_error>
+
+namespace tolvane::fsys::posix {
+
+// A file's place in the trash: its name under files/ and its record under
+// info/.
+struct TrashEntry {
+  std::string file;
+  std::string info;
+};
+
+enum class TrashWay {
+  link,  // the file gets a second name in the trash and keeps its own
+  move,  // the file is renamed into the trash
+};
+
+// Puts the file at `path` into the trash of its file system the given way,
+// its record first.  On failure nothing of it is left in the trash and the
+// file is where it was; the error is in trash_category().  A file system
+// without hard links refuses `link` with EPERM or EMLINK inside that
+// category, and `move` may serve instead.
+std::error_code put_in_trash(const std::string& path, TrashWay way, TrashEntry& entry);
+
+// Takes a file put in the trash back out of it: a linked one is forgotten
+// there, a moved one goes back to `path`.  Best effort, for undoing.
+void take_out_of_trash(const std::string& path, TrashWay way, const TrashEntry& entry);
+
+// `path` percent-encoded as a .trashinfo record's Path wants it: every byte
+// but ASCII letters, digits and "/-_.~" as %XX.
+std::string percent_encoded(const std::string& path);
+
+}  // namespace tolvane::fsys::posix
