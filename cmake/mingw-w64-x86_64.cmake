@@ -1,7 +1,7 @@
-# Cross-builds the core and its tests as 64-bit Windows programs with Debian's
+# Cross-builds the program and its tests as 64-bit Windows programs with Debian's
 # MinGW-w64 (the POSIX-thread variants: GoogleTest needs std::mutex), and runs
 # the tests under Wine with a prefix of their own inside the build folder.
-#   cmake -S . -B build/windows -G Ninja -DTOLVANE_CORE_ONLY=ON \
+#   cmake -S . -B build/windows -G Ninja \
 #         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

@@ -1,13 +1,17 @@
 #!/bin/sh
 # Runs a Windows program under Wine for ctest: wine-run.sh WINE PREFIX PROGRAM ARGS...
 # Quiet log, private prefix (made on first use, once even when ctest runs
-# tests in parallel), and a tiny drive T: of its own whose root the
+# tests in parallel) with the settings of wine-settings.reg (Chinese fonts,
+# frames drawn by Wine), and a tiny drive T: of its own whose root the
 # drive-root tests may fill; the program's exit status is the result.
+# Programs that open windows need an X display in DISPLAY (the test scripts
+# start Xvfb; by hand: xvfb-run -a ctest ...).
 wine=$1
 prefix=$2
 shift 2
 export WINEDEBUG=-all WINEPREFIX="$prefix"
 export WINEDLLOVERRIDES="mscoree,mshtml=" # no Mono or Gecko prompt when the prefix is made
+here=$(cd "$(dirname "$0")" && pwd)
 
 mkdir -p "$(dirname "$prefix")"
 (
@@ -15,6 +19,13 @@ mkdir -p "$(dirname "$prefix")"
   if [ ! -f "$prefix/system.reg" ]; then
     "$wine" wineboot --init >/dev/null 2>&1 || exit 1
     "${wine%/*}/wineserver" -w 2>/dev/null || true
+  fi
+  # Older prefixes get the settings too; the mark names the file's version.
+  settings_mark="$prefix/tolvane-settings-$(cksum <"$here/wine-settings.reg" | cut -d' ' -f1)"
+  if [ ! -f "$settings_mark" ]; then
+    "$wine" reg import "$(echo "Z:$here/wine-settings.reg" | tr / '\\')" >/dev/null 2>&1 || exit 1
+    "${wine%/*}/wineserver" -w 2>/dev/null || true
+    touch "$settings_mark"
   fi
   if [ ! -e "$prefix/dosdevices/t:" ]; then
     mkdir -p "$prefix/drive_t" && ln -s ../drive_t "$prefix/dosdevices/t:"

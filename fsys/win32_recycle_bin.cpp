@@ -2,8 +2,11 @@
 // until the bin is seen to hold it.
 #include "fsys/win32_recycle_bin.h"
 
-#include <shellapi.h>
+// windows.h first: shellapi.h needs its definitions.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include <atomic>
 #include <cerrno>

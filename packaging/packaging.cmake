@@ -1,7 +1,8 @@
 # Installing the program and packing it as a .deb: the window's binary, its
 # desktop entry and its icon at every size, the command line and its manual
-# page.  Included from the top-level CMakeLists
-# after window/, whose `tolvane` target it installs.
+# page.  Included from the top-level CMakeLists after the front end (window/
+# or ui/win32/), whose `tolvane` target it installs; on Windows that is one
+# self-contained tolvane.exe, with the console program tolvane-cli.exe beside it.
 if(TOLVANE_CORE_ONLY)
   return()
 endif()
@@ -13,21 +14,6 @@ install(TARGETS tolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS tolvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(UNIX AND NOT APPLE)
   install(FILES ${PROJECT_SOURCE_DIR}/cli/tolvane-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endif()
-
-if(WIN32)
-  # On Windows the Qt libraries and plugins go beside the program, so that
-  # the installed folder runs by itself.
-  find_package(Qt6 REQUIRED COMPONENTS Core)
-  find_program(TOLVANE_WINDEPLOYQT windeployqt
-               HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}" NO_DEFAULT_PATH)
-  if(TOLVANE_WINDEPLOYQT)
-    install(CODE "execute_process(COMMAND \"${TOLVANE_WINDEPLOYQT}\" --no-translations
-                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tolvane.exe\"
-                  COMMAND_ERROR_IS_FATAL ANY)")
-  else()
-    message(WARNING "windeployqt not found: run it on the installed tolvane.exe by hand")
-  endif()
 endif()
 
 if(UNIX AND NOT APPLE)

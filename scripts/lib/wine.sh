@@ -1,9 +1,44 @@
-# The Windows suite: cross-builds the core and its tests with MinGW-w64 and
-# runs them under Wine.  Sourced after lib/common.sh; not run on its own.
+# The Windows suite: cross-builds the core, the form, the native window
+# (build/windows/ui/win32/tolvane.exe) and their tests with MinGW-w64 and runs
+# them under Wine, on a virtual display of its own for the window's tests.
+# Sourced after lib/common.sh; not run on its own.
 
 windows_build="$build_root/windows"
 windows_packages=(cmake ninja-build googletest g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
-                  wine64)
+                  wine64 fonts-wine fonts-noto-cjk xvfb xauth)
+
+# configure_windows_build: configures build/windows (again when an older
+# core-only build is there) and builds it.
+configure_windows_build() {
+  cmake -S "$repo_root" -B "$windows_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DTOLVANE_CORE_ONLY=OFF -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-w64-x86_64.cmake" \
+    >/dev/null || return 1
+  cmake --build "$windows_build" -- -j"$(nproc)" --quiet
+}
+
+# start_test_display: starts Xvfb on a free display and exports DISPLAY;
+# stop_test_display ends it, after the Wine processes that drew on it.
+test_display_pid=
+start_test_display() {
+  local number
+  for number in $(seq 90 150); do
+    [ -e "/tmp/.X$number-lock" ] && continue
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    test_display_pid=$!
+    sleep 1
+    if kill -0 "$test_display_pid" 2>/dev/null; then
+      export DISPLAY=":$number"
+      return 0
+    fi
+  done
+  echo "!! cannot start Xvfb" >&2
+  return 1
+}
+stop_test_display() {
+  WINEPREFIX="$windows_build/wineprefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  [ -n "$test_display_pid" ] && kill "$test_display_pid" 2>/dev/null
+  test_display_pid=
+}
 
 # GoogleTest case counts of the last run_windows_suite, for the caller's totals.
 windows_cases_passed=0
@@ -15,8 +50,8 @@ windows_cases_failed=0
 # non-zero when anything failed or did not run.
 run_windows_suite() {
   ensure_packages "${windows_packages[@]}" || return 1
-  configure_and_build "$windows_build" -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_CORE_ONLY=ON \
-    -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-w64-x86_64.cmake" || return 1
+  configure_windows_build || return 1
+  start_test_display || return 1
 
   # Each test program writes its results as XML; Wine sees / as drive Z:.
   local results="$windows_build/gtest-results"
@@ -30,6 +65,7 @@ run_windows_suite() {
   XDG_DATA_HOME="$data_home" GTEST_OUTPUT="xml:Z:${results//\//\\}\\" \
     ctest --test-dir "$windows_build" --output-on-failure -j"$(nproc)" || status=1
   rm -rf "$data_home"
+  stop_test_display
 
   windows_cases_passed=0
   windows_cases_skipped=0

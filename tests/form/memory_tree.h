@@ -1,0 +1,77 @@
+// An in-memory folder tree for the form's tests: folders and files by path,
+// each folder read made as slow as a test wants, copies recorded.
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fsys/file_system.h"
+#include "fsys/path_separator.h"
+
+namespace tolvane::form::testing {
+
+class MemoryTree : public fsys::FileSystem {
+ public:
+  // `paths` relative to root(), written with "/"; one ending in "/" is a folder.
+  explicit MemoryTree(std::initializer_list<std::string> paths) {
+    for (const std::string& path : paths) add(path);
+  }
+
+  static std::string native(std::string path) {
+    for (char& c : path) {
+      if (c == '/') c = fsys::separator;
+    }
+    return path;
+  }
+  // The tree's root as the user types it: no trailing separator.
+  static std::string root_text() { return native("R"); }
+
+  void add(const std::string& relative) {
+    std::string folder = native("R/");
+    std::size_t start = 0;
+    while (start < relative.size()) {
+      const std::size_t end = relative.find('/', start);
+      const bool is_folder = end != std::string::npos;
+      const std::string name = relative.substr(start, is_folder ? end - start : std::string::npos);
+      auto& entries = folders_[folder];
+      bool known = false;
+      for (const auto& entry : entries) known = known || entry.name == name;
+      if (!known) {
+        entries.push_back({name, is_folder ? fsys::EntryKind::folder : fsys::EntryKind::file});
+      }
+      if (!is_folder) break;
+      folder += name + fsys::separator;
+      folders_[folder];
+      start = end + 1;
+    }
+  }
+
+  std::chrono::milliseconds read_delay{0}, copy_delay{0};
+  int folders_read = 0;
+  std::vector<std::string> copies;  // targets, in order
+
+  fsys::FolderContents read_folder(const std::string& folder) override {
+    ++folders_read;
+    std::this_thread::sleep_for(read_delay);
+    const auto found = folders_.find(folder);
+    if (found == folders_.end()) {
+      return {{}, std::make_error_code(std::errc::no_such_file_or_directory)};
+    }
+    return {found->second, {}};
+  }
+  std::error_code copy_file(const std::string&, const std::string& target) override {
+    std::this_thread::sleep_for(copy_delay);
+    copies.push_back(target);
+    return {};
+  }
+  std::error_code make_folder(const std::string&) override { return {}; }
+  bool folder_exists(const std::string&) override { return true; }
+
+ private:
+  std::map<std::string, std::vector<fsys::FolderEntry>> folders_;
+};
+
+}  // namespace tolvane::form::testing

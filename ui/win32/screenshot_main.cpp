@@ -1,0 +1,159 @@
+// Not part of the product: pictures of the window for the README.  Shows
+// Form1 at start-up, after a scan of a made-up tree with Chinese names, or
+// with the closing message of a copy open, and writes what the screen shows
+// of it as a 24-bit BMP: tolvane_win32_screenshot start|scanned|copied OUT.bmp
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fsys/win32_path.h"
+#include "ui/win32/form1_window.h"
+#include "ui/win32/windows_api.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tolvane::win32::Form1Window;
+
+RECT capture_area;
+std::wstring output;
+bool written = false;
+
+void pump_for(DWORD milliseconds) {
+  const DWORD end = GetTickCount() + milliseconds;
+  while (GetTickCount() < end) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  }
+}
+
+bool write_bmp(const RECT& area) {
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as BMP files keep rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  GdiFlush();
+  const DWORD row = static_cast<DWORD>((width * 3 + 3) & ~3);
+  const DWORD image_bytes = row * static_cast<DWORD>(height);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + image_bytes;
+  std::ofstream out(fs::path(output), std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  out.write(static_cast<const char*>(bits), image_bytes);
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return static_cast<bool>(out);
+}
+
+// Runs inside the message box's own loop: pictures the window with the box
+// over it, then dismisses the box.
+void CALLBACK picture_message_box(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND box = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM result) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (std::wstring(name) == L"#32770" && IsWindowVisible(window)) {
+          *reinterpret_cast<HWND*>(result) = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&box));
+  if (box == nullptr) return;
+  KillTimer(nullptr, timer);
+  // Over the middle of the window, where Windows puts it; Wine centres it on
+  // the screen.
+  RECT box_rect;
+  GetWindowRect(box, &box_rect);
+  const int box_width = box_rect.right - box_rect.left;
+  const int box_height = box_rect.bottom - box_rect.top;
+  SetWindowPos(box, nullptr, (capture_area.left + capture_area.right - box_width) / 2,
+               (capture_area.top + capture_area.bottom - box_height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER);
+  GetWindowRect(box, &box_rect);
+  RECT area;
+  UnionRect(&area, &capture_area, &box_rect);
+  UpdateWindow(box);
+  Sleep(300);
+  written = write_bmp(area);
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+void make_tree(const fs::path& root) {
+  const char* files[] = {"2019春节/IMG_0001.jpg", "2019春节/IMG_0002.jpg", "2019春节/IMG_0003.jpg",
+                         "旅行/海边.jpg",         "旅行/山顶日出.jpg",     "旅行/说明.txt",
+                         "毕业典礼/合影.jpg",     "毕业典礼/DSC_1024.jpg", "封面.jpg"};
+  for (const char* file : files) {
+    const fs::path path = root / fs::path(std::u8string(reinterpret_cast<const char8_t*>(file)));
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << file;
+  }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 3) {
+    std::fputs("usage: tolvane_win32_screenshot start|scanned|copied OUT.bmp\n", stderr);
+    return 2;
+  }
+  const std::wstring state = argv[1];
+  output = argv[2];
+
+  // Short paths, as a user's photos often have, so the list shows the names.
+  const fs::path root = L"C:\\";
+  fs::remove_all(root / L"照片");
+  fs::remove_all(root / L"整理");
+  make_tree(root / L"照片");
+  fs::create_directories(root / L"整理");
+
+  Form1Window form;
+  if (form.handle() == nullptr) return 1;
+  // Where a new window of a fresh session opens: the top left of the screen.
+  SetWindowPos(form.handle(), nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ShowWindow(form.handle(), SW_SHOW);
+  pump_for(500);
+  GetWindowRect(form.handle(), &capture_area);
+
+  HWND command1 = GetDlgItem(form.handle(), 101);
+  if (state != L"start") {
+    SetWindowTextW(GetDlgItem(form.handle(), 102), (root / L"照片").wstring().c_str());
+    SendMessageW(command1, BM_CLICK, 0, 0);
+  }
+  if (state == L"copied") {
+    SetWindowTextW(GetDlgItem(form.handle(), 112), (root / L"整理").wstring().c_str());
+    SetTimer(nullptr, 0, 500, picture_message_box);
+    SendMessageW(GetDlgItem(form.handle(), 104), BM_CLICK, 0, 0);
+  } else {
+    SetFocus(command1);
+    pump_for(500);
+    written = write_bmp(capture_area);
+  }
+  fs::remove_all(root / L"照片");
+  fs::remove_all(root / L"整理");
+  return written ? 0 : 1;
+}
