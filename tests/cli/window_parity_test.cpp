@@ -10,8 +10,8 @@
 
 #include "form/form1.h"
 #include "fsys/file_system.h"
-#include "scan/file_list.h"
 #include "tests/cli/run_cli.h"
+#include "tests/form/fake_form1_controls.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/tree_files.h"
 
@@ -20,45 +20,7 @@ namespace {
 
 namespace tt = ::tolvane::testing;
 using form::Control;
-
-// Holds the texts, the check box and the lists; keeps the last message.
-class FakeControls final : public form::Form1Controls {
- public:
-  std::string text1, text2, combo, message;
-  std::int16_t check = 0;
-  scan::FileList list;
-  std::vector<std::string> items;
-
-  void set_caption(Control, std::string_view) override {}
-  std::string text(Control control) override {
-    return control == Control::Text1 ? text1 : control == Control::Text2 ? text2 : combo;
-  }
-  void set_text(Control control, std::string_view text) override {
-    (control == Control::Text1 ? text1 : control == Control::Text2 ? text2 : combo) = text;
-  }
-  void set_enabled(Control, bool) override {}
-  void set_description(Control, std::string_view) override {}
-  void add_combo_item(std::string_view text) override { items.emplace_back(text); }
-  void set_combo_index(int index) override { combo = items.at(index); }
-  int combo_index() override { return -1; }
-  std::string combo_item(int index) override { return items.at(index); }
-  std::int16_t check_value() override { return check; }
-  void set_check_value(std::int16_t value) override { check = value; }
-  void clear_lists() override { list.clear(); }
-  void append_to_lists(std::string_view path, std::string_view tag) override {
-    list.append(path, tag);
-  }
-  void show_new_rows() override {}
-  const scan::FileList& lists() override { return list; }
-  void show_progress(int, int, int) override {}
-  void show_message(std::string_view text, bool) override { message = text; }
-  bool has_focus(Control) override { return false; }
-  void set_focus(Control) override {}
-  std::uintptr_t focus_mark() override { return 0; }
-  void process_events() override {}
-  void keep_alive() override {}
-  void close_window() override {}
-};
+using form::testing::FakeForm1Controls;
 
 struct Mode {
   const char* name;
@@ -83,16 +45,18 @@ TEST(WindowParity, SameDestinationAndClosingLinesAsTheWindow) {
       cli_tree.add(path);
     }
 
-    FakeControls controls;
+    FakeForm1Controls controls;
     const std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
     form::Form1 form(controls, *disk);
+    controls.form = &form;
     form.Form_Load();
-    controls.text1 = window_tree.path("src");
-    controls.combo = mode.extension;
+    controls.texts[Control::Text1] = window_tree.path("src");
+    controls.texts[Control::Combo1] = mode.extension;
     controls.check = mode.flat ? 1 : 0;
     form.Command1_Click();
-    controls.text2 = window_tree.path("dst");
+    controls.texts[Control::Text2] = window_tree.path("dst");
     form.Command2_Click();
+    ASSERT_EQ(controls.messages.size(), 1u);
 
     std::vector<std::string> arguments = {cli_tree.path("src"), cli_tree.path("dst"), "--ext",
                                           mode.extension};
@@ -104,7 +68,7 @@ TEST(WindowParity, SameDestinationAndClosingLinesAsTheWindow) {
               "");
     EXPECT_FALSE(tt::files_below(cli_tree.path("dst")).empty());
     // The closing lines name paths, which differ only by the tree's root.
-    std::string expected = controls.message;
+    std::string expected = controls.messages.front().first;
     for (std::size_t at; (at = expected.find(window_tree.root())) != std::string::npos;) {
       expected.replace(at, window_tree.root().size(), cli_tree.root());
     }
