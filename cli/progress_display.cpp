@@ -6,13 +6,14 @@
 
 namespace tolvane::cli {
 
-std::string progress_line(std::string_view caption, std::size_t done, std::size_t total,
+std::string progress_line(std::string_view caption, std::size_t index, std::size_t total,
                           double seconds) {
   std::string line(caption);
-  line += "  " + std::to_string(done) + "/" + std::to_string(total);
-  if (done == 0 || seconds <= 0.0) return line + "  剩余 --:--";
-  const double rate = static_cast<double>(done) / seconds;
-  const long long left = std::llround(static_cast<double>(total > done ? total - done : 0) / rate);
+  line += "  " + std::to_string(index + 1) + "/" + std::to_string(total);
+  if (index == 0 || seconds <= 0.0) return line + "  剩余 --:--";
+  const double rate = static_cast<double>(index) / seconds;
+  const long long left =
+      std::llround(static_cast<double>(total > index ? total - index : 0) / rate);
   char text[64];
   std::snprintf(text, sizeof text, "  %.1f 个/秒  剩余 %lld:%02lld", rate, left / 60, left % 60);
   return line + text;

@@ -11,10 +11,11 @@
 
 namespace tolvane::cli {
 
-// "进度：50.00%  3/6  12.5 个/秒  剩余 0:05": `caption` is Label6's text,
-// `done` entries of `total` have been dealt with after `seconds`.  The time
-// left shows "--:--" until the rate is known.
-std::string progress_line(std::string_view caption, std::size_t done, std::size_t total,
+// "进度：50.00%  4/7  2.0 个/秒  剩余 0:02": `caption` is Label6's text for
+// entry `index` (0-based) of `total`, about to be copied when `seconds` have
+// passed; the entries before it are done.  The time left shows "--:--" until
+// the rate is known.
+std::string progress_line(std::string_view caption, std::size_t index, std::size_t total,
                           double seconds);
 
 class ProgressDisplay {
