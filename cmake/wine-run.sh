@@ -27,6 +27,11 @@ mkdir -p "$(dirname "$prefix")"
     "${wine%/*}/wineserver" -w 2>/dev/null || true
     touch "$settings_mark"
   fi
+  # Wine draws the title bar's buttons with Marlett, which a new prefix
+  # lacks (Debian's fonts-wine has it); without it they show as letters.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/" || true
+  fi
   if [ ! -e "$prefix/dosdevices/t:" ]; then
     mkdir -p "$prefix/drive_t" && ln -s ../drive_t "$prefix/dosdevices/t:"
   fi

@@ -62,11 +62,15 @@ class MemoryTree : public fsys::FileSystem {
     }
     return {found->second, {}};
   }
-  std::error_code copy_file(const std::string&, const std::string& target) override {
+  std::error_code copy_file(const std::string&, const std::string& target,
+                            fsys::CopyOutcome& outcome) override {
     std::this_thread::sleep_for(copy_delay);
     copies.push_back(target);
+    outcome = fsys::CopyOutcome::copied;
     return {};
   }
+  std::error_code move_to_trash(const std::string&) override { return {}; }
+  std::error_code flush() override { return {}; }
   std::error_code make_folder(const std::string&) override { return {}; }
   bool folder_exists(const std::string&) override { return true; }
 

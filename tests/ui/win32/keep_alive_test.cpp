@@ -38,12 +38,17 @@ class SlowFileSystem : public fsys::FileSystem {
     ++folders_read;
     return inner_->read_folder(folder);
   }
-  std::error_code copy_file(const std::string& source, const std::string& target) override {
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            tolvane::fsys::CopyOutcome& outcome) override {
     std::this_thread::sleep_for(copy_delay);
-    const std::error_code result = inner_->copy_file(source, target);
+    const std::error_code result = inner_->copy_file(source, target, outcome);
     ++copies;
     return result;
   }
+  std::error_code move_to_trash(const std::string& path) override {
+    return inner_->move_to_trash(path);
+  }
+  std::error_code flush() override { return inner_->flush(); }
   std::error_code make_folder(const std::string& folder) override {
     return inner_->make_folder(folder);
   }
@@ -171,7 +176,12 @@ class SlowFakeTree : public fsys::FileSystem {
     }
     return contents;
   }
-  std::error_code copy_file(const std::string&, const std::string&) override { return {}; }
+  std::error_code copy_file(const std::string&, const std::string&,
+                            tolvane::fsys::CopyOutcome&) override {
+    return {};
+  }
+  std::error_code move_to_trash(const std::string&) override { return {}; }
+  std::error_code flush() override { return {}; }
   std::error_code make_folder(const std::string&) override { return {}; }
   bool folder_exists(const std::string&) override { return true; }
 };
