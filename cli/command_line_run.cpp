@@ -49,7 +49,9 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
   const std::optional<copy::CopyReport> report =
       copy::run_copy_command(options.destination, copies, window);
   // The checks above made sure DEST names a folder, so the run took place.
-  const int status = report && report->failures.empty() ? exit_all_copied : exit_entries_failed;
+  // Copies that may not have reached the device are not "all copied".
+  const bool all_copied = report && report->failures.empty() && !report->flush_error;
+  const int status = all_copied ? exit_all_copied : exit_entries_failed;
   output.finish(report.value_or(copy::CopyReport{}), window.closing_text(), status);
   out.flush();
   return status;

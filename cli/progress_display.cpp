@@ -23,6 +23,7 @@ void ProgressDisplay::update(std::size_t index, std::size_t total, std::string_v
                              bool at_once) {
   if (!enabled_) return;
   const auto now = std::chrono::steady_clock::now();
+  if (start_ == std::chrono::steady_clock::time_point{}) start_ = now;
   // Drawing every entry of a fast run would cost more than the copies.
   if (drawn_ && !at_once && now - last_draw_ < std::chrono::milliseconds(100) &&
       index + 1 < total) {

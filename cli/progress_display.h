@@ -34,7 +34,7 @@ class ProgressDisplay {
   std::ostream& out_;
   bool enabled_;
   bool drawn_ = false;
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point start_{};  // of the copies, not the scan
   std::chrono::steady_clock::time_point last_draw_{};
 };
 
