@@ -91,12 +91,17 @@ CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system,
     caption += progress_percent_text(i, window.progress_max());
     window.set_progress(static_cast<int>(std::min<std::size_t>(i, INT_MAX)), caption);
 
+    const auto fail = [&](const std::string& path, CopyOperation operation, std::error_code error) {
+      report.failures.push_back({i, source, path, operation, error});
+      window.entry_done(
+          {i, source, path, false, fsys::CopyOutcome::copied, &report.failures.back()});
+    };
     if (!folder_named) {
-      report.failures.push_back({i, source, folder, CopyOperation::check_name, unusable_name()});
+      fail(folder, CopyOperation::check_name, unusable_name());
       continue;
     }
     if (folder_error) {
-      report.failures.push_back({i, source, folder, CopyOperation::make_folder, folder_error});
+      fail(folder, CopyOperation::make_folder, folder_error);
       continue;
     }
     const std::string extension = window.extension_text();
@@ -105,21 +110,21 @@ CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system,
     // separator or "..", and no copy may land outside its folder.
     const std::string name =
         keep_name ? std::string(file_name_of(source)) : numbered_target("", tag, number, extension);
+    const std::string first_choice = folder + name;
     if (!is_single_name(name)) {
-      report.failures.push_back(
-          {i, source, folder + name, CopyOperation::check_name, unusable_name()});
+      fail(first_choice, CopyOperation::check_name, unusable_name());
       continue;
     }
     const std::string target = keep_name ? targets.claim_kept(folder, name)
                                          : targets.claim_numbered(folder, tag, number, extension);
     fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
     if (const std::error_code error = file_system.copy_file(source, target, outcome)) {
-      report.failures.push_back({i, source, target, CopyOperation::copy_file, error});
-    } else if (outcome == fsys::CopyOutcome::replaced) {
-      ++report.replaced;
-    } else if (outcome == fsys::CopyOutcome::unchanged) {
-      ++report.unchanged;
+      fail(target, CopyOperation::copy_file, error);
+      continue;
     }
+    if (outcome == fsys::CopyOutcome::replaced) ++report.replaced;
+    if (outcome == fsys::CopyOutcome::unchanged) ++report.unchanged;
+    window.entry_done({i, source, target, target != first_choice, outcome, nullptr});
   }
 
   // "已完成" must mean on the device: the user may unplug it next.
@@ -167,6 +172,16 @@ std::string progress_percent_text(std::size_t index, float max) {
   return text;
 }
 
+std::string failure_text(const CopyFailure& failure) {
+  std::string text(operation_text(failure.operation));
+  // A refused name is its own reason; the system was never asked.
+  if (failure.operation != CopyOperation::check_name) {
+    text += "，";
+    text += failure_reason(failure.error);
+  }
+  return text;
+}
+
 std::string closing_message(const CopyReport& report) {
   std::string text = "已完成" + std::to_string(report.entries) + "条。";
   if (report.replaced > 0) {
@@ -189,12 +204,7 @@ std::string closing_message(const CopyReport& report) {
     text += " → ";
     text += failure.target;
     text += "：";
-    text += operation_text(failure.operation);
-    // A refused name is its own reason; the system was never asked.
-    if (failure.operation != CopyOperation::check_name) {
-      text += "，";
-      text += failure_reason(failure.error);
-    }
+    text += failure_text(failure);
   }
   if (report.failures.size() > listed) {
     text += "\n另有" + std::to_string(report.failures.size() - listed) + "条失败未列出。";

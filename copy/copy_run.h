@@ -63,6 +63,10 @@ std::string progress_percent_text(std::size_t index, float max);
 // entries failed, their number and the first few with their reasons.
 std::string closing_message(const CopyReport& report);
 
+// Why an entry failed, as the closing message says it: the operation, then
+// the reason in Chinese (the system's words beside it).
+std::string failure_text(const CopyFailure& failure);
+
 // How many failures the closing message lists one by one.
 inline constexpr std::size_t failures_listed = 5;
 

@@ -8,7 +8,27 @@
 #include <string>
 #include <string_view>
 
+#include "fsys/file_system.h"
+
 namespace tolvane::copy {
+
+struct CopyFailure;
+
+// What became of one entry, told to the window right after the run has
+// dealt with it.  The views live only for the length of the call.
+struct EntryResult {
+  std::size_t index = 0;
+  std::string_view source;
+  // The path written, or the one that failed or was refused.
+  std::string_view target;
+  // The target's first name was taken (by a listed source or an earlier
+  // copy of this run), so it took the next free number or "(k)".
+  bool renumbered = false;
+  // What the copy did with the target (meaningless when it failed).
+  fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
+  // Set when the entry was not copied.
+  const CopyFailure* failure = nullptr;
+};
 
 class CopyWindow {
  public:
@@ -41,6 +61,10 @@ class CopyWindow {
   // The closing message box: title "Tolvane", one OK button, `text`; a
   // warning icon when `warning` is set, otherwise no icon.  Modal.
   virtual void show_report(std::string_view text, bool warning) = 0;
+
+  // Called once per entry, after its copy or its failure; a front end that
+  // lists outcomes (the command line) overrides it, the window does not.
+  virtual void entry_done(const EntryResult& /*result*/) {}
 
   // After a Command2 click, run or not: ProgressBar1.Value back to 0 and
   // Command2 disabled.

@@ -27,6 +27,7 @@
 #include "fsys/name_order.h"
 #include "fsys/posix_entry_kind.h"
 #include "fsys/posix_trash.h"
+#include "fsys/quick_check.h"
 #include "fsys/replace_steps.h"
 #include "fsys/trash_error.h"
 
@@ -539,6 +540,15 @@ class PosixFileSystem final : public FileSystem {
 
 std::unique_ptr<FileSystem> make_native_file_system() {
   return std::make_unique<PosixFileSystem>();
+}
+
+bool target_looks_unchanged(const std::string& source, const std::string& target) {
+  struct stat source_info;
+  struct stat existing;
+  // As the copy looks: the source followed, the target itself.
+  return !holds_zero_byte(source) && !holds_zero_byte(target) &&
+         ::stat(source.c_str(), &source_info) == 0 && ::lstat(target.c_str(), &existing) == 0 &&
+         looks_unchanged(existing, source_info);
 }
 
 }  // namespace tolvane::fsys

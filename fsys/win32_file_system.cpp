@@ -13,6 +13,7 @@
 
 #include "fsys/file_system.h"
 #include "fsys/name_order.h"
+#include "fsys/quick_check.h"
 #include "fsys/replace_steps.h"
 #include "fsys/trash_error.h"
 #include "fsys/win32_entry_kind.h"
@@ -380,6 +381,12 @@ class Win32FileSystem final : public FileSystem {
 
 std::unique_ptr<FileSystem> make_native_file_system() {
   return std::make_unique<Win32FileSystem>();
+}
+
+bool target_looks_unchanged(const std::string& source, const std::string& target) {
+  const std::optional<WIN32_FILE_ATTRIBUTE_DATA> existing = file_data(long_path(target));
+  const std::optional<WIN32_FILE_ATTRIBUTE_DATA> original = file_data(long_path(source));
+  return existing && original && looks_unchanged(*existing, *original);
 }
 
 }  // namespace tolvane::fsys

@@ -1,7 +1,8 @@
-# Installing the program and packing it as a .deb: the binary, its desktop
-# entry and its icon at every size.  Included from the top-level CMakeLists
-# after the front end (ui/qt/ or ui/win32/), whose `tolvane` target it
-# installs; on Windows that is one self-contained tolvane.exe.
+# Installing the program and packing it as a .deb: the window's binary, its
+# desktop entry and its icon at every size, the command line and its manual
+# page.  Included from the top-level CMakeLists after the front end (ui/qt/
+# or ui/win32/), whose `tolvane` target it installs; on Windows that is one
+# self-contained tolvane.exe, with the console program tolvane-cli.exe beside it.
 if(TOLVANE_CORE_ONLY)
   return()
 endif()
@@ -9,6 +10,11 @@ endif()
 include(GNUInstallDirs)
 
 install(TARGETS tolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The command line beside the window, with its manual page.
+install(TARGETS tolvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(UNIX AND NOT APPLE)
+  install(FILES ${PROJECT_SOURCE_DIR}/cli/tolvane-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 if(UNIX AND NOT APPLE)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/tolvane.desktop

@@ -1,5 +1,5 @@
 # The Windows installer target: `tolvane_installer` runs makensis on
-# tolvane.nsi around the cross-built tolvane.exe and writes
+# tolvane.nsi around the cross-built tolvane.exe and tolvane-cli.exe and writes
 # tolvane-<version>-setup.exe into the build folder.  Not part of `all`.
 if(NOT WIN32 OR NOT TARGET tolvane)
   return()
@@ -31,10 +31,10 @@ set(TOLVANE_INSTALLER ${CMAKE_BINARY_DIR}/tolvane-${TOLVANE_SHOWN_VERSION}-setup
 add_custom_command(
   OUTPUT ${TOLVANE_INSTALLER}
   COMMAND ${TOLVANE_MAKENSIS} -V2 -WX
-          -DEXE=$<TARGET_FILE:tolvane> -DICON=${icon} -DOUTFILE=${TOLVANE_INSTALLER}
+          -DEXE=$<TARGET_FILE:tolvane> -DCLI_EXE=$<TARGET_FILE:tolvane-cli> -DICON=${icon} -DOUTFILE=${TOLVANE_INSTALLER}
           -DVERSION=${TOLVANE_SHOWN_VERSION} -DVI_VERSION=${PROJECT_VERSION}
           ${script}
-  DEPENDS tolvane ${script} ${icon}
+  DEPENDS tolvane tolvane-cli ${script} ${icon}
   COMMENT "Building the installer ${TOLVANE_INSTALLER}"
   VERBATIM)
 add_custom_target(tolvane_installer DEPENDS ${TOLVANE_INSTALLER})

@@ -66,6 +66,8 @@ FunctionEnd
 Section "Tolvane"
   SetOutPath "$INSTDIR"
   File "/oname=tolvane.exe" "${EXE}"
+  ; The command line beside the window, for scripts and consoles.
+  File "/oname=tolvane-cli.exe" "${CLI_EXE}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateShortcut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\tolvane.exe" "" "$INSTDIR\tolvane.exe" 0
@@ -88,6 +90,7 @@ SectionEnd
 Section "Uninstall"
   Delete "$SMPROGRAMS\${SHORTCUT}"
   Delete "$INSTDIR\tolvane.exe"
+  Delete "$INSTDIR\tolvane-cli.exe"
   Delete "$INSTDIR\uninstall.exe"
   ; Only when empty: files the user put there stay, and so does the folder.
   RMDir "$INSTDIR"

@@ -6,6 +6,7 @@ installer_build="$build_root/windows-release"
 installer_version=1.00.0001
 installer_file="$installer_build/tolvane-$installer_version-setup.exe"
 installer_exe="$installer_build/ui/win32/tolvane.exe"
+installer_cli_exe="$installer_build/cli/tolvane-cli.exe"
 installer_prefix="$installer_build/installer-prefix"
 installer_packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 fonts-wine fonts-noto-cjk
                     nsis xvfb xdotool)
@@ -94,8 +95,15 @@ silent_install_runs() {
 
 installed_files_match() {
   cmp -s "$installer_exe" "$installer_dir/tolvane.exe" &&
+    cmp -s "$installer_cli_exe" "$installer_dir/tolvane-cli.exe" &&
     [ -f "$installer_dir/uninstall.exe" ] &&
-    [ "$(ls -A "$installer_dir" | wc -l)" -eq 2 ]
+    [ "$(ls -A "$installer_dir" | wc -l)" -eq 3 ]
+}
+
+# The installed console program runs by itself and speaks Chinese.
+installed_cli_runs() {
+  installer_run_wine "$installer_dir/tolvane-cli.exe" --help 2>/dev/null |
+    grep -q '用法：tolvane-cli SOURCE DEST'
 }
 
 # shortcut_holds PATH: the shortcut names PATH, in UTF-16 (as its Unicode
@@ -133,7 +141,8 @@ uninstall_entry_complete() {
   done
   local size_hex kib
   size_hex=$(sed -n 's/^"EstimatedSize"=dword:\([0-9a-f]*\)$/\1/p' <<<"$entry")
-  kib=$(($(cat "$installer_dir/tolvane.exe" "$installer_dir/uninstall.exe" | wc -c) / 1024))
+  kib=$(($(cat "$installer_dir/tolvane.exe" "$installer_dir/tolvane-cli.exe" \
+    "$installer_dir/uninstall.exe" | wc -c) / 1024))
   if [ -z "$size_hex" ] || [ $((16#$size_hex)) -ne "$kib" ]; then
     echo "        EstimatedSize ${size_hex:-missing} (hex), the files hold $kib KiB"
     faults=$((faults + 1))
@@ -251,8 +260,9 @@ run_installer_test() {
       installer_checks_failed=$((installer_checks_failed + 1))
     elif display_start; then
       installer_check "silent install (/S) exits 0" silent_install_runs
-      installer_check "installed: tolvane.exe (the built one) and uninstall.exe, nothing else" \
+      installer_check "installed: tolvane.exe, tolvane-cli.exe (the built ones) and uninstall.exe, nothing else" \
         installed_files_match
+      installer_check "the installed tolvane-cli.exe prints its help" installed_cli_runs
       installer_check "Start-menu shortcut for all users points to tolvane.exe" \
         shortcut_points_to_program
       installer_check "uninstall entry: name, version, publisher, icon, commands, size" \

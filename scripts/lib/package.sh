@@ -6,6 +6,8 @@ package_build="$build_root/package"
 # The paths the package must install, as dpkg-deb -c lists them.
 package_expected_paths=(
   ./usr/bin/tolvane
+  ./usr/bin/tolvane-cli
+  ./usr/share/man/man1/tolvane-cli.1
   ./usr/share/applications/tolvane.desktop
 )
 for size in 16 24 32 48 64 128 256; do
@@ -17,7 +19,7 @@ done
 # that the packaged program starts.
 # Prints what is wrong and returns non-zero on any fault.
 check_package() {
-  ensure_packages dpkg-dev file desktop-file-utils || return 1
+  ensure_packages dpkg-dev file desktop-file-utils man-db || return 1
   configure_and_build "$package_build" -DCMAKE_BUILD_TYPE=Release -DTOLVANE_TESTS=OFF || return 1
   rm -f "$package_build"/tolvane_*.deb
   (cd "$package_build" && cpack -G DEB >/dev/null) || { echo "!! cpack failed"; return 1; }
@@ -37,11 +39,14 @@ check_package() {
       faults=$((faults + 1))
     fi
   done
-  # The program itself is executable by everyone.
-  if ! grep -E ' \./usr/bin/tolvane$' <<<"$listing" | grep -q '^-rwxr-xr-x'; then
-    echo "!! usr/bin/tolvane is not installed as an executable"
-    faults=$((faults + 1))
-  fi
+  # The programs themselves are executable by everyone.
+  local program
+  for program in tolvane tolvane-cli; do
+    if ! grep -E " \./usr/bin/$program\$" <<<"$listing" | grep -q '^-rwxr-xr-x'; then
+      echo "!! usr/bin/$program is not installed as an executable"
+      faults=$((faults + 1))
+    fi
+  done
 
   local field expected actual
   for field in Package Version Maintainer; do
@@ -83,11 +88,26 @@ check_package() {
   unpacked=$(mktemp -d)
   dpkg-deb -x "$deb" "$unpacked"
   QT_QPA_PLATFORM=offscreen timeout 3 "$unpacked/usr/bin/tolvane" >/dev/null 2>&1 || rc=$?
-  rm -rf "$unpacked"
   if [ "$rc" -ne 124 ]; then
     echo "!! the packaged tolvane did not stay open (exit status $rc)"
     faults=$((faults + 1))
   fi
+  # The packaged command line runs a dry run, and its manual page formats.
+  local cli_tree cli_out
+  cli_tree=$(mktemp -d)
+  mkdir -p "$cli_tree/src/trip" "$cli_tree/dst"
+  echo a >"$cli_tree/src/trip/a.jpg"
+  cli_out=$("$unpacked/usr/bin/tolvane-cli" "$cli_tree/src" "$cli_tree/dst" --dry-run 2>&1) || true
+  if ! grep -qF "$cli_tree/src/trip/a.jpg → $cli_tree/dst/trip/trip(1).jpg" <<<"$cli_out" ||
+    [ -n "$(ls -A "$cli_tree/dst")" ]; then
+    echo "!! the packaged tolvane-cli did not plan the copy: $cli_out"
+    faults=$((faults + 1))
+  fi
+  if ! man -l "$unpacked/usr/share/man/man1/tolvane-cli.1" 2>/dev/null | grep -q -- '--dry-run'; then
+    echo "!! tolvane-cli.1 does not format"
+    faults=$((faults + 1))
+  fi
+  rm -rf "$unpacked" "$cli_tree"
 
   if [ "$faults" -ne 0 ]; then
     echo "!! package: $faults faults"

@@ -1,0 +1,60 @@
+// Checks the inputs, scans SOURCE as Command1 does, then runs Command2's copy
+// into DEST, over the real disk or, for a dry run, over the plan.
+#include "cli/command_line_run.h"
+
+#include "cli/command_line_window.h"
+#include "cli/help_text.h"
+#include "cli/input_checks.h"
+#include "cli/plan_file_system.h"
+#include "copy/copy_run.h"
+#include "scan/folder_walk.h"
+#include "scan/scan_report.h"
+
+namespace tolvane::cli {
+namespace {
+
+int refuse(std::ostream& err, const std::string& problem) {
+  err << "tolvane-cli：" << problem << '\n';
+  return exit_refused;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+        bool err_is_terminal) {
+  const ParsedArguments parsed = parse_arguments(arguments);
+  if (!parsed.error.empty()) return refuse(err, parsed.error + "（用 --help 查看用法）");
+  const Options& options = parsed.options;
+  if (options.help) {
+    out << help_text();
+    return exit_all_copied;
+  }
+
+  const std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
+  std::string problem;
+  const std::optional<CheckedFolders> folders = check_inputs(options, *disk, problem);
+  if (!folders) return refuse(err, problem);
+
+  PlanFileSystem plan(*disk);
+  RunOutput output(out, options);
+  ProgressDisplay progress(err, err_is_terminal);
+  CommandLineWindow window(options, progress, output);
+  const scan::ScanResult scanned = scan::Search_folder(folders->source, *disk, window);
+  output.scanned(window.files().size(), scanned.folders_unreadable);
+  if (scanned.folders_unreadable > 0) {
+    err << scan::unreadable_details(scanned.folders_unreadable, scanned.first_unreadable) << '\n';
+  }
+
+  fsys::FileSystem& copies = options.dry_run ? static_cast<fsys::FileSystem&>(plan) : *disk;
+  const std::optional<copy::CopyReport> report =
+      copy::run_copy_command(options.destination, copies, window);
+  // The checks above made sure DEST names a folder, so the run took place.
+  // Copies that may not have reached the device are not "all copied".
+  const bool all_copied = report && report->failures.empty() && !report->flush_error;
+  const int status = all_copied ? exit_all_copied : exit_entries_failed;
+  output.finish(report.value_or(copy::CopyReport{}), window.closing_text(), status);
+  out.flush();
+  return status;
+}
+
+}  // namespace tolvane::cli

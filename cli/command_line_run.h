@@ -1,0 +1,22 @@
+// The whole command: arguments in, outcome out, through the same scan and
+// copy run as the window.  Kept apart from main so the tests run it in
+// process.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tolvane::cli {
+
+inline constexpr int exit_all_copied = 0;
+inline constexpr int exit_entries_failed = 1;
+inline constexpr int exit_refused = 2;  // bad usage, SOURCE or DEST unusable
+
+// Runs `tolvane-cli` with `arguments` (UTF-8, without the program's name),
+// writing results to `out` and messages and progress to `err`; progress
+// only when `err_is_terminal`.  Returns the exit status.
+int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+        bool err_is_terminal);
+
+}  // namespace tolvane::cli

@@ -1,0 +1,25 @@
+// The checks before anything is read or written: the extension text, SOURCE
+// and DEST.  Each fault gets a one-line Chinese message naming it.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cli/options.h"
+#include "fsys/file_system.h"
+
+namespace tolvane::cli {
+
+struct CheckedFolders {
+  std::string source;       // folder path, ending in the separator
+  std::string destination;  // folder path, ending in the separator
+};
+
+// The folder paths SOURCE and DEST name, or nothing with `problem` set when
+// --ext holds a separator, SOURCE or DEST is empty or ends in a separator
+// (the window would start no run), SOURCE cannot be read, or DEST is
+// missing, not a folder or not writable.
+std::optional<CheckedFolders> check_inputs(const Options& options, fsys::FileSystem& file_system,
+                                           std::string& problem);
+
+}  // namespace tolvane::cli

@@ -1,0 +1,90 @@
+// Answers the copy run from the disk as it stands plus what the plan has
+// made so far; records instead of writing.
+#include "cli/plan_file_system.h"
+
+#include "cli/console.h"
+#include "fsys/path_key.h"
+#include "fsys/path_separator.h"
+#include "fsys/quick_check.h"
+
+namespace tolvane::cli {
+namespace {
+
+std::string without_separator(std::string path) {
+  if (path.size() > 1 && path.back() == fsys::separator) path.pop_back();
+  return path;
+}
+
+// The folder part of `path` (up to and with its last separator) and the name.
+std::pair<std::string, std::string> split(const std::string& path) {
+  const std::size_t last = path.rfind(fsys::separator);
+  if (last == std::string::npos) return {"", path};
+  return {path.substr(0, last + 1), path.substr(last + 1)};
+}
+
+}  // namespace
+
+fsys::FolderContents PlanFileSystem::read_folder(const std::string& folder) {
+  return disk_.read_folder(folder);
+}
+
+std::optional<fsys::EntryKind> PlanFileSystem::kind_at(const std::string& path) {
+  const std::string key = fsys::path_key(path);
+  if (planned_folders_.contains(key)) return fsys::EntryKind::folder;
+  if (planned_files_.contains(key)) return fsys::EntryKind::file;
+  const auto [folder, name] = split(path);
+  auto [listing, fresh] = listings_.try_emplace(fsys::path_key(folder));
+  if (fresh) {
+    for (const fsys::FolderEntry& entry : disk_.read_folder(folder).entries) {
+      listing->second.emplace(fsys::path_key(entry.name), entry.kind);
+    }
+  }
+  const auto found = listing->second.find(fsys::path_key(name));
+  if (found == listing->second.end()) return std::nullopt;
+  return found->second;
+}
+
+std::error_code PlanFileSystem::copy_file(const std::string& source, const std::string& target,
+                                          fsys::CopyOutcome& outcome) {
+  outcome = fsys::CopyOutcome::copied;
+  if (!folder_exists(split(target).first)) {
+    return std::make_error_code(std::errc::no_such_file_or_directory);
+  }
+  if (kind_at(source) != fsys::EntryKind::file) {
+    return std::make_error_code(std::errc::no_such_file_or_directory);
+  }
+  const auto [folder, name] = split(target);
+  if (!name_fits(folder, name)) return std::make_error_code(std::errc::filename_too_long);
+  const std::optional<fsys::EntryKind> there = kind_at(target);
+  if (there == fsys::EntryKind::folder) return std::make_error_code(std::errc::is_a_directory);
+  const std::string key = fsys::path_key(target);
+  if (there == fsys::EntryKind::file) {
+    outcome = !planned_files_.contains(key) && fsys::target_looks_unchanged(source, target)
+                  ? fsys::CopyOutcome::unchanged
+                  : fsys::CopyOutcome::replaced;
+  }
+  planned_files_.insert(key);
+  return {};
+}
+
+std::error_code PlanFileSystem::move_to_trash(const std::string& /*path*/) {
+  // A plan moves nothing; copy_file's outcome already says what would go.
+  return {};
+}
+
+std::error_code PlanFileSystem::make_folder(const std::string& folder) {
+  const std::string path = without_separator(folder);
+  const auto [parent, name] = split(path);
+  if (!folder_exists(parent)) return std::make_error_code(std::errc::no_such_file_or_directory);
+  if (!name_fits(parent, name)) return std::make_error_code(std::errc::filename_too_long);
+  if (kind_at(path)) return std::make_error_code(std::errc::file_exists);
+  planned_folders_.insert(fsys::path_key(path));
+  return {};
+}
+
+bool PlanFileSystem::folder_exists(const std::string& folder) {
+  return planned_folders_.contains(fsys::path_key(without_separator(folder))) ||
+         disk_.folder_exists(folder);
+}
+
+}  // namespace tolvane::cli

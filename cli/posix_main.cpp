@@ -1,0 +1,13 @@
+// The program's entry on POSIX: the arguments are bytes already.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/command_line_run.h"
+#include "cli/console.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  return tolvane::cli::run(arguments, std::cout, std::cerr,
+                           tolvane::cli::error_stream_is_terminal());
+}

@@ -1,0 +1,44 @@
+// Formats and draws the copy run's progress line.
+#include "cli/progress_display.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace tolvane::cli {
+
+std::string progress_line(std::string_view caption, std::size_t index, std::size_t total,
+                          double seconds) {
+  std::string line(caption);
+  line += "  " + std::to_string(index + 1) + "/" + std::to_string(total);
+  if (index == 0 || seconds <= 0.0) return line + "  剩余 --:--";
+  const double rate = static_cast<double>(index) / seconds;
+  const long long left =
+      std::llround(static_cast<double>(total > index ? total - index : 0) / rate);
+  char text[64];
+  std::snprintf(text, sizeof text, "  %.1f 个/秒  剩余 %lld:%02lld", rate, left / 60, left % 60);
+  return line + text;
+}
+
+void ProgressDisplay::update(std::size_t index, std::size_t total, std::string_view caption,
+                             bool at_once) {
+  if (!enabled_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (start_ == std::chrono::steady_clock::time_point{}) start_ = now;
+  // Drawing every entry of a fast run would cost more than the copies.
+  if (drawn_ && !at_once && now - last_draw_ < std::chrono::milliseconds(100) &&
+      index + 1 < total) {
+    return;
+  }
+  const double seconds = std::chrono::duration<double>(now - start_).count();
+  // "\r" and erase-to-end redraw the line in place.
+  out_ << '\r' << progress_line(caption, index, total, seconds) << "\x1b[K" << std::flush;
+  drawn_ = true;
+  last_draw_ = now;
+}
+
+void ProgressDisplay::finish() {
+  if (enabled_ && drawn_) out_ << '\n' << std::flush;
+  drawn_ = false;
+}
+
+}  // namespace tolvane::cli

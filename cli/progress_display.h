@@ -1,0 +1,41 @@
+// The progress line on standard error while a copy runs: the window's
+// percentage text, the count, files per second and the time left.  Shown
+// only on a terminal, redrawn in place a few times a second.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace tolvane::cli {
+
+// "进度：50.00%  4/7  2.0 个/秒  剩余 0:02": `caption` is Label6's text for
+// entry `index` (0-based) of `total`, about to be copied when `seconds` have
+// passed; the entries before it are done.  The time left shows "--:--" until
+// the rate is known.
+std::string progress_line(std::string_view caption, std::size_t index, std::size_t total,
+                          double seconds);
+
+class ProgressDisplay {
+ public:
+  // Writes to `out` only when `enabled`.
+  ProgressDisplay(std::ostream& out, bool enabled) : out_(out), enabled_(enabled) {}
+
+  // Entry `index` (0-based) of `total` is about to be copied; `caption` is
+  // Label6's text for it.  Drawn a few times a second at most, unless
+  // `at_once` (a state the run stays in for a while).
+  void update(std::size_t index, std::size_t total, std::string_view caption, bool at_once = false);
+  // Ends the line, so that what follows starts on a line of its own.
+  void finish();
+
+ private:
+  std::ostream& out_;
+  bool enabled_;
+  bool drawn_ = false;
+  std::chrono::steady_clock::time_point start_{};  // of the copies, not the scan
+  std::chrono::steady_clock::time_point last_draw_{};
+};
+
+}  // namespace tolvane::cli

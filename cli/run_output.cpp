@@ -1,0 +1,96 @@
+// Plan lines, closing lines and JSON objects, all from the entries the copy
+// run reports, so that a dry run and a real run are told alike.
+#include "cli/run_output.h"
+
+#include <string>
+
+#include "cli/json_line.h"
+#include "scan/scan_report.h"
+
+namespace tolvane::cli {
+namespace {
+
+std::string_view outcome_word(const copy::EntryResult& result) {
+  if (result.failure != nullptr) return "failed";
+  switch (result.outcome) {
+    case fsys::CopyOutcome::copied:
+      return "copied";
+    case fsys::CopyOutcome::replaced:
+      return "replaced";
+    case fsys::CopyOutcome::unchanged:
+      return "unchanged";
+  }
+  return "";
+}
+
+}  // namespace
+
+void RunOutput::scanned(std::size_t listed, std::size_t folders_unreadable) {
+  listed_ = listed;
+  folders_unreadable_ = folders_unreadable;
+  if (!options_.json) out_ << scan::count_line(listed, folders_unreadable) << '\n';
+}
+
+void RunOutput::entry(const copy::EntryResult& result) {
+  const bool failed = result.failure != nullptr;
+  const fsys::CopyOutcome outcome = result.outcome;
+  if (failed) {
+    ++failed_;
+  } else {
+    ++(outcome == fsys::CopyOutcome::replaced    ? replaced_
+       : outcome == fsys::CopyOutcome::unchanged ? unchanged_
+                                                 : copied_);
+    if (result.renumbered) ++renumbered_;
+  }
+
+  if (options_.json) {
+    JsonLine line;
+    line.text("type", "entry").number("index", result.index);
+    line.text("source", result.source).text("target", result.target);
+    line.text("outcome", outcome_word(result)).boolean("renumbered", result.renumbered);
+    if (failed) {
+      line.text("reason", copy::failure_text(*result.failure));
+    } else {
+      line.null("reason");
+    }
+    out_ << line.str() << '\n';
+    return;
+  }
+  if (!options_.dry_run) return;  // a real run tells its failures at the end
+  out_ << result.source << " → " << result.target;
+  if (failed && result.failure->operation == copy::CopyOperation::check_name) {
+    out_ << "  [名称不可用，不拷贝]";
+  } else if (failed) {
+    out_ << "  [将失败：" << copy::failure_text(*result.failure) << "]";
+  }
+  if (result.renumbered) out_ << "  [改号：原名已被占用]";
+  if (!failed && outcome == fsys::CopyOutcome::replaced) out_ << "  [替换，原有文件移入回收站]";
+  if (!failed && outcome == fsys::CopyOutcome::unchanged) out_ << "  [与原有文件相同，不重新拷贝]";
+  out_ << '\n';
+}
+
+void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_text,
+                       int exit_status) {
+  std::string message(closing_text);
+  if (options_.dry_run) {
+    message = "预演：共" + std::to_string(report.entries) + "条：新拷贝" + std::to_string(copied_) +
+              "条，替换" + std::to_string(replaced_) + "条（原有文件移入回收站），与原有文件相同" +
+              std::to_string(unchanged_) + "条，不可用或将失败" + std::to_string(failed_) +
+              "条；其中改号" + std::to_string(renumbered_) + "条。未写入任何文件。";
+  }
+  if (!options_.json) {
+    out_ << message << '\n';
+    return;
+  }
+  JsonLine line;
+  line.text("type", "summary").boolean("dry_run", options_.dry_run);
+  line.number("listed", listed_).number("folders_unreadable", folders_unreadable_);
+  line.number("entries", report.entries).number("copied", copied_);
+  line.number("replaced", replaced_).number("unchanged", unchanged_);
+  line.number("renumbered", renumbered_);
+  line.number("failed", failed_).text("message", message);
+  line.number("exit_status", static_cast<std::size_t>(exit_status));
+  out_ << line.str() << '\n';
+}
+
+}  // namespace tolvane::cli

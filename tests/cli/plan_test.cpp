@@ -1,0 +1,125 @@
+// A dry run's plan is what the real run then does: on a tree with numbers
+// taken twice, a different file and the source's own copy already at
+// targets, and a file where a per-tag folder goes, the plan's entries equal the real run's one by
+// one, the dry run writes nothing, and the real run writes exactly the plan.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fsys/path_separator.h"
+#include "tests/cli/json_reader.h"
+#include "tests/cli/run_cli.h"
+#include "tests/support/temp_tree.h"
+#include "tests/support/tree_files.h"
+
+namespace tolvane::cli {
+namespace {
+
+namespace tt = ::tolvane::testing;
+using testing::JsonObject;
+using testing::parse_json_lines;
+using testing::run_cli;
+
+class PlanAndRun : public ::testing::Test {
+ protected:
+  // Breadth first: src's own files, then deep, ok, trip, zoo, deep/trip.
+  // deep/trip restarts trip's numbers, which trip has taken; dst/trip holds
+  // another trip(2); dst/ok/ok(1).jpg is o.jpg's copy; dst/zoo is a file.
+  tt::TempTree tree{{"src/own.jpg", "src/trip/a.jpg", "src/trip/b.jpg", "src/trip/skip.png",
+                     "src/zoo/z.jpg", "src/deep/trip/c.jpg", "src/deep/trip/d.jpg", "src/ok/o.jpg",
+                     "dst/trip/trip(2).jpg", "dst/zoo"}};
+
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    tree.write("dst/ok/ok(1).jpg", tree.read("src/ok/o.jpg"));
+    // Whole seconds: some C++ libraries set times at that precision only.
+    const auto when = std::chrono::floor<std::chrono::seconds>(
+        fs::last_write_time(fs::path(tree.path("src/ok/o.jpg"))));
+    fs::last_write_time(fs::path(tree.path("src/ok/o.jpg")), when);
+    fs::last_write_time(fs::path(tree.path("dst/ok/ok(1).jpg")), when);
+  }
+
+  std::vector<std::string> arguments(std::vector<std::string> more) const {
+    std::vector<std::string> all = {tree.path("src"), tree.path("dst")};
+    all.insert(all.end(), more.begin(), more.end());
+    return all;
+  }
+};
+
+TEST_F(PlanAndRun, PlanEqualsTheRealRun) {
+  const tt::TreeFiles before = tt::files_below(tree.path("dst"));
+  const testing::CliResult plan = run_cli(arguments({"--dry-run", "--json"}));
+  const testing::CliResult text_plan = run_cli(arguments({"--dry-run"}));
+  EXPECT_EQ(tt::tree_difference(tt::files_below(tree.path("dst")), before), "")
+      << "a dry run wrote";
+
+  const testing::CliResult real = run_cli(arguments({"--json"}));
+  EXPECT_EQ(plan.status, real.status);
+  EXPECT_EQ(real.status, exit_entries_failed) << real.out;
+  const std::vector<JsonObject> planned = parse_json_lines(plan.out);
+  const std::vector<JsonObject> done = parse_json_lines(real.out);
+  ASSERT_EQ(planned.size(), done.size());
+  ASSERT_EQ(planned.size(), 8u) << plan.out;  // 7 entries, the summary
+
+  std::size_t renumbered = 0, failed = 0, replaced = 0, unchanged = 0;
+  tt::TreeFiles expected = before;
+  for (std::size_t k = 0; k + 1 < planned.size(); ++k) {
+    const JsonObject& p = planned[k];
+    const JsonObject& d = done[k];
+    SCOPED_TRACE(p.at("source").text);
+    for (const char* key : {"index", "source", "target", "outcome", "renumbered"}) {
+      EXPECT_EQ(p.at(key).text, d.at(key).text) << key;
+      EXPECT_EQ(p.at(key).flag, d.at(key).flag) << key;
+    }
+    // The phrase; the system's own words in brackets may differ by how the
+    // error was made.
+    const auto phrase = [](const JsonObject& o) {
+      return o.at("reason").text.substr(0, o.at("reason").text.find("（"));
+    };
+    EXPECT_EQ(phrase(p), phrase(d));
+    renumbered += p.at("renumbered").flag;
+    replaced += p.at("outcome").text == "replaced";
+    unchanged += p.at("outcome").text == "unchanged";
+    if (p.at("outcome").text == "failed") {
+      ++failed;
+      continue;
+    }
+    // Each planned target holds its source's bytes after the real run.
+    const std::string source = testing::path_bytes(p, "source");
+    const std::string target = testing::path_bytes(p, "target");
+    std::string relative = target.substr(tree.path("dst").size() + 1);
+    for (char& c : relative) {
+      if (c == fsys::separator) c = '/';
+    }
+    expected[relative] = tt::read_file(source);
+  }
+  EXPECT_EQ(renumbered, 2u);  // deep/trip's c and d
+  EXPECT_EQ(replaced, 1u);    // dst/trip/trip(2).jpg
+  EXPECT_EQ(unchanged, 1u);   // dst/ok/ok(1).jpg
+  EXPECT_EQ(failed, 1u);      // z: zoo is a file
+  EXPECT_EQ(tt::tree_difference(tt::files_below(tree.path("dst")), expected), "");
+
+  const JsonObject& summary = planned.back();
+  EXPECT_EQ(summary.at("type").text, "summary");
+  EXPECT_TRUE(summary.at("dry_run").flag);
+  EXPECT_EQ(summary.at("entries").text, "7");
+  EXPECT_EQ(summary.at("failed").text, "1");
+  EXPECT_FALSE(done.back().at("dry_run").flag);
+  EXPECT_TRUE(done.back().at("message").text.starts_with("已完成7条。"))
+      << done.back().at("message").text;
+
+  // The text plan marks the same entries.
+  EXPECT_NE(text_plan.out.find("  [改号：原名已被占用]"), std::string::npos) << text_plan.out;
+  EXPECT_NE(text_plan.out.find("  [替换，原有文件移入回收站]"), std::string::npos);
+  EXPECT_NE(text_plan.out.find("  [与原有文件相同，不重新拷贝]"), std::string::npos);
+  EXPECT_NE(text_plan.out.find("  [将失败：无法创建文件夹"), std::string::npos);
+  EXPECT_NE(text_plan.out.find("预演：共7条：新拷贝4条，替换1条（原有文件移入回收站），与原有文件相"
+                               "同1条，不可用或将失败1条；其中改号2条。未写入任何文件。"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace tolvane::cli

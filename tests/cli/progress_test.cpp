@@ -1,0 +1,33 @@
+// Progress goes to standard error only when it is a terminal, with the
+// window's percentage text, the count, the rate and the time left.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cli/progress_display.h"
+#include "tests/cli/run_cli.h"
+#include "tests/support/temp_tree.h"
+
+namespace tolvane::cli {
+namespace {
+
+TEST(Progress, LineSaysCountRateAndTimeLeft) {
+  EXPECT_EQ(progress_line("进度：50.00%", 3, 7, 1.5), "进度：50.00%  4/7  2.0 个/秒  剩余 0:02");
+  EXPECT_EQ(progress_line("进度：0.00%", 0, 7, 0.0), "进度：0.00%  1/7  剩余 --:--");
+  EXPECT_EQ(progress_line("进度：1.00%", 1, 200, 0.5), "进度：1.00%  2/200  2.0 个/秒  剩余 1:40");
+}
+
+TEST(Progress, ShownOnATerminalOnly) {
+  ::tolvane::testing::TempTree tree({"src/t/a.jpg", "src/t/b.jpg", "src/t/c.jpg", "dst/"});
+  const testing::CliResult quiet = testing::run_cli({tree.path("src"), tree.path("dst")});
+  EXPECT_EQ(quiet.err, "");
+  const testing::CliResult shown =
+      testing::run_cli({tree.path("src"), tree.path("dst"), "--dry-run"}, true);
+  EXPECT_NE(shown.err.find("\r进度：0.00%  1/3"), std::string::npos) << shown.err;
+  EXPECT_NE(shown.err.find("进度：100.00%  3/3"), std::string::npos) << shown.err;
+  EXPECT_TRUE(shown.err.ends_with("\n"));
+  EXPECT_EQ(shown.out.find("进度"), std::string::npos) << "progress leaked into the results";
+}
+
+}  // namespace
+}  // namespace tolvane::cli
