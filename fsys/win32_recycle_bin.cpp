@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -74,6 +75,11 @@ std::error_code recycle(const std::wstring& path) {
   if (const std::error_code probed = probe_replace_step(ReplaceStep::put_in_trash)) {
     return trash_error(probed.value());
   }
+  // Copies that replace files run on several threads; the shell's file
+  // operations are not documented as safe to run side by side, and the bin
+  // names its entries itself, so one recycles at a time.
+  static std::mutex one_at_a_time;
+  const std::lock_guard lock(one_at_a_time);
   const std::wstring kept = keep_name(path);
   // No hard links (FAT, exFAT) means no way to tell a recycled file from a
   // destroyed one; such volumes are removable ones without a bin anyway.

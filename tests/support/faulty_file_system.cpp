@@ -5,9 +5,10 @@
 namespace tolvane::testing {
 
 const Fault* FaultyFileSystem::next_call(FsOperation operation, const std::string& path) {
+  const std::lock_guard lock(mutex_);
   const std::size_t call = ++calls_[static_cast<std::size_t>(operation)];
   for (const Fault& fault : faults_) {
-    if (fault.operation == operation && fault.nth == call) {
+    if (fault.operation == operation && (fault.nth == 0 ? fault.path == path : fault.nth == call)) {
       ++injected_;
       struck_.push_back(path);
       return &fault;
@@ -47,7 +48,18 @@ bool FaultyFileSystem::folder_exists(const std::string& folder) {
 }
 
 std::size_t FaultyFileSystem::calls(FsOperation operation) const {
+  const std::lock_guard lock(mutex_);
   return calls_[static_cast<std::size_t>(operation)];
+}
+
+std::size_t FaultyFileSystem::injected() const {
+  const std::lock_guard lock(mutex_);
+  return injected_;
+}
+
+std::vector<std::string> FaultyFileSystem::struck() const {
+  const std::lock_guard lock(mutex_);
+  return struck_;
 }
 
 }  // namespace tolvane::testing
