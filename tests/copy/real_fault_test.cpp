@@ -98,13 +98,17 @@ TEST_P(RealFaults, FullDiskFailsTheCopiesThatDoNotFitAndKeepsTheOthersWhole) {
   const tt::TreeFiles old = tt::files_below(tree.path("out"));
   const CopyReport report = copy_into(tree.path("out"));
 
-  // Two copies fit into 2 MiB, the third cannot, nor can the rest.
+  // 3.5 MiB never fit into 2 MiB.  One after another, two copies fit and
+  // the third cannot, nor can the rest; copies made side by side share the
+  // space as they grow, and which of them fit depends on their timing.
   EXPECT_GE(report.failures.size(), 2u);
-  EXPECT_LE(report.failures.size(), 3u);
+  EXPECT_LE(report.failures.size(), GetParam() == 1 ? 3u : 5u);
   expect_reported(report, std::errc::no_space_on_device);
   expect_whole_or_old(report, old);
   EXPECT_EQ(tree.read("out/trip/trip(4).jpg"), "an older copy");
-  EXPECT_EQ(tree.read("out/trip/trip(1).jpg"), tree.read("photos/trip/a.jpg"));
+  if (GetParam() == 1) {
+    EXPECT_EQ(tree.read("out/trip/trip(1).jpg"), tree.read("photos/trip/a.jpg"));
+  }
 }
 
 TEST_P(RealFaults, ReadOnlyDestinationWritesNothingAndKeepsWhatWasThere) {

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,35 @@ TEST_P(Replace, TakenTrashNamesAreSkipped) {
   EXPECT_EQ(tt::read_file(tt::home_trash() + "files/trip(1).3.jpg"), "old");
   EXPECT_TRUE(fs::exists(tt::home_trash() + "info/trip(1).3.jpg.trashinfo"));
   EXPECT_FALSE(fs::exists(tt::home_trash() + "info/trip(1).2.jpg.trashinfo"));
+}
+
+// Old files of one name in several folders, replaced by copies made side
+// by side: each takes a trash name of its own, none is lost or doubled.
+TEST_P(Replace, SameNamesFromSeveralFoldersTakeTrashNamesOfTheirOwn) {
+  constexpr int folders = 12;
+  window.list1.clear();
+  window.list2.clear();
+  window.extension = ".*";
+  std::multiset<std::string> old_contents;
+  for (int k = 1; k <= folders; ++k) {
+    const std::string tag = "t" + std::to_string(k);
+    tree.write("photos/" + tag + "/x.jpg", tt::random_bytes(3'000 + k, 50 + k));
+    window.add(tree.path("photos/" + tag + "/x.jpg"), tag);
+    const std::string old = "older x.jpg of " + tag;
+    tree.write("out/" + tag + "/x.jpg", old);
+    old_contents.insert(old);
+  }
+  const CopyReport report = run();
+  EXPECT_TRUE(report.failures.empty()) << window.reports.at(0).first;
+  EXPECT_EQ(report.replaced, static_cast<std::size_t>(folders));
+  const TrashSnapshot trash = trash_at(tt::home_trash());
+  std::multiset<std::string> trashed;
+  for (const auto& [name, bytes] : trash.files) {
+    trashed.insert(bytes);
+    EXPECT_TRUE(trash.records.contains(name + ".trashinfo")) << name;
+  }
+  EXPECT_EQ(trashed, old_contents);
+  EXPECT_EQ(trash.records.size(), static_cast<std::size_t>(folders));
 }
 
 // One row per way the trash can be unusable: the old file stays whole, the
