@@ -2,8 +2,9 @@
 // until the bin is seen to hold it.
 #include "fsys/win32_recycle_bin.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h before it.
+#include <shellapi.h>
 
 #include <atomic>
 #include <cerrno>
