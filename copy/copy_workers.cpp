@@ -4,6 +4,7 @@
 #include "copy/copy_workers.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 #include <utility>
 
