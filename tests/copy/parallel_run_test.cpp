@@ -30,56 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 namespace tt = ::tolvane::testing;
 
-// Passes every call on, and watches the copies: how many ran at once, and
-// how many were still under way or had ended when the flush came.  Each
-// copy takes a few milliseconds, so that a pool's threads really overlap.
-class WatchedCopies final : public fsys::FileSystem {
- public:
-  explicit WatchedCopies(fsys::FileSystem& inner) : inner_(inner) {}
-
-  fsys::FolderContents read_folder(const std::string& folder) override {
-    return inner_.read_folder(folder);
-  }
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            fsys::CopyOutcome& outcome) override {
-    {
-      const std::lock_guard lock(mutex_);
-      most_at_once = std::max(most_at_once, ++under_way_);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    const std::error_code error = inner_.copy_file(source, target, outcome);
-    const std::lock_guard lock(mutex_);
-    --under_way_;
-    ++ended_;
-    return error;
-  }
-  std::error_code move_to_trash(const std::string& path) override {
-    return inner_.move_to_trash(path);
-  }
-  std::error_code flush() override {
-    {
-      const std::lock_guard lock(mutex_);
-      under_way_at_flush = under_way_;
-      ended_at_flush = ended_;
-    }
-    return inner_.flush();
-  }
-  std::error_code make_folder(const std::string& folder) override {
-    return inner_.make_folder(folder);
-  }
-  bool folder_exists(const std::string& folder) override { return inner_.folder_exists(folder); }
-
-  int most_at_once = 0;
-  int under_way_at_flush = -1;
-  int ended_at_flush = -1;
-
- private:
-  fsys::FileSystem& inner_;
-  std::mutex mutex_;
-  int under_way_ = 0;
-  int ended_ = 0;
-};
-
 std::string described(const CopyFailure& failure) {
   return std::to_string(failure.index) + " " + failure.source + " -> " + failure.target + " op " +
          std::to_string(static_cast<int>(failure.operation)) + ": " + failure.error.message();
@@ -92,7 +42,7 @@ struct Seen {
   std::vector<std::string> captions;
   std::string message;
   tt::TreeFiles out;
-  WatchedCopies* watched = nullptr;
+  tt::FaultyFileSystem::CopiesSeen copies;
 };
 
 class PoolAgainstSerial : public ::testing::Test {
@@ -138,29 +88,27 @@ class PoolAgainstSerial : public ::testing::Test {
     fail("c/c(10).jpg", std::errc::read_only_file_system);
     fail("e/e(4).jpg", std::errc::io_error);
     tt::FaultyFileSystem faulty(*real, faults);
-    auto watched = std::make_unique<WatchedCopies>(faulty);
+    faulty.copy_delay = std::chrono::milliseconds(5);
 
     testing::Log log;
     testing::FakeCopyWindow window(log);
     for (const auto& [path, tag] : entries) window.add(path, tag);
 
     Seen seen;
-    seen.report = copy_folder(tree.path("out/"), *watched, window, workers);
+    seen.report = copy_folder(tree.path("out/"), faulty, window, workers);
     for (const CopyFailure& failure : seen.report.failures) {
       seen.failures.push_back(described(failure));
     }
     seen.captions = window.captions;
     seen.message = window.reports.at(0).first;
     seen.out = tt::files_below(tree.path("out"));
-    seen.watched = watched.get();
-    watchers.push_back(std::move(watched));
+    seen.copies = faulty.copies_seen();
     return seen;
   }
 
   tt::TempTree tree;
   std::unique_ptr<fsys::FileSystem> real = fsys::make_native_file_system();
   std::vector<std::pair<std::string, std::string>> entries;  // path, tag
-  std::vector<std::unique_ptr<WatchedCopies>> watchers;
 };
 
 TEST_F(PoolAgainstSerial, FailuresInSeveralThreadsAreReportedAsTheSerialRunReportsThem) {
@@ -182,11 +130,11 @@ TEST_F(PoolAgainstSerial, FailuresInSeveralThreadsAreReportedAsTheSerialRunRepor
   tt::count_compared(pooled.out.size());
 
   for (const Seen* seen : {&serial, &pooled}) {
-    EXPECT_EQ(seen->watched->under_way_at_flush, 0);
-    EXPECT_EQ(seen->watched->ended_at_flush, copies);
+    EXPECT_EQ(seen->copies.under_way_at_flush, 0);
+    EXPECT_EQ(seen->copies.ended_at_flush, copies);
   }
-  EXPECT_EQ(serial.watched->most_at_once, 1);
-  EXPECT_GT(pooled.watched->most_at_once, 1) << "the pool never copied two files at once";
+  EXPECT_EQ(serial.copies.most_at_once, 1);
+  EXPECT_GT(pooled.copies.most_at_once, 1) << "the pool never copied two files at once";
 }
 
 // Copies that wait until the test lets them finish; no disk.

@@ -6,6 +6,7 @@
 // threads do; the Nth call is then the Nth to arrive.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <mutex>
 #include <string>
@@ -51,6 +52,18 @@ class FaultyFileSystem final : public fsys::FileSystem {
   // The paths a fault struck, in order (the target for copy_file).
   std::vector<std::string> struck() const;
 
+  // Each copy first waits this long, so that copies on several threads
+  // overlap.  Set before the run.
+  std::chrono::milliseconds copy_delay{0};
+  // The most copies under way at once; at the last flush, the copies still
+  // under way and those ended.
+  struct CopiesSeen {
+    int most_at_once = 0;
+    int under_way_at_flush = -1;
+    int ended_at_flush = -1;
+  };
+  CopiesSeen copies_seen() const;
+
  private:
   // The fault planned for this call of `operation`, if any; counts the call.
   const Fault* next_call(FsOperation operation, const std::string& path);
@@ -61,6 +74,9 @@ class FaultyFileSystem final : public fsys::FileSystem {
   std::size_t calls_[5] = {};
   std::size_t injected_ = 0;
   std::vector<std::string> struck_;
+  int under_way_ = 0;
+  int ended_ = 0;
+  CopiesSeen seen_;
 };
 
 }  // namespace tolvane::testing
