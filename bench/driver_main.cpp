@@ -3,10 +3,13 @@
 // bench/run.  Not part of the product.
 //
 //   tolvane_bench_driver disk FOLDER [--ext E] [--copy DEST] [--flat] [--expect N]
+//                        [--workers N] [--no-flush]
 //   tolvane_bench_driver synthetic FILES [--accessible]
 //
 // "disk" scans FOLDER (Text1, Command1) and, with --copy, copies the list into
-// DEST (Text2, Command2), dismissing the closing message.  "synthetic" scans a
+// DEST (Text2, Command2), dismissing the closing message; --workers sets the
+// number of copy threads, --no-flush leaves the copies in the page cache at
+// the end, as cp without sync does.  "synthetic" scans a
 // made-up tree of FILES files held by no disk, then scrolls List1, to measure
 // the window's memory and the view at a million entries.  --accessible waits
 // for the platform's accessibility bridge (AT-SPI under X) to come up and
@@ -37,6 +40,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/no_flush_file_system.h"
 #include "bench/synthetic_file_system.h"
 #include "scan/file_list.h"
 #include "ui/qt/form1.h"
@@ -91,6 +95,8 @@ struct Options {
   bool flat = false;
   bool accessible = false;
   std::optional<long long> expected;
+  std::optional<std::size_t> workers;
+  bool no_flush = false;
 };
 
 Options parse(int argc, char** argv) {
@@ -98,7 +104,8 @@ Options parse(int argc, char** argv) {
   const auto usage = [] {
     std::fprintf(stderr,
                  "usage: tolvane_bench_driver disk FOLDER [--ext E] [--copy DEST] [--flat] "
-                 "[--expect N]\n       tolvane_bench_driver synthetic FILES [--accessible]\n");
+                 "[--expect N] [--workers N] [--no-flush]\n       tolvane_bench_driver synthetic "
+                 "FILES [--accessible]\n");
     std::exit(2);
   };
   if (argc < 3) usage();
@@ -123,6 +130,10 @@ Options parse(int argc, char** argv) {
       options.accessible = true;
     } else if (arg == "--expect" && has_value) {
       options.expected = std::atoll(argv[++i]);
+    } else if (arg == "--workers" && has_value) {
+      options.workers = std::strtoull(argv[++i], nullptr, 10);
+    } else if (arg == "--no-flush") {
+      options.no_flush = true;
     } else {
       usage();
     }
@@ -276,10 +287,14 @@ int main(int argc, char** argv) {
     folder_text = QString::fromStdString(root);
   } else {
     file_system = tolvane::fsys::make_native_file_system();
+    if (options.no_flush) {
+      file_system = std::make_unique<tolvane::bench::NoFlushFileSystem>(std::move(file_system));
+    }
     folder_text = QString::fromStdString(options.folder);
   }
 
   Form1 form(std::move(file_system));
+  if (options.workers) form.set_copy_workers(*options.workers);
   form.show();
   QCoreApplication::processEvents();
   if (options.accessible) {

@@ -46,8 +46,9 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
   }
 
   fsys::FileSystem& copies = options.dry_run ? static_cast<fsys::FileSystem&>(plan) : *disk;
-  const std::optional<copy::CopyReport> report =
-      copy::run_copy_command(options.destination, copies, window);
+  // The plan's file system keeps what it would have written: one thread.
+  const std::optional<copy::CopyReport> report = copy::run_copy_command(
+      options.destination, copies, window, options.dry_run ? 1 : copy::default_copy_workers());
   // The checks above made sure DEST names a folder, so the run took place.
   // Copies that may not have reached the device are not "all copied".
   const bool all_copied = report && report->failures.empty() && !report->flush_error;

@@ -1,17 +1,20 @@
-// The copy run: per entry, folder, running number, progress, then the copy;
-// failures are kept and the run goes on; a closing report at the end.
+// The copy run: entries planned in list order on the run's thread, their
+// data copied there or by a few copy threads; failures are kept and the run
+// goes on; every copy is flushed before the closing report.
 #include "copy/copy_run.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <unordered_map>
+#include <map>
+#include <optional>
+#include <utility>
 
+#include "copy/copy_workers.h"
+#include "copy/entry_plan.h"
 #include "copy/failure_reason.h"
-#include "copy/naming.h"
-#include "copy/target_registry.h"
-#include "fsys/path_key.h"
 #include "scan/folder_walk.h"
 
 namespace tolvane::copy {
@@ -20,29 +23,13 @@ namespace {
 constexpr std::string_view progress_prefix = "进度：";
 constexpr std::string_view flushing_suffix = "，正在写入磁盘…";
 
-// Makes sure each destination folder exists, asking the disk once per folder
-// per run however many entries go into it.
-class FolderMaker {
- public:
-  explicit FolderMaker(fsys::FileSystem& file_system) : file_system_(file_system) {}
+// How long the run's thread waits for a copy before it lets the window
+// answer the window system again: a 100 MiB copy must not look like a hang.
+constexpr std::chrono::milliseconds patience{50};
 
-  // The error of creating `folder`, or none when it exists now.
-  std::error_code ensure(const std::string& folder) {
-    auto [known, inserted] = outcome_.try_emplace(fsys::path_key(folder));
-    if (inserted && !file_system_.folder_exists(folder)) {
-      std::error_code error = file_system_.make_folder(folder);
-      // Another program may have made it since the test: the folder is
-      // there, which is all this run needs.
-      if (error == std::errc::file_exists && file_system_.folder_exists(folder)) error.clear();
-      known->second = error;
-    }
-    return known->second;
-  }
-
- private:
-  fsys::FileSystem& file_system_;
-  std::unordered_map<std::string, std::error_code> outcome_;  // by path key
-};
+// Jobs waiting per copy thread: enough that no thread idles while the run's
+// thread names the next entries, few enough that memory stays flat.
+constexpr std::size_t jobs_per_worker = 4;
 
 std::string_view operation_text(CopyOperation operation) {
   switch (operation) {
@@ -56,81 +43,148 @@ std::string_view operation_text(CopyOperation operation) {
   return "";
 }
 
-std::error_code unusable_name() { return std::make_error_code(std::errc::invalid_argument); }
+std::string progress_caption(std::size_t index, CopyWindow& window) {
+  std::string caption(progress_prefix);
+  caption += progress_percent_text(index, window.progress_max());
+  return caption;
+}
+
+void show_progress(std::size_t index, CopyWindow& window) {
+  window.set_progress(static_cast<int>(std::min<std::size_t>(index, INT_MAX)),
+                      progress_caption(index, window));
+}
+
+void count(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome,
+           CopyReport& report) {
+  if (error) {
+    report.failures.push_back({job.index, job.source, job.target, CopyOperation::copy_file, error});
+  } else if (outcome == fsys::CopyOutcome::replaced) {
+    ++report.replaced;
+  } else if (outcome == fsys::CopyOutcome::unchanged) {
+    ++report.unchanged;
+  }
+}
+
+// Tells the window about each entry in list order, however the copies
+// finish: a front end that prints one line per entry prints them in order.
+// Holds only the entries finished ahead of an earlier one still copying.
+class EntryReports {
+ public:
+  explicit EntryReports(CopyWindow& window) : window_(window) {}
+
+  void copied(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome) {
+    Finished entry{job.source, job.target, job.renumbered, outcome, std::nullopt};
+    if (error)
+      entry.failure =
+          CopyFailure{job.index, job.source, job.target, CopyOperation::copy_file, error};
+    add(job.index, std::move(entry));
+  }
+  void refused(const CopyFailure& failure) {
+    add(failure.index, {failure.source, failure.target, false, fsys::CopyOutcome::copied, failure});
+  }
+
+ private:
+  struct Finished {
+    std::string source, target;
+    bool renumbered;
+    fsys::CopyOutcome outcome;
+    std::optional<CopyFailure> failure;
+  };
+
+  void add(std::size_t index, Finished entry) {
+    waiting_.emplace(index, std::move(entry));
+    for (auto next = waiting_.begin(); next != waiting_.end() && next->first == next_;
+         next = waiting_.erase(next), ++next_) {
+      const Finished& done = next->second;
+      window_.entry_done({next->first, done.source, done.target, done.renumbered, done.outcome,
+                          done.failure ? &*done.failure : nullptr});
+    }
+  }
+
+  CopyWindow& window_;
+  std::map<std::size_t, Finished> waiting_;
+  std::size_t next_ = 0;
+};
+
+// Every step on the run's thread, in list order; progress names the entry
+// about to be copied.
+void copy_serially(EntryPlanner& planner, fsys::FileSystem& file_system, CopyWindow& window,
+                   CopyReport& report) {
+  EntryReports entries(window);
+  CopyJob job;
+  CopyFailure failure;
+  for (std::size_t i = 0; i < planner.entries(); ++i) {
+    planner.begin(i);
+    show_progress(i, window);
+    if (!planner.finish(job, failure)) {
+      entries.refused(failure);
+      report.failures.push_back(std::move(failure));
+      continue;
+    }
+    fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
+    const std::error_code error = file_system.copy_file(job.source, job.target, outcome);
+    count(job, error, outcome, report);
+    entries.copied(job, error, outcome);
+  }
+}
+
+// The run's thread plans every entry in list order and hands the copies to
+// `workers` threads; progress counts the entries that are finished, so it
+// steps through the same values and texts as a serial run's.  Returns once
+// every copy has returned.
+void copy_in_parallel(EntryPlanner& planner, fsys::FileSystem& file_system, CopyWindow& window,
+                      CopyReport& report, std::size_t workers) {
+  CopyWorkers pool(file_system, workers, workers * jobs_per_worker);
+  EntryReports entries(window);
+  std::vector<CopyResult> results;
+  std::size_t finished = 0;
+  const auto settle = [&](std::chrono::milliseconds wait, bool or_room) {
+    results.clear();
+    pool.take_results(results, wait, or_room);
+    for (const CopyResult& result : results) {
+      count(result.job, result.error, result.outcome, report);
+      entries.copied(result.job, result.error, result.outcome);
+      show_progress(finished++, window);
+    }
+    if (wait.count() > 0) window.keep_alive();
+  };
+
+  CopyJob job;
+  CopyFailure failure;
+  for (std::size_t i = 0; i < planner.entries(); ++i) {
+    planner.begin(i);
+    if (planner.finish(job, failure)) {
+      while (!pool.has_room()) settle(patience, true);
+      pool.hand_out(std::move(job));
+    } else {
+      entries.refused(failure);
+      report.failures.push_back(std::move(failure));
+      show_progress(finished++, window);
+    }
+    settle(std::chrono::milliseconds(0), false);
+  }
+  while (pool.outstanding() > 0) settle(patience, false);
+  // Results arrive as copies finish; the report lists them as a serial run does.
+  std::sort(report.failures.begin(), report.failures.end(),
+            [](const CopyFailure& a, const CopyFailure& b) { return a.index < b.index; });
+}
 
 }  // namespace
 
-CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system,
-                       CopyWindow& window) {
+CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system, CopyWindow& window,
+                       std::size_t workers) {
   CopyReport report;
-  report.entries = window.entry_count();
-
-  TargetRegistry targets;
-  targets.reserve(report.entries);
-  for (std::size_t i = 0; i < report.entries; ++i) targets.add_source(window.source_path(i));
-
-  FolderMaker folders(file_system);
-  std::string previous_tag;
-  std::size_t number = 0;
-  for (std::size_t i = 0; i < report.entries; ++i) {
-    const std::string source = window.source_path(i);
-    const std::string tag = window.folder_tag(i);
-
-    const bool flat = window.flat_mode();
-    const std::string folder = destination_folder(ipath, tag, flat);
-    // A tag such as ".." would put the per-tag folder outside the root.
-    const bool folder_named = flat || tag.empty() || is_single_name(tag);
-    const std::error_code folder_error =
-        flat || !folder_named ? std::error_code() : folders.ensure(folder);
-
-    number = running_number(i == 0 ? std::nullopt : std::optional<std::string_view>(previous_tag),
-                            number, tag);
-    previous_tag = tag;
-
-    std::string caption(progress_prefix);
-    caption += progress_percent_text(i, window.progress_max());
-    window.set_progress(static_cast<int>(std::min<std::size_t>(i, INT_MAX)), caption);
-
-    const auto fail = [&](const std::string& path, CopyOperation operation, std::error_code error) {
-      report.failures.push_back({i, source, path, operation, error});
-      window.entry_done(
-          {i, source, path, false, fsys::CopyOutcome::copied, &report.failures.back()});
-    };
-    if (!folder_named) {
-      fail(folder, CopyOperation::check_name, unusable_name());
-      continue;
-    }
-    if (folder_error) {
-      fail(folder, CopyOperation::make_folder, folder_error);
-      continue;
-    }
-    const std::string extension = window.extension_text();
-    const bool keep_name = naming_mode(extension) == NamingMode::keep_name;
-    // The extension text is typed by the user and read now: it may hold a
-    // separator or "..", and no copy may land outside its folder.
-    const std::string name =
-        keep_name ? std::string(file_name_of(source)) : numbered_target("", tag, number, extension);
-    const std::string first_choice = folder + name;
-    if (!is_single_name(name)) {
-      fail(first_choice, CopyOperation::check_name, unusable_name());
-      continue;
-    }
-    const std::string target = keep_name ? targets.claim_kept(folder, name)
-                                         : targets.claim_numbered(folder, tag, number, extension);
-    fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
-    if (const std::error_code error = file_system.copy_file(source, target, outcome)) {
-      fail(target, CopyOperation::copy_file, error);
-      continue;
-    }
-    if (outcome == fsys::CopyOutcome::replaced) ++report.replaced;
-    if (outcome == fsys::CopyOutcome::unchanged) ++report.unchanged;
-    window.entry_done({i, source, target, target != first_choice, outcome, nullptr});
+  EntryPlanner planner(ipath, file_system, window);
+  report.entries = planner.entries();
+  if (workers <= 1) {
+    copy_serially(planner, file_system, window, report);
+  } else {
+    copy_in_parallel(planner, file_system, window, report, workers);
   }
 
   // "已完成" must mean on the device: the user may unplug it next.
   if (report.entries > 0) {
-    std::string caption(progress_prefix);
-    caption += progress_percent_text(report.entries - 1, window.progress_max());
+    const std::string caption = progress_caption(report.entries - 1, window);
     const int last = static_cast<int>(std::min<std::size_t>(report.entries - 1, INT_MAX));
     window.set_progress_now(last, caption + std::string(flushing_suffix));
     report.flush_error = file_system.flush();
@@ -143,10 +197,10 @@ CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system,
 }
 
 std::optional<CopyReport> run_copy_command(std::string_view text2, fsys::FileSystem& file_system,
-                                           CopyWindow& window) {
+                                           CopyWindow& window, std::size_t workers) {
   std::optional<CopyReport> report;
   if (const std::optional<std::string> root = scan::folder_path_from_text(text2)) {
-    report = copy_folder(*root, file_system, window);
+    report = copy_folder(*root, file_system, window, workers);
   }
   window.end_copy_command();
   return report;

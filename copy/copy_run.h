@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "copy/copy_window.h"
+#include "copy/copy_workers.h"
 #include "fsys/file_system.h"
 
 namespace tolvane::copy {
@@ -43,15 +44,22 @@ struct CopyReport {
 // ending in the separator), puts the copies on the device, then shows the
 // closing message.  A failing entry is recorded and the run goes on; no
 // listed source and no target already written by this run is ever written
-// to; a file that stood at a target goes to the trash or stays.
-CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system, CopyWindow& window);
+// to; a file that stood at a target goes to the trash or stays.  Folders,
+// names and every window call stay on the calling thread, in list order;
+// with `workers` > 1 the data is copied by that many threads, so
+// `file_system` must then allow calls from several threads at once.  With
+// 1, every call happens on the calling thread in list order, and each
+// entry's progress is shown before its copy rather than after it.
+CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system, CopyWindow& window,
+                       std::size_t workers = default_copy_workers());
 
 // Command2's click: copies into the folder that `text2` (Text2's text,
 // untrimmed) names, unless it is empty or already ends in the separator;
 // then, in every case, window.end_copy_command().  Returns the report of the
 // run, or nothing when no run took place.
 std::optional<CopyReport> run_copy_command(std::string_view text2, fsys::FileSystem& file_system,
-                                           CopyWindow& window);
+                                           CopyWindow& window,
+                                           std::size_t workers = default_copy_workers());
 
 // `index` / (`max` - 1) in single precision, as "0.00%" formats it: times
 // 100, two decimals rounded half away from zero, "." as separator.  When

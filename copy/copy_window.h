@@ -58,6 +58,11 @@ class CopyWindow {
     set_progress(value, label6_caption);
   }
 
+  // Called on the run's thread while it waits for copies made on other
+  // threads, every few dozen milliseconds: the window may answer the window
+  // system, as during set_progress, never take input.
+  virtual void keep_alive() {}
+
   // The closing message box: title "Tolvane", one OK button, `text`; a
   // warning icon when `warning` is set, otherwise no icon.  Modal.
   virtual void show_report(std::string_view text, bool warning) = 0;

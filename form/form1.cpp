@@ -144,7 +144,7 @@ void Form1::Command2_Click() {
   if (busy()) return;
   copying_ = true;
   Form1CopyWindow window(*this);
-  copy::run_copy_command(controls_.text(Control::Text2), file_system_, window);
+  copy::run_copy_command(controls_.text(Control::Text2), file_system_, window, copy_workers_);
   copying_ = false;
 }
 

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "copy/copy_workers.h"
 #include "form/form1_controls.h"
 #include "fsys/file_system.h"
 #include "scan/folder_walk.h"
@@ -55,6 +57,10 @@ class Form1 : public scan::ScanWindow {
 
   bool command2_enabled() const { return command2_enabled_; }
 
+  // How many threads copy the data in a copy run; copy::default_copy_workers()
+  // unless a benchmark compares others.
+  void set_copy_workers(std::size_t count) { copy_workers_ = count; }
+
   // The end of every Command2 click: the bar back to 0, Command2 disarmed.
   void end_copy_command();
 
@@ -81,6 +87,7 @@ class Form1 : public scan::ScanWindow {
   bool copying_ = false;
   bool close_requested_ = false;  // the window was closed during a scan
   bool command2_enabled_ = false;
+  std::size_t copy_workers_ = copy::default_copy_workers();
   std::chrono::steady_clock::time_point last_events_;
   std::chrono::steady_clock::duration events_wait_{};  // from one processing of events to the next
 };

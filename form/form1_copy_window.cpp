@@ -45,6 +45,10 @@ void Form1CopyWindow::set_progress_now(int value, std::string_view label6_captio
   refresh_window();
 }
 
+void Form1CopyWindow::keep_alive() {
+  if (std::chrono::steady_clock::now() - last_refresh_ >= refresh_interval) refresh_window();
+}
+
 void Form1CopyWindow::refresh_window() {
   if (!progress_shown_) {
     form_.show_progress();

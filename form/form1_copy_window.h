@@ -25,6 +25,7 @@ class Form1CopyWindow : public copy::CopyWindow {
   float progress_max() override;
   void set_progress(int value, std::string_view label6_caption) override;
   void set_progress_now(int value, std::string_view label6_caption) override;
+  void keep_alive() override;
   void show_report(std::string_view text, bool warning) override;
   void end_copy_command() override;
 

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -479,8 +480,17 @@ class PosixFileSystem final : public FileSystem {
     if (holds_zero_byte(source) || holds_zero_byte(target)) return invalid_path();
     // The first write into a folder clears what killed copies left there.
     const std::string folder = folder_of(target);
-    if (swept_folders_.insert(folder).second) remove_stale_temporaries(folder);
-    const Copied copied = copy_one_file(source, target, !made_folders_.contains(folder));
+    bool first_write = false;
+    bool may_exist = true;
+    {
+      const std::lock_guard lock(mutex_);
+      first_write = swept_folders_.insert(folder).second;
+      may_exist = !made_folders_.contains(folder);
+    }
+    // Another thread may copy into the folder meanwhile: its temporaries
+    // carry this process's id, which the sweep never removes.
+    if (first_write) remove_stale_temporaries(folder);
+    const Copied copied = copy_one_file(source, target, may_exist);
     outcome = copied.outcome;
     if (!copied.error && copied.outcome != CopyOutcome::unchanged) note_written(folder);
     return copied.error;
@@ -495,6 +505,7 @@ class PosixFileSystem final : public FileSystem {
   // One syncfs per file system written to: a single journal commit for
   // the whole run, where an fdatasync per copy would wait for one each.
   std::error_code flush() override {
+    const std::lock_guard lock(mutex_);
     std::error_code first_error;
     for (auto& [device, folder] : devices_) {
       if (::syncfs(folder.get()) != 0 && !first_error) first_error = last_error();
@@ -510,6 +521,7 @@ class PosixFileSystem final : public FileSystem {
     std::string path = folder;
     if (path.size() > 1 && path.back() == '/') path.pop_back();
     if (::mkdir(path.c_str(), 0777) != 0) return last_error();
+    const std::lock_guard lock(mutex_);
     made_folders_.insert(path + '/');
     return {};
   }
@@ -522,12 +534,16 @@ class PosixFileSystem final : public FileSystem {
  private:
   // Keeps a descriptor on the file system of `folder`, for flush().
   void note_written(const std::string& folder) {
+    const std::lock_guard lock(mutex_);
     if (!written_folders_.insert(folder).second) return;
     Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat info;
     if (fd && ::fstat(fd.get(), &info) == 0) devices_.try_emplace(info.st_dev, std::move(fd));
   }
 
+  // The copy run copies on several threads; the folder sets below are
+  // shared by them, the copies themselves are not.
+  std::mutex mutex_;
   std::unordered_set<std::string> swept_folders_;
   // Since the last flush: the folders this object created (no file in them
   // predates the run), those written into, and one open folder per device.

@@ -35,9 +35,15 @@ std::string data_home() {
   if (xdg != nullptr && xdg[0] == '/') return xdg;
   const char* home = std::getenv("HOME");
   if (home == nullptr || home[0] != '/') {
-    const passwd* entry = ::getpwuid(::getuid());
-    if (entry == nullptr || entry->pw_dir == nullptr) return {};
-    home = entry->pw_dir;
+    // The reentrant lookup: copies that replace files run on several threads.
+    passwd entry;
+    passwd* found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &found) != 0 || found == nullptr ||
+        found->pw_dir == nullptr) {
+      return {};
+    }
+    return std::string(found->pw_dir) + "/.local/share";
   }
   return std::string(home) + "/.local/share";
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -322,7 +323,14 @@ class Win32FileSystem final : public FileSystem {
 
     const std::wstring folder = folder_of(to);
     // The first write into a folder clears what killed copies left there.
-    if (swept_folders_.insert(folder).second) remove_stale_temporaries(folder);
+    bool first_write = false;
+    {
+      const std::lock_guard lock(mutex_);
+      first_write = swept_folders_.insert(folder).second;
+    }
+    // Another thread may copy into the folder meanwhile: its temporaries
+    // carry this process's id, which the sweep never removes.
+    if (first_write) remove_stale_temporaries(folder);
     std::wstring temporary;
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
     if (std::error_code error = copy_to_temporary(from, folder, temporary, attributes)) {
@@ -374,6 +382,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
  private:
+  std::mutex mutex_;                                // the copy run copies on several threads
   std::unordered_set<std::wstring> swept_folders_;  // folders written into, long form
 };
 

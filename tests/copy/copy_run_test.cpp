@@ -17,6 +17,7 @@ using testing::FakeCopyWindow;
 using testing::FakeFileSystem;
 using testing::Log;
 using testing::native;
+using testing::serial;
 
 class CopyRunTest : public ::testing::Test {
  protected:
@@ -62,7 +63,7 @@ class CopyRunTest : public ::testing::Test {
 
 TEST_F(CopyRunTest, FiveEntriesInTwoTagsFollowTheStepsInOrder) {
   list_five();
-  copy_folder(native("/out/"), disk, window);
+  copy_folder(native("/out/"), disk, window, serial);
   const Log expected = {
       "exists " + native("/out/2019/"),
       "make_folder " + native("/out/2019/"),
@@ -94,7 +95,7 @@ TEST_F(CopyRunTest, FiveEntriesInTwoTagsFollowTheStepsInOrder) {
 TEST_F(CopyRunTest, FlatModeCreatesNoFolder) {
   list_five();
   window.flat = true;
-  copy_folder(native("/out/"), disk, window);
+  copy_folder(native("/out/"), disk, window, serial);
   EXPECT_EQ(targets(), natives({"/out/2019(1).jpg", "/out/2019(2).jpg", "/out/trip(1).jpg",
                                 "/out/trip(2).jpg", "/out/trip(3).jpg"}));
   for (const std::string& line : log) EXPECT_FALSE(line.starts_with("make_folder")) << line;
@@ -104,7 +105,7 @@ TEST_F(CopyRunTest, ExistingFolderIsUsedAndAskedForOnce) {
   list_five();
   disk.add_folder("/out/trip/");
   window.extension = ".*";
-  const CopyReport report = copy_folder(native("/out/"), disk, window);
+  const CopyReport report = copy_folder(native("/out/"), disk, window, serial);
   EXPECT_TRUE(report.failures.empty());
   EXPECT_EQ(targets(), natives({"/out/2019/x.jpg", "/out/2019/y.jpg", "/out/trip/a.jpg",
                                 "/out/trip/b.jpg", "/out/trip/c.jpg"}));
@@ -117,7 +118,7 @@ TEST_F(CopyRunTest, ExtensionIsReadForEachEntryAfterItsProgress) {
   window.on_progress = [this](int value) {
     if (value == 3) window.extension = ".*";
   };
-  copy_folder(native("/out/"), disk, window);
+  copy_folder(native("/out/"), disk, window, serial);
   EXPECT_EQ(targets(), natives({"/out/2019/2019(1).jpg", "/out/2019/2019(2).jpg",
                                 "/out/trip/trip(1).jpg", "/out/trip/b.jpg", "/out/trip/c.jpg"}));
 }
@@ -129,7 +130,7 @@ TEST_F(CopyRunTest, SameTagInTwoPlacesNeverOverwritesItsOwnCopies) {
   list("/photos/2019/x.jpg", "2019");
   list("/photos/b/trip/1.jpg", "trip");
   list("/photos/b/trip/2.jpg", "trip");
-  copy_folder(native("/out/"), disk, window);
+  copy_folder(native("/out/"), disk, window, serial);
   EXPECT_EQ(targets(),
             natives({"/out/trip/trip(1).jpg", "/out/trip/trip(2).jpg", "/out/trip/trip(3).jpg",
                      "/out/2019/2019(1).jpg", "/out/trip/trip(4).jpg", "/out/trip/trip(5).jpg"}));
@@ -140,7 +141,7 @@ TEST_F(CopyRunTest, SameNameInKeepNameModeGetsACopyNumber) {
   list("/photos/a/trip/a.jpg", "trip");
   list("/photos/b/trip/a.jpg", "trip");
   window.extension = ".*";
-  copy_folder(native("/out/"), disk, window);
+  copy_folder(native("/out/"), disk, window, serial);
   EXPECT_EQ(targets(), natives({"/out/trip/a.jpg", "/out/trip/a(2).jpg"}));
 }
 
@@ -148,7 +149,7 @@ TEST_F(CopyRunTest, DestinationInsideTheSourceTreeLeavesSourcesAlone) {
   list("/photos/trip/trip(1).jpg", "trip");
   list("/photos/trip/trip(2).jpg", "trip");
   list("/photos/trip/a.jpg", "trip");
-  const CopyReport report = copy_folder(native("/photos/"), disk, window);
+  const CopyReport report = copy_folder(native("/photos/"), disk, window, serial);
   EXPECT_TRUE(report.failures.empty());
   EXPECT_EQ(targets(), natives({"/photos/trip/trip(3).jpg", "/photos/trip/trip(4).jpg",
                                 "/photos/trip/trip(5).jpg"}));
@@ -160,13 +161,13 @@ TEST_F(CopyRunTest, NeverCopiesAFileOntoItself) {
   list("/photos/a.jpg", "photos");
   window.extension = ".*";
   window.flat = true;
-  copy_folder(native("/photos/"), disk, window);
+  copy_folder(native("/photos/"), disk, window, serial);
   EXPECT_EQ(targets(), natives({"/photos/a(2).jpg"}));
 }
 
 TEST_F(CopyRunTest, SingleEntryShowsAHundredPercent) {
   list("/photos/a.jpg", "photos");
-  copy_folder(native("/out/"), disk, window);
+  copy_folder(native("/out/"), disk, window, serial);
   EXPECT_EQ(
       window.captions,
       (std::vector<std::string>{"进度：100.00%", "进度：100.00%，正在写入磁盘…", "进度：100.00%"}));
@@ -175,7 +176,7 @@ TEST_F(CopyRunTest, SingleEntryShowsAHundredPercent) {
 TEST_F(CopyRunTest, FailedCopyIsReportedAndTheRunGoesOn) {
   list_five();
   disk.fail_copy_at = 2;
-  const CopyReport report = copy_folder(native("/out/"), disk, window);
+  const CopyReport report = copy_folder(native("/out/"), disk, window, serial);
   EXPECT_EQ(report.entries, 5u);
   ASSERT_EQ(report.failures.size(), 1u);
   EXPECT_EQ(report.failures[0].index, 1u);
@@ -195,7 +196,7 @@ TEST_F(CopyRunTest, FailedCopyIsReportedAndTheRunGoesOn) {
 TEST_F(CopyRunTest, FailedFolderFailsItsEntriesOnlyAndIsTriedOnce) {
   list_five();
   disk.fail_make_folder_at = 1;
-  const CopyReport report = copy_folder(native("/out/"), disk, window);
+  const CopyReport report = copy_folder(native("/out/"), disk, window, serial);
   ASSERT_EQ(report.failures.size(), 2u);
   for (const CopyFailure& failure : report.failures) {
     EXPECT_EQ(failure.operation, CopyOperation::make_folder);
@@ -219,7 +220,7 @@ TEST_F(CopyRunTest, ReplacedAndUnchangedTargetsAreCountedAndAFailedFlushWarns) {
   disk.add_file("/out/2019/2019(2).jpg", "older trip");
   disk.fail_copy_at = 5;
   disk.flush_error = std::make_error_code(std::errc::io_error);
-  const CopyReport report = copy_folder(native("/out/"), disk, window);
+  const CopyReport report = copy_folder(native("/out/"), disk, window, serial);
   EXPECT_EQ(report.unchanged, 1u);
   EXPECT_EQ(report.replaced, 1u);
   EXPECT_EQ(disk.trash, std::vector<std::string>{"older trip"});
@@ -233,13 +234,13 @@ TEST_F(CopyRunTest, ReplacedAndUnchangedTargetsAreCountedAndAFailedFlushWarns) {
 }
 
 TEST_F(CopyRunTest, AnEmptyListFlushesNothingAndShowsNoFlushCaption) {
-  copy_folder(native("/out/"), disk, window);
+  copy_folder(native("/out/"), disk, window, serial);
   EXPECT_EQ(log, Log{"report"});
 }
 
 TEST_F(CopyRunTest, VanishedSourcesAreListedFiveAtMost) {
   for (char c = 'a'; c <= 'g'; ++c) window.add(std::string("/photos/") + c + ".jpg", "photos");
-  const CopyReport report = copy_folder(native("/out/"), disk, window);
+  const CopyReport report = copy_folder(native("/out/"), disk, window, serial);
   EXPECT_EQ(report.failures.size(), 7u);
   const std::string& text = window.reports.at(0).first;
   EXPECT_TRUE(text.starts_with("已完成7条。\n其中7条失败：\n")) << text;
@@ -249,7 +250,7 @@ TEST_F(CopyRunTest, VanishedSourcesAreListedFiveAtMost) {
 }
 
 TEST_F(CopyRunTest, EmptyListReportsZero) {
-  const CopyReport report = copy_folder(native("/out/"), disk, window);
+  const CopyReport report = copy_folder(native("/out/"), disk, window, serial);
   EXPECT_EQ(log, Log{"report"});
   EXPECT_EQ(window.reports.at(0), std::make_pair(std::string("已完成0条。"), false));
   EXPECT_EQ(report.entries, 0u);
@@ -257,7 +258,7 @@ TEST_F(CopyRunTest, EmptyListReportsZero) {
 
 TEST_F(CopyRunTest, CommandCopiesIntoTheTextWithTheSeparatorAppended) {
   list("/photos/a.jpg", "photos");
-  const std::optional<CopyReport> report = run_copy_command(native("/out"), disk, window);
+  const std::optional<CopyReport> report = run_copy_command(native("/out"), disk, window, serial);
   ASSERT_TRUE(report.has_value());
   EXPECT_EQ(targets(), natives({"/out/photos/photos(1).jpg"}));
   EXPECT_EQ(log.back(), "end");
@@ -268,7 +269,7 @@ TEST_F(CopyRunTest, CommandRefusesEmptyTextAndTextEndingInTheSeparator) {
   list("/photos/a.jpg", "photos");
   for (const std::string& text2 : {std::string(), native("/out/"), native("/")}) {
     log.clear();
-    EXPECT_FALSE(run_copy_command(text2, disk, window).has_value()) << text2;
+    EXPECT_FALSE(run_copy_command(text2, disk, window, serial).has_value()) << text2;
     EXPECT_EQ(log, Log{"end"}) << text2;
   }
   EXPECT_TRUE(window.reports.empty());

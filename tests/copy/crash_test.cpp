@@ -22,6 +22,7 @@
 #include "fsys/file_system.h"
 #include "scan/folder_walk.h"
 #include "tests/copy/fakes.h"
+#include "tests/copy/worker_counts.h"
 #include "tests/scan/recording_scan_window.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/tree_files.h"
@@ -65,7 +66,7 @@ bool writing_unnamed_file(pid_t pid, const std::string& folder) {
   return false;
 }
 
-class KilledCopy : public ::testing::Test {
+class KilledCopy : public ::testing::TestWithParam<std::size_t> {
  protected:
   KilledCopy() {
     for (int k = 1; k <= file_count; ++k) {
@@ -93,7 +94,7 @@ class KilledCopy : public ::testing::Test {
         window.reports.clear();
         window.captions.clear();
         log.clear();
-        copy_folder(tree.path("out/"), *disk, window);
+        copy_folder(tree.path("out/"), *disk, window, GetParam());
       }
     }
     EXPECT_GT(child, 0);
@@ -132,7 +133,7 @@ class KilledCopy : public ::testing::Test {
   testing::FakeCopyWindow window{log};
 };
 
-TEST_F(KilledCopy, EveryTargetIsOldOrNewAndTheLeftoverIsHiddenThenCleared) {
+TEST_P(KilledCopy, EveryTargetIsOldOrNewAndTheLeftoverIsHiddenThenCleared) {
   write_older_copies();
   const tt::TreeFiles old = tt::files_below(tree.path("out"));
   int kills_mid_copy = 0;
@@ -163,7 +164,7 @@ TEST_F(KilledCopy, EveryTargetIsOldOrNewAndTheLeftoverIsHiddenThenCleared) {
   next.list1 = window.list1;
   next.list2 = window.list2;
   const std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
-  const CopyReport report = copy_folder(tree.path("out/"), *disk, next);
+  const CopyReport report = copy_folder(tree.path("out/"), *disk, next, GetParam());
   EXPECT_TRUE(report.failures.empty());
   EXPECT_TRUE(tt::hidden_files_below(tree.path("out")).empty());
   tt::TreeFiles expected;
@@ -223,6 +224,8 @@ TEST(StaleTemporaries, OnlyThoseOfEndedWritersGoAndOnlyWhereTheRunWrites) {
   EXPECT_EQ(present, expected);
   EXPECT_EQ(tree.read("out/u/.tolvane-" + dead + "-0-1.tmp"), "elsewhere");
 }
+
+INSTANTIATE_TEST_SUITE_P(Workers, KilledCopy, testing::worker_counts, testing::worker_count_name);
 
 }  // namespace
 }  // namespace tolvane::copy

@@ -30,6 +30,10 @@ inline std::string native(std::string_view path) {
 
 using Log = std::vector<std::string>;
 
+// Every call on the run's thread in list order, as the logs here need: the
+// fakes below are not meant for several threads.
+inline constexpr std::size_t serial = 1;
+
 class FakeCopyWindow : public CopyWindow {
  public:
   explicit FakeCopyWindow(Log& log) : log_(log) {}

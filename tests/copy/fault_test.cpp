@@ -16,6 +16,7 @@
 #include "copy/copy_run.h"
 #include "scan/folder_walk.h"
 #include "tests/copy/fakes.h"
+#include "tests/copy/worker_counts.h"
 #include "tests/scan/recording_scan_window.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_tree.h"
@@ -48,7 +49,7 @@ struct Outcome {
   std::size_t injected = 0;
 };
 
-class InjectedFaults : public ::testing::Test {
+class InjectedFaults : public ::testing::TestWithParam<std::size_t> {
  protected:
   InjectedFaults() {
     // Sizes from empty to larger than one read buffer; an older copy stands
@@ -87,7 +88,7 @@ class InjectedFaults : public ::testing::Test {
       outcome.listed.push_back(path);
     }
     window.max = static_cast<float>(window.list1.size());
-    outcome.report = run_copy_command(tree.path("out"), disk, window);
+    outcome.report = run_copy_command(tree.path("out"), disk, window, GetParam());
     outcome.messages = window.reports;
     outcome.injected = disk.injected();
     return outcome;
@@ -157,7 +158,7 @@ class InjectedFaults : public ::testing::Test {
       testing::FakeCopyWindow window(log);
       window.flat = flat;
       for (const auto& [path, tag] : scan_window.entries) window.add(path, tag);
-      run_copy_command(tree.path("out"), counter, window);
+      run_copy_command(tree.path("out"), counter, window, GetParam());
     }
     const std::size_t calls = counter.calls(operation);
     EXPECT_GT(calls, 0u);
@@ -197,27 +198,27 @@ class InjectedFaults : public ::testing::Test {
   TreeFiles sources, before;
 };
 
-TEST_F(InjectedFaults, EveryFolderReadThatFailsLeavesTheRestOfTheScan) {
+TEST_P(InjectedFaults, EveryFolderReadThatFailsLeavesTheRestOfTheScan) {
   EXPECT_EQ(sweep(FsOperation::read_folder), 4u * errors.size());
 }
 
-TEST_F(InjectedFaults, EveryCopyThatFailsIsReportedAndTheRunGoesOn) {
+TEST_P(InjectedFaults, EveryCopyThatFailsIsReportedAndTheRunGoesOn) {
   EXPECT_EQ(sweep(FsOperation::copy_file), 6u * errors.size());
   EXPECT_EQ(sweep(FsOperation::copy_file, /*flat=*/true), 6u * errors.size());
 }
 
-TEST_F(InjectedFaults, EveryFolderCreationThatFailsFailsOnlyItsOwnEntries) {
+TEST_P(InjectedFaults, EveryFolderCreationThatFailsFailsOnlyItsOwnEntries) {
   // 2019 and misc are made; trip stands already.
   EXPECT_EQ(sweep(FsOperation::make_folder), 2u * errors.size());
 }
 
-TEST_F(InjectedFaults, AFolderTestThatAnswersWronglyLosesNothing) {
+TEST_P(InjectedFaults, AFolderTestThatAnswersWronglyLosesNothing) {
   // Said missing when it exists (another program made it meanwhile), or
   // present when it is not: either the run carries on or it reports.
   EXPECT_EQ(sweep(FsOperation::folder_exists), 3u);
 }
 
-TEST_F(InjectedFaults, AFolderMadeMeanwhileByAnotherProgramIsUsed) {
+TEST_P(InjectedFaults, AFolderMadeMeanwhileByAnotherProgramIsUsed) {
   run({});
   const TreeFiles reference = tt::files_below(tree.path("out"));
   // Folders are tested in list order: 2019, misc, then trip, which exists.
@@ -229,7 +230,7 @@ TEST_F(InjectedFaults, AFolderMadeMeanwhileByAnotherProgramIsUsed) {
   EXPECT_EQ(tt::tree_difference(tt::files_below(tree.path("out")), reference), "");
 }
 
-TEST_F(InjectedFaults, EveryCopyFailingAtOnceStillEndsWithAFullReport) {
+TEST_P(InjectedFaults, EveryCopyFailingAtOnceStillEndsWithAFullReport) {
   const Outcome clean = run({});
   const TreeFiles reference = tt::files_below(tree.path("out"));
   std::vector<Fault> faults;
@@ -246,6 +247,9 @@ TEST_F(InjectedFaults, EveryCopyFailingAtOnceStillEndsWithAFullReport) {
   EXPECT_NE(outcome.messages[0].first.find("另有1条失败未列出。"), std::string::npos);
   EXPECT_TRUE(clean.report->failures.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Workers, InjectedFaults, testing::worker_counts,
+                         testing::worker_count_name);
 
 }  // namespace
 }  // namespace tolvane::copy

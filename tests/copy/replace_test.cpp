@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "fsys/posix_trash.h"
 #include "fsys/replace_steps.h"
 #include "tests/copy/fakes.h"
+#include "tests/copy/worker_counts.h"
 #include "tests/support/posix_setup.h"
 #include "tests/support/private_trash.h"
 #include "tests/support/temp_tree.h"
@@ -67,7 +69,7 @@ void expect_record(const std::string& record, const std::string& path_line) {
   EXPECT_TRUE(clock[2] == ':' && clock[5] == ':') << record;
 }
 
-class Replace : public ::testing::Test {
+class Replace : public ::testing::TestWithParam<std::size_t> {
  protected:
   Replace() {
     empty_trash();
@@ -82,7 +84,7 @@ class Replace : public ::testing::Test {
 
   CopyReport run() {
     window.reports.clear();
-    return copy_folder(tree.path("out/"), *disk, window);
+    return copy_folder(tree.path("out/"), *disk, window, GetParam());
   }
 
   tt::TempTree tree;
@@ -91,7 +93,7 @@ class Replace : public ::testing::Test {
   std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
 };
 
-TEST_F(Replace, DifferentFilesGoToTheTrashWithRecordsThenARerunWritesNothing) {
+TEST_P(Replace, DifferentFilesGoToTheTrashWithRecordsThenARerunWritesNothing) {
   // An earlier gather's copies under the same names, one of them a hard
   // link elsewhere too; a file of another name must not be touched.
   tree.write("out/trip/trip(1).jpg", "first trip, photo 1");
@@ -151,7 +153,7 @@ TEST_F(Replace, DifferentFilesGoToTheTrashWithRecordsThenARerunWritesNothing) {
 
 // Trash names already taken get the next free one; the record's name is
 // reserved first, so a name with a record but no file is skipped too.
-TEST_F(Replace, TakenTrashNamesAreSkipped) {
+TEST_P(Replace, TakenTrashNamesAreSkipped) {
   tree.write("out/trip/trip(1).jpg", "old");
   fs::create_directories(tt::home_trash() + "files");
   fs::create_directories(tt::home_trash() + "info");
@@ -167,9 +169,38 @@ TEST_F(Replace, TakenTrashNamesAreSkipped) {
   EXPECT_FALSE(fs::exists(tt::home_trash() + "info/trip(1).2.jpg.trashinfo"));
 }
 
+// Old files of one name in several folders, replaced by copies made side
+// by side: each takes a trash name of its own, none is lost or doubled.
+TEST_P(Replace, SameNamesFromSeveralFoldersTakeTrashNamesOfTheirOwn) {
+  constexpr int folders = 12;
+  window.list1.clear();
+  window.list2.clear();
+  window.extension = ".*";
+  std::multiset<std::string> old_contents;
+  for (int k = 1; k <= folders; ++k) {
+    const std::string tag = "t" + std::to_string(k);
+    tree.write("photos/" + tag + "/x.jpg", tt::random_bytes(3'000 + k, 50 + k));
+    window.add(tree.path("photos/" + tag + "/x.jpg"), tag);
+    const std::string old = "older x.jpg of " + tag;
+    tree.write("out/" + tag + "/x.jpg", old);
+    old_contents.insert(old);
+  }
+  const CopyReport report = run();
+  EXPECT_TRUE(report.failures.empty()) << window.reports.at(0).first;
+  EXPECT_EQ(report.replaced, static_cast<std::size_t>(folders));
+  const TrashSnapshot trash = trash_at(tt::home_trash());
+  std::multiset<std::string> trashed;
+  for (const auto& [name, bytes] : trash.files) {
+    trashed.insert(bytes);
+    EXPECT_TRUE(trash.records.contains(name + ".trashinfo")) << name;
+  }
+  EXPECT_EQ(trashed, old_contents);
+  EXPECT_EQ(trash.records.size(), static_cast<std::size_t>(folders));
+}
+
 // One row per way the trash can be unusable: the old file stays whole, the
 // entry fails saying so, and the trash holds no half record.
-TEST_F(Replace, AnOldFileThatCannotBeTrashedStaysAndItsEntryFails) {
+TEST_P(Replace, AnOldFileThatCannotBeTrashedStaysAndItsEntryFails) {
   struct Row {
     const char* name;
     const char* reason;  // in the closing message
@@ -249,7 +280,7 @@ void expect_nothing_lost(const tt::TempTree& tree, const std::string& old, bool 
   }
 }
 
-TEST_F(Replace, AnErrorAtAnyStepKeepsTheOldFileAtItsName) {
+TEST_P(Replace, AnErrorAtAnyStepKeepsTheOldFileAtItsName) {
   window.list1.resize(1);
   window.list2.resize(1);
   for (const fsys::ReplaceStep step : steps) {
@@ -267,7 +298,7 @@ TEST_F(Replace, AnErrorAtAnyStepKeepsTheOldFileAtItsName) {
   }
 }
 
-TEST_F(Replace, KilledAtAnyStepLosesNoOldContent) {
+TEST_P(Replace, KilledAtAnyStepLosesNoOldContent) {
   window.list1.resize(1);
   window.list2.resize(1);
   for (const fsys::ReplaceStep step : steps) {
@@ -294,6 +325,8 @@ TEST_F(Replace, KilledAtAnyStepLosesNoOldContent) {
   EXPECT_EQ(tree.read("out/trip/trip(1).jpg"), tree.read("photos/trip/a.jpg"));
   expect_nothing_lost(tree, "old content", /*failed=*/false);
 }
+
+INSTANTIATE_TEST_SUITE_P(Workers, Replace, testing::worker_counts, testing::worker_count_name);
 
 }  // namespace
 }  // namespace tolvane::copy

@@ -1,10 +1,14 @@
 // A file system that wraps a real one and fails chosen calls: the Nth
-// folder read, copy or folder creation with a given error, or a folder test
-// that answers wrongly.  The fault tests use it to show that one failing
-// operation never stops a run, is always reported, and loses nothing.
+// folder read, copy or folder creation with a given error, every call on a
+// given path, or a folder test that answers wrongly.  The fault tests use it
+// to show that one failing operation never stops a run, is always reported,
+// and loses nothing.  Safe to call from several threads, as the copy run's
+// threads do; the Nth call is then the Nth to arrive.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <mutex>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -17,11 +21,13 @@ namespace tolvane::testing {
 enum class FsOperation { read_folder, copy_file, make_folder, folder_exists, flush };
 
 // One planned fault: the `nth` call (1-based) of `operation` fails with
-// `error`; for folder_exists, that call answers the opposite of the truth.
+// `error`, or with `nth` 0 every call on `path` (the target for copy_file);
+// for folder_exists, that call answers the opposite of the truth.
 struct Fault {
   FsOperation operation;
   std::size_t nth;
   std::error_code error = std::make_error_code(std::errc::io_error);
+  std::string path = {};
 };
 
 class FaultyFileSystem final : public fsys::FileSystem {
@@ -42,19 +48,35 @@ class FaultyFileSystem final : public fsys::FileSystem {
 
   // How many calls of `operation` were made, and how many faults struck.
   std::size_t calls(FsOperation operation) const;
-  std::size_t injected() const { return injected_; }
+  std::size_t injected() const;
   // The paths a fault struck, in order (the target for copy_file).
-  const std::vector<std::string>& struck() const { return struck_; }
+  std::vector<std::string> struck() const;
+
+  // Each copy first waits this long, so that copies on several threads
+  // overlap.  Set before the run.
+  std::chrono::milliseconds copy_delay{0};
+  // The most copies under way at once; at the last flush, the copies still
+  // under way and those ended.
+  struct CopiesSeen {
+    int most_at_once = 0;
+    int under_way_at_flush = -1;
+    int ended_at_flush = -1;
+  };
+  CopiesSeen copies_seen() const;
 
  private:
   // The fault planned for this call of `operation`, if any; counts the call.
   const Fault* next_call(FsOperation operation, const std::string& path);
 
   fsys::FileSystem& real_;
-  std::vector<Fault> faults_;
+  const std::vector<Fault> faults_;
+  mutable std::mutex mutex_;  // for the counts and the struck paths
   std::size_t calls_[5] = {};
   std::size_t injected_ = 0;
   std::vector<std::string> struck_;
+  int under_way_ = 0;
+  int ended_ = 0;
+  CopiesSeen seen_;
 };
 
 }  // namespace tolvane::testing

@@ -49,6 +49,7 @@ class Form1 : public QWidget, private form::Form1Controls {
   void set_progress_line(const QString& text);  // Label6's caption
   bool scanning() const { return form_->scanning(); }
   bool busy() const { return form_->busy(); }
+  void set_copy_workers(std::size_t count) { form_->set_copy_workers(count); }
 
  public slots:
   void Command1_Click() { form_->Command1_Click(); }

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -25,7 +26,8 @@ using tolvane::testing::TempTree;
 
 namespace {
 
-// The native file system, taking its time over each folder read and each copy.
+// The native file system, taking its time over each folder read and each
+// copy; the copy run calls it from several threads.
 class SlowFileSystem : public tolvane::fsys::FileSystem {
  public:
   tolvane::fsys::FolderContents read_folder(const std::string& folder) override {
@@ -48,7 +50,7 @@ class SlowFileSystem : public tolvane::fsys::FileSystem {
   bool folder_exists(const std::string& folder) override { return native_->folder_exists(folder); }
 
   std::chrono::milliseconds delay{0};
-  int copies = 0;
+  std::atomic<int> copies{0};
 
  private:
   std::unique_ptr<tolvane::fsys::FileSystem> native_ = tolvane::fsys::make_native_file_system();
@@ -122,7 +124,9 @@ class BusyTest : public QObject {
     control<QLineEdit>("Text2")->setText(destination);
     // A scan that slipped through would list this one file instead.
     control<QLineEdit>("Text1")->setText(typed(tree, "other"));
-    file_system_->delay = std::chrono::milliseconds(60);
+    file_system_->delay = std::chrono::milliseconds(120);
+    // Two threads: the run lasts four copies' time whatever the machine.
+    form_->set_copy_workers(2);
 
     PaintCounter painted;
     control<QWidget>("Label6")->installEventFilter(&painted);

@@ -1,0 +1,75 @@
+// The threads that copy the data for a copy run.  The run's thread decides
+// every target in entry order and hands the copies out here; they finish in
+// any order and come back as results tagged with their entry.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "fsys/file_system.h"
+
+namespace tolvane::copy {
+
+struct CopyJob {
+  std::size_t index = 0;
+  std::string source;
+  std::string target;
+  bool renumbered = false;  // the first name was taken, the target took the next free one
+};
+
+struct CopyResult {
+  CopyJob job;
+  std::error_code error;
+  fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
+};
+
+// How many threads a copy run uses on this machine.
+std::size_t default_copy_workers();
+
+class CopyWorkers {
+ public:
+  // Starts `threads` threads (at least one) copying through `file_system`,
+  // which must allow calls from several threads at once.  At most
+  // `queue_limit` jobs wait beside those being copied, so a run of a million
+  // entries holds a few dozen paths here, not a million.
+  CopyWorkers(fsys::FileSystem& file_system, std::size_t threads, std::size_t queue_limit);
+  // Lets every job handed out finish, then joins the threads.
+  ~CopyWorkers();
+  CopyWorkers(const CopyWorkers&) = delete;
+  CopyWorkers& operator=(const CopyWorkers&) = delete;
+
+  // True when a job can be handed out without waiting.
+  bool has_room();
+  // Queues `job`; only when has_room() said so.
+  void hand_out(CopyJob job);
+  // Jobs handed out whose result has not been taken yet.
+  std::size_t outstanding();
+  // Appends the results finished so far to `results`.  When there are none
+  // yet, waits up to `patience` for one, or with `or_room` also for a free
+  // place in the queue.
+  void take_results(std::vector<CopyResult>& results, std::chrono::milliseconds patience,
+                    bool or_room);
+
+ private:
+  void work();
+
+  fsys::FileSystem& file_system_;
+  const std::size_t queue_limit_;
+  std::mutex mutex_;
+  std::condition_variable job_waiting_;  // to the workers
+  std::condition_variable run_woken_;    // to the run: a result, or room
+  std::deque<CopyJob> queue_;
+  std::vector<CopyResult> finished_;
+  std::size_t outstanding_ = 0;
+  bool closing_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace tolvane::copy

@@ -1,0 +1,82 @@
+// Per entry, in list order: folder, running number, target; exactly the
+// steps the serial run always took, so a parallel run names every copy the
+// same way.
+#include "copy/entry_plan.h"
+
+#include <optional>
+#include <string_view>
+
+#include "copy/naming.h"
+#include "fsys/path_key.h"
+
+namespace tolvane::copy {
+namespace {
+
+std::error_code unusable_name() { return std::make_error_code(std::errc::invalid_argument); }
+
+}  // namespace
+
+EntryPlanner::EntryPlanner(const std::string& ipath, fsys::FileSystem& file_system,
+                           CopyWindow& window)
+    : ipath_(ipath), file_system_(file_system), window_(window), entries_(window.entry_count()) {
+  targets_.reserve(entries_);
+  for (std::size_t i = 0; i < entries_; ++i) targets_.add_source(window_.source_path(i));
+}
+
+std::error_code EntryPlanner::ensure_folder(const std::string& folder) {
+  auto [known, inserted] = folder_outcome_.try_emplace(fsys::path_key(folder));
+  if (inserted && !file_system_.folder_exists(folder)) {
+    std::error_code error = file_system_.make_folder(folder);
+    // Another program may have made it since the test: the folder is
+    // there, which is all this run needs.
+    if (error == std::errc::file_exists && file_system_.folder_exists(folder)) error.clear();
+    known->second = error;
+  }
+  return known->second;
+}
+
+void EntryPlanner::begin(std::size_t index) {
+  index_ = index;
+  source_ = window_.source_path(index);
+  tag_ = window_.folder_tag(index);
+
+  const bool flat = window_.flat_mode();
+  folder_ = destination_folder(ipath_, tag_, flat);
+  // A tag such as ".." would put the per-tag folder outside the root.
+  folder_named_ = flat || tag_.empty() || is_single_name(tag_);
+  folder_error_ = flat || !folder_named_ ? std::error_code() : ensure_folder(folder_);
+
+  number_ = running_number(
+      index == 0 ? std::nullopt : std::optional<std::string_view>(previous_tag_), number_, tag_);
+  previous_tag_ = tag_;
+}
+
+bool EntryPlanner::finish(CopyJob& job, CopyFailure& failure) {
+  if (!folder_named_) {
+    failure = {index_, source_, folder_, CopyOperation::check_name, unusable_name()};
+    return false;
+  }
+  if (folder_error_) {
+    failure = {index_, source_, folder_, CopyOperation::make_folder, folder_error_};
+    return false;
+  }
+  const std::string extension = window_.extension_text();
+  const bool keep_name = naming_mode(extension) == NamingMode::keep_name;
+  // The extension text is typed by the user and read now: it may hold a
+  // separator or "..", and no copy may land outside its folder.
+  const std::string name = keep_name ? std::string(file_name_of(source_))
+                                     : numbered_target("", tag_, number_, extension);
+  if (!is_single_name(name)) {
+    failure = {index_, source_, folder_ + name, CopyOperation::check_name, unusable_name()};
+    return false;
+  }
+  job.index = index_;
+  job.source = source_;
+  job.target = keep_name ? targets_.claim_kept(folder_, name)
+                         : targets_.claim_numbered(folder_, tag_, number_, extension);
+  job.renumbered = job.target.size() != folder_.size() + name.size() ||
+                   job.target.compare(folder_.size(), name.size(), name) != 0;
+  return true;
+}
+
+}  // namespace tolvane::copy

@@ -1,0 +1,57 @@
+// The part of a copy run that has an order: per entry, in list order, its
+// folder (made before any copy into it is handed out), its running number,
+// its target's name and the target's claim in the run's registry.  What is
+// left is the copying of the data, which may happen on any thread.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <system_error>
+#include <unordered_map>
+
+#include "copy/copy_run.h"
+#include "copy/copy_window.h"
+#include "copy/copy_workers.h"
+#include "copy/target_registry.h"
+#include "fsys/file_system.h"
+
+namespace tolvane::copy {
+
+class EntryPlanner {
+ public:
+  // Reads the entry count and marks every listed source as taken.
+  EntryPlanner(const std::string& ipath, fsys::FileSystem& file_system, CopyWindow& window);
+
+  std::size_t entries() const { return entries_; }
+
+  // The first half of entry `index` (the next in list order): reads its
+  // source, tag and Check1, makes its folder when missing, and numbers it.
+  void begin(std::size_t index);
+
+  // The second half: reads Combo1 and claims the target.  True with `job`
+  // set when the data is to be copied; false with `failure` set when the
+  // entry's folder failed or its name was refused, and nothing may be
+  // written for it.
+  bool finish(CopyJob& job, CopyFailure& failure);
+
+ private:
+  // The error of creating `folder`, or none when it exists now; the disk
+  // is asked once per folder per run however many entries go into it.
+  std::error_code ensure_folder(const std::string& folder);
+
+  const std::string& ipath_;
+  fsys::FileSystem& file_system_;
+  CopyWindow& window_;
+  std::size_t entries_;
+  TargetRegistry targets_;
+  std::unordered_map<std::string, std::error_code> folder_outcome_;  // by path key
+
+  // The entry between begin() and finish(), and what the next one needs.
+  std::size_t index_ = 0;
+  std::string source_, tag_, previous_tag_, folder_;
+  std::size_t number_ = 0;
+  bool folder_named_ = false;
+  std::error_code folder_error_;
+};
+
+}  // namespace tolvane::copy

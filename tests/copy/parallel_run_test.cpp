@@ -1,0 +1,229 @@
+// The copy run with a pool of threads beside the same run on one thread:
+// failures struck in several threads at once are reported exactly as the
+// serial run reports them, the flush waits for every copy, and the run
+// never names more than a bounded number of entries ahead of the copies.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "copy/copy_run.h"
+#include "fsys/file_system.h"
+#include "tests/copy/fakes.h"
+#include "tests/copy/worker_counts.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/temp_tree.h"
+#include "tests/support/tree_files.h"
+
+namespace tolvane::copy {
+namespace {
+
+namespace fs = std::filesystem;
+namespace tt = ::tolvane::testing;
+
+std::string described(const CopyFailure& failure) {
+  return std::to_string(failure.index) + " " + failure.source + " -> " + failure.target + " op " +
+         std::to_string(static_cast<int>(failure.operation)) + ": " + failure.error.message();
+}
+
+// What a user and the disk see of one run.
+struct Seen {
+  CopyReport report;
+  std::vector<std::string> failures;
+  std::vector<std::string> captions;
+  std::string message;
+  std::vector<std::string> entries_done;  // as the window heard of them
+  tt::TreeFiles out;
+  tt::FaultyFileSystem::CopiesSeen copies;
+};
+
+class PoolAgainstSerial : public ::testing::Test {
+ protected:
+  PoolAgainstSerial() {
+    std::uint64_t seed = 0;
+    const auto list = [&](const std::string& folder, const std::string& tag, int files) {
+      for (int k = 1; k <= files; ++k) {
+        const std::string relative = "photos/" + folder + "/" + std::to_string(k) + ".jpg";
+        tree.write(relative, tt::random_bytes(100 + 997 * k, ++seed));
+        entries.emplace_back(tree.path(relative), tag);
+      }
+    };
+    list("a", "a", 10);
+    list("b", "b", 10);
+    list("c", "c", 10);
+    list("d", "d", 3);    // a file stands where its folder goes
+    list("x/a", "a", 4);  // the tag again: its numbers go on above a(10)
+    entries.emplace_back(tree.path("photos/b/1.jpg"), "..");  // a refused name
+    list("e", "e", 6);
+  }
+
+  Seen run(std::size_t workers) {
+    std::error_code ignored;
+    fs::remove_all(tree.path("out"), ignored);
+    tree.write("out/b/b(2).jpg", "an older b(2)");  // replaced
+    tree.write("out/d", "not a folder");
+    // An earlier copy of a(3), its time kept: left unchanged.
+    tree.add("out/a/");
+    fs::copy_file(tree.path("photos/a/3.jpg"), tree.path("out/a/a(3).jpg"));
+    fs::last_write_time(tree.path("out/a/a(3).jpg"),
+                        fs::last_write_time(tree.path("photos/a/3.jpg")));
+
+    std::vector<tt::Fault> faults;
+    const auto fail = [&](const std::string& target, std::errc error) {
+      faults.push_back(
+          {tt::FsOperation::copy_file, 0, std::make_error_code(error), tree.path("out/" + target)});
+    };
+    fail("a/a(2).jpg", std::errc::io_error);
+    fail("a/a(9).jpg", std::errc::no_space_on_device);
+    fail("a/a(12).jpg", std::errc::io_error);
+    fail("c/c(1).jpg", std::errc::permission_denied);
+    fail("c/c(10).jpg", std::errc::read_only_file_system);
+    fail("e/e(4).jpg", std::errc::io_error);
+    tt::FaultyFileSystem faulty(*real, faults);
+    faulty.copy_delay = std::chrono::milliseconds(5);
+
+    // Hears of each finished entry, as the command line prints them.
+    struct ReportingWindow : testing::FakeCopyWindow {
+      using FakeCopyWindow::FakeCopyWindow;
+      void entry_done(const EntryResult& done) override {
+        heard.push_back(std::to_string(done.index) + " " + std::string(done.target) +
+                        (done.renumbered ? " renumbered" : "") + (done.failure ? " failed" : ""));
+      }
+      std::vector<std::string> heard;
+    };
+    testing::Log log;
+    ReportingWindow window(log);
+    for (const auto& [path, tag] : entries) window.add(path, tag);
+
+    Seen seen;
+    seen.report = copy_folder(tree.path("out/"), faulty, window, workers);
+    for (const CopyFailure& failure : seen.report.failures) {
+      seen.failures.push_back(described(failure));
+    }
+    seen.captions = window.captions;
+    seen.message = window.reports.at(0).first;
+    seen.entries_done = window.heard;
+    seen.out = tt::files_below(tree.path("out"));
+    seen.copies = faulty.copies_seen();
+    return seen;
+  }
+
+  tt::TempTree tree;
+  std::unique_ptr<fsys::FileSystem> real = fsys::make_native_file_system();
+  std::vector<std::pair<std::string, std::string>> entries;  // path, tag
+};
+
+TEST_F(PoolAgainstSerial, FailuresInSeveralThreadsAreReportedAsTheSerialRunReportsThem) {
+  const Seen serial = run(1);
+  // 6 copies, the 3 entries of d's folder and the refused name.
+  ASSERT_EQ(serial.report.failures.size(), 10u) << serial.message;
+  EXPECT_EQ(serial.report.replaced, 1u);
+  EXPECT_EQ(serial.report.unchanged, 1u);
+  const int copies = static_cast<int>(entries.size()) - 4;
+
+  const Seen pooled = run(testing::pool_of_four);
+  EXPECT_EQ(pooled.failures, serial.failures);
+  EXPECT_EQ(pooled.report.entries, serial.report.entries);
+  EXPECT_EQ(pooled.report.replaced, serial.report.replaced);
+  EXPECT_EQ(pooled.report.unchanged, serial.report.unchanged);
+  EXPECT_EQ(pooled.message, serial.message);
+  EXPECT_EQ(pooled.captions, serial.captions);
+  // Every entry heard of once, in list order, however the copies finished.
+  ASSERT_EQ(serial.entries_done.size(), entries.size());
+  EXPECT_EQ(pooled.entries_done, serial.entries_done);
+  EXPECT_EQ(tt::tree_difference(pooled.out, serial.out), "");
+  tt::count_compared(pooled.out.size());
+
+  for (const Seen* seen : {&serial, &pooled}) {
+    EXPECT_EQ(seen->copies.under_way_at_flush, 0);
+    EXPECT_EQ(seen->copies.ended_at_flush, copies);
+  }
+  EXPECT_EQ(serial.copies.most_at_once, 1);
+  EXPECT_GT(pooled.copies.most_at_once, 1) << "the pool never copied two files at once";
+}
+
+// Copies that wait until the test lets them finish; no disk.
+class GatedCopies final : public fsys::FileSystem {
+ public:
+  fsys::FolderContents read_folder(const std::string&) override { return {}; }
+  std::error_code copy_file(const std::string&, const std::string&,
+                            fsys::CopyOutcome& outcome) override {
+    outcome = fsys::CopyOutcome::copied;
+    std::unique_lock lock(mutex_);
+    opened_.wait(lock, [this] { return open_; });
+    return {};
+  }
+  std::error_code move_to_trash(const std::string&) override { return {}; }
+  std::error_code flush() override { return {}; }
+  std::error_code make_folder(const std::string&) override { return {}; }
+  bool folder_exists(const std::string&) override { return true; }
+
+  void open() {
+    {
+      const std::lock_guard lock(mutex_);
+      open_ = true;
+    }
+    opened_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  bool open_ = false;
+};
+
+// Counts the entries the run has named: it reads Combo1 once for each.
+class CountingWindow final : public testing::FakeCopyWindow {
+ public:
+  using FakeCopyWindow::FakeCopyWindow;
+  std::string extension_text() override {
+    ++named;
+    return FakeCopyWindow::extension_text();
+  }
+  std::atomic<std::size_t> named{0};
+};
+
+TEST(CopyPool, NamesOnlyAFewEntriesAheadOfTheCopiesAndShowsEveryOneDone) {
+  constexpr std::size_t entries = 20'000;
+  constexpr std::size_t workers = 2;
+  testing::Log log;
+  CountingWindow window(log);
+  window.flat = true;
+  for (std::size_t k = 0; k < entries; ++k) window.add("/p/t/" + std::to_string(k) + ".jpg", "t");
+  GatedCopies disk;
+
+  CopyReport report;
+  std::thread run([&] { report = copy_folder(testing::native("/out/"), disk, window, workers); });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (window.named == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  // Time enough to run far ahead, were the queue not bounded.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const std::size_t ahead = window.named;
+  disk.open();
+  run.join();
+
+  // The threads' jobs, the queue (four a thread) and the one being handed out.
+  EXPECT_LE(ahead, workers + 4 * workers + 1);
+  EXPECT_GT(ahead, workers);
+  EXPECT_EQ(report.entries, entries);
+  EXPECT_TRUE(report.failures.empty());
+  ASSERT_EQ(window.captions.size(), entries + 2);  // each entry, the flush, and back
+  EXPECT_EQ(window.captions.front(), "进度：0.00%");
+  EXPECT_EQ(window.captions[entries - 1], "进度：100.00%");
+  EXPECT_EQ(window.captions.back(), "进度：100.00%");
+  EXPECT_EQ(window.reports.at(0).first, "已完成20000条。");
+}
+
+}  // namespace
+}  // namespace tolvane::copy
