@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,7 +52,7 @@ class MemoryTree : public fsys::FileSystem {
 
   std::chrono::milliseconds read_delay{0}, copy_delay{0};
   int folders_read = 0;
-  std::vector<std::string> copies;  // targets, in order
+  std::vector<std::string> copies;  // targets, in the order the copies ended
 
   fsys::FolderContents read_folder(const std::string& folder) override {
     ++folders_read;
@@ -65,6 +66,8 @@ class MemoryTree : public fsys::FileSystem {
   std::error_code copy_file(const std::string&, const std::string& target,
                             fsys::CopyOutcome& outcome) override {
     std::this_thread::sleep_for(copy_delay);
+    // A copy run copies on several threads at once.
+    const std::lock_guard<std::mutex> one_at_a_time(copies_lock_);
     copies.push_back(target);
     outcome = fsys::CopyOutcome::copied;
     return {};
@@ -76,6 +79,7 @@ class MemoryTree : public fsys::FileSystem {
 
  private:
   std::map<std::string, std::vector<fsys::FolderEntry>> folders_;
+  std::mutex copies_lock_;
 };
 
 }  // namespace tolvane::form::testing
