@@ -442,6 +442,18 @@ void remove_stale_temporaries(const std::string& folder) {
 // not write; when it cannot, no look at the target precedes the copy, and a
 // name found taken after all is handled as it is met.
 Copied copy_one_file(const std::string& source, const std::string& target, bool may_exist) {
+  // A re-run finds most targets to be the source's copy already: two looks
+  // tell, where opening every source would cost a re-run more than the
+  // copying it saves.  Anything else takes the full way below.
+  if (may_exist) {
+    struct stat source_info;
+    struct stat existing;
+    if (::stat(source.c_str(), &source_info) == 0 && S_ISREG(source_info.st_mode) &&
+        ::lstat(target.c_str(), &existing) == 0 && !same_file(existing, source_info) &&
+        looks_unchanged(existing, source_info)) {
+      return {{}, CopyOutcome::unchanged};
+    }
+  }
   // O_NONBLOCK keeps a FIFO from hanging the open; regular files ignore it.
   Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!in) return failed(last_error());
