@@ -442,15 +442,16 @@ void remove_stale_temporaries(const std::string& folder) {
 // not write; when it cannot, no look at the target precedes the copy, and a
 // name found taken after all is handled as it is met.
 Copied copy_one_file(const std::string& source, const std::string& target, bool may_exist) {
-  // A re-run finds most targets to be the source's copy already: two looks
-  // tell, where opening every source would cost a re-run more than the
-  // copying it saves.  Anything else takes the full way below.
-  if (may_exist) {
-    struct stat source_info;
-    struct stat existing;
-    if (::stat(source.c_str(), &source_info) == 0 && S_ISREG(source_info.st_mode) &&
-        ::lstat(target.c_str(), &existing) == 0 && !same_file(existing, source_info) &&
-        looks_unchanged(existing, source_info)) {
+  // The target is looked at once.  A re-run finds most targets to be the
+  // source's copy already, and one more look at the source tells that
+  // without opening it: opening every source would cost a re-run more than
+  // the copying it saves.  Anything else takes the full way below.
+  struct stat existing;
+  const bool target_there = may_exist && !look_at(target, existing);
+  if (target_there) {
+    struct stat source_seen;
+    if (::stat(source.c_str(), &source_seen) == 0 && S_ISREG(source_seen.st_mode) &&
+        !same_file(existing, source_seen) && looks_unchanged(existing, source_seen)) {
       return {{}, CopyOutcome::unchanged};
     }
   }
@@ -464,11 +465,7 @@ Copied copy_one_file(const std::string& source, const std::string& target, bool 
     return failed(std::make_error_code(std::errc::invalid_argument));
   }
 
-  // An unchanged target is seen before a byte is read.
-  struct stat existing;
-  if (may_exist && !look_at(target, existing)) {
-    return replace_existing(in.get(), source_info, target, existing, Descriptor());
-  }
+  if (target_there) return replace_existing(in.get(), source_info, target, existing, Descriptor());
   if (auto copied = copy_as_unnamed(in.get(), source_info, target)) return *copied;
   return copy_by_name(in.get(), source_info, target);
 }
