@@ -123,7 +123,8 @@ TEST_F(KeepAliveTest, CopyRunAnswersTheWindowSystemAndTakesNoInput) {
 
   std::wstring destination = fsys::win32::to_utf16(tree.path("out"));
   SetWindowTextW(item(text2), destination.c_str());
-  file_system_->copy_delay = std::chrono::milliseconds(15);  // about 2 s in all
+  // About 2 s in all with the run's four copy threads.
+  file_system_->copy_delay = std::chrono::milliseconds(60);
 
   // With the message open, a click sent to Command1 (what an assistive tool's
   // press does; the box's modality does not stop it) must not scan.
