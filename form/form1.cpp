@@ -7,7 +7,6 @@
 
 #include "copy/copy_run.h"
 #include "form/form1_copy_window.h"
-#include "form/keep_alive_file_system.h"
 #include "fsys/path_separator.h"
 #include "scan/file_list.h"
 #include "scan/folder_walk.h"
@@ -131,13 +130,7 @@ scan::ScanResult Form1::run_scan(const std::string& folder) {
 
   last_events_ = std::chrono::steady_clock::now();
   events_wait_ = events_interval;
-  // Folders without a match never yield, so the window also breathes between
-  // folder reads, as at a yield: presses are refused, the rest may go on.
-  KeepAliveFileSystem walk_file_system(file_system_, [this] {
-    controls_.show_new_rows();
-    controls_.process_events();
-  });
-  return scan::Search_folder(folder, walk_file_system, *this);
+  return scan::Search_folder(folder, file_system_, *this);
 }
 
 void Form1::Command2_Click() {
@@ -184,6 +177,11 @@ bool Form1::yield() {
   }
   return !close_requested_;
 }
+
+// Folders without a match never yield, so the window also breathes between
+// folders and while one is read, as at a yield: presses are refused, the
+// rest may go on.  A close asked for meanwhile stops the scan at its next file.
+void Form1::breathe() { yield(); }
 
 void Form1::set_progress_max(float value) {
   progress_max_ = value;

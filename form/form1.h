@@ -71,6 +71,7 @@ class Form1 : public scan::ScanWindow {
   std::string extension_text() override;
   void append_file(std::string_view path, std::string_view tag) override;
   bool yield() override;
+  void breathe() override;
 
  private:
   scan::ScanResult run_scan(const std::string& folder);

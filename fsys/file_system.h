@@ -44,6 +44,9 @@ class FileSystem {
   // the separator).  A link to a file counts as a file; a link to a folder is
   // left out, so a link loop can never be walked.  Never throws.
   virtual FolderContents read_folder(const std::string& folder) = 0;
+  // True when read_folder may run on another thread while this object's
+  // other calls go on, so that a walk can read folders ahead of its listing.
+  virtual bool reads_folders_from_any_thread() const { return false; }
 
   // Creates or replaces `target` with a copy of `source`, keeping the source's
   // modification time, and says in `outcome` which it was.  A file already

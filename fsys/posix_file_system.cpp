@@ -482,6 +482,8 @@ class PosixFileSystem final : public FileSystem {
     if (holds_zero_byte(folder)) return {{}, invalid_path()};
     return list_folder(folder);
   }
+  // A listing shares nothing with other calls.
+  bool reads_folders_from_any_thread() const override { return true; }
 
   std::error_code copy_file(const std::string& source, const std::string& target,
                             CopyOutcome& outcome) override {

@@ -247,6 +247,9 @@ std::error_code recycle_target(const std::wstring& target) {
 
 class Win32FileSystem final : public FileSystem {
  public:
+  // A listing shares nothing with other calls.
+  bool reads_folders_from_any_thread() const override { return true; }
+
   FolderContents read_folder(const std::string& folder) override {
     FolderContents contents;
     if (folder.empty()) {

@@ -10,10 +10,21 @@ namespace tolvane::scan {
 FolderTable::FolderTable(std::string folder) { slots_.push_back(Slot{std::move(folder)}); }
 
 fsys::FolderContents FolderTable::read_next(fsys::FileSystem& file_system) {
+  fsys::FolderContents contents =
+      read(slots_[head_].folder, slots_[head_].known_file, file_system);
+  accept(contents);
+  return contents;
+}
+
+fsys::FolderContents FolderTable::read(const std::string& folder, bool holds_nothing,
+                                       fsys::FileSystem& file_system) {
+  if (holds_nothing) return {};
+  return file_system.read_folder(folder);
+}
+
+void FolderTable::accept(const fsys::FolderContents& contents) {
   const std::size_t slot = head_++;
-  if (slots_[slot].known_file) return {};
   const std::string& current = slots_[slot].folder;
-  fsys::FolderContents contents = file_system.read_folder(current);
   const bool start_missing = slot == 0 && contents.error == std::errc::no_such_file_or_directory;
   if (contents.error && !start_missing) note_unreadable(current, contents.error);
 
@@ -24,7 +35,6 @@ fsys::FolderContents FolderTable::read_next(fsys::FileSystem& file_system) {
     path.append(current).append(entry.name).push_back(fsys::separator);
     slots_.push_back(Slot{std::move(path), entry.kind == fsys::EntryKind::file});
   }
-  return contents;
 }
 
 void FolderTable::note_unreadable(const std::string& folder, std::error_code error) {

@@ -39,6 +39,15 @@ class FolderTable {
   // folder: the walk just finds nothing there.  Returns what was read.
   fsys::FolderContents read_next(fsys::FileSystem& file_system);
 
+  // The two halves of read_next(), for a walk that reads folders on other
+  // threads: read() touches nothing of the table but the slot's folder text,
+  // which stays in place; accept() takes slot head()'s contents into the
+  // table and moves on.
+  static fsys::FolderContents read(const std::string& folder, bool holds_nothing,
+                                   fsys::FileSystem& file_system);
+  bool holds_nothing(std::size_t index) const { return slots_[index].known_file; }
+  void accept(const fsys::FolderContents& contents);
+
   std::size_t size() const { return slots_.size(); }
   // A deque: the text stays in place while later slots are queued.
   const std::string& folder(std::size_t index) const { return slots_[index].folder; }

@@ -28,8 +28,9 @@ struct ScanResult {
 
 // Walks the tree below `folder` (a folder path ending in the separator)
 // breadth first, reading each folder from the disk once and listing it with
-// Search_file_in_folder before the next is read, and tells the window when
-// the last folder has been read.  Names without a dot are queued as
+// Search_file_in_folder in table order.  A file system that can read on
+// other threads is read a few folders ahead of the listing, by this thread
+// and helpers; any other, one folder at a time before each is listed.  Names without a dot are queued as
 // folders; names with one never are.
 ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_system,
                          ScanWindow& window);

@@ -22,6 +22,11 @@ class ScanWindow {
   // milliseconds).  Returns false when the window is closing: the scan then
   // stops at once.
   virtual bool yield() = 0;
+
+  // Lets the window answer the desktop where no file is appended: between
+  // folders, and while a slow folder is being read.  Presses must not start
+  // anything meanwhile, as at a yield; a window may skip most of these calls.
+  virtual void breathe() {}
 };
 
 }  // namespace tolvane::scan

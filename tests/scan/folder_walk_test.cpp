@@ -130,10 +130,10 @@ TEST_F(ScanTest, ExtensionIsReadOncePerFolderAndChangesApplyFromTheNextFolder) {
   EXPECT_EQ(window.yields, 3u);
 }
 
-// Each folder is listed before the next is read, so the scan never holds
-// more than one folder's names: at every read the list already holds the
-// matches of every folder before it in the table.  The window learns that
-// the walk is over before the last folder is listed.
+// Over a file system that reads on the window's thread only, each folder is
+// listed before the next is read, so the scan never holds more than one
+// folder's names: at every read the list already holds the matches of every
+// folder before it in the table.
 TEST_F(ScanTest, EachFolderIsListedBeforeTheNextIsRead) {
   struct ListedAtEachRead : fsys::FileSystem {
     ListedAtEachRead(fsys::FileSystem& inner, const RecordingScanWindow& listing)
