@@ -58,9 +58,13 @@ void CopyWorkers::take_results(std::vector<CopyResult>& results, std::chrono::mi
                                bool or_room) {
   std::unique_lock lock(mutex_);
   if (finished_.empty() && patience.count() > 0) {
+    // Waiting for room, the run is woken only once the queue is half empty,
+    // and then refills it: one wake-up per few jobs instead of one per job.
+    run_waits_ = or_room ? RunWaits::for_room : RunWaits::for_results;
     run_woken_.wait_for(lock, patience, [this, or_room] {
-      return !finished_.empty() || outstanding_ == 0 || (or_room && queue_.size() < queue_limit_);
+      return outstanding_ == 0 || (or_room ? has_half_room() : !finished_.empty());
     });
+    run_waits_ = RunWaits::no;
   }
   outstanding_ -= finished_.size();
   std::move(finished_.begin(), finished_.end(), std::back_inserter(results));
@@ -70,14 +74,16 @@ void CopyWorkers::take_results(std::vector<CopyResult>& results, std::chrono::mi
 void CopyWorkers::work() {
   for (;;) {
     CopyResult result;
+    bool wake_run = false;
     {
       std::unique_lock lock(mutex_);
       job_waiting_.wait(lock, [this] { return closing_ || !queue_.empty(); });
       if (queue_.empty()) return;
       result.job = std::move(queue_.front());
       queue_.pop_front();
+      wake_run = run_waits_ == RunWaits::for_room && has_half_room();
     }
-    run_woken_.notify_one();  // a place in the queue is free
+    if (wake_run) run_woken_.notify_one();
     try {
       result.error = file_system_.copy_file(result.job.source, result.job.target, result.outcome);
     } catch (const std::bad_alloc&) {
@@ -87,8 +93,12 @@ void CopyWorkers::work() {
     {
       const std::lock_guard lock(mutex_);
       finished_.push_back(std::move(result));
+      // The last result ends any wait; results alone wake a run only when
+      // it waits for nothing else.
+      wake_run = (run_waits_ == RunWaits::for_results && finished_.size() == 1) ||
+                 (run_waits_ != RunWaits::no && outstanding_ == finished_.size());
     }
-    run_woken_.notify_one();
+    if (wake_run) run_woken_.notify_one();
   }
 }
 

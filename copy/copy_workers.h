@@ -59,6 +59,9 @@ class CopyWorkers {
 
  private:
   void work();
+  bool has_half_room() const { return queue_.size() <= queue_limit_ / 2; }
+
+  enum class RunWaits { no, for_room, for_results };
 
   fsys::FileSystem& file_system_;
   const std::size_t queue_limit_;
@@ -69,6 +72,7 @@ class CopyWorkers {
   std::vector<CopyResult> finished_;
   std::size_t outstanding_ = 0;
   bool closing_ = false;
+  RunWaits run_waits_ = RunWaits::no;
   std::vector<std::thread> threads_;
 };
 
