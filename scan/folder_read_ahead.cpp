@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <new>
+#include <system_error>
 #include <utility>
 
 namespace tolvane::scan {
@@ -50,8 +52,13 @@ void FolderReadAhead::read_one(std::unique_lock<std::mutex>& lock) {
   const std::size_t slot = claimed_++;
   read_.emplace_back();
   lock.unlock();
-  fsys::FolderContents contents =
-      FolderTable::read(*unread.folder, unread.holds_nothing, file_system_);
+  fsys::FolderContents contents;
+  try {
+    contents = FolderTable::read(*unread.folder, unread.holds_nothing, file_system_);
+  } catch (const std::bad_alloc&) {
+    // A helper must not end the program: the folder counts as unreadable.
+    contents = {{}, std::make_error_code(std::errc::not_enough_memory)};
+  }
   lock.lock();
   // Slots are delivered only once read, so this one is still waiting.
   read_[slot - delivered_] = std::move(contents);
