@@ -28,7 +28,8 @@ void FileList::clear() {
 void FileList::append(std::string_view path, std::string_view tag) {
   if (path.size() >= block_bytes) throw std::length_error("path longer than any file system allows");
   if (blocks_.empty() || block_size_ - block_used_ < path.size()) {
-    blocks_.push_back(std::make_unique<char[]>(block_bytes));
+    // Not zeroed: pages of a block that no path has reached yet take no memory.
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_bytes));
     block_size_ = block_bytes;
     block_used_ = 0;
   }
