@@ -133,14 +133,23 @@ TEST(FolderReadAhead, TheListingKeepsBreathingWhileAHelperReadsSlowly) {
   ShuffledReads file_system;
   std::atomic<int> breaths{0};
   std::atomic<bool> slowed{false};
+  int listing_reads = 0;
   // The first folder a helper reads lasts until the listing thread, which
-  // needs it, has breathed a few times (or at most five seconds).
+  // needs it, has breathed a few times; the listing's own second read lasts
+  // until the helper has begun that one, however late the helper wakes up
+  // (each wait gives up after five seconds).
   const std::thread::id listing = std::this_thread::get_id();
-  file_system.on_read = [&] {
-    if (std::this_thread::get_id() == listing || slowed.exchange(true)) return;
+  const auto wait_until = [](const auto& done) {
     const auto give_up = std::chrono::steady_clock::now() + 5s;
-    while (breaths < 3 && std::chrono::steady_clock::now() < give_up) {
+    while (!done() && std::chrono::steady_clock::now() < give_up) {
       std::this_thread::sleep_for(1ms);
+    }
+  };
+  file_system.on_read = [&] {
+    if (std::this_thread::get_id() == listing) {
+      if (++listing_reads == 2) wait_until([&] { return slowed.load(); });
+    } else if (!slowed.exchange(true)) {
+      wait_until([&] { return breaths >= 3; });
     }
   };
   FolderTable table(root);

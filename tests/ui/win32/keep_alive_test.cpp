@@ -164,7 +164,9 @@ TEST_F(KeepAliveTest, CopyRunAnswersTheWindowSystemAndTakesNoInput) {
 // read slowly.
 class SlowFakeTree : public fsys::FileSystem {
  public:
+  explicit SlowFakeTree(bool read_ahead) : read_ahead_(read_ahead) {}
   std::atomic<int> folders_read{0};
+  bool reads_folders_from_any_thread() const override { return read_ahead_; }
 
   fsys::FolderContents read_folder(const std::string& folder) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
@@ -185,10 +187,18 @@ class SlowFakeTree : public fsys::FileSystem {
   std::error_code flush() override { return {}; }
   std::error_code make_folder(const std::string&) override { return {}; }
   bool folder_exists(const std::string&) override { return true; }
+
+ private:
+  const bool read_ahead_;
 };
 
-TEST(KeepAliveWalk, WalkAnswersTheWindowSystemAndRefusesPresses) {
-  auto tree = std::make_unique<SlowFakeTree>();
+// Over the native file system the walk reads ahead on other threads; over
+// others it reads each folder in turn.  The window must breathe either way.
+class KeepAliveWalk : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(InTurnAndAhead, KeepAliveWalk, ::testing::Bool());
+
+TEST_P(KeepAliveWalk, WalkAnswersTheWindowSystemAndRefusesPresses) {
+  auto tree = std::make_unique<SlowFakeTree>(GetParam());
   SlowFakeTree& slow = *tree;
   Form1Window form(std::move(tree));
   ASSERT_NE(form.handle(), nullptr);
