@@ -71,11 +71,13 @@ class PoolAgainstSerial : public ::testing::Test {
     fs::remove_all(tree.path("out"), ignored);
     tree.write("out/b/b(2).jpg", "an older b(2)");  // replaced
     tree.write("out/d", "not a folder");
-    // An earlier copy of a(3), its time kept: left unchanged.
+    // An earlier copy of a(3), made as a run makes it, its time kept to the
+    // tick: left unchanged.  (MinGW's std::filesystem sets whole seconds
+    // only, which the quick check rightly takes for another time when the
+    // second is odd.)
     tree.add("out/a/");
-    fs::copy_file(tree.path("photos/a/3.jpg"), tree.path("out/a/a(3).jpg"));
-    fs::last_write_time(tree.path("out/a/a(3).jpg"),
-                        fs::last_write_time(tree.path("photos/a/3.jpg")));
+    EXPECT_FALSE(fsys::make_native_file_system()->copy_file(tree.path("photos/a/3.jpg"),
+                                                            tree.path("out/a/a(3).jpg")));
 
     std::vector<tt::Fault> faults;
     const auto fail = [&](const std::string& target, std::errc error) {
