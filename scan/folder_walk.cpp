@@ -30,8 +30,9 @@ bool list_in_turn(FolderTable& table, fsys::FileSystem& file_system, ScanWindow&
   return true;
 }
 
-// The slots are read by another thread while those already read are listed
-// here; the list comes out the same, in the same order.
+// The slots are read a few ahead, by this thread between listings and by
+// helpers meanwhile, and listed here in table order: the list comes out the
+// same as read in turn.
 bool list_while_reading_ahead(FolderTable& table, fsys::FileSystem& file_system,
                               ScanWindow& window) {
   FolderReadAhead ahead(table, file_system, default_read_helpers());
