@@ -27,9 +27,11 @@ struct FolderRead {
 
 class FolderReadAhead {
  public:
-  // Reads the folders of `table` through `file_system`, whose read_folder
-  // must be callable from any thread, with `helpers` threads besides the one
-  // that calls next().  The table is touched by that thread only.  At most
+  // Reads the folders of `table` through `file_system` with `helpers`
+  // threads besides the one that calls next(); with helpers, read_folder
+  // must be callable from any thread.  Without, each folder is read by
+  // next() just before it is handed over.  The table is touched by the
+  // thread that calls next() only.  At most
   // `ahead` folders are read ahead of the listing, so a walk of huge folders
   // holds only a few of them.
   FolderReadAhead(FolderTable& table, fsys::FileSystem& file_system, std::size_t helpers,

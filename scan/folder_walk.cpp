@@ -17,27 +17,14 @@ std::optional<std::string> folder_path_from_text(std::string_view text) {
 
 namespace {
 
-// Each slot is read and then listed before the next is read.
-bool list_in_turn(FolderTable& table, fsys::FileSystem& file_system, ScanWindow& window) {
-  while (!table.walked()) {
-    const std::size_t slot = table.head();
-    const fsys::FolderContents contents = table.read_next(file_system);
-    if (!Search_file_in_folder(table.folder(slot), slot == 0, contents.entries, window)) {
-      return false;
-    }
-    window.breathe();
-  }
-  return true;
-}
-
-// The slots are read a few ahead, by this thread between listings and by
-// helpers meanwhile, and listed here in table order: the list comes out the
-// same as read in turn.
-bool list_while_reading_ahead(FolderTable& table, fsys::FileSystem& file_system,
-                              ScanWindow& window) {
-  FolderReadAhead ahead(table, file_system, default_read_helpers());
+// Lists the slots in table order as they are read.  Without helpers each
+// folder is read here and listed before the next is read; with them, a few
+// are read ahead meanwhile.  The list comes out the same either way.
+bool list_in_table_order(FolderTable& table, fsys::FileSystem& file_system, ScanWindow& window,
+                         std::size_t helpers) {
+  FolderReadAhead reading(table, file_system, helpers);
   const auto breathe = [&window] { window.breathe(); };
-  while (std::optional<FolderRead> read = ahead.next(breathe)) {
+  while (std::optional<FolderRead> read = reading.next(breathe)) {
     if (!Search_file_in_folder(*read->folder, read->slot == 0, read->contents.entries, window)) {
       return false;
     }
@@ -55,9 +42,9 @@ ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_syste
   // time instead of every name of the tree.
   FolderTable table(folder);
   ScanResult result;
-  result.stopped = file_system.reads_folders_from_any_thread()
-                       ? !list_while_reading_ahead(table, file_system, window)
-                       : !list_in_turn(table, file_system, window);
+  const std::size_t helpers =
+      file_system.reads_folders_from_any_thread() ? default_read_helpers() : 0;
+  result.stopped = !list_in_table_order(table, file_system, window, helpers);
   result.folders_walked = table.size();
   result.folders_unreadable = table.unreadable_folders();
   result.first_unreadable = table.first_unreadable();
