@@ -14,6 +14,9 @@ std::string_view outcome_word(const copy::EntryResult& result) {
   if (result.failure != nullptr) return "failed";
   switch (result.outcome) {
     case fsys::CopyOutcome::copied:
+    // The run gives such an entry its next name and copies it again; it is
+    // never reported so.
+    case fsys::CopyOutcome::name_held_by_run:
       return "copied";
     case fsys::CopyOutcome::replaced:
       return "replaced";

@@ -106,11 +106,50 @@ class EntryReports {
   std::size_t next_ = 0;
 };
 
+// The staged copies of a serial run, named a batch at a time.
+struct SerialBatch {
+  std::vector<CopyJob> jobs;
+  std::vector<fsys::CopyNaming> namings;
+  std::chrono::steady_clock::time_point opened;
+};
+
 // Every step on the run's thread, in list order; progress names the entry
-// about to be copied.
+// about to be copied.  Staged copies are named in batches, as the copy
+// threads' are.
 void copy_serially(EntryPlanner& planner, fsys::FileSystem& file_system, CopyWindow& window,
                    CopyReport& report) {
   EntryReports entries(window);
+  SerialBatch batch;
+  const auto settle = [&](CopyJob& job, std::error_code error, fsys::CopyOutcome outcome) {
+    count(job, error, outcome, report);
+    entries.copied(job, error, outcome);
+  };
+  // Copies `job` at once; a name held by this run's own copy gives it the
+  // next name, until one is free.
+  const auto copy_now = [&](CopyJob& job) {
+    for (;;) {
+      fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
+      const std::error_code error = file_system.copy_file(job.source, job.target, outcome);
+      if (error || outcome != fsys::CopyOutcome::name_held_by_run) return settle(job, error, outcome);
+      planner.renumber(job);
+    }
+  };
+  const auto name_batch = [&] {
+    file_system.name_copies(batch.namings);
+    for (std::size_t k = 0; k < batch.jobs.size(); ++k) {
+      CopyJob& job = batch.jobs[k];
+      const fsys::CopyNaming& naming = batch.namings[k];
+      if (!naming.error && naming.outcome == fsys::CopyOutcome::name_held_by_run) {
+        planner.renumber(job);
+        copy_now(job);
+      } else {
+        settle(job, naming.error, naming.outcome);
+      }
+    }
+    batch.jobs.clear();
+    batch.namings.clear();
+  };
+
   CopyJob job;
   CopyFailure failure;
   for (std::size_t i = 0; i < planner.entries(); ++i) {
@@ -121,11 +160,25 @@ void copy_serially(EntryPlanner& planner, fsys::FileSystem& file_system, CopyWin
       report.failures.push_back(std::move(failure));
       continue;
     }
-    fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
-    const std::error_code error = file_system.copy_file(job.source, job.target, outcome);
-    count(job, error, outcome, report);
-    entries.copied(job, error, outcome);
+    fsys::CopyStart start = file_system.start_copy(job.source, job.target);
+    if (!start.staged) {
+      if (!start.error && start.outcome == fsys::CopyOutcome::name_held_by_run) {
+        planner.renumber(job);
+        copy_now(job);
+      } else {
+        settle(job, start.error, start.outcome);
+      }
+      continue;
+    }
+    if (batch.jobs.empty()) batch.opened = std::chrono::steady_clock::now();
+    batch.jobs.push_back(std::move(job));
+    batch.namings.emplace_back().staged = std::move(start.staged);
+    if (batch.jobs.size() >= batch_limit ||
+        std::chrono::steady_clock::now() - batch.opened >= batch_age) {
+      name_batch();
+    }
   }
+  if (!batch.jobs.empty()) name_batch();
 }
 
 // The run's thread plans every entry in list order and hands the copies to
@@ -141,7 +194,13 @@ void copy_in_parallel(EntryPlanner& planner, fsys::FileSystem& file_system, Copy
   const auto settle = [&](std::chrono::milliseconds wait, bool or_room) {
     results.clear();
     pool.take_results(results, wait, or_room);
-    for (const CopyResult& result : results) {
+    for (CopyResult& result : results) {
+      if (!result.error && result.outcome == fsys::CopyOutcome::name_held_by_run) {
+        // Not finished: copied again under its next name.
+        planner.renumber(result.job);
+        pool.hand_out(std::move(result.job));
+        continue;
+      }
       count(result.job, result.error, result.outcome, report);
       entries.copied(result.job, result.error, result.outcome);
       show_progress(finished++, window);

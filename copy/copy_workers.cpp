@@ -24,6 +24,7 @@ CopyWorkers::CopyWorkers(fsys::FileSystem& file_system, std::size_t threads,
   threads = std::max<std::size_t>(threads, 1);
   threads_.reserve(threads);
   for (std::size_t k = 0; k < threads; ++k) threads_.emplace_back([this] { work(); });
+  namer_ = std::thread([this] { name_batches(); });
 }
 
 CopyWorkers::~CopyWorkers() {
@@ -33,11 +34,18 @@ CopyWorkers::~CopyWorkers() {
   }
   job_waiting_.notify_all();
   for (std::thread& thread : threads_) thread.join();
+  // The copy threads are gone: what they staged is named now.
+  {
+    const std::lock_guard lock(mutex_);
+    copiers_done_ = true;
+  }
+  batch_waiting_.notify_all();
+  namer_.join();
 }
 
 bool CopyWorkers::has_room() {
   const std::lock_guard lock(mutex_);
-  return queue_.size() < queue_limit_;
+  return queue_.size() < queue_limit_ && batch_.size() < batch_limit;
 }
 
 void CopyWorkers::hand_out(CopyJob job) {
@@ -71,33 +79,102 @@ void CopyWorkers::take_results(std::vector<CopyResult>& results, std::chrono::mi
   finished_.clear();
 }
 
+// Under the lock.  A batch waits for more copies only while more are coming.
+bool CopyWorkers::batch_due(std::chrono::steady_clock::time_point now) const {
+  if (batch_.empty()) return false;
+  const bool nothing_else_coming = queue_.empty() && copying_ == 0;
+  return batch_.size() >= batch_limit || now - batch_opened_ >= batch_age ||
+         nothing_else_coming || closing_;
+}
+
 void CopyWorkers::work() {
   for (;;) {
-    CopyResult result;
+    CopyJob job;
     bool wake_run = false;
     {
       std::unique_lock lock(mutex_);
       job_waiting_.wait(lock, [this] { return closing_ || !queue_.empty(); });
       if (queue_.empty()) return;
-      result.job = std::move(queue_.front());
+      job = std::move(queue_.front());
       queue_.pop_front();
+      ++copying_;
       wake_run = run_waits_ == RunWaits::for_room && has_half_room();
     }
     if (wake_run) run_woken_.notify_one();
+    fsys::CopyStart start;
     try {
-      result.error = file_system_.copy_file(result.job.source, result.job.target, result.outcome);
+      start = file_system_.start_copy(job.source, job.target);
     } catch (const std::bad_alloc&) {
       // A thread must not end the program; the entry fails like any other.
-      result.error = std::make_error_code(std::errc::not_enough_memory);
+      start.error = std::make_error_code(std::errc::not_enough_memory);
+      start.staged.reset();
     }
+    bool wake_namer = false;
     {
       const std::lock_guard lock(mutex_);
-      finished_.push_back(std::move(result));
-      // The last result ends any wait; results alone wake a run only when
-      // it waits for nothing else.
-      wake_run = (run_waits_ == RunWaits::for_results && finished_.size() == 1) ||
-                 (run_waits_ != RunWaits::no && outstanding_ == finished_.size());
+      --copying_;
+      if (start.staged) {
+        if (batch_.empty()) batch_opened_ = std::chrono::steady_clock::now();
+        batch_.push_back({std::move(job), std::move(start.staged)});
+        // The first copy of a batch starts the naming thread's clock.
+        wake_namer = batch_.size() == 1 || batch_due(std::chrono::steady_clock::now());
+      } else {
+        finished_.push_back({std::move(job), start.error, start.outcome});
+        // The last result ends any wait; results alone wake a run only when
+        // it waits for nothing else.
+        wake_run = (run_waits_ == RunWaits::for_results && finished_.size() == 1) ||
+                   (run_waits_ != RunWaits::no && outstanding_ == finished_.size());
+      }
+      // The last copy of a lull lets a waiting batch go.
+      if (!batch_.empty() && queue_.empty() && copying_ == 0) wake_namer = true;
     }
+    if (wake_namer) batch_waiting_.notify_one();
+    if (wake_run) run_woken_.notify_one();
+  }
+}
+
+void CopyWorkers::name_batches() {
+  std::vector<Staged> taken;
+  std::vector<fsys::CopyNaming> namings;
+  for (;;) {
+    bool room_made = false;
+    {
+      std::unique_lock lock(mutex_);
+      for (;;) {
+        const auto now = std::chrono::steady_clock::now();
+        if (batch_due(now)) break;
+        if (copiers_done_ && batch_.empty()) return;
+        if (batch_.empty()) {
+          batch_waiting_.wait(lock);
+        } else {
+          batch_waiting_.wait_until(lock, batch_opened_ + batch_age);
+        }
+      }
+      taken.swap(batch_);
+      room_made = run_waits_ == RunWaits::for_room && has_half_room();
+    }
+    // The copy threads go on staging the next batch meanwhile.
+    if (room_made) run_woken_.notify_one();
+    namings.clear();
+    namings.resize(taken.size());
+    for (std::size_t k = 0; k < taken.size(); ++k) namings[k].staged = std::move(taken[k].copy);
+    try {
+      file_system_.name_copies(namings);
+    } catch (const std::bad_alloc&) {
+      for (fsys::CopyNaming& naming : namings) {
+        naming.staged.reset();
+        naming.error = std::make_error_code(std::errc::not_enough_memory);
+      }
+    }
+    bool wake_run = false;
+    {
+      const std::lock_guard lock(mutex_);
+      for (std::size_t k = 0; k < taken.size(); ++k) {
+        finished_.push_back({std::move(taken[k].job), namings[k].error, namings[k].outcome});
+      }
+      wake_run = run_waits_ != RunWaits::no;
+    }
+    taken.clear();
     if (wake_run) run_woken_.notify_one();
   }
 }

@@ -1,12 +1,16 @@
 // The threads that copy the data for a copy run.  The run's thread decides
 // every target in entry order and hands the copies out here; they finish in
-// any order and come back as results tagged with their entry.
+// any order and come back as results tagged with their entry.  Copies that
+// the file system stages wait in a batch, which one naming thread makes
+// durable and names as a whole: no name shows data that is not on the
+// device, at the cost of one flush per batch.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <system_error>
@@ -17,11 +21,19 @@
 
 namespace tolvane::copy {
 
+// How an entry's target name was made, so that it can take the next one.
+struct TargetParts {
+  std::string folder, tag, extension;
+  std::size_t number = 0;
+  bool keep_name = false;
+};
+
 struct CopyJob {
   std::size_t index = 0;
   std::string source;
   std::string target;
   bool renumbered = false;  // the first name was taken, the target took the next free one
+  TargetParts parts;
 };
 
 struct CopyResult {
@@ -33,6 +45,11 @@ struct CopyResult {
 // How many threads a copy run uses on this machine.
 std::size_t default_copy_workers();
 
+// A batch of staged copies is named once it holds this many, or once its
+// first copy has waited this long, or when nothing else is being copied.
+inline constexpr std::size_t batch_limit = 1024;
+inline constexpr std::chrono::milliseconds batch_age{1000};
+
 class CopyWorkers {
  public:
   // Starts `threads` threads (at least one) copying through `file_system`,
@@ -40,14 +57,15 @@ class CopyWorkers {
   // `queue_limit` jobs wait beside those being copied, so a run of a million
   // entries holds a few dozen paths here, not a million.
   CopyWorkers(fsys::FileSystem& file_system, std::size_t threads, std::size_t queue_limit);
-  // Lets every job handed out finish, then joins the threads.
+  // Lets every job handed out finish and be named, then joins the threads.
   ~CopyWorkers();
   CopyWorkers(const CopyWorkers&) = delete;
   CopyWorkers& operator=(const CopyWorkers&) = delete;
 
   // True when a job can be handed out without waiting.
   bool has_room();
-  // Queues `job`; only when has_room() said so.
+  // Queues `job`; only when has_room() said so, or for a job handed back
+  // with a new name.
   void hand_out(CopyJob job);
   // Jobs handed out whose result has not been taken yet.
   std::size_t outstanding();
@@ -59,7 +77,16 @@ class CopyWorkers {
 
  private:
   void work();
-  bool has_half_room() const { return queue_.size() <= queue_limit_ / 2; }
+  void name_batches();
+  bool has_half_room() const {
+    return queue_.size() <= queue_limit_ / 2 && batch_.size() < batch_limit;
+  }
+  bool batch_due(std::chrono::steady_clock::time_point now) const;
+
+  struct Staged {
+    CopyJob job;
+    std::unique_ptr<fsys::StagedCopy> copy;
+  };
 
   enum class RunWaits { no, for_room, for_results };
 
@@ -70,10 +97,16 @@ class CopyWorkers {
   std::condition_variable run_woken_;    // to the run: a result, or room
   std::deque<CopyJob> queue_;
   std::vector<CopyResult> finished_;
+  std::vector<Staged> batch_;  // staged, waiting for the naming thread
+  std::chrono::steady_clock::time_point batch_opened_;
+  std::condition_variable batch_waiting_;  // to the naming thread
+  std::size_t copying_ = 0;  // jobs a copy thread has taken and not yet staged or finished
   std::size_t outstanding_ = 0;
   bool closing_ = false;
+  bool copiers_done_ = false;
   RunWaits run_waits_ = RunWaits::no;
   std::vector<std::thread> threads_;
+  std::thread namer_;
 };
 
 }  // namespace tolvane::copy

@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "copy/naming.h"
-#include "fsys/path_key.h"
 
 namespace tolvane::copy {
 namespace {
@@ -19,12 +18,15 @@ std::error_code unusable_name() { return std::make_error_code(std::errc::invalid
 EntryPlanner::EntryPlanner(const std::string& ipath, fsys::FileSystem& file_system,
                            CopyWindow& window)
     : ipath_(ipath), file_system_(file_system), window_(window), entries_(window.entry_count()) {
+  // On a volume that folds letter case, folders "Trip" and "trip" are one,
+  // and so are the names trip(1).jpg and Trip(1).jpg in it.
+  if (entries_ > 0 && file_system_.folds_letter_case(ipath_)) targets_.fold_letter_case();
   targets_.reserve(entries_);
   for (std::size_t i = 0; i < entries_; ++i) targets_.add_source(window_.source_path(i));
 }
 
 std::error_code EntryPlanner::ensure_folder(const std::string& folder) {
-  auto [known, inserted] = folder_outcome_.try_emplace(fsys::path_key(folder));
+  auto [known, inserted] = folder_outcome_.try_emplace(targets_.key(folder));
   if (inserted && !file_system_.folder_exists(folder)) {
     std::error_code error = file_system_.make_folder(folder);
     // Another program may have made it since the test: the folder is
@@ -76,7 +78,17 @@ bool EntryPlanner::finish(CopyJob& job, CopyFailure& failure) {
                          : targets_.claim_numbered(folder_, tag_, number_, extension);
   job.renumbered = job.target.size() != folder_.size() + name.size() ||
                    job.target.compare(folder_.size(), name.size(), name) != 0;
+  job.parts = {folder_, tag_, keep_name ? std::string() : extension, number_, keep_name};
   return true;
+}
+
+void EntryPlanner::renumber(CopyJob& job) {
+  const TargetParts& parts = job.parts;
+  // The held target is claimed already, so each claim gives a new name.
+  job.target = parts.keep_name
+                   ? targets_.claim_kept(parts.folder, file_name_of(job.source))
+                   : targets_.claim_numbered(parts.folder, parts.tag, parts.number, parts.extension);
+  job.renumbered = true;
 }
 
 }  // namespace tolvane::copy

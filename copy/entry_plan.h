@@ -34,6 +34,11 @@ class EntryPlanner {
   // written for it.
   bool finish(CopyJob& job, CopyFailure& failure);
 
+  // Gives `job`, whose target the file system found held by another copy of
+  // this run under a name the volume takes for the same, the next free name
+  // its naming rules allow.
+  void renumber(CopyJob& job);
+
  private:
   // The error of creating `folder`, or none when it exists now; the disk
   // is asked once per folder per run however many entries go into it.

@@ -4,25 +4,28 @@
 #include <algorithm>
 
 #include "copy/naming.h"
+#include "fsys/letter_case_fold.h"
 #include "fsys/path_key.h"
 
 namespace tolvane::copy {
-namespace {
+
+std::string TargetRegistry::key(std::string_view path) const {
+  std::string key = fsys::path_key(path);
+  return fold_letter_case_ ? fsys::letter_case_folded(key) : key;
+}
 
 // FNV-1a over the path key, then the splitmix64 finaliser so that paths that
 // differ only in their last characters still spread over the buckets.  Fixed
 // at 64 bits on every platform, unlike std::hash.
-std::uint64_t path_hash(std::string_view path) {
+std::uint64_t TargetRegistry::path_hash(std::string_view path) const {
   std::uint64_t hash = 0xcbf29ce484222325u;
-  for (const unsigned char c : fsys::path_key(path)) {
+  for (const unsigned char c : key(path)) {
     hash = (hash ^ c) * 0x100000001b3u;
   }
   hash = (hash ^ (hash >> 30)) * 0xbf58476d1ce4e5b9u;
   hash = (hash ^ (hash >> 27)) * 0x94d049bb133111ebu;
   return hash ^ (hash >> 31);
 }
-
-}  // namespace
 
 void TargetRegistry::reserve(std::size_t entry_count) {
   // Each entry adds its source and at most one target.
@@ -39,7 +42,7 @@ std::string TargetRegistry::claim_numbered(std::string_view folder, std::string_
                                            std::size_t number, std::string_view extension_text) {
   std::string prefix(folder);
   prefix.append(tag);
-  std::size_t& highest = highest_number_[fsys::path_key(prefix)];
+  std::size_t& highest = highest_number_[key(prefix)];
   std::string target = numbered_target(folder, tag, number, extension_text);
   if (taken(target)) {
     // Every number up to `highest` is either claimed or was skipped as
@@ -59,7 +62,7 @@ std::string TargetRegistry::claim_kept(std::string_view folder, std::string_view
   if (taken(target)) {
     // Names tried before stay taken (the set only grows), so resuming at the
     // stored k still finds the smallest free one.
-    std::size_t& k = next_copy_number_.try_emplace(fsys::path_key(target), 2).first->second;
+    std::size_t& k = next_copy_number_.try_emplace(key(target), 2).first->second;
     std::string candidate;
     do {
       candidate.assign(folder);

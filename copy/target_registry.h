@@ -20,6 +20,13 @@ class TargetRegistry {
  public:
   void reserve(std::size_t entry_count);
 
+  // From now on paths that differ only in letter case are one path: the
+  // destination's volume compares names so.  Called before any claim.
+  void fold_letter_case() { fold_letter_case_ = true; }
+
+  // The key by which this registry compares `path`.
+  std::string key(std::string_view path) const;
+
   // Marks a listed source path as taken for the whole run.
   void add_source(std::string_view path);
 
@@ -40,6 +47,9 @@ class TargetRegistry {
  private:
   void claim(const std::string& path);
 
+  std::uint64_t path_hash(std::string_view path) const;
+
+  bool fold_letter_case_ = false;
   std::unordered_set<std::uint64_t> taken_;  // hashes of path keys
   // Per folder + tag key: the highest number claimed, so a collision search
   // starts above it instead of counting up from 1 again.

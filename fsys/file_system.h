@@ -26,6 +26,33 @@ enum class CopyOutcome : std::uint8_t {
   copied,     // the name was free and now holds the copy
   replaced,   // a different file stood there; it went to the trash first
   unchanged,  // the file there has the source's size and modification time
+  // Nothing written: the volume takes the target's name for the name of a
+  // copy this same run made (it folds letter case, say), so the entry must
+  // take another name.  Only a file system that copies in batches says it.
+  name_held_by_run,
+};
+
+// A copy whose data is written where no name shows it, waiting for its
+// target name.  Only the file system that made it knows what it holds;
+// destroying one unnamed leaves nothing behind.
+class StagedCopy {
+ public:
+  virtual ~StagedCopy() = default;
+};
+
+// What start_copy did: either the whole copy (an outcome, or an error), or
+// its first half, `staged`, which name_copies finishes.
+struct CopyStart {
+  std::error_code error;
+  CopyOutcome outcome = CopyOutcome::copied;
+  std::unique_ptr<StagedCopy> staged;
+};
+
+// One staged copy of a batch handed to name_copies, and what became of it.
+struct CopyNaming {
+  std::unique_ptr<StagedCopy> staged;
+  std::error_code error;
+  CopyOutcome outcome = CopyOutcome::copied;
 };
 
 struct FolderContents {
@@ -62,6 +89,29 @@ class FileSystem {
   std::error_code copy_file(const std::string& source, const std::string& target) {
     CopyOutcome outcome;
     return copy_file(source, target, outcome);
+  }
+
+  // copy_file in two halves, for a caller that copies many files and wants
+  // every name to show only data that is on the device, at the cost of one
+  // flush per batch rather than one per file.  start_copy does what
+  // copy_file does up to the naming: a target that looks unchanged is left
+  // alone, failures are reported, and otherwise the data is written where no
+  // name shows it.  name_copies makes the data of a whole batch durable
+  // together, then names each copy in batch order, with copy_file's rules
+  // and outcomes.  The defaults do the whole copy in start_copy.
+  virtual CopyStart start_copy(const std::string& source, const std::string& target) {
+    CopyStart start;
+    start.error = copy_file(source, target, start.outcome);
+    return start;
+  }
+  virtual void name_copies(std::vector<CopyNaming>& batch) { (void)batch; }
+
+  // True when names in `folder` that differ only in letter case name one
+  // file there, as the volume itself shows; the copy run then compares its
+  // targets without case.
+  virtual bool folds_letter_case(const std::string& folder) {
+    (void)folder;
+    return false;
   }
 
   // Moves the file at `path` into the system's trash (the freedesktop.org

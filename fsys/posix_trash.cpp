@@ -198,6 +198,22 @@ std::error_code reserve_record(const TrashFolder& trash, std::string_view name,
 
 std::error_code refused(int error) { return trash_error(error); }
 
+// Renames `from` to `to` unless a file stands at `to`.  A volume that cannot
+// rename on that condition (FUSE file systems without rename flags, which
+// answer EINVAL) gets a look first: the name under files/ was reserved by
+// its record a moment ago, and nothing but a trash writer goes there.
+int move_without_replacing(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return -1;
+  struct stat there;
+  if (::lstat(to.c_str(), &there) == 0) {
+    errno = EEXIST;
+    return -1;
+  }
+  if (errno != ENOENT) return -1;
+  return ::rename(from.c_str(), to.c_str());
+}
+
 }  // namespace
 
 std::string percent_encoded(const std::string& path) {
@@ -243,8 +259,7 @@ std::error_code put_in_trash(const std::string& path, TrashWay way, TrashEntry& 
     if (!error) {
       // Neither way may take a name another program gave a file meanwhile.
       const int status = way == TrashWay::link ? ::link(path.c_str(), entry.file.c_str())
-                                               : ::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD,
-                                                             entry.file.c_str(), RENAME_NOREPLACE);
+                                               : move_without_replacing(path, entry.file);
       if (status != 0) error = {errno, std::generic_category()};
     }
     if (!error) return {};

@@ -1,0 +1,99 @@
+// The data of a copy: in-kernel where the file systems allow it (sharing
+// extents where they can), then sendfile, then plain reads and writes.
+#include "fsys/posix_copy_data.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/sendfile.h>
+#include <sys/types.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <memory>
+
+#include "fsys/posix_descriptor.h"
+
+namespace tolvane::fsys::posix {
+namespace {
+
+enum class Step { done, unsupported, failed };
+
+constexpr std::size_t copy_chunk = std::size_t{1} << 30;
+
+bool not_offered(int error) {
+  return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP ||
+         error == ENOTSUP;
+}
+
+// In-kernel copy, which lets file systems that can share extents do so.
+Step copy_in_kernel(int in, int out, std::error_code& error) {
+  for (bool first = true;; first = false) {
+    const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, copy_chunk, 0);
+    if (copied > 0) continue;
+    // Nothing on the first call may also mean a file that does not know its
+    // size (as under /proc): the read loop decides.
+    if (copied == 0) return first ? Step::unsupported : Step::done;
+    if (errno == EINTR) continue;
+    if (not_offered(errno)) return Step::unsupported;
+    error = last_error();
+    return Step::failed;
+  }
+}
+
+Step copy_by_sendfile(int in, int out, std::error_code& error) {
+  for (;;) {
+    const ssize_t copied = ::sendfile(out, in, nullptr, copy_chunk);
+    if (copied > 0) continue;
+    if (copied == 0) return Step::done;
+    if (errno == EINTR) continue;
+    if (not_offered(errno)) return Step::unsupported;
+    error = last_error();
+    return Step::failed;
+  }
+}
+
+std::error_code copy_by_reading(int in, int out) {
+  constexpr std::size_t buffer_size = 128 * 1024;
+  const auto buffer = std::make_unique<char[]>(buffer_size);
+  for (;;) {
+    const ssize_t got = ::read(in, buffer.get(), buffer_size);
+    if (got == 0) return {};
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return last_error();
+    }
+    for (ssize_t put = 0; put < got;) {
+      const ssize_t wrote = ::write(out, buffer.get() + put, static_cast<std::size_t>(got - put));
+      if (wrote < 0) {
+        if (errno == EINTR) continue;
+        return last_error();
+      }
+      put += wrote;
+    }
+  }
+}
+
+// Copies every byte of `in` from its start into `out` at out's position.  Each
+// way carries on from the offsets the previous one left, so a fallback in
+// the middle loses nothing.
+std::error_code copy_data(int in, int out) {
+  if (::lseek(in, 0, SEEK_SET) < 0) return last_error();
+  std::error_code error;
+  Step step = copy_in_kernel(in, out, error);
+  if (step == Step::unsupported) step = copy_by_sendfile(in, out, error);
+  if (step == Step::unsupported) return copy_by_reading(in, out);
+  return error;
+}
+
+}  // namespace
+
+std::error_code fill(int in, int out, const struct stat& source) {
+  if (const std::error_code error = copy_data(in, out)) return error;
+  const struct timespec times[2] = {source.st_atim, source.st_mtim};
+  if (::futimens(out, times) != 0) return last_error();
+  return {};
+}
+
+}  // namespace tolvane::fsys::posix

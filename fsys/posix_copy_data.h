@@ -1,0 +1,14 @@
+// Copying a file's bytes and times from one open file into another.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <system_error>
+
+namespace tolvane::fsys::posix {
+
+// Every byte of `in` from its start, then the modification time of
+// `source` (what fstat said of `in`), into `out`, which nobody sees yet.
+std::error_code fill(int in, int out, const struct stat& source);
+
+}  // namespace tolvane::fsys::posix
