@@ -87,4 +87,31 @@ bool PlanFileSystem::folder_exists(const std::string& folder) {
          disk_.folder_exists(folder);
 }
 
+bool PlanFileSystem::folds_letter_case(const std::string& folder) {
+  const fsys::FolderContents contents = disk_.read_folder(folder);
+  for (const fsys::FolderEntry& entry : contents.entries) {
+    std::string other = entry.name;
+    bool changed = false;
+    for (char& c : other) {
+      if (c >= 'a' && c <= 'z') {
+        c = static_cast<char>(c - 'a' + 'A');
+        changed = true;
+      } else if (c >= 'A' && c <= 'Z') {
+        c = static_cast<char>(c - 'A' + 'a');
+        changed = true;
+      }
+    }
+    if (!changed) continue;
+    bool listed = false;
+    for (const fsys::FolderEntry& sibling : contents.entries) listed |= sibling.name == other;
+    if (listed) continue;  // both spellings stand: the volume keeps case apart
+    // A file found by its folder's path says "not a folder"; a missing name
+    // says it is not there.
+    const std::string path = folder + other + fsys::separator;
+    const std::error_code error = disk_.read_folder(path).error;
+    return !error || error == std::errc::not_a_directory;
+  }
+  return false;
+}
+
 }  // namespace tolvane::cli

@@ -34,6 +34,10 @@ class PlanFileSystem final : public fsys::FileSystem {
   // otherwise notes the folder.
   std::error_code make_folder(const std::string& folder) override;
   bool folder_exists(const std::string& folder) override;
+  // Asked of the disk without writing: a name listed in `folder` is looked
+  // for in the other letter case.  An empty folder tells nothing, and the
+  // plan then takes the volume to keep case apart.
+  bool folds_letter_case(const std::string& folder) override;
 
  private:
   // What the disk or the plan holds at `path` (a path without a trailing

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <thread>
@@ -145,11 +146,20 @@ TEST(CommandLinePosix, KilledRunThenRerunCopiesEveryFileOnce) {
 
   const std::string out_file = tree.path("out.txt");
   const pid_t first = start_program({src, dst}, out_file);
-  // Killed as soon as a few copies have their names, well before the last.
+  // Killed while copies are under way: the run has made its first folder,
+  // and its copies take their names a batch at a time.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (tt::files_below(dst).size() < 3 && std::chrono::steady_clock::now() < deadline) {
+  const auto has_folder = [&] {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dst, error)) {
+      if (entry.is_directory(error)) return true;
+    }
+    return false;
+  };
+  while (!has_folder() && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
   ::kill(first, SIGKILL);
   const int killed = wait_for(first);
   if (!WIFSIGNALED(killed)) GTEST_SKIP() << "the run ended before it could be killed";
