@@ -222,6 +222,7 @@ void copy_in_parallel(EntryPlanner& planner, fsys::FileSystem& file_system, Copy
     }
     settle(std::chrono::milliseconds(0), false);
   }
+  pool.last_job_handed_out();
   while (pool.outstanding() > 0) settle(patience, false);
   // Results arrive as copies finish; the report lists them as a serial run does.
   std::sort(report.failures.begin(), report.failures.end(),

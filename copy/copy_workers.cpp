@@ -79,12 +79,24 @@ void CopyWorkers::take_results(std::vector<CopyResult>& results, std::chrono::mi
   finished_.clear();
 }
 
-// Under the lock.  A batch waits for more copies only while more are coming.
+bool CopyWorkers::idle() const { return queue_.empty() && copying_ == 0; }
+
+// Under the lock.  A batch waits for more copies only while more are coming:
+// a lull in the middle of a run (the run's thread making a folder) holds it
+// a little, the end of the run not at all.
 bool CopyWorkers::batch_due(std::chrono::steady_clock::time_point now) const {
   if (batch_.empty()) return false;
-  const bool nothing_else_coming = queue_.empty() && copying_ == 0;
-  return batch_.size() >= batch_limit || now - batch_opened_ >= batch_age ||
-         nothing_else_coming || closing_;
+  const auto age = now - batch_opened_;
+  return batch_.size() >= batch_limit || age >= batch_age || closing_ ||
+         (idle() && (last_handed_out_ || age >= lull_age));
+}
+
+void CopyWorkers::last_job_handed_out() {
+  {
+    const std::lock_guard lock(mutex_);
+    last_handed_out_ = true;
+  }
+  batch_waiting_.notify_one();
 }
 
 void CopyWorkers::work() {
@@ -125,8 +137,8 @@ void CopyWorkers::work() {
         wake_run = (run_waits_ == RunWaits::for_results && finished_.size() == 1) ||
                    (run_waits_ != RunWaits::no && outstanding_ == finished_.size());
       }
-      // The last copy of a lull lets a waiting batch go.
-      if (!batch_.empty() && queue_.empty() && copying_ == 0) wake_namer = true;
+      // The last copy of a lull starts the shorter wait of a waiting batch.
+      if (!batch_.empty() && idle()) wake_namer = true;
     }
     if (wake_namer) batch_waiting_.notify_one();
     if (wake_run) run_woken_.notify_one();
@@ -147,7 +159,7 @@ void CopyWorkers::name_batches() {
         if (batch_.empty()) {
           batch_waiting_.wait(lock);
         } else {
-          batch_waiting_.wait_until(lock, batch_opened_ + batch_age);
+          batch_waiting_.wait_until(lock, batch_opened_ + (idle() ? lull_age : batch_age));
         }
       }
       taken.swap(batch_);

@@ -46,9 +46,11 @@ struct CopyResult {
 std::size_t default_copy_workers();
 
 // A batch of staged copies is named once it holds this many, or once its
-// first copy has waited this long, or when nothing else is being copied.
+// first copy has waited this long, or once nothing has been copied for
+// lull_age, or at once after the run's last copy.
 inline constexpr std::size_t batch_limit = 1024;
 inline constexpr std::chrono::milliseconds batch_age{1000};
+inline constexpr std::chrono::milliseconds lull_age{50};
 
 class CopyWorkers {
  public:
@@ -67,6 +69,9 @@ class CopyWorkers {
   // Queues `job`; only when has_room() said so, or for a job handed back
   // with a new name.
   void hand_out(CopyJob job);
+  // Says that only jobs handed back with a new name will follow, so that
+  // the last batch is named as soon as its copies are written.
+  void last_job_handed_out();
   // Jobs handed out whose result has not been taken yet.
   std::size_t outstanding();
   // Appends the results finished so far to `results`.  When there are none
@@ -81,6 +86,7 @@ class CopyWorkers {
   bool has_half_room() const {
     return queue_.size() <= queue_limit_ / 2 && batch_.size() < batch_limit;
   }
+  bool idle() const;
   bool batch_due(std::chrono::steady_clock::time_point now) const;
 
   struct Staged {
@@ -104,6 +110,7 @@ class CopyWorkers {
   std::size_t outstanding_ = 0;
   bool closing_ = false;
   bool copiers_done_ = false;
+  bool last_handed_out_ = false;
   RunWaits run_waits_ = RunWaits::no;
   std::vector<std::thread> threads_;
   std::thread namer_;
