@@ -188,7 +188,7 @@ LoopVolume::~LoopVolume() {
 bool LoopVolume::prerequisites(VolumeKind kind) {
   unavailable_ = true;
   if (::geteuid() != 0) {
-    reason_ = "attaching a loop device and mounting need root; this test runs as uid " +
+    reason_ = "loop devices and mounts need root; this test runs as uid " +
               std::to_string(::geteuid());
     return false;
   }
