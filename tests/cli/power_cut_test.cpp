@@ -7,7 +7,11 @@
 // program's own unfinished work a replacement.
 //
 // The volume is mounted with commit=1, so that the wait for the journal's
-// commit after a stop is two seconds rather than the default five's ten.
+// commit after a stop is two seconds rather than the default five's ten;
+// and with noauto_da_alloc: by default ext4 writes a file's data before a
+// rename over another file commits, which would hide a program that names
+// its copies before their data is safe, and other file systems do no such
+// thing.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -33,6 +37,7 @@ namespace tt = ::tolvane::testing;
 using testing::VolumeRun;
 
 constexpr int per_folder = 100;
+constexpr char mount_options[] = "commit=1,noauto_da_alloc";
 // The journal's commit timer is rounded up to a whole second: a transaction
 // begun just before the stop commits up to two intervals later.
 constexpr auto commit_wait = std::chrono::milliseconds(2 * 1000 + 200);
@@ -135,7 +140,7 @@ class PowerCut : public ::testing::Test {
   // named before the stop must be there, or the cut came before the commit.
   static void on_cut_disk(const Cut& cut, const std::function<void(const tt::LoopVolume&)>& check) {
     {
-      tt::LoopVolume disk(tt::VolumeKind::ext4, tt::ImageFile{cut.image}, "commit=1");
+      tt::LoopVolume disk(tt::VolumeKind::ext4, tt::ImageFile{cut.image}, mount_options);
       ASSERT_TRUE(disk.ready()) << disk.reason();
       EXPECT_EQ(testing::visible_files_below(disk.path("dst")), cut.names);
       check(disk);
@@ -197,7 +202,7 @@ class PowerCut : public ::testing::Test {
     EXPECT_EQ(testing::joined(testing::temporaries_below(disk.path())), "");
   }
 
-  tt::LoopVolume disk_{tt::VolumeKind::ext4, 128, "commit=1"};
+  tt::LoopVolume disk_{tt::VolumeKind::ext4, 128, mount_options};
   tt::TempTree work_;
   std::vector<std::pair<std::string, std::string>> targets_;  // below DEST, source
 };
