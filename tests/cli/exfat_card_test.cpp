@@ -33,7 +33,9 @@ const std::vector<std::string> card_photos = {
 constexpr std::size_t colon_photos = 2;
 const std::size_t landing_photos = card_photos.size() - colon_photos;
 
-bool under_colon_tag(const std::string& source) { return source.find("/12:30/") != std::string::npos; }
+bool under_colon_tag(const std::string& source) {
+  return source.find("/12:30/") != std::string::npos;
+}
 
 // The card: an exFAT image with the destination folder made on it.
 class ExfatCard : public ::testing::Test {
@@ -86,10 +88,10 @@ class ExfatCard : public ::testing::Test {
       }
     }
     const std::size_t on_card = tt::files_below(dst()).size();
-    std::cout << "[ figures  ] " << landed << " of " << landing_photos
-              << " copies landed (" << wrong << " with other bytes), " << failed
-              << " failed besides the \":\" ones, " << colon_failed << " of " << colon_photos
-              << " \":\" entries failed; " << on_card << " files in DEST\n";
+    std::cout << "[ figures  ] " << landed << " of " << landing_photos << " copies landed ("
+              << wrong << " with other bytes), " << failed << " failed besides the \":\" ones, "
+              << colon_failed << " of " << colon_photos << " \":\" entries failed; " << on_card
+              << " files in DEST\n";
     EXPECT_EQ(landed, landing_photos);
     // One file per copy: two copies of the run never share a name.
     EXPECT_EQ(on_card, landed);
@@ -124,7 +126,8 @@ TEST_F(ExfatCard, RerunCopiesNothingAndSaysSo) {
   EXPECT_EQ(again.count("replaced"), 0u);
   EXPECT_EQ(again.count("unchanged"), landing_photos);
   EXPECT_EQ(again.count("failed"), colon_photos);
-  EXPECT_NE(again.message().find("其中" + std::to_string(landing_photos) + "条与原有文件相同，未重新拷贝。"),
+  EXPECT_NE(again.message().find("其中" + std::to_string(landing_photos) +
+                                 "条与原有文件相同，未重新拷贝。"),
             std::string::npos)
       << again.message();
   EXPECT_EQ(tt::tree_difference(tt::files_below(card_.path()), before), "");
@@ -153,8 +156,9 @@ TEST_F(ExfatCard, ChangedSourceReplacesItsCopyAndKeepsTheOldInTheCardsTrash) {
   const tt::TreeFiles trashed = tt::files_below(trash_files());
   ASSERT_EQ(trashed.size(), 1u) << "the card's trash " << trash_files();
   EXPECT_TRUE(trashed.begin()->second == old_copy) << "the trash holds other bytes";
-  EXPECT_EQ(tt::files_below(card_.path(".Trash-0/info")).count(trashed.begin()->first + ".trashinfo"),
-            1u);
+  EXPECT_EQ(
+      tt::files_below(card_.path(".Trash-0/info")).count(trashed.begin()->first + ".trashinfo"),
+      1u);
 }
 
 TEST_F(ExfatCard, KilledRunsThenRerunLeaveEveryCopyWholeAndNothingReplaced) {

@@ -121,8 +121,8 @@ class PowerCut : public ::testing::Test {
       }
       Cut cut{work_.path("cut" + std::to_string(quarter) + ".img"),
               testing::visible_files_below(disk_.path("dst"))};
-      std::cout << "[ figures  ] cut " << quarter << ": " << progress() << " reached, "
-                << cut.names << " names in DEST\n";
+      std::cout << "[ figures  ] cut " << quarter << ": " << progress() << " reached, " << cut.names
+                << " names in DEST\n";
       std::this_thread::sleep_for(commit_wait);
       if (!disk_.copy_image(cut.image)) {
         ADD_FAILURE() << disk_.reason();
@@ -182,22 +182,19 @@ class PowerCut : public ::testing::Test {
 
   static void print(const std::string& label, const NameStates& states) {
     std::cout << "[ figures  ] " << label << ": " << states.whole << " whole, " << states.old
-              << " old, " << states.empty << " empty, " << states.torn << " torn, "
-              << states.absent << " without a name, " << states.old_lost
-              << " old contents lost\n";
+              << " old, " << states.empty << " empty, " << states.torn << " torn, " << states.absent
+              << " without a name, " << states.old_lost << " old contents lost\n";
   }
 
   // A run on the cut disk to its end: every copy whole and nothing else in
   // DEST, no temporary anywhere, and `replaced` replacements counted.
   void finish_on(const tt::LoopVolume& disk, const tt::TreeFiles& copies,
                  std::size_t replaced) const {
-    const VolumeRun rerun =
-        testing::run_to_end({src(), disk.path("dst")}, work_.path("rerun-out"));
+    const VolumeRun rerun = testing::run_to_end({src(), disk.path("dst")}, work_.path("rerun-out"));
     testing::print_closing("re-run on the cut disk", rerun);
     EXPECT_EQ(rerun.exit_status, exit_all_copied);
     EXPECT_EQ(rerun.count("replaced"), replaced);
-    const std::string difference =
-        tt::tree_difference(tt::files_below(disk.path("dst")), copies);
+    const std::string difference = tt::tree_difference(tt::files_below(disk.path("dst")), copies);
     EXPECT_EQ(difference.substr(0, 2000), "");
     EXPECT_EQ(testing::joined(testing::temporaries_below(disk.path())), "");
   }

@@ -18,10 +18,10 @@
 
 // Skips the test when the machine lacks what a loop volume needs, fails it
 // when the volume could not be made for another reason.
-#define TOLVANE_NEED_VOLUME(volume)                               \
-  do {                                                            \
+#define TOLVANE_NEED_VOLUME(volume)                                \
+  do {                                                             \
     if ((volume).unavailable()) GTEST_SKIP() << (volume).reason(); \
-    ASSERT_TRUE((volume).ready()) << (volume).reason();           \
+    ASSERT_TRUE((volume).ready()) << (volume).reason();            \
   } while (false)
 
 namespace tolvane::cli::testing {

@@ -114,7 +114,8 @@ std::string sparse_copy(const std::string& from, const std::string& to) {
     for (ssize_t piece = 0; piece < got && error.empty(); piece += 65536) {
       const std::size_t size = static_cast<std::size_t>(std::min<ssize_t>(65536, got - piece));
       if (is_zero(buffer.data() + piece, size)) continue;
-      if (::pwrite(out, buffer.data() + piece, size, offset + piece) != static_cast<ssize_t>(size)) {
+      if (::pwrite(out, buffer.data() + piece, size, offset + piece) !=
+          static_cast<ssize_t>(size)) {
         error = "write " + to + ": " + std::strerror(errno);
       }
     }
@@ -155,11 +156,19 @@ LoopVolume::LoopVolume(VolumeKind kind, std::size_t megabytes, const std::string
   // device busy when a test waits for it to stand still.  Inodes for
   // many small files and their trash records.
   const std::vector<std::string> format =
-      kind == VolumeKind::ext4
-          ? std::vector<std::string>{find_tool(mkfs_ext4.name), "-q", "-F", "-b", "4096",
-                                     "-N", std::to_string(megabytes * 256), "-m", "0", "-E",
-                                     "lazy_itable_init=0,lazy_journal_init=0", image_}
-          : std::vector<std::string>{find_tool(mkfs_exfat.name), image_};
+      kind == VolumeKind::ext4 ? std::vector<std::string>{find_tool(mkfs_ext4.name),
+                                                          "-q",
+                                                          "-F",
+                                                          "-b",
+                                                          "4096",
+                                                          "-N",
+                                                          std::to_string(megabytes * 256),
+                                                          "-m",
+                                                          "0",
+                                                          "-E",
+                                                          "lazy_itable_init=0,lazy_journal_init=0",
+                                                          image_}
+                               : std::vector<std::string>{find_tool(mkfs_exfat.name), image_};
   std::string output;
   if (run_tool(folder_ + "/tool.log", format, output) != 0) {
     reason_ = command_line(format) + " failed: " + output;
@@ -188,8 +197,8 @@ LoopVolume::~LoopVolume() {
 bool LoopVolume::prerequisites(VolumeKind kind) {
   unavailable_ = true;
   if (::geteuid() != 0) {
-    reason_ = "loop devices and mounts need root; this test runs as uid " +
-              std::to_string(::geteuid());
+    reason_ =
+        "loop devices and mounts need root; this test runs as uid " + std::to_string(::geteuid());
     return false;
   }
   if (::access("/dev/loop-control", R_OK | W_OK) != 0) {
@@ -197,8 +206,8 @@ bool LoopVolume::prerequisites(VolumeKind kind) {
     return false;
   }
   if (kind == VolumeKind::exfat && ::access("/dev/fuse", R_OK | W_OK) != 0) {
-    reason_ = std::string("no FUSE here, so exfat-fuse cannot mount: /dev/fuse: ") +
-              std::strerror(errno);
+    reason_ =
+        std::string("no FUSE here, so exfat-fuse cannot mount: /dev/fuse: ") + std::strerror(errno);
     return false;
   }
   std::vector<Tool> tools = {losetup, mount_tool};
@@ -278,8 +287,7 @@ std::string LoopVolume::device_counters() const {
   return line;
 }
 
-bool LoopVolume::wait_until_idle(std::chrono::milliseconds quiet,
-                                 std::chrono::milliseconds limit) {
+bool LoopVolume::wait_until_idle(std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
   using clock = std::chrono::steady_clock;
   const auto give_up = clock::now() + limit;
   std::string seen = device_counters();
