@@ -4,6 +4,7 @@
 // renames take no flags; every copy must land all the same, and no copy of
 // a run may take another's place.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <map>
 #include <set>
@@ -49,7 +50,11 @@ class ExfatCard : public ::testing::Test {
   }
 
   std::string dst() const { return card_.path("归集"); }
-  std::string trash_files() const { return card_.path(".Trash-0/files"); }
+  // The card's own trash, $topdir/.Trash-$uid, which the file managers show.
+  std::string trash(const std::string& part) const {
+    return card_.path(".Trash-" + std::to_string(::getuid()) + "/" + part);
+  }
+  std::string trash_files() const { return trash("files"); }
   VolumeRun run(const std::string& label) {
     const VolumeRun result = testing::run_to_end({source_.path("src"), dst()}, source_.path("out"));
     testing::print_closing(label, result);
@@ -156,9 +161,7 @@ TEST_F(ExfatCard, ChangedSourceReplacesItsCopyAndKeepsTheOldInTheCardsTrash) {
   const tt::TreeFiles trashed = tt::files_below(trash_files());
   ASSERT_EQ(trashed.size(), 1u) << "the card's trash " << trash_files();
   EXPECT_TRUE(trashed.begin()->second == old_copy) << "the trash holds other bytes";
-  EXPECT_EQ(
-      tt::files_below(card_.path(".Trash-0/info")).count(trashed.begin()->first + ".trashinfo"),
-      1u);
+  EXPECT_EQ(tt::files_below(trash("info")).count(trashed.begin()->first + ".trashinfo"), 1u);
 }
 
 TEST_F(ExfatCard, KilledRunsThenRerunLeaveEveryCopyWholeAndNothingReplaced) {

@@ -14,7 +14,7 @@
 // thing.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/time.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <functional>
@@ -59,9 +59,16 @@ struct NameStates {
 
 // The image of the disk at one cut, and the names DEST had then.
 struct Cut {
+  int number = 0;
   std::string image;
   std::size_t names = 0;
 };
+
+// The trash the program uses for the files of a volume that does not hold
+// the home folder: $topdir/.Trash-$uid.
+std::string trash_files(const tt::LoopVolume& disk) {
+  return disk.path(".Trash-" + std::to_string(::getuid()) + "/files");
+}
 
 class PowerCut : public ::testing::Test {
  protected:
@@ -107,7 +114,7 @@ class PowerCut : public ::testing::Test {
     testing::CliProcess program({src(), disk_.path("dst"), "--json"}, out());
     EXPECT_TRUE(program.started());
     std::vector<Cut> cuts;
-    for (const std::size_t quarter : {1, 2, 3}) {
+    for (const int quarter : {1, 2, 3}) {
       const std::size_t mark = targets_.size() * quarter / 4;
       const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
       while (program.running() && progress() < mark &&
@@ -119,7 +126,7 @@ class PowerCut : public ::testing::Test {
                       << ": it needs more files";
         break;
       }
-      Cut cut{work_.path("cut" + std::to_string(quarter) + ".img"),
+      Cut cut{quarter, work_.path("cut" + std::to_string(quarter) + ".img"),
               testing::visible_files_below(disk_.path("dst"))};
       std::cout << "[ figures  ] cut " << quarter << ": " << progress() << " reached, " << cut.names
                 << " names in DEST\n";
@@ -139,6 +146,7 @@ class PowerCut : public ::testing::Test {
   // The cut disk mounted: the journal replays.  Everything the program had
   // named before the stop must be there, or the cut came before the commit.
   static void on_cut_disk(const Cut& cut, const std::function<void(const tt::LoopVolume&)>& check) {
+    std::cout << "[ figures  ] cut " << cut.number << " mounted:\n";
     {
       tt::LoopVolume disk(tt::VolumeKind::ext4, tt::ImageFile{cut.image}, mount_options);
       ASSERT_TRUE(disk.ready()) << disk.reason();
@@ -153,7 +161,7 @@ class PowerCut : public ::testing::Test {
   NameStates name_states(const tt::LoopVolume& disk, const tt::TreeFiles& copies,
                          const tt::TreeFiles& old = {}) const {
     std::set<std::string> trashed;
-    for (auto& [name, bytes] : tt::files_below(disk.path(".Trash-0/files"))) trashed.insert(bytes);
+    for (auto& [name, bytes] : tt::files_below(trash_files(disk))) trashed.insert(bytes);
     NameStates states;
     for (const auto& [target, bytes] : copies) {
       const std::string path = disk.path("dst/" + target);
@@ -237,7 +245,7 @@ TEST_F(PowerCut, ReplacingRunKeepsEveryOldContentAtItsNameOrInTheTrash) {
   }
   const tt::TreeFiles copies = expected();
   const std::vector<Cut> cuts =
-      cut_a_run([&] { return testing::visible_files_below(disk_.path(".Trash-0/files")); });
+      cut_a_run([&] { return testing::visible_files_below(trash_files(disk_)); });
   for (const Cut& cut : cuts) {
     on_cut_disk(cut, [&](const tt::LoopVolume& disk) {
       const NameStates states = name_states(disk, copies, old);
@@ -249,7 +257,7 @@ TEST_F(PowerCut, ReplacingRunKeepsEveryOldContentAtItsNameOrInTheTrash) {
       // and only they; every old content ends in the trash.
       finish_on(disk, copies, states.old);
       std::set<std::string> trashed;
-      for (auto& [name, bytes] : tt::files_below(disk.path(".Trash-0/files"))) {
+      for (auto& [name, bytes] : tt::files_below(trash_files(disk))) {
         trashed.insert(bytes);
       }
       std::size_t kept = 0;
