@@ -23,19 +23,22 @@ namespace tt = ::tolvane::testing;
 using testing::VolumeRun;
 
 // Three folders whose names differ only in case meet in one folder on the
-// card; Chinese names; a tag the card cannot hold.
+// card; Chinese names; tags with a character the card cannot hold.
 const std::vector<std::string> card_photos = {
     "2019/Trip/IMG_0001.jpg", "2019/Trip/IMG_0002.jpg", "2019/Trip/IMG_0003.jpg",
     "2020/trip/IMG_0001.jpg", "2020/trip/IMG_0002.jpg", "2020/trip/海滩.jpg",
     "2021/TRIP/IMG_0001.jpg", "2021/TRIP/IMG_0002.jpg", "2021/TRIP/IMG_0003.jpg",
     "家人/春节/团圆饭.jpg",   "家人/春节/饺子.jpg",     "旅行/海边日落.jpg",
-    "12:30/午饭.jpg",         "12:30/合影.jpg",
+    "12:30/午饭.jpg",         "12:30/合影.jpg",         "好吗?/问号.jpg",
 };
-constexpr std::size_t colon_photos = 2;
-const std::size_t landing_photos = card_photos.size() - colon_photos;
+constexpr std::size_t refused_photos = 3;
+const std::size_t landing_photos = card_photos.size() - refused_photos;
 
-bool under_colon_tag(const std::string& source) {
-  return source.find("/12:30/") != std::string::npos;
+// The character of the source's tag that the card refuses; 0 for none.
+char refused_character(const std::string& source) {
+  if (source.find("/12:30/") != std::string::npos) return ':';
+  if (source.find("/好吗?/") != std::string::npos) return '?';
+  return 0;
 }
 
 // The card: an exFAT image with the destination folder made on it.
@@ -61,24 +64,24 @@ class ExfatCard : public ::testing::Test {
     return result;
   }
 
-  // Every entry either failed for the ":" in its tag, with a reason that
-  // names it, or has its own source's bytes at its target; the destination
-  // holds one file per such entry and nothing hidden.
+  // Every entry either failed for the ":" or "?" in its tag, with a reason
+  // that names the character, or has its own source's bytes at its target;
+  // the destination holds one file per such entry and nothing hidden.
   void expect_every_copy_lands(const VolumeRun& run) {
     EXPECT_EQ(run.entries.size(), card_photos.size());
     std::size_t landed = 0;
     std::size_t failed = 0;
     std::size_t wrong = 0;
-    std::size_t colon_failed = 0;
+    std::size_t refused = 0;
     for (const testing::JsonObject& entry : run.entries) {
       const std::string source = testing::path_bytes(entry, "source");
       const std::string target = testing::path_bytes(entry, "target");
       const std::string reason = entry.at("reason").text;
-      if (under_colon_tag(source)) {
+      if (const char character = refused_character(source)) {
         EXPECT_EQ(entry.at("outcome").text, "failed") << source;
         // The reason names the character: the path is not part of it.
-        EXPECT_NE(reason.find(':'), std::string::npos) << source << ": " << reason;
-        if (entry.at("outcome").text == "failed") ++colon_failed;
+        EXPECT_NE(reason.find(character), std::string::npos) << source << ": " << reason;
+        if (entry.at("outcome").text == "failed") ++refused;
         continue;
       }
       if (entry.at("outcome").text == "failed") {
@@ -94,8 +97,8 @@ class ExfatCard : public ::testing::Test {
     }
     const std::size_t on_card = tt::files_below(dst()).size();
     std::cout << "[ figures  ] " << landed << " of " << landing_photos << " copies landed ("
-              << wrong << " with other bytes), " << failed << " failed besides the \":\" ones, "
-              << colon_failed << " of " << colon_photos << " \":\" entries failed; " << on_card
+              << wrong << " with other bytes), " << failed << " failed besides the refused names, "
+              << refused << " of " << refused_photos << " with \":\" or \"?\" failed; " << on_card
               << " files in DEST\n";
     EXPECT_EQ(landed, landing_photos);
     // One file per copy: two copies of the run never share a name.
@@ -115,7 +118,7 @@ TEST_F(ExfatCard, FirstRunLandsEveryCopyAndRefusesTheColonAlone) {
   // none replaces or trashes an earlier copy of this run.
   EXPECT_EQ(first.count("copied"), landing_photos);
   EXPECT_EQ(first.count("replaced"), 0u);
-  EXPECT_EQ(first.count("failed"), colon_photos);
+  EXPECT_EQ(first.count("failed"), refused_photos);
   EXPECT_GE(first.count("renumbered"), 6u);
   EXPECT_EQ(tt::files_below(trash_files()).size(), 0u);
 }
@@ -130,7 +133,7 @@ TEST_F(ExfatCard, RerunCopiesNothingAndSaysSo) {
   EXPECT_EQ(again.count("copied"), 0u);
   EXPECT_EQ(again.count("replaced"), 0u);
   EXPECT_EQ(again.count("unchanged"), landing_photos);
-  EXPECT_EQ(again.count("failed"), colon_photos);
+  EXPECT_EQ(again.count("failed"), refused_photos);
   EXPECT_NE(again.message().find("其中" + std::to_string(landing_photos) +
                                  "条与原有文件相同，未重新拷贝。"),
             std::string::npos)
@@ -166,7 +169,7 @@ TEST_F(ExfatCard, ChangedSourceReplacesItsCopyAndKeepsTheOldInTheCardsTrash) {
 
 TEST_F(ExfatCard, KilledRunsThenRerunLeaveEveryCopyWholeAndNothingReplaced) {
   // Larger photos, so that a run can be caught half-way: the same folders
-  // without the ":" tag.
+  // without the refused tags.
   tt::TempTree big;
   std::set<std::string> contents;
   int seed = 0;
