@@ -110,7 +110,7 @@ class ExfatCard : public ::testing::Test {
   tt::TempTree source_;
 };
 
-TEST_F(ExfatCard, FirstRunLandsEveryCopyAndRefusesTheColonAlone) {
+TEST_F(ExfatCard, FirstRunLandsEveryCopyAndRefusesOnlyNamesTheCardCannotHold) {
   const VolumeRun first = run("first run");
   expect_every_copy_lands(first);
   EXPECT_EQ(first.exit_status, exit_entries_failed);
