@@ -1,12 +1,9 @@
 // The program itself on POSIX: a read-only DEST is refused, and a run killed
 // with SIGKILL half-way and run again ends with every file copied once,
 // under the names the plan gave, and nothing else in DEST.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -15,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/cli/cli_process.h"
 #include "tests/cli/json_reader.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/odd_names.h"
@@ -22,35 +20,10 @@
 #include "tests/support/temp_tree.h"
 #include "tests/support/tree_files.h"
 
-extern char** environ;
-
 namespace tolvane::cli {
 namespace {
 
 namespace tt = ::tolvane::testing;
-
-// Starts tolvane-cli with `arguments`, its standard output into `out_file`.
-pid_t start_program(const std::vector<std::string>& arguments, const std::string& out_file) {
-  std::vector<std::string> all = {TOLVANE_CLI_PROGRAM};
-  all.insert(all.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& argument : all) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_file.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = -1;
-  EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
-int wait_for(pid_t pid) {
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return status;
-}
 
 TEST(CommandLinePosix, ReadOnlyDestinationIsRefused) {
   tt::TempTree tree({"src/trip/a.jpg", "dst/"});
@@ -145,7 +118,7 @@ TEST(CommandLinePosix, KilledRunThenRerunCopiesEveryFileOnce) {
   ASSERT_EQ(expected.size(), static_cast<std::size_t>(folders * per_folder));
 
   const std::string out_file = tree.path("out.txt");
-  const pid_t first = start_program({src, dst}, out_file);
+  testing::CliProcess first({src, dst}, out_file);
   // Killed while copies are under way: the run has made its first folder,
   // and its copies take their names a batch at a time.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -160,14 +133,14 @@ TEST(CommandLinePosix, KilledRunThenRerunCopiesEveryFileOnce) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(150));
-  ::kill(first, SIGKILL);
-  const int killed = wait_for(first);
+  first.kill();
+  const int killed = first.wait();
   if (!WIFSIGNALED(killed)) GTEST_SKIP() << "the run ended before it could be killed";
   const std::size_t left = tt::files_below(dst).size();
   std::cout << "[ figures ] killed with " << left << " of " << expected.size()
             << " files in DEST\n";
 
-  const int rerun = wait_for(start_program({src, dst}, out_file));
+  const int rerun = testing::CliProcess({src, dst}, out_file).wait();
   ASSERT_TRUE(WIFEXITED(rerun));
   EXPECT_EQ(WEXITSTATUS(rerun), exit_all_copied);
   EXPECT_NE(tt::read_file(out_file).find("已完成60条。"), std::string::npos)

@@ -1,0 +1,87 @@
+// The program itself as a child process, for the tests that stop, kill or
+// time a run: its standard output goes to a file; a child still running when
+// the object ends is killed and reaped, so no test leaves one behind.
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace tolvane::cli::testing {
+
+class CliProcess {
+ public:
+  // Starts tolvane-cli with `arguments`, its standard output into `out_file`.
+  CliProcess(const std::vector<std::string>& arguments, const std::string& out_file) {
+    std::vector<std::string> all = {TOLVANE_CLI_PROGRAM};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : all) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_file.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~CliProcess() {
+    if (running()) {
+      ::kill(pid_, SIGKILL);
+      wait();
+    }
+  }
+  CliProcess(const CliProcess&) = delete;
+  CliProcess& operator=(const CliProcess&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  // True until the child has ended and been reaped.
+  bool running() {
+    if (pid_ <= 0 || ended_) return false;
+    if (::waitpid(pid_, &status_, WNOHANG) == pid_) ended_ = true;
+    return !ended_;
+  }
+  // The wait status once the child has ended.
+  int wait() {
+    while (pid_ > 0 && !ended_) {
+      if (::waitpid(pid_, &status_, 0) == pid_ || errno != EINTR) ended_ = true;
+    }
+    return status_;
+  }
+  void kill() {
+    if (running()) ::kill(pid_, SIGKILL);
+  }
+  // Stops every thread of the child and returns once it is stopped; false
+  // when it had ended instead.
+  bool stop() {
+    if (!running()) return false;
+    ::kill(pid_, SIGSTOP);
+    for (;;) {
+      int status = 0;
+      const pid_t got = ::waitpid(pid_, &status, WUNTRACED);
+      if (got < 0 && errno == EINTR) continue;
+      if (got == pid_ && WIFSTOPPED(status)) return true;
+      ended_ = true;
+      status_ = status;
+      return false;
+    }
+  }
+  void resume() {
+    if (running()) ::kill(pid_, SIGCONT);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool ended_ = false;
+  int status_ = -1;
+};
+
+}  // namespace tolvane::cli::testing

@@ -1,0 +1,237 @@
+// The program gathering onto a camera's card: a real exFAT file system on a
+// loop device, mounted through exfat-fuse.  Such a card folds letter case,
+// refuses ":" in names, has no hard links and no unnamed files, and its
+// renames take no flags; every copy must land all the same, and no copy of
+// a run may take another's place.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/cli/volume_run.h"
+#include "tests/support/loop_volume.h"
+#include "tests/support/temp_tree.h"
+#include "tests/support/tree_files.h"
+
+namespace tolvane::cli {
+namespace {
+
+namespace tt = ::tolvane::testing;
+using testing::VolumeRun;
+
+// Three folders whose names differ only in case meet in one folder on the
+// card; Chinese names; tags with a character the card cannot hold.
+const std::vector<std::string> card_photos = {
+    "2019/Trip/IMG_0001.jpg", "2019/Trip/IMG_0002.jpg", "2019/Trip/IMG_0003.jpg",
+    "2020/trip/IMG_0001.jpg", "2020/trip/IMG_0002.jpg", "2020/trip/海滩.jpg",
+    "2021/TRIP/IMG_0001.jpg", "2021/TRIP/IMG_0002.jpg", "2021/TRIP/IMG_0003.jpg",
+    "家人/春节/团圆饭.jpg",   "家人/春节/饺子.jpg",     "旅行/海边日落.jpg",
+    "12:30/午饭.jpg",         "12:30/合影.jpg",         "好吗?/问号.jpg",
+};
+constexpr std::size_t refused_photos = 3;
+const std::size_t landing_photos = card_photos.size() - refused_photos;
+
+// The character of the source's tag that the card refuses; 0 for none.
+char refused_character(const std::string& source) {
+  if (source.find("/12:30/") != std::string::npos) return ':';
+  if (source.find("/好吗?/") != std::string::npos) return '?';
+  return 0;
+}
+
+// The card: an exFAT image with the destination folder made on it.
+class ExfatCard : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TOLVANE_NEED_VOLUME(card_);
+    ASSERT_TRUE(std::filesystem::create_directory(dst()));
+    for (std::size_t k = 0; k < card_photos.size(); ++k) {
+      source_.write("src/" + card_photos[k], tt::random_bytes(24'000 + 1'000 * k, 2000 + k));
+    }
+  }
+
+  std::string dst() const { return card_.path("归集"); }
+  // The card's own trash, $topdir/.Trash-$uid, which the file managers show.
+  std::string trash(const std::string& part) const {
+    return card_.path(".Trash-" + std::to_string(::getuid()) + "/" + part);
+  }
+  std::string trash_files() const { return trash("files"); }
+  VolumeRun run(const std::string& label) {
+    const VolumeRun result = testing::run_to_end({source_.path("src"), dst()}, source_.path("out"));
+    testing::print_closing(label, result);
+    return result;
+  }
+
+  // Every entry either failed for the ":" or "?" in its tag, with a reason
+  // that names the character, or has its own source's bytes at its target;
+  // the destination holds one file per such entry and nothing hidden.
+  void expect_every_copy_lands(const VolumeRun& run) {
+    EXPECT_EQ(run.entries.size(), card_photos.size());
+    std::size_t landed = 0;
+    std::size_t failed = 0;
+    std::size_t wrong = 0;
+    std::size_t refused = 0;
+    for (const testing::JsonObject& entry : run.entries) {
+      const std::string source = testing::path_bytes(entry, "source");
+      const std::string target = testing::path_bytes(entry, "target");
+      const std::string reason = entry.at("reason").text;
+      if (const char character = refused_character(source)) {
+        EXPECT_EQ(entry.at("outcome").text, "failed") << source;
+        // The reason names the character: the path is not part of it.
+        EXPECT_NE(reason.find(character), std::string::npos) << source << ": " << reason;
+        if (entry.at("outcome").text == "failed") ++refused;
+        continue;
+      }
+      if (entry.at("outcome").text == "failed") {
+        ++failed;
+        ADD_FAILURE() << source << " → " << target << ": " << reason;
+        continue;
+      }
+      ++landed;
+      if (tt::read_file(target) != tt::read_file(source)) {
+        ++wrong;
+        ADD_FAILURE() << target << " does not hold the bytes of " << source;
+      }
+    }
+    const std::size_t on_card = tt::files_below(dst()).size();
+    std::cout << "[ figures  ] " << landed << " of " << landing_photos << " copies landed ("
+              << wrong << " with other bytes), " << failed << " failed besides the refused names, "
+              << refused << " of " << refused_photos << " with \":\" or \"?\" failed; " << on_card
+              << " files in DEST\n";
+    EXPECT_EQ(landed, landing_photos);
+    // One file per copy: two copies of the run never share a name.
+    EXPECT_EQ(on_card, landed);
+    EXPECT_EQ(testing::joined(tt::hidden_files_below(dst())), "");
+  }
+
+  tt::LoopVolume card_{tt::VolumeKind::exfat, 64};
+  tt::TempTree source_;
+};
+
+TEST_F(ExfatCard, FirstRunLandsEveryCopyAndRefusesOnlyNamesTheCardCannotHold) {
+  const VolumeRun first = run("first run");
+  expect_every_copy_lands(first);
+  EXPECT_EQ(first.exit_status, exit_entries_failed);
+  // Trip, trip and TRIP meet in one folder: the later copies are renumbered,
+  // none replaces or trashes an earlier copy of this run.
+  EXPECT_EQ(first.count("copied"), landing_photos);
+  EXPECT_EQ(first.count("replaced"), 0u);
+  EXPECT_EQ(first.count("failed"), refused_photos);
+  EXPECT_GE(first.count("renumbered"), 6u);
+  EXPECT_EQ(tt::files_below(trash_files()).size(), 0u);
+}
+
+TEST_F(ExfatCard, RerunCopiesNothingAndSaysSo) {
+  const VolumeRun first = run("first run");
+  expect_every_copy_lands(first);
+  const tt::TreeFiles before = tt::files_below(card_.path());
+
+  const VolumeRun again = run("re-run");
+  // The card keeps times to 10 ms: the quick check must still see them equal.
+  EXPECT_EQ(again.count("copied"), 0u);
+  EXPECT_EQ(again.count("replaced"), 0u);
+  EXPECT_EQ(again.count("unchanged"), landing_photos);
+  EXPECT_EQ(again.count("failed"), refused_photos);
+  EXPECT_NE(again.message().find("其中" + std::to_string(landing_photos) +
+                                 "条与原有文件相同，未重新拷贝。"),
+            std::string::npos)
+      << again.message();
+  EXPECT_EQ(tt::tree_difference(tt::files_below(card_.path()), before), "");
+}
+
+TEST_F(ExfatCard, ChangedSourceReplacesItsCopyAndKeepsTheOldInTheCardsTrash) {
+  const VolumeRun first = run("first run");
+  expect_every_copy_lands(first);
+  // A photo of the middle folder: its copy was renumbered, so replacing the
+  // wrong one of Trip/trip/TRIP would show.
+  const std::string changed = "2020/trip/IMG_0002.jpg";
+  std::string old_copy;
+  for (const testing::JsonObject& entry : first.entries) {
+    if (testing::path_bytes(entry, "source") == source_.path("src/" + changed)) {
+      old_copy = tt::read_file(testing::path_bytes(entry, "target"));
+    }
+  }
+  EXPECT_TRUE(old_copy == source_.read("src/" + changed)) << "the first run's copy of " << changed;
+  source_.write("src/" + changed, tt::random_bytes(31'000, 77));
+
+  const VolumeRun again = run("changed-source run");
+  expect_every_copy_lands(again);
+  EXPECT_EQ(again.count("replaced"), 1u);
+  EXPECT_EQ(again.count("copied"), 0u);
+  EXPECT_EQ(again.count("unchanged"), landing_photos - 1);
+  const tt::TreeFiles trashed = tt::files_below(trash_files());
+  ASSERT_EQ(trashed.size(), 1u) << "the card's trash " << trash_files();
+  EXPECT_TRUE(trashed.begin()->second == old_copy) << "the trash holds other bytes";
+  EXPECT_EQ(tt::files_below(trash("info")).count(trashed.begin()->first + ".trashinfo"), 1u);
+}
+
+TEST_F(ExfatCard, KilledRunsThenRerunLeaveEveryCopyWholeAndNothingReplaced) {
+  // Larger photos, so that a run can be caught half-way: the same folders
+  // without the refused tags.
+  tt::TempTree big;
+  std::set<std::string> contents;
+  int seed = 0;
+  for (const std::string folder : {"2019/Trip", "2020/trip", "2021/TRIP", "旅行", "家人/春节"}) {
+    for (int k = 0; k < 20; ++k) {
+      const std::string bytes = tt::random_bytes(256 << 10, 3000 + seed++);
+      big.write("src/" + folder + "/照片" + std::to_string(k) + ".jpg", bytes);
+      contents.insert(bytes);
+    }
+  }
+  const std::vector<std::string> arguments = {big.path("src"), dst(), "--json"};
+  // Two runs killed (SIGKILL) once some copies have their names, then one
+  // to the end.  After each kill no name may hold other bytes than a photo.
+  for (const std::size_t named_at_kill : {10u, 50u}) {
+    testing::CliProcess program(arguments, big.path("out"));
+    ASSERT_TRUE(program.started());
+    std::size_t named = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (program.running() && std::chrono::steady_clock::now() < deadline) {
+      named = testing::visible_files_below(dst());
+      if (named >= named_at_kill) break;
+    }
+    program.kill();
+    const int status = program.wait();
+    if (!WIFSIGNALED(status)) {
+      const VolumeRun ended = testing::read_run(status, big.path("out"));
+      testing::print_closing("run meant to be killed ended by itself", ended);
+      FAIL() << "the run ended before " << named_at_kill << " copies had their names";
+    }
+    std::size_t whole = 0, empty = 0, torn = 0;
+    for (const auto& [path, bytes] : tt::files_below(dst())) {
+      if (path.starts_with(".") || path.find("/.") != std::string::npos) continue;
+      ++(contents.contains(bytes) ? whole : bytes.empty() ? empty : torn);
+    }
+    std::cout << "[ figures  ] killed with " << named << " names seen: " << whole << " whole, "
+              << empty << " empty, " << torn << " torn; "
+              << testing::temporaries_below(card_.path()).size() << " temporaries\n";
+    EXPECT_EQ(torn, 0u);
+  }
+
+  const VolumeRun last = testing::run_to_end({big.path("src"), dst()}, big.path("out"));
+  testing::print_closing("re-run after the kills", last);
+  EXPECT_EQ(last.exit_status, exit_all_copied);
+  EXPECT_EQ(last.entries.size(), contents.size());
+  // What the killed runs left unfinished is this program's own: finishing
+  // it replaces nothing and puts nothing in the trash.
+  EXPECT_EQ(last.count("replaced"), 0u);
+  EXPECT_EQ(last.count("failed"), 0u);
+  std::size_t whole = 0;
+  for (const testing::JsonObject& entry : last.entries) {
+    const std::string target = testing::path_bytes(entry, "target");
+    if (tt::read_file(target) == tt::read_file(testing::path_bytes(entry, "source"))) ++whole;
+  }
+  std::cout << "[ figures  ] after the re-run " << whole << " of " << contents.size()
+            << " copies whole, " << tt::files_below(dst()).size() << " files in DEST, "
+            << tt::files_below(trash_files()).size() << " in the trash\n";
+  EXPECT_EQ(whole, contents.size());
+  EXPECT_EQ(tt::files_below(dst()).size(), contents.size());
+  EXPECT_EQ(testing::joined(testing::temporaries_below(card_.path())), "");
+  EXPECT_EQ(testing::joined(tt::hidden_files_below(dst())), "");
+  EXPECT_EQ(tt::files_below(trash_files()).size(), 0u);
+}
+
+}  // namespace
+}  // namespace tolvane::cli
