@@ -21,7 +21,8 @@ inline CliResult run_cli(const std::vector<std::string>& arguments, bool termina
   std::ostringstream out;
   std::ostringstream err;
   CliResult result;
-  result.status = disk ? run(arguments, *disk, out, err, terminal) : run(arguments, out, err, terminal);
+  result.status =
+      disk ? run(arguments, *disk, out, err, terminal) : run(arguments, out, err, terminal);
   result.out = out.str();
   result.err = err.str();
   return result;

@@ -245,7 +245,8 @@ TEST_F(PosixFileSystem, QuickCheckTakesATimeRoundedEitherWayForTheSources) {
     EXPECT_EQ(target_looks_unchanged(tree.path("photo.jpg"), tree.path("out/photo.jpg")),
               row.outcome == unchanged);
     CopyOutcome outcome{};
-    EXPECT_FALSE(file_system->copy_file(tree.path("photo.jpg"), tree.path("out/photo.jpg"), outcome));
+    EXPECT_FALSE(
+        file_system->copy_file(tree.path("photo.jpg"), tree.path("out/photo.jpg"), outcome));
     EXPECT_EQ(outcome, row.outcome);
     EXPECT_EQ(tree.read("out/photo.jpg"), row.outcome == unchanged ? "old copy" : "new copy");
   }
