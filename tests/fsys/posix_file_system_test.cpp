@@ -47,7 +47,7 @@ struct stat info_of(const std::string& path) {
 // How many pages of the file at `path` the kernel has yet to write to its
 // device; nothing where it cannot tell (cachestat came with Linux 6.5).
 std::optional<std::uint64_t> pages_not_on_device(const std::string& path) {
-  constexpr long cachestat = 451;  // the same number on every architecture
+  constexpr long cachestat = 451;  // on every architecture but Alpha
   struct {
     std::uint64_t offset = 0, length = 0;  // the whole file
   } range;
