@@ -22,6 +22,12 @@ int refuse(std::ostream& err, const std::string& problem) {
 
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
         bool err_is_terminal) {
+  const std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
+  return run(arguments, *disk, out, err, err_is_terminal);
+}
+
+int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::ostream& out,
+        std::ostream& err, bool err_is_terminal) {
   const ParsedArguments parsed = parse_arguments(arguments);
   if (!parsed.error.empty()) return refuse(err, parsed.error + "（用 --help 查看用法）");
   const Options& options = parsed.options;
@@ -30,22 +36,21 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     return exit_all_copied;
   }
 
-  const std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
   std::string problem;
-  const std::optional<CheckedFolders> folders = check_inputs(options, *disk, problem);
+  const std::optional<CheckedFolders> folders = check_inputs(options, disk, problem);
   if (!folders) return refuse(err, problem);
 
-  PlanFileSystem plan(*disk);
+  PlanFileSystem plan(disk);
   RunOutput output(out, options);
   ProgressDisplay progress(err, err_is_terminal);
   CommandLineWindow window(options, progress, output);
-  const scan::ScanResult scanned = scan::Search_folder(folders->source, *disk, window);
+  const scan::ScanResult scanned = scan::Search_folder(folders->source, disk, window);
   output.scanned(window.files().size(), scanned.folders_unreadable);
   if (scanned.folders_unreadable > 0) {
     err << scan::unreadable_details(scanned.folders_unreadable, scanned.first_unreadable) << '\n';
   }
 
-  fsys::FileSystem& copies = options.dry_run ? static_cast<fsys::FileSystem&>(plan) : *disk;
+  fsys::FileSystem& copies = options.dry_run ? static_cast<fsys::FileSystem&>(plan) : disk;
   // The plan's file system keeps what it would have written: one thread.
   const std::optional<copy::CopyReport> report = copy::run_copy_command(
       options.destination, copies, window, options.dry_run ? 1 : copy::default_copy_workers());

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "fsys/file_system.h"
+
 namespace tolvane::cli {
 
 inline constexpr int exit_all_copied = 0;
@@ -18,5 +20,9 @@ inline constexpr int exit_refused = 2;  // bad usage, SOURCE or DEST unusable
 // only when `err_is_terminal`.  Returns the exit status.
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
         bool err_is_terminal);
+// The same over `disk` instead of the platform's own file system, for a
+// test to put a failing device under the command.
+int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::ostream& out,
+        std::ostream& err, bool err_is_terminal);
 
 }  // namespace tolvane::cli

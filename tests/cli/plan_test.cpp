@@ -1,11 +1,13 @@
 // A dry run's plan is what the real run then does: on a tree with numbers
 // taken twice, a different file and the source's own copy already at
 // targets, and a file where a per-tag folder goes, the plan's entries equal the real run's one by
-// one, the dry run writes nothing, and the real run writes exactly the plan.
+// one, the dry run writes nothing (no file, no folder), and the real run
+// writes exactly the plan.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,17 @@ namespace tt = ::tolvane::testing;
 using testing::JsonObject;
 using testing::parse_json_lines;
 using testing::run_cli;
+
+// Every folder below `folder`, relative to it.
+std::set<std::string> folders_below(const std::string& folder) {
+  std::set<std::string> folders;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_directory()) {
+      folders.insert(entry.path().lexically_relative(folder).generic_string());
+    }
+  }
+  return folders;
+}
 
 class PlanAndRun : public ::testing::Test {
  protected:
@@ -51,10 +64,12 @@ class PlanAndRun : public ::testing::Test {
 
 TEST_F(PlanAndRun, PlanEqualsTheRealRun) {
   const tt::TreeFiles before = tt::files_below(tree.path("dst"));
+  const std::set<std::string> folders_before = folders_below(tree.path("dst"));
   const testing::CliResult plan = run_cli(arguments({"--dry-run", "--json"}));
   const testing::CliResult text_plan = run_cli(arguments({"--dry-run"}));
   EXPECT_EQ(tt::tree_difference(tt::files_below(tree.path("dst")), before), "")
       << "a dry run wrote";
+  EXPECT_EQ(folders_below(tree.path("dst")), folders_before) << "a dry run made folders";
 
   const testing::CliResult real = run_cli(arguments({"--json"}));
   EXPECT_EQ(plan.status, real.status);

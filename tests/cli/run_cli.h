@@ -15,11 +15,14 @@ struct CliResult {
   std::string err;
 };
 
-inline CliResult run_cli(const std::vector<std::string>& arguments, bool terminal = false) {
+// Over `disk` when given, otherwise over the platform's own file system.
+inline CliResult run_cli(const std::vector<std::string>& arguments, bool terminal = false,
+                         fsys::FileSystem* disk = nullptr) {
   std::ostringstream out;
   std::ostringstream err;
   CliResult result;
-  result.status = run(arguments, out, err, terminal);
+  result.status =
+      disk ? run(arguments, *disk, out, err, terminal) : run(arguments, out, err, terminal);
   result.out = out.str();
   result.err = err.str();
   return result;

@@ -227,5 +227,74 @@ TEST(CopyPool, NamesOnlyAFewEntriesAheadOfTheCopiesAndShowsEveryOneDone) {
   EXPECT_EQ(window.reports.at(0).first, "已完成20000条。");
 }
 
+// Copies that end in list order only, each after every earlier entry's, and
+// none before the run has first waited for them, so that jobs stand in line
+// when the first are taken.  A copy taken ahead of an earlier entry's waits
+// for a copy nobody makes: after five seconds it gives up and says so.
+class InOrderCopies final : public fsys::FileSystem {
+ public:
+  fsys::FolderContents read_folder(const std::string&) override { return {}; }
+  std::error_code copy_file(const std::string& source, const std::string&,
+                            fsys::CopyOutcome& outcome) override {
+    outcome = fsys::CopyOutcome::copied;
+    const std::size_t index = std::stoul(source.substr(source.rfind(fsys::separator) + 1));
+    std::unique_lock lock(mutex_);
+    if (!changed_.wait_for(lock, std::chrono::seconds(5),
+                           [&] { return gave_up || (open_ && ended_ == index); })) {
+      gave_up = true;
+    }
+    ++ended_;
+    changed_.notify_all();
+    return {};
+  }
+  std::error_code move_to_trash(const std::string&) override { return {}; }
+  std::error_code flush() override { return {}; }
+  std::error_code make_folder(const std::string&) override { return {}; }
+  bool folder_exists(const std::string&) override { return true; }
+
+  void open() {
+    const std::lock_guard lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
+  bool gave_up = false;  // read once the run is over
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool open_ = false;
+  std::size_t ended_ = 0;
+};
+
+// The window hears of each entry while the run goes on, not at its end, and
+// the run holds only the few entries between.
+TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
+  constexpr std::size_t entries = 1000;
+  struct HearingWindow final : testing::FakeCopyWindow {
+    HearingWindow(testing::Log& log, InOrderCopies& copies) : FakeCopyWindow(log), disk(copies) {}
+    std::string extension_text() override {
+      most_unheard = std::max(most_unheard, named++ - heard);
+      return FakeCopyWindow::extension_text();
+    }
+    void entry_done(const EntryResult&) override { ++heard; }
+    void keep_alive() override { disk.open(); }
+    InOrderCopies& disk;
+    std::size_t named = 0, heard = 0, most_unheard = 0;
+  };
+  testing::Log log;
+  InOrderCopies disk;
+  HearingWindow window(log, disk);
+  window.flat = true;
+  for (std::size_t k = 0; k < entries; ++k) {
+    window.add("/p/t/" + std::to_string(k) + ".jpg", "t");
+  }
+  const CopyReport report =
+      copy_folder(testing::native("/out/"), disk, window, testing::pool_of_four);
+  EXPECT_FALSE(disk.gave_up) << "a copy was taken before an earlier entry's";
+  EXPECT_EQ(window.heard, entries);
+  EXPECT_LT(window.most_unheard, entries / 4);
+  EXPECT_TRUE(report.failures.empty());
+}
+
 }  // namespace
 }  // namespace tolvane::copy

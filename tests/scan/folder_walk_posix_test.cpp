@@ -35,6 +35,16 @@ TEST_F(ScanTest, NamesThatAreNotUtf8PassThroughUntouched) {
   EXPECT_EQ(scan(tree.path("n/"), ".jpg"), (Entries{{tree.path("n/") + gbk_name, "n"}}));
 }
 
+// The system follows a link before it takes "..": "view/trip/.." is the
+// folder above the one the link leads to, and is tagged with its name.
+TEST_F(ScanTest, StartFolderThroughALinkAndDotsIsTaggedWhereTheLinkLeads) {
+  TempTree tree{"real/top.jpg", "real/trip/in.jpg", "view/"};
+  ASSERT_EQ(symlink(tree.path("real/trip").c_str(), tree.path("view/trip").c_str()), 0);
+  const std::string start = tree.path("view/trip/..");
+  EXPECT_EQ(scan(*folder_path_from_text(start), ".jpg"),
+            (Entries{{start + "/top.jpg", "real"}, {start + "/trip/in.jpg", "trip"}}));
+}
+
 TEST_F(ScanTest, UnreadableFolderListsNothingAndIsReportedWithItsReason) {
   TempTree tree{"u/locked/a.jpg", "u/b.jpg"};
   ASSERT_EQ(chmod(tree.path("u/locked").c_str(), 0), 0);

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -130,16 +134,20 @@ TEST_F(ScanTest, ExtensionIsReadOncePerFolderAndChangesApplyFromTheNextFolder) {
   EXPECT_EQ(window.yields, 3u);
 }
 
-// Over a file system that reads on the window's thread only, each folder is
-// listed before the next is read, so the scan never holds more than one
-// folder's names: at every read the list already holds the matches of every
-// folder before it in the table.
+// Over a file system that reads on the window's thread only, every folder
+// is read on that thread and listed before the next is read, so the scan
+// never holds more than one folder's names: at every read the list already
+// holds the matches of every folder before it in the table.
 TEST_F(ScanTest, EachFolderIsListedBeforeTheNextIsRead) {
   struct ListedAtEachRead : fsys::FileSystem {
     ListedAtEachRead(fsys::FileSystem& inner, const RecordingScanWindow& listing)
         : disk(inner), window(listing) {}
     fsys::FolderContents read_folder(const std::string& folder) override {
-      listed.push_back(window.entries.size());
+      {
+        const std::lock_guard lock(mutex);
+        listed.push_back(window.entries.size());
+        if (std::this_thread::get_id() != scanning) ++read_elsewhere;
+      }
       return disk.read_folder(folder);
     }
     std::error_code copy_file(const std::string&, const std::string&, fsys::CopyOutcome&) override {
@@ -152,12 +160,25 @@ TEST_F(ScanTest, EachFolderIsListedBeforeTheNextIsRead) {
 
     fsys::FileSystem& disk;
     const RecordingScanWindow& window;
+    const std::thread::id scanning = std::this_thread::get_id();
+    std::mutex mutex;
     std::vector<std::size_t> listed;
+    std::atomic<int> read_elsewhere{0};
   };
   TempTree tree{"w/1.jpg", "w/2.jpg", "w/a/3.jpg", "w/b/", "w/a/c/4.jpg", "w/a/c/5.jpg"};
   RecordingScanWindow window(".jpg");
   ListedAtEachRead reads(*fs, window);
+  // The other folders are known by now: a helper thread, were there one,
+  // gets every chance to read one.
+  window.on_yield = [&reads](RecordingScanWindow& w) {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    while (w.yields == 1 && reads.read_elsewhere == 0 &&
+           std::chrono::steady_clock::now() < give_up) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  };
   Search_folder(tree.path("w/"), reads, window);
+  EXPECT_EQ(reads.read_elsewhere, 0);
   // w/, w/a/, w/b/, w/a/c/
   EXPECT_EQ(reads.listed, (std::vector<std::size_t>{0, 2, 3, 3}));
   EXPECT_EQ(window.entries.size(), 5u);
