@@ -4,6 +4,7 @@
 // character it was.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -168,6 +169,20 @@ TEST(RefusedNameReason, OnlyARefusalOfANameThatHoldsSuchACharacterNamesIt) {
   }
   EXPECT_EQ(refused_in_name(".."), std::nullopt);
   EXPECT_EQ(refused_in_name("out" + sep + "..." + sep), "以“.”结尾");
+}
+
+// The old file that could not be set aside is said to be kept, and why; on
+// Windows a file another program holds open is said to be in use.
+TEST(SetAsideReason, SaysTheOldFileStayedAndWhy) {
+  const std::string kept = "原有文件无法移入“被替换的文件”文件夹，已原样保留，未拷贝：";
+  const int denied = windows_names ? 5 : EACCES;  // ERROR_ACCESS_DENIED
+  EXPECT_TRUE(failure_reason(fsys::set_aside_error({denied, std::system_category()}))
+                  .starts_with(kept + "没有权限（"));
+  if (windows_names) {
+    const std::error_code in_use(32, std::system_category());  // ERROR_SHARING_VIOLATION
+    EXPECT_EQ(failure_reason(fsys::set_aside_error(in_use)),
+              kept + "文件正被占用（" + in_use.message() + "）");
+  }
 }
 
 }  // namespace
