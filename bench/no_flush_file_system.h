@@ -36,6 +36,9 @@ class NoFlushFileSystem final : public fsys::FileSystem {
   std::error_code move_to_trash(const std::string& path) override {
     return inner_->move_to_trash(path);
   }
+  void set_destination_root(const std::string& root) override {
+    inner_->set_destination_root(root);
+  }
   std::error_code flush() override { return {}; }
   std::error_code make_folder(const std::string& folder) override {
     return inner_->make_folder(folder);

@@ -11,7 +11,8 @@ std::string_view help_text() {
 再拷贝到 DEST（与窗口的“拷贝”相同）：每个文件夹名一个子文件夹，文件改名为
 “文件夹名(序号)扩展名”，例如 trip 文件夹的第三个文件成为 trip/trip(3).jpg。
 源文件只读不写。目标名已被本次拷贝占用时取下一个空闲序号；目标处已有的文件
-大小和修改时间相同则不动，不同则先移入回收站；名称不可用的条目不拷贝并说明原因。
+大小和修改时间相同则不动，不同则先移入回收站（磁盘没有可用的回收站时移入 DEST 下的
+“被替换的文件”文件夹，保持原来的相对路径）；名称不可用的条目不拷贝并说明原因。
 
 选项：
   --ext TEXT   扩展名，原样使用（默认 .jpg）；".*" 列出所有文件并保留原名。
@@ -21,7 +22,7 @@ std::string_view help_text() {
                改号、替换（原有文件移入回收站）、与原有文件相同而不拷贝、
                名称不可用或将失败的条目，最后是统计。
   --json       每行一个 JSON 对象：每条的 source、target、outcome
-               （copied/replaced/unchanged/failed）、renumbered、reason，
+               （copied/replaced/set_aside/unchanged/failed）、renumbered、reason，
                最后一个 summary 对象。非 UTF-8 的路径字节写作 U+FFFD，原始字节以
                十六进制另存于 source_hex / target_hex。
   -h, --help   显示本说明。

@@ -22,6 +22,8 @@ std::string_view outcome_word(const copy::EntryResult& result) {
       return "replaced";
     case fsys::CopyOutcome::unchanged:
       return "unchanged";
+    case fsys::CopyOutcome::set_aside:
+      return "set_aside";
   }
   return "";
 }
@@ -41,6 +43,7 @@ void RunOutput::entry(const copy::EntryResult& result) {
     ++failed_;
   } else {
     ++(outcome == fsys::CopyOutcome::replaced    ? replaced_
+       : outcome == fsys::CopyOutcome::set_aside ? set_aside_
        : outcome == fsys::CopyOutcome::unchanged ? unchanged_
                                                  : copied_);
     if (result.renumbered) ++renumbered_;
@@ -89,7 +92,8 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
   line.text("type", "summary").boolean("dry_run", options_.dry_run);
   line.number("listed", listed_).number("folders_unreadable", folders_unreadable_);
   line.number("entries", report.entries).number("copied", copied_);
-  line.number("replaced", replaced_).number("unchanged", unchanged_);
+  line.number("replaced", replaced_).number("set_aside", set_aside_);
+  line.number("unchanged", unchanged_);
   line.number("renumbered", renumbered_);
   line.number("failed", failed_).text("message", message);
   line.number("exit_status", static_cast<std::size_t>(exit_status));

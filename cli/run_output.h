@@ -30,8 +30,9 @@ class RunOutput {
   const Options& options_;
   std::size_t listed_ = 0;
   std::size_t folders_unreadable_ = 0;
-  std::size_t copied_ = 0;  // to a free name
-  std::size_t replaced_ = 0;
+  std::size_t copied_ = 0;     // to a free name
+  std::size_t replaced_ = 0;   // the old file went to the trash
+  std::size_t set_aside_ = 0;  // the old file went to the set-aside folder
   std::size_t unchanged_ = 0;
   std::size_t renumbered_ = 0;
   std::size_t failed_ = 0;

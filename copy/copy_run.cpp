@@ -15,6 +15,7 @@
 #include "copy/copy_workers.h"
 #include "copy/entry_plan.h"
 #include "copy/failure_reason.h"
+#include "fsys/set_aside.h"
 #include "scan/folder_walk.h"
 
 namespace tolvane::copy {
@@ -62,6 +63,8 @@ void count(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome,
     ++report.replaced;
   } else if (outcome == fsys::CopyOutcome::unchanged) {
     ++report.unchanged;
+  } else if (outcome == fsys::CopyOutcome::set_aside) {
+    ++report.set_aside;
   }
 }
 
@@ -234,6 +237,8 @@ void copy_in_parallel(EntryPlanner& planner, fsys::FileSystem& file_system, Copy
 CopyReport copy_folder(const std::string& ipath, fsys::FileSystem& file_system, CopyWindow& window,
                        std::size_t workers) {
   CopyReport report;
+  report.set_aside_folder = fsys::set_aside_folder(ipath);
+  file_system.set_destination_root(ipath);
   EntryPlanner planner(ipath, file_system, window);
   report.entries = planner.entries();
   if (workers <= 1) {
@@ -287,12 +292,16 @@ std::string progress_percent_text(std::size_t index, float max) {
 }
 
 std::string failure_text(const CopyFailure& failure) {
-  std::string text(operation_text(failure.operation));
   // A refused name is its own reason; the system was never asked.
-  if (failure.operation != CopyOperation::check_name) {
-    text += "，";
-    text += failure_reason(failure.error);
+  if (failure.operation == CopyOperation::check_name) {
+    if (const std::optional<std::string> what = refused_in_name(failure.target)) {
+      return "目标名不可用：名称" + *what + "，文件系统不允许";
+    }
+    return std::string(operation_text(failure.operation));
   }
+  std::string text(operation_text(failure.operation));
+  text += "，";
+  text += failure_reason(failure.error, failure.target);
   return text;
 }
 
@@ -300,6 +309,11 @@ std::string closing_message(const CopyReport& report) {
   std::string text = "已完成" + std::to_string(report.entries) + "条。";
   if (report.replaced > 0) {
     text += "\n其中" + std::to_string(report.replaced) + "条替换了原有文件，原文件已移入回收站。";
+  }
+  if (report.set_aside > 0) {
+    text += "\n其中" + std::to_string(report.set_aside) +
+            "条替换了原有文件，该磁盘没有可用的回收站，原文件已按原来的相对路径移入“" +
+            report.set_aside_folder + "”。";
   }
   if (report.unchanged > 0) {
     text += "\n其中" + std::to_string(report.unchanged) + "条与原有文件相同，未重新拷贝。";

@@ -36,6 +36,10 @@ struct CopyReport {
   std::size_t entries = 0;    // entries gone through, failed ones included
   std::size_t replaced = 0;   // copied over a different file, which went to the trash
   std::size_t unchanged = 0;  // the target already had the source's size and time
+  // Copied over a different file on a volume without a usable trash, which
+  // went to `set_aside_folder` under its path below the destination root.
+  std::size_t set_aside = 0;
+  std::string set_aside_folder;
   std::vector<CopyFailure> failures;
   std::error_code flush_error;  // the copies may not all be on the device
 };
@@ -67,7 +71,8 @@ std::optional<CopyReport> run_copy_command(std::string_view text2, fsys::FileSys
 std::string progress_percent_text(std::size_t index, float max);
 
 // "已完成" + entry count + "条。"; then, when not zero, how many replaced a
-// file now in the trash and how many were unchanged; a failed flush; when
+// file now in the trash, how many one now in the set-aside folder (named),
+// and how many were unchanged; a failed flush; when
 // entries failed, their number and the first few with their reasons.
 std::string closing_message(const CopyReport& report);
 

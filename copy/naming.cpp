@@ -59,7 +59,9 @@ bool is_single_name(std::string_view name) {
       return false;
     }
   }
-  return true;
+  // Windows drops a trailing dot or blank from a name it is given, or FAT
+  // refuses it: the copy would land under another name, or nowhere.
+  return !(windows_names && (name.back() == '.' || name.back() == ' '));
 }
 
 std::string name_with_copy_number(std::string_view name, std::size_t k) {

@@ -37,9 +37,9 @@ std::string keep_name_target(std::string_view folder, std::string_view source_pa
 
 // True when `name` can stand as one file or folder name inside a folder:
 // not empty, not "." or "..", without the separator or a zero byte, and
-// where the separator is "\\" also without "/", the characters <>:"|?* and
-// control characters.  A name that fails would be written somewhere else
-// than the folder it was meant for, or not at all.
+// where the separator is "\\" also without "/", the characters <>:"|?*,
+// control characters and a trailing dot or blank.  A name that fails would be written somewhere
+// else than the folder it was meant for, or not at all.
 bool is_single_name(std::string_view name);
 
 // `name` with "(" + `k` + ")" put before its extension, the part from its

@@ -2,6 +2,7 @@
 // meet most.
 #include "fsys/error_words.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <utility>
@@ -26,7 +27,24 @@ constexpr std::array<std::pair<std::errc, std::string_view>, 14> phrases{{
     {std::errc::device_or_resource_busy, "文件正被占用"},
 }};
 
+#ifdef _WIN32
+// ERROR_INVALID_NAME, ERROR_BAD_PATHNAME, ERROR_DIRECTORY; kept as numbers so
+// that this file includes no OS header.
+constexpr std::array<int, 3> system_name_refusals{123, 161, 267};
+#else
+constexpr std::array<int, 0> system_name_refusals{};
+#endif
+
 }  // namespace
+
+bool refuses_name(std::error_code error) {
+  if (error == std::errc::invalid_argument || error == std::errc::illegal_byte_sequence) {
+    return true;
+  }
+  return error.category() == std::system_category() &&
+         std::find(system_name_refusals.begin(), system_name_refusals.end(), error.value()) !=
+             system_name_refusals.end();
+}
 
 std::string error_in_words(std::error_code error) {
   const std::string system_words = error.message();

@@ -11,4 +11,9 @@ namespace tolvane::fsys {
 // an error without a phrase of ours.
 std::string error_in_words(std::error_code error);
 
+// True for the errors with which a volume refuses a name it cannot hold
+// (exFAT, FAT or NTFS refusing ":" and the like): EINVAL, EILSEQ, and on
+// Windows ERROR_INVALID_NAME, ERROR_BAD_PATHNAME, ERROR_DIRECTORY.
+bool refuses_name(std::error_code error);
+
 }  // namespace tolvane::fsys

@@ -26,6 +26,9 @@ enum class CopyOutcome : std::uint8_t {
   copied,     // the name was free and now holds the copy
   replaced,   // a different file stood there; it went to the trash first
   unchanged,  // the file there has the source's size and modification time
+  // A different file stood there and the volume has no usable trash: it was
+  // moved into the set-aside folder of the destination root (set_aside.h).
+  set_aside,
   // Nothing written: the volume takes the target's name for the name of a
   // copy this same run made (it folds letter case, say), so the entry must
   // take another name.  Only a file system that copies in batches says it.
@@ -79,8 +82,10 @@ class FileSystem {
   // modification time, and says in `outcome` which it was.  A file already
   // at the target with the source's size and modification time is left as it
   // is.  A different one is moved to the trash whole before the copy takes
-  // its name; when it cannot be, it stays, nothing is written over it, and
-  // the error is in trash_category() (trash_error.h).  A reader never sees
+  // its name (or, where the volume has no usable trash and the backend keeps
+  // such files itself, into the set-aside folder); when it cannot be, it
+  // stays, nothing is written over it, and the error is in trash_category()
+  // (trash_error.h) or set_aside_category() (set_aside.h).  A reader never sees
   // a half-written file under the target's name, and a replacing copy is on
   // the device before it takes the name.
   virtual std::error_code copy_file(const std::string& source, const std::string& target,
@@ -113,6 +118,11 @@ class FileSystem {
     (void)folder;
     return false;
   }
+
+  // The copy run's destination root (a folder path ending in the separator),
+  // told once before its first copy: where a backend that keeps replaced
+  // files in a folder of the destination puts that folder.
+  virtual void set_destination_root(const std::string& /*root*/) {}
 
   // Moves the file at `path` into the system's trash (the freedesktop.org
   // trash, the Recycle Bin), from where the user can restore it to `path`.

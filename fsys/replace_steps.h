@@ -14,6 +14,7 @@ enum class ReplaceStep : std::uint8_t {
   reserve_trash_info,  // the trash's record of the old file (POSIX)
   put_in_trash,        // the old file gets its name in the trash
   take_target_name,    // the copy is renamed over the target
+  set_aside,           // the old file goes to the set-aside folder (no trash)
 };
 
 // Called before each step; an error it returns fails that step as if the

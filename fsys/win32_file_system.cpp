@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -14,8 +16,10 @@
 
 #include "fsys/file_system.h"
 #include "fsys/name_order.h"
+#include "fsys/path_separator.h"
 #include "fsys/quick_check.h"
 #include "fsys/replace_steps.h"
+#include "fsys/set_aside.h"
 #include "fsys/trash_error.h"
 #include "fsys/win32_entry_kind.h"
 #include "fsys/win32_path.h"
@@ -172,27 +176,13 @@ void remove_temporary(const std::wstring& temporary) {
   DeleteFileW(temporary.c_str());
 }
 
-// Moves the finished copy over `target`.  A read-only target is replaced as
-// well: the destination tree is this program's output, and a copy of a
-// read-only source is itself read-only, so a second run would otherwise fail
-// on every file the first one wrote.
-bool replace_target(const std::wstring& temporary, const std::wstring& target) {
-  if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  const DWORD error = GetLastError();
-  const DWORD attributes = GetFileAttributesW(target.c_str());
-  if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
-      (attributes & FILE_ATTRIBUTE_DIRECTORY) || !(attributes & FILE_ATTRIBUTE_READONLY)) {
-    SetLastError(error);
-    return false;
-  }
-  if (!SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
-    return false;
-  }
-  if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  const DWORD retry_error = GetLastError();
-  SetFileAttributesW(target.c_str(), attributes);  // the old target stays as it was
-  SetLastError(retry_error);
-  return false;
+// Gives the finished copy its name.  The name is free by now (its old file,
+// if any, went to the bin or was set aside), and it must stay so until this
+// very move: another program's file that took it meanwhile is never written
+// over, as MoveFileExW without MOVEFILE_REPLACE_EXISTING refuses on every
+// volume, FAT, exFAT and network shares included.
+bool take_name(const std::wstring& temporary, const std::wstring& target) {
+  return MoveFileExW(temporary.c_str(), target.c_str(), 0) != 0;
 }
 
 // Size and last write time, or nothing when no file of that path exists.
@@ -206,8 +196,21 @@ std::uint64_t ticks(const FILETIME& time) {
   return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
 }
 
-// Rsync's quick check: the same size and last write time, the time allowed
-// to be cut to the two seconds FAT keeps.
+// True when `kept` is the time `original` becomes on the target's volume:
+// the same, or cut to the hundredths (exFAT), seconds (some shares) or two
+// seconds (FAT) that a coarser volume keeps, rounded down or up.
+bool same_write_time(std::uint64_t kept, std::uint64_t original) {
+  if (kept == original) return true;
+  // In 100 ns ticks.
+  for (const std::uint64_t step :
+       {std::uint64_t{100'000}, std::uint64_t{10'000'000}, std::uint64_t{20'000'000}}) {
+    const std::uint64_t down = original - original % step;
+    if (kept == down || kept == down + step) return true;
+  }
+  return false;
+}
+
+// Rsync's quick check: the same size and last write time.
 bool looks_unchanged(const WIN32_FILE_ATTRIBUTE_DATA& existing,
                      const WIN32_FILE_ATTRIBUTE_DATA& source) {
   if (existing.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
@@ -215,11 +218,7 @@ bool looks_unchanged(const WIN32_FILE_ATTRIBUTE_DATA& existing,
       existing.nFileSizeLow != source.nFileSizeLow) {
     return false;
   }
-  const std::uint64_t kept = ticks(existing.ftLastWriteTime);
-  const std::uint64_t original = ticks(source.ftLastWriteTime);
-  constexpr std::uint64_t two_seconds = 20'000'000;  // in 100 ns ticks
-  const std::uint64_t down = original - original % two_seconds;
-  return kept == original || kept == down || kept == down + two_seconds;
+  return same_write_time(ticks(existing.ftLastWriteTime), ticks(source.ftLastWriteTime));
 }
 
 // Puts the finished copy's data on the device before it takes any name.
@@ -233,8 +232,10 @@ std::error_code flush_to_device(const std::wstring& path) {
   return error;
 }
 
-// Recycles the old file at `target`, a read-only one too, as replace_target
-// would replace it; one the bin refuses keeps its attributes.
+// Recycles the old file at `target`, a read-only one too: the destination
+// tree is this program's output, and a copy of a read-only source is itself
+// read-only, so a second run would otherwise fail on every file the first
+// one wrote.  One the bin refuses keeps its attributes.
 std::error_code recycle_target(const std::wstring& target) {
   const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool read_only =
@@ -243,6 +244,52 @@ std::error_code recycle_target(const std::wstring& target) {
   const std::error_code error = win32::recycle(target);
   if (read_only && error) SetFileAttributesW(target.c_str(), attributes);
   return error;
+}
+
+// The local time as set_aside_path() puts it in a name: "20260105-093000".
+std::string local_stamp() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u%02u%02u-%02u%02u%02u", unsigned{now.wYear},
+                unsigned{now.wMonth}, unsigned{now.wDay}, unsigned{now.wHour},
+                unsigned{now.wMinute}, unsigned{now.wSecond});
+  return text;
+}
+
+// Moves the old file at `target` into the set-aside folder of `root` (both
+// the core's text), under the first free name of set_aside_path(); sets
+// `kept` to where it went (long form).  A name taken there is never written
+// over; on failure the file is where it was.  Renaming needs no write
+// access, so a read-only file goes as it is.
+std::error_code set_aside(const std::string& root, const std::string& target, std::wstring& kept) {
+  // A caller that named no root has nowhere to keep it: the file stays.
+  if (root.empty()) return trash_error(EXDEV);
+  if (const std::error_code probed = probe_replace_step(ReplaceStep::set_aside)) {
+    return set_aside_error(probed);
+  }
+  const std::string first = set_aside_path(root, target);
+  // The folders below the root, outermost first; another copy thread may
+  // make them at the same time.
+  for (std::size_t end = first.find(separator, root.size()); end != std::string::npos;
+       end = first.find(separator, end + 1)) {
+    if (!CreateDirectoryW(long_path(first.substr(0, end + 1)).c_str(), nullptr) &&
+        GetLastError() != ERROR_ALREADY_EXISTS) {
+      return set_aside_error(last_error());
+    }
+  }
+  const std::wstring from = long_path(target);
+  const std::string stamp = local_stamp();
+  constexpr unsigned attempts = 100;
+  for (unsigned attempt = 0; attempt <= attempts; ++attempt) {
+    kept = long_path(attempt == 0 ? first : set_aside_path(root, target, stamp, attempt));
+    if (MoveFileExW(from.c_str(), kept.c_str(), 0)) return {};
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+      return set_aside_error({static_cast<int>(error), std::system_category()});
+    }
+  }
+  return set_aside_error({ERROR_ALREADY_EXISTS, std::system_category()});
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -293,9 +340,10 @@ class Win32FileSystem final : public FileSystem {
     return contents;
   }
 
-  // A replaced file goes to the Recycle Bin before the copy is moved to its
-  // name: the bin takes a file only by moving it, so for that instant the
-  // target's name is free, while the old content is in the bin.
+  // A replaced file goes to the Recycle Bin, or where the volume has none to
+  // the set-aside folder, before the copy is moved to its name: both take a
+  // file only by moving it, so for that instant the target's name is free,
+  // while the old content is in the bin or in that folder.
   std::error_code copy_file(const std::string& source, const std::string& target,
                             CopyOutcome& outcome) override {
     outcome = CopyOutcome::copied;
@@ -350,21 +398,38 @@ class Win32FileSystem final : public FileSystem {
     if (attributes != INVALID_FILE_ATTRIBUTES) {
       SetFileAttributesW(temporary.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_HIDDEN});
     }
+    // The old file leaves its name only now, with the copy ready to take it.
+    std::wstring kept;
     if (existing) {
       std::error_code error = recycle_target(to);
-      if (!error) error = probe_replace_step(ReplaceStep::take_target_name);
+      outcome = CopyOutcome::replaced;
+      if (error == trash_error(EXDEV)) {
+        // No bin takes it here: keep it in sight in the destination instead.
+        error = set_aside(destination_root(), target, kept);
+        outcome = CopyOutcome::set_aside;
+      }
       if (error) {
         remove_temporary(temporary);
         return error;
       }
-      outcome = CopyOutcome::replaced;
     }
-    if (!replace_target(temporary, to)) {
+    if (const std::error_code probed = probe_replace_step(ReplaceStep::take_target_name)) {
+      put_back(kept, to);
+      remove_temporary(temporary);
+      return probed;
+    }
+    if (!take_name(temporary, to)) {
       const std::error_code error = last_error();
+      put_back(kept, to);
       remove_temporary(temporary);
       return error;
     }
     return {};
+  }
+
+  void set_destination_root(const std::string& root) override {
+    const std::lock_guard lock(mutex_);
+    root_ = root;
   }
 
   std::error_code move_to_trash(const std::string& path) override {
@@ -385,8 +450,20 @@ class Win32FileSystem final : public FileSystem {
   }
 
  private:
+  std::string destination_root() {
+    const std::lock_guard lock(mutex_);
+    return root_;
+  }
+
+  // The old file set aside at `kept` back at `target`, when it was set aside
+  // and its name is still free; otherwise it stays where the user finds it.
+  static void put_back(const std::wstring& kept, const std::wstring& target) {
+    if (!kept.empty()) MoveFileExW(kept.c_str(), target.c_str(), 0);
+  }
+
   std::mutex mutex_;                                // the copy run copies on several threads
   std::unordered_set<std::wstring> swept_folders_;  // folders written into, long form
+  std::string root_;  // the copy run's destination root; empty sets nothing aside
 };
 
 }  // namespace

@@ -42,8 +42,10 @@ std::optional<DWORD> link_count(const std::wstring& path) {
 int errno_of(DWORD error) {
   switch (error) {
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
       return EACCES;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EBUSY;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
       return ENOSPC;
@@ -77,13 +79,19 @@ std::error_code recycle(const std::wstring& path) {
   if (const std::error_code probed = probe_replace_step(ReplaceStep::put_in_trash)) {
     return trash_error(probed.value());
   }
+  // A file that another program holds open without sharing its deletion
+  // can go nowhere, and its second name could not be taken away again.
+  const HANDLE file =
+      CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return trash_error(errno_of(GetLastError()));
+  CloseHandle(file);
   const std::wstring kept = keep_name(path);
-  // No hard links (FAT, exFAT) means no way to tell a recycled file from a
-  // destroyed one; such volumes are removable ones without a bin anyway.
-  if (!CreateHardLinkW(kept.c_str(), path.c_str(), nullptr)) {
-    const DWORD error = GetLastError();
-    return trash_error(error == ERROR_ACCESS_DENIED ? EACCES : EXDEV);
-  }
+  // Without a second name there is no way to tell a recycled file from a
+  // destroyed one, whatever refused it: volumes without hard links (FAT,
+  // exFAT, many shares) are removable or network ones, without a bin anyway.
+  // The caller keeps the file elsewhere on EXDEV.
+  if (!CreateHardLinkW(kept.c_str(), path.c_str(), nullptr)) return trash_error(EXDEV);
   std::wstring from = shell_path(path);
   from.push_back(L'\0');  // the list of names ends in an empty one
   SHFILEOPSTRUCTW operation{};

@@ -94,6 +94,15 @@ class FakeFileSystem : public fsys::FileSystem {
   int fail_make_folder_at = 0;     // 1-based; 0 fails none
   std::vector<std::string> trash;  // contents moved to the trash, in order
   std::error_code flush_error;
+  // A volume without a usable trash: a replaced file's content goes to
+  // `trash` all the same, and the outcome says it was set aside.
+  bool sets_aside = false;
+  // Each set_destination_root() call, and the log's length when it came.
+  std::vector<std::pair<std::string, std::size_t>> roots_told;
+
+  void set_destination_root(const std::string& root) override {
+    roots_told.emplace_back(root, log_.size());
+  }
 
   fsys::FolderContents read_folder(const std::string&) override {
     return {{}, std::make_error_code(std::errc::function_not_supported)};
@@ -117,7 +126,7 @@ class FakeFileSystem : public fsys::FileSystem {
         return {};
       }
       trash.push_back(old->second);
-      outcome = fsys::CopyOutcome::replaced;
+      outcome = sets_aside ? fsys::CopyOutcome::set_aside : fsys::CopyOutcome::replaced;
     }
     files[target] = found->second;
     return {};

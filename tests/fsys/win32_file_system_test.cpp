@@ -1,6 +1,8 @@
 // What only the Windows backend meets: attributes, Chinese names, paths over
-// 260 characters, junctions, the atomic replace of read-only copies, and
-// how its error codes are worded.
+// 260 characters, junctions, the atomic replace of read-only copies, volumes
+// without a bin or hard links (replaced files set aside), names another
+// program takes meanwhile, the times FAT and exFAT keep, and how its error
+// codes are worded.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winioctl.h>
@@ -15,6 +17,10 @@
 
 #include "fsys/error_words.h"
 #include "fsys/file_system.h"
+#include "fsys/quick_check.h"
+#include "fsys/replace_steps.h"
+#include "fsys/set_aside.h"
+#include "fsys/trash_error.h"
 #include "fsys/win32_entry_kind.h"
 #include "fsys/win32_path.h"
 #include "tests/support/temp_tree.h"
@@ -156,6 +162,233 @@ TEST_F(Win32FileSystemTest, ReplacedFileGoesToTheRecycleBinAndAnUnchangedOneStay
   EXPECT_EQ(outcome, CopyOutcome::unchanged);
   const FILETIME after = write_time_of(target);
   EXPECT_EQ(CompareFileTime(&before, &after), 0);
+}
+
+// The replace-step probe for the tests below: what each step answers, and
+// a file another program writes at the target just before the copy takes
+// its name.
+std::error_code answer_put_in_trash;
+std::error_code answer_set_aside;
+std::error_code answer_take_target_name;
+std::wstring written_meanwhile;
+
+std::error_code injected(ReplaceStep step) {
+  switch (step) {
+    case ReplaceStep::put_in_trash:
+      return answer_put_in_trash;
+    case ReplaceStep::set_aside:
+      return answer_set_aside;
+    case ReplaceStep::take_target_name:
+      if (!written_meanwhile.empty()) {
+        HANDLE file = CreateFileW(written_meanwhile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, "another program", 15, &written, nullptr);
+        CloseHandle(file);
+      }
+      return answer_take_target_name;
+    default:
+      return {};
+  }
+}
+
+// What the recycle step says on a volume without hard links, or whose bin
+// would delete for good: no usable bin there.
+const std::error_code no_bin = std::make_error_code(std::errc::cross_device_link);
+std::error_code win32_error(DWORD code) { return {static_cast<int>(code), std::system_category()}; }
+
+// A stick, a share: the old file of a replaced target goes to the set-aside
+// folder of the destination root, under its path below the root, never
+// over a file kept there before; the copy takes its name.
+class NoRecycleBin : public Win32FileSystemTest {
+ protected:
+  NoRecycleBin() {
+    answer_put_in_trash = no_bin;
+    answer_set_aside = answer_take_target_name = {};
+    written_meanwhile.clear();
+    set_replace_step_probe(injected);
+    file_system->set_destination_root(tree.path("out/"));
+  }
+  ~NoRecycleBin() override { set_replace_step_probe(nullptr); }
+
+  // Copies `source` over out/trip/trip(1).jpg, which holds `old` first.
+  std::error_code replace(const std::string& source, const std::string& old, CopyOutcome& outcome) {
+    tree.write("out/trip/trip(1).jpg", old);
+    return file_system->copy_file(tree.path(source), target, outcome);
+  }
+
+  TempTree tree{"src/a.jpg", "src/b.jpg", "src/c.jpg", "src/d.jpg", "out/trip/"};
+  const std::string target = tree.path("out/trip/trip(1).jpg");
+  const std::string kept_folder = tree.path("out/被替换的文件/trip/");
+};
+
+TEST_F(NoRecycleBin, TheOldFileIsSetAsideUnderItsPathAndNeverOverAnEarlierOne) {
+  CopyOutcome outcome = CopyOutcome::copied;
+  // Read-only, as a copy of a read-only source is: it goes all the same.
+  tree.write("out/trip/trip(1).jpg", "first old");
+  set_attributes(target, FILE_ATTRIBUTE_READONLY);
+  std::error_code error = file_system->copy_file(tree.path("src/a.jpg"), target, outcome);
+  ASSERT_FALSE(error) << error.message();
+  EXPECT_EQ(outcome, CopyOutcome::set_aside);
+  EXPECT_EQ(tree.read("out/trip/trip(1).jpg"), "src/a.jpg");
+  EXPECT_EQ(tree.read("out/被替换的文件/trip/trip(1).jpg"), "first old");
+  EXPECT_TRUE(attributes_of(kept_folder + "trip(1).jpg") & FILE_ATTRIBUTE_READONLY);
+  set_attributes(kept_folder + "trip(1).jpg", FILE_ATTRIBUTE_NORMAL);
+
+  // The name there is taken now: the next two get the time, then a number
+  // if it is still the same second.
+  Names kept = {"trip(1).jpg"};
+  for (const char* source : {"src/b.jpg", "src/c.jpg"}) {
+    error = replace(source, std::string("before ") + source, outcome);
+    ASSERT_FALSE(error) << error.message();
+    EXPECT_EQ(outcome, CopyOutcome::set_aside);
+    EXPECT_EQ(tree.read("out/trip/trip(1).jpg"), source);
+    Names now = raw_names(kept_folder);
+    ASSERT_EQ(now.size(), kept.size() + 1);
+    const auto added = std::find_if(now.begin(), now.end(), [&](const std::string& name) {
+      return std::find(kept.begin(), kept.end(), name) == kept.end();
+    });
+    ASSERT_NE(added, now.end());
+    // "trip(1) 20260105-093000.jpg", or "...-2.jpg" when that stands already.
+    const std::string stamp = added->substr(8, 15);
+    const std::string plain = "trip(1) " + stamp + ".jpg";
+    EXPECT_TRUE(*added == plain || (std::find(kept.begin(), kept.end(), plain) != kept.end() &&
+                                    *added == "trip(1) " + stamp + "-2.jpg"))
+        << *added;
+    EXPECT_EQ(stamp[8], '-') << *added;
+    EXPECT_EQ(tree.read("out/被替换的文件/trip/" + *added), std::string("before ") + source);
+    kept.push_back(*added);
+  }
+  EXPECT_EQ(tree.read("out/被替换的文件/trip/trip(1).jpg"), "first old");
+
+  // Nothing hidden is left beside the copy, and the folder is a plain one.
+  EXPECT_EQ(raw_names(tree.path("out/trip/")), Names{"trip(1).jpg"});
+  EXPECT_FALSE(attributes_of(tree.path("out/被替换的文件")) & FILE_ATTRIBUTE_HIDDEN);
+  // Flat: the kept file sits at the set-aside folder's top.
+  tree.write("out/flat(1).jpg", "flat old");
+  ASSERT_FALSE(file_system->copy_file(tree.path("src/d.jpg"), tree.path("out/flat(1).jpg")));
+  EXPECT_EQ(tree.read("out/被替换的文件/flat(1).jpg"), "flat old");
+}
+
+TEST_F(NoRecycleBin, WithoutADestinationRootTheOldFileStaysAndTheEntryFails) {
+  file_system = make_native_file_system();  // never told a root
+  CopyOutcome outcome = CopyOutcome::copied;
+  const std::error_code error = replace("src/a.jpg", "old", outcome);
+  EXPECT_EQ(error, trash_error(EXDEV));
+  EXPECT_EQ(tree.read("out/trip/trip(1).jpg"), "old");
+  EXPECT_EQ(raw_names(tree.path("out/trip/")), Names{"trip(1).jpg"});
+  EXPECT_FALSE(file_system->folder_exists(tree.path("out/被替换的文件/")));
+}
+
+// Each failure after the copy is written leaves the old file at its name,
+// the copy's temporary gone, and nothing in the set-aside folder.
+TEST_F(NoRecycleBin, AFailureAtAnyLaterStepKeepsTheOldFileAtItsName) {
+  struct Case {
+    const char* name;
+    std::error_code* answer;
+    std::error_code error;
+  };
+  const Case cases[] = {
+      {"the set-aside move is refused", &answer_set_aside, win32_error(ERROR_ACCESS_DENIED)},
+      {"the copy cannot take the name", &answer_take_target_name, win32_error(ERROR_WRITE_PROTECT)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    *c.answer = c.error;
+    CopyOutcome outcome = CopyOutcome::copied;
+    const std::error_code error = replace("src/a.jpg", "old", outcome);
+    EXPECT_EQ(error.value(), c.error.value()) << error.message();
+    EXPECT_EQ(tree.read("out/trip/trip(1).jpg"), "old");
+    EXPECT_EQ(raw_names(tree.path("out/trip/")), Names{"trip(1).jpg"});
+    if (file_system->folder_exists(kept_folder)) {
+      EXPECT_EQ(raw_names(kept_folder), Names{});
+    }
+    *c.answer = {};
+  }
+  // A failed set-aside says the old file stayed (set_aside.h).
+  answer_set_aside = win32_error(ERROR_ACCESS_DENIED);
+  EXPECT_EQ(file_system->copy_file(tree.path("src/a.jpg"), target).category(),
+            set_aside_category());
+}
+
+// Another program holds the old file open without sharing its deletion, as
+// a viewer may: neither the bin nor the set-aside folder can take it, and
+// it stays whole at its name.
+TEST_F(NoRecycleBin, AnOldFileInUseStaysWholeWithOrWithoutABin) {
+  tree.write("out/trip/trip(1).jpg", "old, open elsewhere");
+  HANDLE open_elsewhere = CreateFileW(long_path(target).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(open_elsewhere, INVALID_HANDLE_VALUE);
+  for (const std::error_code bin : {no_bin, std::error_code()}) {
+    SCOPED_TRACE(bin ? "no bin" : "a bin");
+    answer_put_in_trash = bin;
+    const std::error_code error = file_system->copy_file(tree.path("src/a.jpg"), target);
+    EXPECT_TRUE(error);
+    EXPECT_EQ(error,
+              bin ? set_aside_error(win32_error(ERROR_SHARING_VIOLATION)) : trash_error(EBUSY));
+    EXPECT_EQ(tree.read("out/trip/trip(1).jpg"), "old, open elsewhere");
+    EXPECT_EQ(raw_names(tree.path("out/trip/")), Names{"trip(1).jpg"});
+  }
+  CloseHandle(open_elsewhere);
+}
+
+// A file that another program writes at the target between the check and
+// the rename is never written over, whether a file stood there before or
+// not; an old file set aside for the copy stays in the set-aside folder.
+TEST_F(NoRecycleBin, AFileWrittenMeanwhileAtTheNameIsNeverOverwritten) {
+  written_meanwhile = long_path(target);
+  CopyOutcome outcome = CopyOutcome::copied;
+  std::error_code error = replace("src/a.jpg", "old", outcome);
+  EXPECT_TRUE(error);
+  EXPECT_EQ(tree.read("out/trip/trip(1).jpg"), "another program");
+  EXPECT_EQ(tree.read("out/被替换的文件/trip/trip(1).jpg"), "old");
+  EXPECT_EQ(raw_names(tree.path("out/trip/")), Names{"trip(1).jpg"});
+
+  const std::string fresh = tree.path("out/trip/trip(2).jpg");
+  written_meanwhile = long_path(fresh);
+  error = file_system->copy_file(tree.path("src/b.jpg"), fresh, outcome);
+  EXPECT_TRUE(error);
+  EXPECT_EQ(tree.read("out/trip/trip(2).jpg"), "another program");
+  EXPECT_EQ(raw_names(tree.path("out/trip/")).size(), 2u);
+}
+
+// Each coarser volume keeps the source's time cut to its own step, rounded
+// down or up: FAT 2 s, some shares 1 s, exFAT 10 ms.  A re-run must find
+// such a copy unchanged, and still see a copy whose time is really off.
+TEST_F(Win32FileSystemTest, TimesCutToTheStepOfFatExfatOrAShareCountAsUnchanged) {
+  TempTree tree({"source.jpg", "copy.jpg"});
+  // 100 ns ticks; the source's time is on no step: 1.2345678 s past a
+  // two-second mark.
+  const std::uint64_t mark = 0x01D0000012345600ull / 20'000'000 * 20'000'000;
+  const std::uint64_t original = mark + 12'345'678;
+  const auto at = [](std::uint64_t ticks) {
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  };
+  set_write_time(tree.path("source.jpg"), at(original));
+  tree.write("copy.jpg", "source.jpg");  // the same size
+  struct Row {
+    const char* kept_as;
+    std::uint64_t kept;
+    bool unchanged;
+  };
+  const Row rows[] = {
+      {"the same", original, true},
+      {"exFAT, down", mark + 12'300'000, true},
+      {"exFAT, up", mark + 12'400'000, true},
+      {"a share's second, down", mark + 10'000'000, true},
+      {"a share's second, up", mark + 20'000'000, true},
+      {"FAT, down", mark, true},
+      {"FAT, up", mark + 20'000'000, true},
+      {"5 ms off", original + 50'000, false},
+      {"10 ms past the hundredth above", mark + 12'500'000, false},
+      {"a tick before the two seconds below", mark - 1, false},
+      {"two seconds past the mark above", mark + 40'000'000, false},
+  };
+  for (const Row& row : rows) {
+    set_write_time(tree.path("copy.jpg"), at(row.kept));
+    EXPECT_EQ(target_looks_unchanged(tree.path("source.jpg"), tree.path("copy.jpg")), row.unchanged)
+        << row.kept_as;
+  }
 }
 
 TEST_F(Win32FileSystemTest, FailedCopyLeavesNoTemporaryAndTheSourceWhole) {

@@ -42,6 +42,14 @@ TEST(DriveRootText, DriveRootsGiveTheEmptyTag) {
   EXPECT_EQ(folder_tag("C:photos\\trip\\"), "trip");
 }
 
+// A share's root is tagged by the share's name, also when a typed text
+// reaches it through ".." or is already in the long form.
+TEST(DriveRootText, AShareRootIsTaggedByItsShare) {
+  EXPECT_EQ(start_folder_tag("\\\\server\\share\\"), "share");
+  EXPECT_EQ(start_folder_tag("\\\\server\\share\\photos\\..\\"), "share");
+  EXPECT_EQ(start_folder_tag("\\\\?\\UNC\\server\\share\\photos\\"), "photos");
+}
+
 // A drive of its own for the test, holding nothing else: the one the Wine
 // runner maps to an empty folder (TOLVANE_TEST_DRIVE), or else a letter that
 // is free here, mapped to a temporary folder as "subst" does.

@@ -42,6 +42,7 @@ class FaultyFileSystem final : public fsys::FileSystem {
   std::error_code move_to_trash(const std::string& path) override {
     return real_.move_to_trash(path);
   }
+  void set_destination_root(const std::string& root) override { real_.set_destination_root(root); }
   std::error_code flush() override;
   std::error_code make_folder(const std::string& folder) override;
   bool folder_exists(const std::string& folder) override;
