@@ -1,8 +1,9 @@
-// The native backend on a camera card's file system: exFAT through
-// exfat-fuse, which has no unnamed files, no hard links, no rename flags and
-// folds letter case.  Each copy must still land, replace into the card's own
-// trash, take over what a killed copy reserved, and never write over a file
-// the card only takes for the target's name.
+// The native backend on real volumes.  A camera card's file system, exFAT
+// through exfat-fuse, has no unnamed files, no hard links, no rename flags
+// and folds letter case: each copy must still land, replace into the card's
+// own trash, take over what a killed copy reserved, and never write over a
+// file the card only takes for the target's name.  On a journaled disk, what
+// a flush reports done must be what a power cut right after it leaves.
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -124,6 +125,30 @@ TEST_F(CardVolume, ARefusedNameAfterTheTrashPutsTheOldFileBack) {
   EXPECT_TRUE(names_in(card.path(".Trash-0/files")).empty());
   EXPECT_TRUE(names_in(card.path(".Trash-0/info")).empty());
   EXPECT_EQ(names_in(card.path()), (std::vector<std::string>{".Trash-0", "old.jpg"}));
+}
+
+// Each flush puts on the disk the names given since the one before: with
+// the journal's own commit an hour away, only the flushes commit them.
+TEST(JournaledDisk, EveryFlushPutsTheNamesSinceTheLastOneOnTheDisk) {
+  tt::LoopVolume disk(tt::VolumeKind::ext4, 32, "commit=3600");
+  if (disk.unavailable()) GTEST_SKIP() << disk.reason();
+  ASSERT_TRUE(disk.ready()) << disk.reason();
+  tt::TempTree sources;
+  sources.write("a.jpg", "first run");
+  sources.write("b.jpg", "second run");
+  const std::unique_ptr<FileSystem> file_system = make_native_file_system();
+  ASSERT_FALSE(file_system->make_folder(disk.path("trip/")));
+  // Two runs in one window: the second writes where the first did.
+  for (const char* name : {"a.jpg", "b.jpg"}) {
+    ASSERT_FALSE(file_system->copy_file(sources.path(name), disk.path("trip/") + name));
+    ASSERT_FALSE(file_system->flush());
+  }
+  const std::string image = sources.path("cut.img");
+  ASSERT_TRUE(disk.copy_image(image)) << disk.reason();
+  tt::LoopVolume after_cut(tt::VolumeKind::ext4, tt::ImageFile{image});
+  ASSERT_TRUE(after_cut.ready()) << after_cut.reason();
+  EXPECT_EQ(tt::read_file(after_cut.path("trip/a.jpg")), "first run");
+  EXPECT_EQ(tt::read_file(after_cut.path("trip/b.jpg")), "second run");
 }
 
 }  // namespace
