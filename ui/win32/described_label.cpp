@@ -2,6 +2,8 @@
 // is ours; every other property comes from the system's object as it is.
 #include "ui/win32/described_label.h"
 
+#include <utility>
+
 // clang-format off
 #include <oleacc.h>
 // clang-format on
@@ -11,6 +13,10 @@ namespace {
 
 bool is_self(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
+// A COM interface has no virtual destructor: the object deletes itself in
+// Release, as its own class.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class DescribedAccessible final : public IAccessible {
  public:
   DescribedAccessible(IAccessible* standard, std::wstring description)
@@ -134,6 +140,7 @@ class DescribedAccessible final : public IAccessible {
   IAccessible* standard_;
   std::wstring description_;
 };
+#pragma GCC diagnostic pop
 
 constexpr UINT_PTR subclass_id = 1;
 
