@@ -88,7 +88,6 @@ void Form1::Command1_Click() {
       Control::Label2,
       count_caption(count, result, nothing_read(text1, folder.has_value(), result)));
   controls_.set_description(Control::Label2, scan_details(result));
-  controls_.run_ended();
   if (count > 0) {
     set_command2_enabled(true);
     set_progress_max(static_cast<float>(count));
@@ -96,6 +95,9 @@ void Form1::Command1_Click() {
   if (close_requested_) {
     close_requested_ = false;
     controls_.close_window();
+  } else {
+    // The count is there to read: a user gone elsewhere is called back.
+    controls_.run_ended();
   }
 }
 

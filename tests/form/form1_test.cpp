@@ -313,6 +313,7 @@ TEST_F(Form1Test, CloseDuringAScanStopsItAndClosesAfterwards) {
   scan(MemoryTree::root_text());
   EXPECT_FALSE(closed_at_once);
   EXPECT_TRUE(window.closed);
+  EXPECT_EQ(window.runs_ended, 0);     // nobody to call back to a closed window
   EXPECT_LT(window.files.size(), 3u);  // stopped at the first break for events
   EXPECT_FALSE(form.busy());
 }
