@@ -24,6 +24,8 @@ ParsedArguments parse_arguments(const std::vector<std::string>& arguments) {
       options.dry_run = true;
     } else if (argument == "--json") {
       options.json = true;
+    } else if (argument == "--dot-folders") {
+      options.dot_folders = true;
     } else if (argument.starts_with("--ext=")) {
       options.extension = argument.substr(6);
     } else if (argument == "--ext") {

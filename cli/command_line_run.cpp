@@ -44,10 +44,18 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
   RunOutput output(out, options);
   ProgressDisplay progress(err, err_is_terminal);
   CommandLineWindow window(options, progress, output);
-  const scan::ScanResult scanned = scan::Search_folder(folders->source, disk, window);
-  output.scanned(window.files().size(), scanned.folders_unreadable);
+  const scan::ScanResult scanned = scan::Search_folder(
+      folders->source, disk, window,
+      options.dot_folders ? scan::DottedFolders::walked : scan::DottedFolders::left_out);
+  output.scanned(window.files().size(), scanned.folders_unreadable, scanned.folders_left_out);
   if (scanned.folders_unreadable > 0) {
     err << scan::unreadable_details(scanned.folders_unreadable, scanned.first_unreadable) << '\n';
+  }
+  // As the window's tooltip names them: what the dot rule kept out is never
+  // silently missing from the gather.
+  if (scanned.folders_left_out > 0) {
+    err << scan::left_out_details(scanned.folders_left_out, scanned.first_left_out)
+        << "\n（加 --dot-folders 也读取这些文件夹）\n";
   }
 
   fsys::FileSystem& copies = options.dry_run ? static_cast<fsys::FileSystem&>(plan) : disk;

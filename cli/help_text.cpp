@@ -6,8 +6,10 @@ namespace tolvane::cli {
 
 std::string_view help_text() {
   return R"(用法：tolvane-cli SOURCE DEST [--ext .jpg] [--flat] [--dry-run] [--json]
+                    [--dot-folders]
 
 读取 SOURCE 文件夹树中扩展名为 --ext 的文件（广度优先，与窗口的“开始读取”相同），
+名称含“.”的文件夹（如 photos.old）及其下的一切不读取，只在标准错误输出中列出；
 再拷贝到 DEST（与窗口的“拷贝”相同）：每个文件夹名一个子文件夹，文件改名为
 “文件夹名(序号)扩展名”，例如 trip 文件夹的第三个文件成为 trip/trip(3).jpg。
 源文件只读不写。目标名已被本次拷贝占用时取下一个空闲序号；目标处已有的文件
@@ -21,9 +23,13 @@ std::string_view help_text() {
   --dry-run    只列出计划，不写入任何文件：每条一行“源 → 目标”，并标出
                改号、替换（原有文件移入回收站）、与原有文件相同而不拷贝、
                名称不可用或将失败的条目，最后是统计。
+  --dot-folders
+               名称含“.”的文件夹也读取（窗口略过它们）；含“.”的文件名
+               仍不当作文件夹。
   --json       每行一个 JSON 对象：每条的 source、target、outcome
                （copied/replaced/set_aside/unchanged/failed）、renumbered、reason，
-               最后一个 summary 对象。非 UTF-8 的路径字节写作 U+FFFD，原始字节以
+               最后一个 summary 对象（folders_left_out 是因名称含“.”而
+               略过的文件夹数）。非 UTF-8 的路径字节写作 U+FFFD，原始字节以
                十六进制另存于 source_hex / target_hex。
   -h, --help   显示本说明。
   --           其后的参数都不是选项。

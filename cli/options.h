@@ -14,6 +14,7 @@ struct Options {
   bool flat = false;               // --flat: Check1 checked
   bool dry_run = false;            // --dry-run: the plan only
   bool json = false;               // --json: one object per line
+  bool dot_folders = false;        // --dot-folders: walk folders named with a dot too
   bool help = false;               // --help / -h
 };
 

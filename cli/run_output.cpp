@@ -30,10 +30,14 @@ std::string_view outcome_word(const copy::EntryResult& result) {
 
 }  // namespace
 
-void RunOutput::scanned(std::size_t listed, std::size_t folders_unreadable) {
+void RunOutput::scanned(std::size_t listed, std::size_t folders_unreadable,
+                        std::size_t folders_left_out) {
   listed_ = listed;
   folders_unreadable_ = folders_unreadable;
-  if (!options_.json) out_ << scan::count_line(listed, folders_unreadable) << '\n';
+  folders_left_out_ = folders_left_out;
+  if (!options_.json) {
+    out_ << scan::count_line(listed, folders_unreadable, folders_left_out) << '\n';
+  }
 }
 
 void RunOutput::entry(const copy::EntryResult& result) {
@@ -91,6 +95,7 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
   JsonLine line;
   line.text("type", "summary").boolean("dry_run", options_.dry_run);
   line.number("listed", listed_).number("folders_unreadable", folders_unreadable_);
+  line.number("folders_left_out", folders_left_out_);
   line.number("entries", report.entries).number("copied", copied_);
   line.number("replaced", replaced_).number("set_aside", set_aside_);
   line.number("unchanged", unchanged_);

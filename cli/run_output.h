@@ -20,7 +20,7 @@ class RunOutput {
 
   // The scan's count line, as Label2 shows it (the summary object carries
   // the numbers instead).
-  void scanned(std::size_t listed, std::size_t folders_unreadable);
+  void scanned(std::size_t listed, std::size_t folders_unreadable, std::size_t folders_left_out);
   void entry(const copy::EntryResult& result);
   // The closing lines (or the summary object) after the run.
   void finish(const copy::CopyReport& report, std::string_view closing_text, int exit_status);
@@ -30,9 +30,10 @@ class RunOutput {
   const Options& options_;
   std::size_t listed_ = 0;
   std::size_t folders_unreadable_ = 0;
-  std::size_t copied_ = 0;     // to a free name
-  std::size_t replaced_ = 0;   // the old file went to the trash
-  std::size_t set_aside_ = 0;  // the old file went to the set-aside folder
+  std::size_t folders_left_out_ = 0;  // by the dot rule
+  std::size_t copied_ = 0;            // to a free name
+  std::size_t replaced_ = 0;          // the old file went to the trash
+  std::size_t set_aside_ = 0;         // the old file went to the set-aside folder
   std::size_t unchanged_ = 0;
   std::size_t renumbered_ = 0;
   std::size_t failed_ = 0;

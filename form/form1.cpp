@@ -4,13 +4,14 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "copy/copy_run.h"
 #include "form/form1_copy_window.h"
+#include "form/scan_texts.h"
 #include "fsys/path_separator.h"
 #include "scan/file_list.h"
 #include "scan/folder_walk.h"
-#include "scan/scan_report.h"
 
 namespace tolvane::form {
 namespace {
@@ -75,16 +76,18 @@ void Form1::Command1_Click() {
   controls_.clear_lists();
   set_progress_value(0);
   controls_.set_caption(Control::Label6, "进度：");
+  const std::string text1 = controls_.text(Control::Text1);
   scan::ScanResult result;
-  if (const auto folder = scan::folder_path_from_text(controls_.text(Control::Text1))) {
-    result = run_scan(*folder);
-  }
+  const std::optional<std::string> folder = scan::folder_path_from_text(text1);
+  if (folder) result = run_scan(*folder);
   const std::size_t count = controls_.lists().size();
-  controls_.set_caption(Control::Label2, scan::count_line(count, result.folders_unreadable));
-  // The folders a scan could not read are never silent: the count line says
-  // how many, and the pointer and assistive tools reach which and why.
-  controls_.set_description(Control::Label2, scan::unreadable_details(result.folders_unreadable,
-                                                                      result.first_unreadable));
+  // A scan is never silent about what it did not read: the count line says
+  // why it read nothing, and how many folders it could not read or left out
+  // by the dot rule; the pointer and assistive tools reach which and why.
+  controls_.set_caption(
+      Control::Label2,
+      count_caption(count, result, nothing_read(text1, folder.has_value(), result)));
+  controls_.set_description(Control::Label2, scan_details(result));
   if (count > 0) {
     set_command2_enabled(true);
     set_progress_max(static_cast<float>(count));
@@ -92,6 +95,9 @@ void Form1::Command1_Click() {
   if (close_requested_) {
     close_requested_ = false;
     controls_.close_window();
+  } else {
+    // The count is there to read: a user gone elsewhere is called back.
+    controls_.run_ended();
   }
 }
 
@@ -135,15 +141,25 @@ scan::ScanResult Form1::run_scan(const std::string& folder) {
 
 void Form1::Command2_Click() {
   if (busy()) return;
+  const std::string text2 = controls_.text(Control::Text2);
+  if (const std::optional<std::string> refusal = destination_refusal(text2)) {
+    // Nothing is copied, and the list stays ready: the user mends the text
+    // and presses again, with no new scan.
+    copying_ = true;  // the message is modal; no press may start a run under it
+    controls_.show_message(*refusal, true);
+    copying_ = false;
+    return;
+  }
   copying_ = true;
   Form1CopyWindow window(*this);
-  copy::run_copy_command(controls_.text(Control::Text2), file_system_, window, copy_workers_);
+  copy::run_copy_command(text2, file_system_, window, copy_workers_);
   copying_ = false;
 }
 
 void Form1::end_copy_command() {
   set_progress_value(0);
   set_command2_enabled(false);
+  controls_.show_task_progress(TaskProgress::none, 0, 0);
 }
 
 void Form1::set_command2_enabled(bool enabled) {
@@ -191,6 +207,11 @@ void Form1::set_progress_max(float value) {
 void Form1::set_progress_value(float value) {
   progress_value_ = value;
   show_progress();
+}
+
+void Form1::show_task_progress(TaskProgress state, bool finished) {
+  const int max = bar_steps(progress_max_);
+  controls_.show_task_progress(state, finished ? max : bar_steps(progress_value_), max);
 }
 
 void Form1::show_progress() {

@@ -54,6 +54,9 @@ class Form1 : public scan::ScanWindow {
   // now and then.
   void set_progress_value_quietly(float value) { progress_value_ = value; }
   void show_progress();
+  // The copy run's progress outside the window: where the bar stands, or
+  // the whole way once `finished`.
+  void show_task_progress(TaskProgress state, bool finished = false);
 
   bool command2_enabled() const { return command2_enabled_; }
 

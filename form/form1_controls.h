@@ -36,6 +36,14 @@ enum class Control : std::uint8_t {
   Check1,
 };
 
+// How a copy run stands, for a desktop that shows it beside the window (the
+// taskbar button on Windows).
+enum class TaskProgress : std::uint8_t {
+  none,    // no run: nothing shown
+  normal,  // under way, nothing failed so far
+  error,   // under way or just ended, with entries that failed
+};
+
 // Texts are UTF-8 throughout; a front end converts at its own boundary.
 class Form1Controls {
  public:
@@ -96,6 +104,14 @@ class Form1Controls {
   // Closes the window for good (a close asked for during a scan, granted
   // once the scan has returned).
   virtual void close_window() = 0;
+
+  // A copy run's progress, `value` of `max` steps, where the desktop shows
+  // it outside the window; a front end whose desktop has no such place
+  // leaves it out.
+  virtual void show_task_progress(TaskProgress /*state*/, int /*value*/, int /*max*/) {}
+  // A scan or a copy run has ended, a copy's before its closing message: a
+  // window the user has left for another may ask to be looked at.
+  virtual void run_ended() {}
 };
 
 }  // namespace tolvane::form

@@ -53,6 +53,7 @@ void Form1CopyWindow::refresh_window() {
   if (!progress_shown_) {
     form_.show_progress();
     form_.controls().set_caption(Control::Label6, progress_line_);
+    form_.show_task_progress(entries_failed_ ? TaskProgress::error : TaskProgress::normal);
     progress_shown_ = true;
   }
   form_.controls().keep_alive();
@@ -66,7 +67,15 @@ void Form1CopyWindow::show_report(std::string_view text, bool warning) {
     form_.controls().set_caption(Control::Label6, progress_line_);
     progress_shown_ = true;
   }
+  // The taskbar shows the run ended, in red when anything went wrong, until
+  // the message is dismissed (end_copy_command clears it).
+  form_.show_task_progress(warning ? TaskProgress::error : TaskProgress::normal, true);
+  form_.controls().run_ended();
   form_.controls().show_message(text, warning);
+}
+
+void Form1CopyWindow::entry_done(const copy::EntryResult& result) {
+  if (result.failure != nullptr) entries_failed_ = true;
 }
 
 void Form1CopyWindow::end_copy_command() { form_.end_copy_command(); }

@@ -27,6 +27,7 @@ class Form1CopyWindow : public copy::CopyWindow {
   void set_progress_now(int value, std::string_view label6_caption) override;
   void keep_alive() override;
   void show_report(std::string_view text, bool warning) override;
+  void entry_done(const copy::EntryResult& result) override;
   void end_copy_command() override;
 
  private:
@@ -37,6 +38,7 @@ class Form1CopyWindow : public copy::CopyWindow {
   Form1& form_;
   std::string progress_line_;
   bool progress_shown_ = true;
+  bool entries_failed_ = false;
   std::chrono::steady_clock::time_point last_refresh_;
 };
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <system_error>
@@ -21,10 +22,16 @@ struct UnreadableFolder {
   bool operator==(const UnreadableFolder&) const = default;
 };
 
+// What the walk does with a folder whose name holds a dot.
+enum class DottedFolders : std::uint8_t {
+  left_out,  // the window's rule: never visited, but counted and named
+  walked,    // the command line's --dot-folders: visited like any other
+};
+
 class FolderTable {
  public:
   // A table holding only `folder`, a folder path ending in the separator.
-  explicit FolderTable(std::string folder);
+  explicit FolderTable(std::string folder, DottedFolders dotted = DottedFolders::left_out);
 
   // True once every slot has been read.
   bool walked() const { return head_ == slots_.size(); }
@@ -34,9 +41,11 @@ class FolderTable {
   // Reads the folder of slot head() and moves on to the next slot.  A name
   // without a dot is queued as a folder whatever it is; a name with one
   // never is, so "." and "..", photos.old and everything below it are not
-  // visited.  A queued name that its folder showed to be a file is not read:
-  // it holds nothing.  A start folder that does not exist is no unreadable
-  // folder: the walk just finds nothing there.  Returns what was read.
+  // visited (unless the table walks dotted folders: then a folder's name is
+  // queued whatever it holds, a file's still only without a dot).  A queued
+  // name that its folder showed to be a file is not read: it holds nothing.
+  // A start folder that does not exist is no unreadable folder: the walk
+  // just finds nothing there.  Returns what was read.
   fsys::FolderContents read_next(fsys::FileSystem& file_system);
 
   // The two halves of read_next(), for a walk that reads folders on other
@@ -58,6 +67,15 @@ class FolderTable {
   std::size_t unreadable_folders() const { return unreadable_; }
   const std::vector<UnreadableFolder>& first_unreadable() const { return first_unreadable_; }
 
+  // The folders the dot rule kept out of the walk (only those the listing
+  // showed to be folders: a.jpg is no folder left out), counted and the
+  // first few kept, as the unreadable ones; their contents are not counted.
+  std::size_t left_out_folders() const { return left_out_; }
+  const std::vector<std::string>& first_left_out() const { return first_left_out_; }
+
+  // True when the start folder's read found no such folder.
+  bool start_missing() const { return start_missing_; }
+
  private:
   struct Slot {
     std::string folder;  // a folder path ending in the separator
@@ -65,11 +83,16 @@ class FolderTable {
   };
 
   void note_unreadable(const std::string& folder, std::error_code error);
+  void note_left_out(const std::string& parent, const std::string& name);
 
   std::deque<Slot> slots_;
+  DottedFolders dotted_;
   std::size_t head_ = 0;
   std::size_t unreadable_ = 0;
   std::vector<UnreadableFolder> first_unreadable_;
+  std::size_t left_out_ = 0;
+  std::vector<std::string> first_left_out_;
+  bool start_missing_ = false;
 };
 
 }  // namespace tolvane::scan

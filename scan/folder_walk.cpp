@@ -9,8 +9,13 @@
 namespace tolvane::scan {
 
 std::optional<std::string> folder_path_from_text(std::string_view text) {
-  if (text.empty() || text.back() == fsys::separator) return std::nullopt;
   std::string folder(text);
+  // Every other spelling of the separator becomes the one the tags, the
+  // names and the refusals look for.
+  for (char& c : folder) {
+    if (fsys::separators.find(c) != std::string_view::npos) c = fsys::separator;
+  }
+  if (folder.empty() || folder.back() == fsys::separator) return std::nullopt;
   folder += fsys::separator;
   return folder;
 }
@@ -36,11 +41,11 @@ bool list_in_table_order(FolderTable& table, fsys::FileSystem& file_system, Scan
 }  // namespace
 
 ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_system,
-                         ScanWindow& window) {
+                         ScanWindow& window, DottedFolders dotted) {
   // Slots are listed in table order as soon as they are read, so the list
   // comes out in table order, and only a few folders' names are held at a
   // time instead of every name of the tree.
-  FolderTable table(folder);
+  FolderTable table(folder, dotted);
   ScanResult result;
   const std::size_t helpers =
       file_system.reads_folders_from_any_thread() ? default_read_helpers() : 0;
@@ -48,6 +53,9 @@ ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_syste
   result.folders_walked = table.size();
   result.folders_unreadable = table.unreadable_folders();
   result.first_unreadable = table.first_unreadable();
+  result.folders_left_out = table.left_out_folders();
+  result.first_left_out = table.first_left_out();
+  result.start_missing = table.start_missing();
   return result;
 }
 

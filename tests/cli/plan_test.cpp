@@ -136,5 +136,29 @@ TEST_F(PlanAndRun, PlanEqualsTheRealRun) {
             std::string::npos);
 }
 
+// The folders the dot rule leaves out are named on standard error and
+// counted on the count line and in the summary; --dot-folders walks them.
+TEST(CommandLineDotFolders, AreNamedOnStandardErrorAndWalkedWhenAsked) {
+  tt::TempTree tree{"src/a.jpg", "src/x.old/b.jpg", "src/x.old/y.z/c.jpg", "dst/"};
+  const testing::CliResult plain = run_cli({tree.path("src"), tree.path("dst"), "--dry-run"});
+  EXPECT_EQ(plain.status, 0) << plain.err;
+  EXPECT_EQ(plain.out.substr(0, plain.out.find('\n')), "共计读取1条，1个文件夹略过");
+  EXPECT_NE(plain.err.find("1个文件夹因名称含“.”而略过：\n" + tree.path("src/x.old/") +
+                           "\n（加 --dot-folders 也读取这些文件夹）\n"),
+            std::string::npos)
+      << plain.err;
+  const std::vector<JsonObject> plan =
+      parse_json_lines(run_cli({tree.path("src"), tree.path("dst"), "--dry-run", "--json"}).out);
+  ASSERT_FALSE(plan.empty());
+  EXPECT_EQ(plan.back().at("folders_left_out").text, "1");
+
+  const testing::CliResult walked = run_cli({tree.path("src"), tree.path("dst"), "--dot-folders"});
+  EXPECT_EQ(walked.status, 0) << walked.err;
+  EXPECT_EQ(walked.out.substr(0, walked.out.find('\n')), "共计读取3条");
+  EXPECT_EQ(walked.err.find("略过"), std::string::npos) << walked.err;
+  EXPECT_EQ(tree.read("dst/x.old/x.old(1).jpg"), tree.read("src/x.old/b.jpg"));
+  EXPECT_EQ(tree.read("dst/y.z/y.z(1).jpg"), tree.read("src/x.old/y.z/c.jpg"));
+}
+
 }  // namespace
 }  // namespace tolvane::cli

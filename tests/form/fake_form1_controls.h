@@ -21,7 +21,7 @@ class FakeForm1Controls : public Form1Controls {
  public:
   Form1* form = nullptr;  // receives Combo1_Click when the index is set
 
-  std::map<Control, std::string> captions, texts;
+  std::map<Control, std::string> captions, texts, descriptions;
   std::map<Control, bool> disabled;
   std::vector<std::string> combo_items;
   int selected = -1;
@@ -32,8 +32,15 @@ class FakeForm1Controls : public Form1Controls {
   Control focus = Control::Command1;
   int focus_moves = 0;  // bumped whenever the focus changes hands
   bool closed = false;
+  struct TaskState {
+    TaskProgress state;
+    int value, max;
+    bool operator==(const TaskState&) const = default;
+  };
+  std::vector<TaskState> task_states;  // every show_task_progress, in order
+  int runs_ended = 0;
 
-  std::function<void()> on_process_events, on_keep_alive, on_message;
+  std::function<void()> on_process_events, on_keep_alive, on_message, on_run_ended;
 
   bool enabled(Control control) const {
     return !disabled.contains(control) || !disabled.at(control);
@@ -52,7 +59,9 @@ class FakeForm1Controls : public Form1Controls {
     // focus away.
     if (!enabled && focus == control) move_focus(Control::Form1);
   }
-  void set_description(Control, std::string_view) override {}
+  void set_description(Control control, std::string_view text) override {
+    descriptions[control] = std::string(text);
+  }
   void add_combo_item(std::string_view text) override { combo_items.emplace_back(text); }
   void set_combo_index(int index) override {
     selected = index;
@@ -89,6 +98,13 @@ class FakeForm1Controls : public Form1Controls {
     if (on_keep_alive) on_keep_alive();
   }
   void close_window() override { closed = true; }
+  void show_task_progress(TaskProgress state, int value, int max) override {
+    task_states.push_back({state, value, max});
+  }
+  void run_ended() override {
+    ++runs_ended;
+    if (on_run_ended) on_run_ended();
+  }
 
   void move_focus(Control control) {
     focus = control;

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "fsys/path_separator.h"
 #include "tests/form/fake_form1_controls.h"
@@ -16,6 +19,8 @@ namespace {
 
 using testing::FakeForm1Controls;
 using testing::MemoryTree;
+
+std::string quoted_separator() { return std::string("“") + fsys::separator + "”"; }
 
 class Form1Test : public ::testing::Test {
  protected:
@@ -77,8 +82,156 @@ TEST_F(Form1Test, Command2IsArmedOnlyByAScanThatFindsFiles) {
   const int reads = tree.folders_read;
   scan(MemoryTree::native("R/"));
   EXPECT_EQ(tree.folders_read, reads);
-  EXPECT_EQ(window.captions[Control::Label2], "共计读取0条");
+  EXPECT_EQ(window.captions[Control::Label2],
+            "共计读取0条（末尾不要加" + quoted_separator() + "）");
   EXPECT_FALSE(window.enabled(Control::Command2));
+}
+
+// Each way a scan can read nothing says which on the count line, after the
+// count; a folder that exists and holds nothing is no such case.  "/" is the
+// separator on every platform, Windows included.
+TEST_F(Form1Test, CountLineSaysWhyAScanReadNothing) {
+  const std::string no_separator = "共计读取0条（末尾不要加" + quoted_separator() + "）";
+  const struct {
+    std::string text1;
+    std::string label2;
+    bool walked;
+  } cases[] = {
+      {"", "共计读取0条（未填写文件夹）", false},
+      {std::string(fsys::start_folder_text), no_separator, false},
+      {MemoryTree::native("R/"), no_separator, false},
+      {"R/", no_separator, false},
+      {MemoryTree::native("R/missing"), "共计读取0条（文件夹不存在）", true},
+      {MemoryTree::native("R/empty"), "共计读取0条", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text1);
+    const int reads = tree.folders_read;
+    scan(c.text1);
+    EXPECT_EQ(window.captions[Control::Label2], c.label2);
+    EXPECT_EQ(window.descriptions[Control::Label2], "");
+    EXPECT_EQ(tree.folders_read > reads, c.walked);
+  }
+}
+
+// The dot rule keeps its word, and the window tells: the count line counts
+// the folders it left out (not those below them, nor files with a dot), the
+// details name the first few, after any unreadable ones.
+TEST_F(Form1Test, FoldersLeftOutByTheDotRuleAreCountedAndNamed) {
+  for (const char* name : {"d1.x", "d2.x", "d3.x", "d4.x", "d5.x", "d6.x", "2019.06 旅行"}) {
+    tree.add(std::string(name) + "/p.jpg");
+    tree.add(std::string(name) + "/below.y/q.jpg");
+  }
+  tree.add("trip/old.z/r.jpg");
+  scan(MemoryTree::root_text());
+  EXPECT_EQ(window.files.size(), 3u);
+  EXPECT_EQ(window.captions[Control::Label2], "共计读取3条，8个文件夹略过");
+  std::string left_out = "8个文件夹因名称含“.”而略过：";
+  // In the order the folder was read (this tree: as added).
+  for (const char* folder : {"R/d1.x/", "R/d2.x/", "R/d3.x/", "R/d4.x/", "R/d5.x/"}) {
+    left_out += "\n" + MemoryTree::native(folder);
+  }
+  left_out += "\n…另有3个";
+  EXPECT_EQ(window.descriptions[Control::Label2], left_out);
+
+  tree.unreadable.push_back(MemoryTree::native("R/trip/"));
+  scan(MemoryTree::root_text());
+  EXPECT_EQ(window.captions[Control::Label2], "共计读取2条，未读1，略过7");
+  const std::string details = window.descriptions[Control::Label2];
+  EXPECT_EQ(details.rfind("1个文件夹无法读取：\n" + MemoryTree::native("R/trip/") + "：", 0), 0u)
+      << details;
+  EXPECT_NE(details.find("\n7个文件夹因名称含“.”而略过：\n"), std::string::npos) << details;
+
+  // A clean scan takes the details away again.
+  scan(MemoryTree::native("R/empty"));
+  EXPECT_EQ(window.captions[Control::Label2], "共计读取0条");
+  EXPECT_EQ(window.descriptions[Control::Label2], "");
+}
+
+// A destination text that names no folder copies nothing and says why; the
+// list stays ready, so the mended text copies it without a new scan.
+TEST_F(Form1Test, RefusedDestinationSaysWhyAndKeepsCommand2) {
+  scan(MemoryTree::root_text());
+  const std::string ends_in_separator =
+      "另存为目录末尾不要加" + quoted_separator() + "：请去掉后再按“拷贝”。";
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "请先填写另存为目录(文件夹)，再按“拷贝”。"},
+      {std::string(fsys::start_folder_text), ends_in_separator},
+      {MemoryTree::native("R/out/"), ends_in_separator},
+      {"R/out/", ends_in_separator},
+  };
+  for (const auto& [text2, why] : cases) {
+    SCOPED_TRACE(text2);
+    window.messages.clear();
+    form.set_progress_value(2);
+    copy(text2);
+    EXPECT_EQ(window.messages, (decltype(window.messages){{why, true}}));
+    EXPECT_TRUE(tree.copies.empty());
+    EXPECT_TRUE(window.enabled(Control::Command2));
+    EXPECT_TRUE(form.command2_enabled());
+    EXPECT_EQ(window.progress_value, 2);
+    EXPECT_EQ(window.files.size(), 3u);
+  }
+  window.messages.clear();
+  copy("R/out");  // typed with "/" on Windows too
+  EXPECT_EQ(window.messages, (decltype(window.messages){{"已完成3条。", false}}));
+  EXPECT_EQ(tree.copies, (std::vector<std::string>{MemoryTree::native("R/out/R/R(1).jpg"),
+                                                   MemoryTree::native("R/out/R/R(2).jpg"),
+                                                   MemoryTree::native("R/out/trip/trip(1).jpg")}));
+  EXPECT_FALSE(window.enabled(Control::Command2));
+}
+
+// "/" in a folder text is the separator it stands for: the start folder's
+// files are tagged with its name and listed under the platform's separator.
+TEST_F(Form1Test, SlashInTheStartTextIsTheSeparator) {
+  scan("R/trip");
+  ASSERT_EQ(window.files.size(), 1u);
+  EXPECT_EQ(window.files.path(0), MemoryTree::native("R/trip/c.jpg"));
+  EXPECT_EQ(window.files.tag(0), "trip");
+}
+
+// The taskbar follows the copy run: its progress while it runs, red from the
+// first failed entry, the whole way when the message shows, nothing once it
+// is dismissed.  A window left for another is asked to be looked at when a
+// scan's count or a copy's message is there to read.
+TEST_F(Form1Test, TaskbarFollowsTheCopyAndTheEndOfARunAsksForAttention) {
+  std::string label2_at_end;
+  window.on_run_ended = [&] { label2_at_end = window.captions[Control::Label2]; };
+  scan(MemoryTree::root_text());
+  EXPECT_EQ(window.runs_ended, 1);
+  EXPECT_EQ(label2_at_end, "共计读取3条");
+  EXPECT_TRUE(window.task_states.empty());  // a scan has no place on the taskbar
+
+  using State = FakeForm1Controls::TaskState;
+  form.set_copy_workers(1);
+  tree.copy_delay = std::chrono::milliseconds(120);  // every entry refreshes the window
+  tree.failing_target = "R(1)";
+  std::vector<State> at_message;
+  int runs_ended_at_message = 0;
+  window.on_message = [&] {
+    at_message = window.task_states;
+    runs_ended_at_message = window.runs_ended;
+  };
+  copy(MemoryTree::native("R/out"));
+  ASSERT_FALSE(at_message.empty());
+  EXPECT_EQ(at_message.back(), (State{TaskProgress::error, 3, 3}));
+  EXPECT_NE(std::find(at_message.begin(), at_message.end(), State{TaskProgress::error, 2, 3}),
+            at_message.end());
+  for (const State& seen : at_message) EXPECT_NE(seen.state, TaskProgress::none);
+  EXPECT_EQ(runs_ended_at_message, 2);
+  EXPECT_EQ(window.task_states.back(), (State{TaskProgress::none, 0, 0}));
+
+  // Without a failure it stays normal to the end.
+  scan(MemoryTree::root_text());
+  tree.failing_target.clear();
+  window.task_states.clear();
+  copy(MemoryTree::native("R/out"));
+  ASSERT_GE(at_message.size(), 2u);
+  EXPECT_NE(std::find(at_message.begin(), at_message.end(), State{TaskProgress::normal, 1, 3}),
+            at_message.end());
+  for (const State& seen : at_message) EXPECT_EQ(seen.state, TaskProgress::normal);
+  EXPECT_EQ(at_message.back(), (State{TaskProgress::normal, 3, 3}));
+  EXPECT_EQ(window.task_states.back(), (State{TaskProgress::none, 0, 0}));
 }
 
 // Everything a user, an assistive tool or another program could press while
@@ -160,6 +313,7 @@ TEST_F(Form1Test, CloseDuringAScanStopsItAndClosesAfterwards) {
   scan(MemoryTree::root_text());
   EXPECT_FALSE(closed_at_once);
   EXPECT_TRUE(window.closed);
+  EXPECT_EQ(window.runs_ended, 0);     // nobody to call back to a closed window
   EXPECT_LT(window.files.size(), 3u);  // stopped at the first break for events
   EXPECT_FALSE(form.busy());
 }

@@ -52,11 +52,16 @@ class MemoryTree : public fsys::FileSystem {
 
   std::chrono::milliseconds read_delay{0}, copy_delay{0};
   int folders_read = 0;
-  std::vector<std::string> copies;  // targets, in the order the copies ended
+  std::vector<std::string> unreadable;  // folders whose read is denied
+  std::string failing_target;           // copies to a target holding this fail
+  std::vector<std::string> copies;      // targets, in the order the copies ended
 
   fsys::FolderContents read_folder(const std::string& folder) override {
     ++folders_read;
     std::this_thread::sleep_for(read_delay);
+    for (const std::string& denied : unreadable) {
+      if (denied == folder) return {{}, std::make_error_code(std::errc::permission_denied)};
+    }
     const auto found = folders_.find(folder);
     if (found == folders_.end()) {
       return {{}, std::make_error_code(std::errc::no_such_file_or_directory)};
@@ -66,6 +71,9 @@ class MemoryTree : public fsys::FileSystem {
   std::error_code copy_file(const std::string&, const std::string& target,
                             fsys::CopyOutcome& outcome) override {
     std::this_thread::sleep_for(copy_delay);
+    if (!failing_target.empty() && target.find(failing_target) != std::string::npos) {
+      return std::make_error_code(std::errc::io_error);
+    }
     // A copy run copies on several threads at once.
     const std::lock_guard<std::mutex> one_at_a_time(copies_lock_);
     copies.push_back(target);

@@ -35,6 +35,42 @@ TEST_F(ScanTest, TableIsBreadthFirstAndSkipsNamesWithADot) {
   EXPECT_EQ(scan(tree.path("a/"), ".jpg"), (Entries{{tree.path("a/b/x.jpg"), "b"}}));
 }
 
+// The dot rule stays, and nothing it keeps out is silent: the top folders
+// it leaves out are counted and the first few named (not those below them,
+// nor files with a dot); asked to, the walk takes them like any other.
+TEST_F(ScanTest, DottedFoldersAreCountedAndNamedOrWalkedWhenAsked) {
+  TempTree tree{"a/x.jpg",       "a/notes.txt",     "a/c.d/y.jpg",
+                "a/c.d/f/z.jpg", "a/c.d/g.h/w.jpg", "a/b/e.f/v.jpg"};
+  EXPECT_EQ(scan(tree.path("a/"), ".jpg"), (Entries{{tree.path("a/x.jpg"), "a"}}));
+  EXPECT_EQ(last_result.folders_left_out, 2u);
+  EXPECT_EQ(last_result.first_left_out,
+            (std::vector<std::string>{tree.path("a/c.d/"), tree.path("a/b/e.f/")}));
+
+  EXPECT_EQ(table_folders(tree.path("a/"), DottedFolders::walked),
+            (std::vector<std::string>{tree.path("a/"), tree.path("a/b/"), tree.path("a/c.d/"),
+                                      tree.path("a/b/e.f/"), tree.path("a/c.d/f/"),
+                                      tree.path("a/c.d/g.h/")}));
+  RecordingScanWindow window(".jpg");
+  const ScanResult walked = Search_folder(tree.path("a/"), *fs, window, DottedFolders::walked);
+  EXPECT_EQ(window.entries, (Entries{{tree.path("a/x.jpg"), "a"},
+                                     {tree.path("a/c.d/y.jpg"), "c.d"},
+                                     {tree.path("a/b/e.f/v.jpg"), "e.f"},
+                                     {tree.path("a/c.d/f/z.jpg"), "f"},
+                                     {tree.path("a/c.d/g.h/w.jpg"), "g.h"}}));
+  EXPECT_EQ(walked.folders_left_out, 0u);
+  EXPECT_EQ(walked.folders_unreadable, 0u);
+}
+
+// The window tells a typo from a folder that holds nothing.
+TEST_F(ScanTest, MissingStartFolderIsToldApartFromAnEmptyOne) {
+  TempTree tree{"empty/"};
+  EXPECT_EQ(scan(tree.path("missing/"), ".jpg"), Entries{});
+  EXPECT_TRUE(last_result.start_missing);
+  EXPECT_EQ(last_result.folders_unreadable, 0u);
+  EXPECT_EQ(scan(tree.path("empty/"), ".jpg"), Entries{});
+  EXPECT_FALSE(last_result.start_missing);
+}
+
 TEST_F(ScanTest, ListsFoldersInTableOrderAndFilesByName) {
   TempTree tree{"p/top.jpg",    "p/trip/IMG_0002.jpg", "p/trip/img_0001.JPG",
                 "p/2019/z.jpg", "p/2019/deep/a.jpg",   "p/trip/notes.txt"};

@@ -24,8 +24,9 @@ class ScanTest : public ::testing::Test {
     last_result = Search_folder(folder, *fs, window);
     return window.entries;
   }
-  std::vector<std::string> table_folders(const std::string& folder) {
-    FolderTable table(folder);
+  std::vector<std::string> table_folders(const std::string& folder,
+                                         DottedFolders dotted = DottedFolders::left_out) {
+    FolderTable table(folder, dotted);
     while (!table.walked()) table.read_next(*fs);
     std::vector<std::string> folders;
     for (std::size_t i = 0; i < table.size(); ++i) folders.push_back(table.folder(i));

@@ -28,8 +28,12 @@ TEST(DriveRootText, StartTextStartsNoWalkAndADriveLetterWalksItsRoot) {
   EXPECT_EQ(folder_path_from_text("D:\\photos\\"), std::nullopt);
   EXPECT_EQ(folder_path_from_text("C:"), "C:\\");
   EXPECT_EQ(folder_path_from_text("D:\\photos"), "D:\\photos\\");
-  // A "/" is an ordinary character to the scan, not a separator.
-  EXPECT_EQ(folder_path_from_text("D:/photos/"), "D:/photos/\\");
+  // A "/" is the separator Windows takes it for: it ends a text as "\\"
+  // does, and the folder path holds "\\" in its place.
+  EXPECT_EQ(folder_path_from_text("D:/photos/"), std::nullopt);
+  EXPECT_EQ(folder_path_from_text("D:/photos"), "D:\\photos\\");
+  EXPECT_EQ(folder_path_from_text("D:/photos\\"), std::nullopt);
+  EXPECT_EQ(folder_path_from_text("D:\\photos/trip"), "D:\\photos\\trip\\");
 }
 
 TEST(DriveRootText, DriveRootsGiveTheEmptyTag) {

@@ -277,6 +277,10 @@ void Form1::keep_alive() {
 
 void Form1::close_window() { close(); }
 
+// The desktop marks the window's entry in its task list when the user is
+// elsewhere; nothing happens while the window is active.
+void Form1::run_ended() { QApplication::alert(this); }
+
 void Form1::closeEvent(QCloseEvent* event) {
   if (form_->close_requested()) {
     event->accept();

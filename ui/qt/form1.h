@@ -88,6 +88,7 @@ class Form1 : public QWidget, private form::Form1Controls {
   void process_events() override;
   void keep_alive() override;
   void close_window() override;
+  void run_ended() override;
 
   std::unique_ptr<fsys::FileSystem> file_system_;
   FileListModel* file_model_ = nullptr;

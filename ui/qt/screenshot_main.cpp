@@ -1,7 +1,9 @@
 // Renders the window to a PNG for the README, in one of three states:
 // "start" as the program opens, "scanned" after a scan of a small made-up
 // photo tree, "copied" after copying that tree's photos (the closing message
-// box is dismissed by itself).  Usage: tolvane_screenshot STATE OUTPUT.png
+// box is dismissed by itself); or "count-lines": Label2 with its
+// surroundings after each kind of scan that has a suffix to tell, one strip
+// below the other.  Usage: tolvane_screenshot STATE OUTPUT.png
 // The display scale follows QT_SCALE_FACTOR.
 #include <QApplication>
 #include <QDir>
@@ -9,11 +11,13 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
 
+#include "fsys/file_system.h"
 #include "ui/qt/application.h"
 #include "ui/qt/form1.h"
 
@@ -63,16 +67,87 @@ bool copy(tolvane::qt::Form1& form, const QDir& dir) {
          control<QLabel>(form, "Label6")->text().endsWith(QStringLiteral("100.00%"));
 }
 
+// The disk as it is, except one folder whose reading is denied: the picture
+// needs an unreadable folder whoever runs the tool (root reads everything).
+class OneFolderDenied final : public tolvane::fsys::FileSystem {
+ public:
+  explicit OneFolderDenied(std::string denied) : denied_(std::move(denied)) {}
+  tolvane::fsys::FolderContents read_folder(const std::string& folder) override {
+    if (folder == denied_) return {{}, std::make_error_code(std::errc::permission_denied)};
+    return disk_->read_folder(folder);
+  }
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            tolvane::fsys::CopyOutcome& outcome) override {
+    return disk_->copy_file(source, target, outcome);
+  }
+  std::error_code move_to_trash(const std::string& path) override {
+    return disk_->move_to_trash(path);
+  }
+  std::error_code flush() override { return disk_->flush(); }
+  std::error_code make_folder(const std::string& folder) override {
+    return disk_->make_folder(folder);
+  }
+  bool folder_exists(const std::string& folder) override { return disk_->folder_exists(folder); }
+
+ private:
+  std::unique_ptr<tolvane::fsys::FileSystem> disk_ = tolvane::fsys::make_native_file_system();
+  std::string denied_;
+};
+
+// Each count line with a suffix, in the window as it shows after the scan
+// that gives it: the strip around Label2, stacked.
+QImage count_lines(const QDir& dir) {
+  const QString root = QDir::toNativeSeparators(dir.path());
+  const QString photos = root + QDir::separator() + QStringLiteral("photos");
+  const std::string denied =
+      (photos + QDir::separator() + QStringLiteral("trip") + QDir::separator()).toStdString();
+  const QString texts[] = {
+      photos,                                               // 1 folder left out (old.bak)
+      photos + QDir::separator() + QStringLiteral("2019"),  // nothing to tell: for comparison
+      photos,                                               // trip unreadable, old.bak left out
+      photos + QDir::separator() + QStringLiteral("trip"),  // unreadable alone
+      photos + QDir::separator(),                           // ends in the separator
+      QString(),                                            // empty
+      root + QDir::separator() + QStringLiteral("fotos"),   // a typo
+  };
+  QList<QImage> strips;
+  for (std::size_t i = 0; i < std::size(texts); ++i) {
+    const bool with_denied = i == 2 || i == 3;
+    tolvane::qt::Form1 form(with_denied ? std::make_unique<OneFolderDenied>(denied)
+                                        : tolvane::fsys::make_native_file_system());
+    form.show();
+    control<QLineEdit>(form, "Text1")->setText(texts[i]);
+    control<QPushButton>(form, "Command1")->click();
+    QApplication::processEvents();
+    const QLabel* label2 = control<QLabel>(form, "Label2");
+    // Label2 with a little of the list above it and the window's edge below.
+    QRect strip = label2->geometry().adjusted(-8, -10, 8, 0);
+    strip.setBottom(form.height() - 1);
+    strips << form.grab(strip).toImage();
+  }
+  QImage sheet(strips.front().width(), strips.front().height() * static_cast<int>(strips.size()),
+               QImage::Format_ARGB32);
+  sheet.setDevicePixelRatio(strips.front().devicePixelRatio());
+  sheet.fill(Qt::white);
+  QPainter painter(&sheet);
+  const qreal ratio = strips.front().devicePixelRatio();
+  for (int i = 0; i < strips.size(); ++i) {
+    painter.drawImage(QPointF(0, i * strips[i].height() / ratio), strips[i]);
+  }
+  return sheet;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   tolvane::qt::set_up_application(application);
   const bool known_state =
-      argc == 3 && (std::strcmp(argv[1], "start") == 0 || std::strcmp(argv[1], "scanned") == 0 ||
-                    std::strcmp(argv[1], "copied") == 0);
+      argc == 3 &&
+      (std::strcmp(argv[1], "start") == 0 || std::strcmp(argv[1], "scanned") == 0 ||
+       std::strcmp(argv[1], "copied") == 0 || std::strcmp(argv[1], "count-lines") == 0);
   if (!known_state) {
-    std::fprintf(stderr, "usage: tolvane_screenshot start|scanned|copied OUTPUT.png\n");
+    std::fprintf(stderr, "usage: tolvane_screenshot start|scanned|copied|count-lines OUTPUT.png\n");
     return 2;
   }
   const char* state = argv[1];
@@ -87,6 +162,13 @@ int main(int argc, char* argv[]) {
   if (!made) {
     std::fprintf(stderr, "cannot make the demo tree\n");
     return 1;
+  }
+  if (std::strcmp(state, "count-lines") == 0) {
+    if (!count_lines(dir).save(QString::fromLocal8Bit(argv[2]))) {
+      std::fprintf(stderr, "cannot write %s\n", argv[2]);
+      return 1;
+    }
+    return 0;
   }
   tolvane::qt::Form1 form;
   form.show();

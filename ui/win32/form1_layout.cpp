@@ -27,7 +27,9 @@ const std::array<ControlLayout, 17> form1_layout{{
     {Control::Command2, 104, L"BUTTON", button, 0, 2280, 2160, 1455, 375},
     // List2 holds the tags and is never shown.
     {Control::List2, 105, WC_LISTVIEWW, file_list, WS_EX_CLIENTEDGE, 3840, 840, 3495, 3120},
-    {Control::Label2, 106, L"STATIC", label, 0, 3960, 4080, 3255, 255},
+    // Label2 takes the pointer (SS_NOTIFY), so that its tooltip can name
+    // the folders behind the count; a plain static lets it pass through.
+    {Control::Label2, 106, L"STATIC", label | SS_NOTIFY, 0, 3960, 4080, 3255, 255},
     {Control::Label3, 107, L"STATIC", label, 0, 240, 120, 3375, 255},
     {Control::Label1, 108, L"STATIC", label, 0, 3960, 120, 2895, 255},
     {Control::Combo1, 109, WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "fsys/win32_path.h"
+#include "ui/win32/described_label.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/folder_drop.h"
 #include "ui/win32/form1_layout.h"
@@ -68,8 +69,9 @@ RECT pixel_rect(const ControlLayout& layout, UINT dpi) {
 
 }  // namespace
 
-Form1Window::Form1Window(std::unique_ptr<fsys::FileSystem> file_system)
-    : file_system_(std::move(file_system)) {
+Form1Window::Form1Window(std::unique_ptr<fsys::FileSystem> file_system,
+                         std::unique_ptr<Taskbar> taskbar)
+    : file_system_(std::move(file_system)), taskbar_(std::move(taskbar)) {
   register_window_class(&Form1Window::window_procedure);
   CreateWindowExW(0, window_class_name, L"", window_style, CW_USEDEFAULT, CW_USEDEFAULT,
                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance(), this);
@@ -121,6 +123,13 @@ void Form1Window::create_controls() {
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance(), nullptr);
+  // A width limit makes the tooltip break its text at each "\n" (one folder
+  // a line); the screen's width never cuts a long path short.
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  // A list of folders takes longer to read than the usual five seconds.
+  SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(30000, 0));
+  describe_label(control(Control::Label2),
+                 &descriptions_[static_cast<std::size_t>(Control::Label2)]);
 }
 
 void Form1Window::lay_out(UINT dpi, const RECT* suggested) {

@@ -14,6 +14,7 @@
 #include "form/form1_controls.h"
 #include "fsys/file_system.h"
 #include "scan/file_list.h"
+#include "ui/win32/taskbar.h"
 #include "ui/win32/windows_api.h"
 
 namespace tolvane::win32 {
@@ -21,9 +22,11 @@ namespace tolvane::win32 {
 class Form1Window : private form::Form1Controls {
  public:
   // Creates the window (hidden) and its controls and runs the load handler.
-  // Scans and copies reach the disk through `file_system`.
+  // Scans and copies reach the disk through `file_system`; a copy run's
+  // progress and the end of a run reach the user through `taskbar`.
   explicit Form1Window(
-      std::unique_ptr<fsys::FileSystem> file_system = fsys::make_native_file_system());
+      std::unique_ptr<fsys::FileSystem> file_system = fsys::make_native_file_system(),
+      std::unique_ptr<Taskbar> taskbar = make_windows_taskbar());
   ~Form1Window() override;
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
@@ -74,12 +77,18 @@ class Form1Window : private form::Form1Controls {
   void process_events() override;
   void keep_alive() override;
   void close_window() override;
+  void show_task_progress(form::TaskProgress state, int value, int max) override;
+  void run_ended() override;
 
   std::unique_ptr<fsys::FileSystem> file_system_;
+  std::unique_ptr<Taskbar> taskbar_;
   HWND window_ = nullptr;
   // Indexed by form::Control; the window itself at Control::Form1.
   std::array<HWND, 18> controls_{};
   HWND tooltip_ = nullptr;
+  // What assistive tools read as each control's description (the tooltip's
+  // text); indexed by form::Control.
+  std::array<std::wstring, 18> descriptions_;
   HWND focus_before_deactivation_ = nullptr;
   bool quit_when_destroyed_ = false;
   HFONT font_ = nullptr;

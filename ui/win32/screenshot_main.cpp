@@ -1,8 +1,11 @@
 // Not part of the product: pictures of the window for the README.  Shows
 // Form1 at start-up, after a scan of a made-up tree with Chinese names, or
-// with the closing message of a copy open, and writes what the screen shows
-// of it as a 24-bit BMP: tolvane_win32_screenshot start|scanned|copied OUT.bmp
+// with the closing message of a copy open, or after a scan that left folders
+// out by the dot rule with the pointer resting on the count line and its
+// tooltip open, and writes what the screen shows of it as a 24-bit BMP:
+// tolvane_win32_screenshot start|scanned|copied|tooltip OUT.bmp
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -103,6 +106,24 @@ void CALLBACK picture_message_box(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
+// The tooltip window of this thread once it shows, or null.
+HWND shown_tooltip() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM result) -> BOOL {
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        if (_wcsicmp(name, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(window)) {
+          *reinterpret_cast<HWND*>(result) = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 void make_tree(const fs::path& root) {
   const char* files[] = {"2019春节/IMG_0001.jpg", "2019春节/IMG_0002.jpg", "2019春节/IMG_0003.jpg",
                          "旅行/海边.jpg",         "旅行/山顶日出.jpg",     "旅行/说明.txt",
@@ -118,7 +139,7 @@ void make_tree(const fs::path& root) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
-    std::fputs("usage: tolvane_win32_screenshot start|scanned|copied OUT.bmp\n", stderr);
+    std::fputs("usage: tolvane_win32_screenshot start|scanned|copied|tooltip OUT.bmp\n", stderr);
     return 2;
   }
   const std::wstring state = argv[1];
@@ -130,6 +151,13 @@ int wmain(int argc, wchar_t** argv) {
   fs::remove_all(root / L"整理");
   make_tree(root / L"照片");
   fs::create_directories(root / L"整理");
+  if (state == L"tooltip") {
+    // Folders the dot rule leaves out, as an archive of photos often has.
+    for (const wchar_t* folder : {L"2019.06 旅行", L"旧照片.bak"}) {
+      fs::create_directories(root / L"照片" / folder);
+      std::ofstream(root / L"照片" / folder / L"a.jpg") << "a";
+    }
+  }
 
   Form1Window form;
   if (form.handle() == nullptr) return 1;
@@ -144,7 +172,29 @@ int wmain(int argc, wchar_t** argv) {
     SetWindowTextW(GetDlgItem(form.handle(), 102), (root / L"照片").wstring().c_str());
     SendMessageW(command1, BM_CLICK, 0, 0);
   }
-  if (state == L"copied") {
+  if (state == L"tooltip") {
+    SetForegroundWindow(form.handle());
+    RECT label2;
+    GetWindowRect(GetDlgItem(form.handle(), 106), &label2);
+    SetCursorPos(label2.left - 30, label2.top - 30);
+    pump_for(200);
+    SetCursorPos(label2.left + 40, (label2.top + label2.bottom) / 2);
+    HWND tooltip = nullptr;
+    for (int i = 0; i < 100 && tooltip == nullptr; ++i) {
+      pump_for(50);
+      tooltip = shown_tooltip();
+    }
+    if (tooltip == nullptr) {
+      std::fputs("no tooltip on the count line\n", stderr);
+      return 1;
+    }
+    pump_for(300);
+    RECT tip;
+    GetWindowRect(tooltip, &tip);
+    RECT area;
+    UnionRect(&area, &capture_area, &tip);
+    written = write_bmp(area);
+  } else if (state == L"copied") {
     SetWindowTextW(GetDlgItem(form.handle(), 112), (root / L"整理").wstring().c_str());
     SetTimer(nullptr, 0, 500, picture_message_box);
     SendMessageW(GetDlgItem(form.handle(), 104), BM_CLICK, 0, 0);

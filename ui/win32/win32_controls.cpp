@@ -46,9 +46,11 @@ void Form1Window::set_description(Control which, std::string_view text) {
   tool.hwnd = window_;
   tool.uId = reinterpret_cast<UINT_PTR>(control(which));
   SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  // The same text for a screen reader (described_label) as for the pointer.
+  std::wstring& description = descriptions_[static_cast<std::size_t>(which)];
+  description = fsys::win32::to_utf16(text);
   if (text.empty()) return;
-  std::wstring wide = fsys::win32::to_utf16(text);
-  tool.lpszText = wide.data();
+  tool.lpszText = description.data();
   SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -144,6 +146,15 @@ void Form1Window::keep_alive() { process_window_system_messages(); }
 
 void Form1Window::close_window() {
   if (window_ != nullptr) DestroyWindow(window_);
+}
+
+void Form1Window::show_task_progress(form::TaskProgress state, int value, int max) {
+  if (window_ != nullptr) taskbar_->show_progress(window_, state, value, max);
+}
+
+void Form1Window::run_ended() {
+  // Only a user who has gone to another window needs calling back.
+  if (window_ != nullptr && GetForegroundWindow() != window_) taskbar_->flash(window_);
 }
 
 }  // namespace tolvane::win32

@@ -17,8 +17,8 @@
 #include "tests/ui/qt/form_control.h"
 #include "ui/qt/form1.h"
 
-using tolvane::testing::TempTree;
 using tolvane::qt::Form1;
+using tolvane::testing::TempTree;
 
 namespace {
 
@@ -80,8 +80,8 @@ class CopyTest : public QObject {
   void cleanup() { form_.reset(); }
 
   void scan_then_copy_names_every_file() {
-    TempTree tree{"src/2019/a.jpg", "src/2019/b.jpg", "src/trip/c.jpg", "src/trip/d.jpg",
-                  "src/trip/e.jpg", "out/"};
+    TempTree tree{"src/2019/a.jpg", "src/2019/b.jpg", "src/trip/c.jpg",
+                  "src/trip/d.jpg", "src/trip/e.jpg", "out/"};
     scan(typed(tree, "src"));
     QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取5条"));
     copy(typed(tree, "out"));
@@ -111,17 +111,28 @@ class CopyTest : public QObject {
     QCOMPARE(tree.read("out/trip(1).jpg"), std::string("src/trip/b.jpg"));
   }
 
-  void refused_destination_copies_nothing_and_disarms() {
-    TempTree tree{"src/a.jpg"};
+  void refused_destination_says_why_and_keeps_the_list_ready() {
+    TempTree tree{"src/a.jpg", "out/"};
     scan(typed(tree, "src"));
     form_->set_progress_value(1);
-    for (const QString& text : {QString(), QString::fromStdString(tree.path(""))}) {
-      control<QPushButton>("Command2")->setEnabled(true);
+    const QString empty = QStringLiteral("请先填写另存为目录(文件夹)，再按“拷贝”。");
+    const QString separator = QStringLiteral("另存为目录末尾不要加“/”：请去掉后再按“拷贝”。");
+    for (const auto& [text, why] :
+         {std::pair{QString(), empty},
+          std::pair{QString::fromStdString(tree.path("out/")), separator}}) {
       copy(text);
-      QVERIFY(!message_);
-      QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
-      QVERIFY(!control<QPushButton>("Command2")->isEnabled());
+      QVERIFY(message_);
+      QCOMPARE(message_->text, why);
+      QCOMPARE(message_->icon, QMessageBox::Warning);
+      QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 1);
+      QVERIFY(control<QPushButton>("Command2")->isEnabled());
+      QCOMPARE(form_->file_list().size(), std::size_t{1});
     }
+    // Mended, the same list copies without a new scan.
+    copy(typed(tree, "out"));
+    QVERIFY(message_);
+    QCOMPARE(message_->text, QStringLiteral("已完成1条。"));
+    QCOMPARE(tree.read("out/src/src(1).jpg"), std::string("src/a.jpg"));
   }
 
   void failed_entries_are_reported_with_a_warning() {

@@ -20,15 +20,15 @@
 
 #include "fsys/path_separator.h"
 #include "scan/file_list.h"
-#include "scan/scan_report.h"
+#include "tests/form/longest_captions.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/qt/form_control.h"
 #include "ui/qt/application.h"
 #include "ui/qt/folder_drop.h"
 #include "ui/qt/form1.h"
 
-using tolvane::testing::TempTree;
 using tolvane::qt::Form1;
+using tolvane::testing::TempTree;
 
 namespace {
 
@@ -257,47 +257,51 @@ void DesktopTest::dropped_folder_is_what_scan_walks() {
 }
 
 void DesktopTest::captions_fit_at_this_scale() {
-  // The captions at start, and the longest each label will show later.
-  control<QLabel>("Label2")->setText(QString::fromStdString(tolvane::scan::count_line(32767, 999)));
-  control<QLabel>("Label6")->setText(QStringLiteral("进度：100.00%"));
-  QStringList checked;
-  for (QWidget* widget : form_->findChildren<QWidget*>()) {
-    if (!widget->isVisible() || widget->objectName().isEmpty()) continue;
-    QString caption;
-    QRectF room;
-    if (auto* label = qobject_cast<QLabel*>(widget)) {
-      caption = label->text();
-      room = label->contentsRect();
-      // A control laid over the label's line (Check1 over Label8's end)
-      // leaves it only the part before that control.
-      for (QWidget* over : form_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (over != label && over->isVisible() && over->geometry().intersects(label->geometry()) &&
-            over->x() > label->x())
-          room.setRight(std::min(room.right(), qreal(over->x() - label->x())));
+  // The captions at start, and the longest each label will show later:
+  // Label2 with each of its suffixes in turn.
+  for (const std::string& count_line : tolvane::form::testing::longest_count_captions()) {
+    control<QLabel>("Label2")->setText(QString::fromStdString(count_line));
+    control<QLabel>("Label6")->setText(QStringLiteral("进度：100.00%"));
+    QStringList checked;
+    for (QWidget* widget : form_->findChildren<QWidget*>()) {
+      if (!widget->isVisible() || widget->objectName().isEmpty()) continue;
+      QString caption;
+      QRectF room;
+      if (auto* label = qobject_cast<QLabel*>(widget)) {
+        caption = label->text();
+        room = label->contentsRect();
+        // A control laid over the label's line (Check1 over Label8's end)
+        // leaves it only the part before that control.
+        for (QWidget* over : form_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+          if (over != label && over->isVisible() &&
+              over->geometry().intersects(label->geometry()) && over->x() > label->x())
+            room.setRight(std::min(room.right(), qreal(over->x() - label->x())));
+        }
+      } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        caption = button->text();
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = caption;
+        const bool is_check = qobject_cast<QCheckBox*>(button) != nullptr;
+        room = button->style()->subElementRect(
+            is_check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &option,
+            button);
+      } else {
+        continue;
       }
-    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-      caption = button->text();
-      QStyleOptionButton option;
-      option.initFrom(button);
-      option.text = caption;
-      const bool is_check = qobject_cast<QCheckBox*>(button) != nullptr;
-      room = button->style()->subElementRect(
-          is_check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &option, button);
-    } else {
-      continue;
+      const QFontMetricsF metrics(widget->font(), widget);
+      const QRectF ink = metrics.boundingRect(caption);
+      QVERIFY2(ink.width() <= room.width() && metrics.ascent() + metrics.descent() <= room.height(),
+               qPrintable(QStringLiteral("%1 \"%2\" needs %3 x %4 in %5 x %6")
+                              .arg(widget->objectName(), caption)
+                              .arg(ink.width())
+                              .arg(metrics.ascent() + metrics.descent())
+                              .arg(room.width())
+                              .arg(room.height())));
+      checked << widget->objectName();
     }
-    const QFontMetricsF metrics(widget->font(), widget);
-    const QRectF ink = metrics.boundingRect(caption);
-    QVERIFY2(ink.width() <= room.width() && metrics.ascent() + metrics.descent() <= room.height(),
-             qPrintable(QStringLiteral("%1 \"%2\" needs %3 x %4 in %5 x %6")
-                            .arg(widget->objectName(), caption)
-                            .arg(ink.width())
-                            .arg(metrics.ascent() + metrics.descent())
-                            .arg(room.width())
-                            .arg(room.height())));
-    checked << widget->objectName();
+    QCOMPARE(checked.size(), 11);  // eight labels, two buttons, the check box
   }
-  QCOMPARE(checked.size(), 11);  // eight labels, two buttons, the check box
 
   // The longest extension in the list fits the combo box's edit field.
   auto* combo = control<QComboBox>("Combo1");

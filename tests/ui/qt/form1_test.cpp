@@ -25,9 +25,9 @@
 #include "ui/qt/application.h"
 #include "ui/qt/file_list_model.h"
 
-using tolvane::testing::TempTree;
 using tolvane::qt::FileListModel;
 using tolvane::qt::Form1;
+using tolvane::testing::TempTree;
 
 namespace {
 
@@ -324,7 +324,11 @@ void Form1Test::scan_lists_paths_and_tags_in_order() {
                         qt(tree.path("photos/trip/b.jpg")), qt(tree.path("photos/trip/c.JPG"))}));
   QCOMPARE(column(control<QListView>("List2")), (QStringList{"photos", "2019", "trip", "trip"}));
   QCOMPARE(form_->file_list().size(), std::size_t{4});
-  QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取4条"));
+  // x.old is left out by the dot rule, and says so.
+  QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取4条，1个文件夹略过"));
+  const QString left_out = qt("1个文件夹因名称含“.”而略过：\n" + tree.path("photos/x.old/"));
+  QCOMPARE(control<QLabel>("Label2")->toolTip(), left_out);
+  QCOMPARE(control<QLabel>("Label2")->accessibleDescription(), left_out);
   QVERIFY(control<QPushButton>("Command2")->isEnabled());
   QVERIFY(control<QPushButton>("Command1")->isEnabled());
   QCOMPARE(form_->progress_max(), 4.0f);
@@ -340,6 +344,7 @@ void Form1Test::scan_lists_paths_and_tags_in_order() {
   QCOMPARE(QApplication::focusWidget(), control<QWidget>("Command1"));
   QCOMPARE(column(control<QListView>("List2")), (QStringList{"trip", "trip"}));
   QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取2条"));
+  QCOMPARE(control<QLabel>("Label2")->toolTip(), QString());
   QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
   QCOMPARE(control<QLabel>("Label6")->text(), QStringLiteral("进度："));
   QCOMPARE(form_->progress_max(), 2.0f);
@@ -359,25 +364,29 @@ void Form1Test::scan_that_finds_nothing_leaves_copy_as_it_was() {
   QCOMPARE(form_->progress_max(), 3.0f);
   QCOMPARE(control<QProgressBar>("ProgressBar1")->maximum(), 3);
 
-  // A missing folder is a scan that finds nothing, not a failure.
+  // A missing folder is a scan that finds nothing, not a failure; the count
+  // line says why.
   scan(typed(tree, "missing"));
-  QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取0条"));
+  QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取0条（文件夹不存在）"));
   QVERIFY(control<QPushButton>("Command2")->isEnabled());
 }
 
 void Form1Test::folder_text_ending_in_separator_starts_no_walk_data() {
   TempTree tree{"a.jpg"};
   QTest::addColumn<QString>("text");
-  QTest::newRow("start text") << qt(std::string(tolvane::fsys::start_folder_text));
-  QTest::newRow("empty") << QString();
-  QTest::newRow("folder with its separator") << qt(tree.root());
+  QTest::addColumn<QString>("count_line");
+  const QString no_separator = QStringLiteral("共计读取0条（末尾不要加“/”）");
+  QTest::newRow("start text") << qt(std::string(tolvane::fsys::start_folder_text)) << no_separator;
+  QTest::newRow("empty") << QString() << QStringLiteral("共计读取0条（未填写文件夹）");
+  QTest::newRow("folder with its separator") << qt(tree.root()) << no_separator;
 }
 
 void Form1Test::folder_text_ending_in_separator_starts_no_walk() {
   QFETCH(QString, text);
+  QFETCH(QString, count_line);
   scan(text);
   QCOMPARE(file_system_->folders_read, 0);
-  QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取0条"));
+  QCOMPARE(control<QLabel>("Label2")->text(), count_line);
   QVERIFY(!control<QPushButton>("Command2")->isEnabled());
   QCOMPARE(form_->progress_max(), 100.0f);
 }
@@ -398,9 +407,16 @@ void Form1Test::name_that_is_not_utf8_keeps_its_bytes() {
 }
 
 void Form1Test::copy_button_resets_progress_and_disarms() {
-  TempTree tree{"s/a.jpg", "s/b.jpg"};
+  TempTree tree{"s/a.jpg", "s/b.jpg", "out/"};
   scan(typed(tree, "s"));
   form_->set_progress_value(1);
+  control<QLineEdit>("Text2")->setText(typed(tree, "out"));
+  // The closing message, dismissed as soon as it shows.
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  answer.start(10);
   QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
   QCOMPARE(control<QProgressBar>("ProgressBar1")->value(), 0);
   QVERIFY(!control<QPushButton>("Command2")->isEnabled());

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fsys/win32_path.h"
+#include "tests/form/longest_captions.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/win32/window_test_support.h"
 
@@ -173,6 +174,15 @@ TEST_F(Form1WindowTest, ControlsSitWhereTheTwipsSayAtEveryDpi) {
         EXPECT_EQ(overflow.cy, 0) << "caption too tall";
       }
     }
+    // The longest count lines Label2 will show, each suffix in turn.
+    const std::wstring count_line = window_text(item(label2));
+    for (const std::string& caption : form::testing::longest_count_captions()) {
+      SetWindowTextW(item(label2), wide(caption).c_str());
+      const SIZE overflow = caption_overflow(item(label2), dpi, false);
+      EXPECT_EQ(overflow.cx, 0) << caption << " too wide";
+      EXPECT_EQ(overflow.cy, 0) << caption << " too tall";
+    }
+    SetWindowTextW(item(label2), count_line.c_str());
   }
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(form.handle(), GWL_STYLE));
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0u) << "the size is fixed";
