@@ -42,7 +42,12 @@ std::string set_aside_path(std::string_view root, std::string_view target, std::
   path.append(below.substr(0, dot));
   path += ' ';
   path.append(stamp);
-  if (attempt > 1) path += "-" + std::to_string(attempt);
+  if (attempt > 1) {
+    // Appended in two steps: GCC 12 at -O3 takes "-" + to_string for an
+    // overlapping copy and refuses to build.
+    path += '-';
+    path += std::to_string(attempt);
+  }
   path.append(below.substr(dot));
   return path;
 }
