@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -70,6 +71,26 @@ TEST_F(PosixFileSystem, ReadFolderLeavesOutWhatIsNotAnOrdinaryFileOrFolder) {
   }
   ::close(dir_fd);
   EXPECT_EQ(untyped, listed);
+}
+
+// A folder whose entries take many reads of the kernel's listing: every
+// one is listed, in order, and the hidden ones spread among them are not.
+TEST_F(PosixFileSystem, ReadFolderListsEveryEntryOfAFolderTooLargeForOneRead) {
+  testing::TempTree tree({"big/"});
+  std::vector<std::string> expected;
+  for (int k = 0; k < 2500; ++k) {
+    char name[64];
+    std::snprintf(name, sizeof name, "photo-of-a-long-afternoon-by-the-sea-%05d.jpg", k);
+    const std::string shown = name;
+    tree.write("big/" + shown, "");
+    expected.push_back(shown);
+    if (k % 100 == 0) tree.write("big/." + shown, "");
+  }
+  tree.add("big/zz-folder/");
+  expected.push_back("zz-folder/");
+  const FolderContents contents = file_system->read_folder(tree.path("big"));
+  ASSERT_FALSE(contents.error) << contents.error.message();
+  EXPECT_EQ(listing(contents), expected);
 }
 
 TEST_F(PosixFileSystem, NamesThatDifferOnlyInCaseAreBothListedInByteOrder) {
