@@ -276,6 +276,7 @@ class PosixFileSystem final : public FileSystem {
   // target precedes the copy, and a name found taken is handled as met.
   std::error_code enter_folder(const std::string& folder, posix::VolumeWays*& ways,
                                bool& may_exist) {
+    bool sweep = false;
     {
       const std::lock_guard lock(mutex_);
       may_exist = !made_folders_.contains(folder);
@@ -283,11 +284,13 @@ class PosixFileSystem final : public FileSystem {
         ways = known->second;
         return {};
       }
+      // The copy threads that meet a folder at once sweep it once.  A
+      // folder this run made holds nothing a killed copy left.
+      sweep = may_exist && swept_folders_.insert(folder).second;
     }
     // Another thread may copy into the folder meanwhile: its temporaries
-    // carry this process's id, which the sweep never removes.  A folder
-    // this run made holds nothing a killed copy left.
-    if (may_exist) posix::remove_stale_temporaries(folder);
+    // carry this process's id, which the sweep never removes.
+    if (sweep) posix::remove_stale_temporaries(folder);
     struct stat info;
     if (::stat(folder.c_str(), &info) != 0) return last_error();
     if (!S_ISDIR(info.st_mode)) return std::make_error_code(std::errc::not_a_directory);
@@ -338,6 +341,7 @@ class PosixFileSystem final : public FileSystem {
   // entered so far with its volume's.
   std::unordered_map<dev_t, std::unique_ptr<posix::VolumeWays>> volumes_;
   std::unordered_map<std::string, posix::VolumeWays*> folder_ways_;
+  std::unordered_set<std::string> swept_folders_;  // whose sweep one thread has begun
   // Since the last flush: the folders this object created (no file in them
   // predates the run), and one open folder per device written to.
   std::unordered_set<std::string> made_folders_;
