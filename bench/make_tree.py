@@ -1,7 +1,13 @@
 #!/usr/bin/env python3
 """Makes a photo-library-like tree for the benchmarks: FILES small files of
 1-8 KiB spread over about FILES/20 folders four levels deep, half of them
-.jpg or .JPG, some named without a dot; or COUNT large files with --large."""
+.jpg or .JPG, some named without a dot; or COUNT large files with --large.
+
+Two shapes of small trees: by default the folder names repeat (trip0 to
+trip9 under every day folder, and the day folders' own names), so a copy
+into one folder per name meets few destination folders; with --unique-tags
+every file sits in a leaf folder of its own name, 20 to a folder, and the
+copy makes one destination folder per leaf folder."""
 import argparse
 import os
 import random
@@ -21,9 +27,24 @@ def folder_names(folders):
     return paths[:folders] if len(paths) > folders else paths
 
 
-def make_small(root, files, seed):
+def unique_leaf_names(folders):
+    # Ten leaf folders under each day folder, every leaf named once.
+    days = -(-folders // 10)
+    branch = 2
+    while branch ** 3 < days:
+        branch += 1
+    paths = []
+    for n in range(folders):
+        day = n // 10
+        a, b, c = day // (branch * branch), (day // branch) % branch, day % branch
+        paths.append(f"y{2000 + a}/m{b:02d}/d{c:02d}/event{n:06d}")
+    return paths
+
+
+def make_small(root, files, seed, unique_tags=False):
     rng = random.Random(seed)
-    folders = folder_names(max(1, files // 20))
+    count = max(1, files // 20)
+    folders = unique_leaf_names(count) if unique_tags else folder_names(count)
     for f in folders:
         os.makedirs(os.path.join(root, f), exist_ok=True)
     block = os.urandom(8192)
@@ -54,11 +75,13 @@ def main():
     parser.add_argument("--large", type=int, default=0, help="this many large files instead")
     parser.add_argument("--mib", type=int, default=100, help="size of each large file")
     parser.add_argument("--seed", type=int, default=7)
+    parser.add_argument("--unique-tags", action="store_true",
+                        help="every leaf folder its own name, files only in leaf folders")
     args = parser.parse_args()
     if args.large:
         make_large(args.root, args.large, args.mib)
     else:
-        make_small(args.root, args.files, args.seed)
+        make_small(args.root, args.files, args.seed, args.unique_tags)
 
 
 if __name__ == "__main__":

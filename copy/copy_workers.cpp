@@ -49,12 +49,19 @@ bool CopyWorkers::has_room() {
 }
 
 void CopyWorkers::hand_out(CopyJob job) {
+  bool wake = false;
   {
     const std::lock_guard lock(mutex_);
     queue_.push_back(std::move(job));
     ++outstanding_;
+    // A sleeping copy thread is woken once a few jobs wait for it, so that
+    // it copies several files per wake-up: when the run's thread plans
+    // about as fast as the threads copy, a wake-up per job cost more than
+    // the waiting saves.  Jobs handed out after the last one are retries,
+    // which nothing else would follow.
+    wake = threads_waiting_ > 0 && (queue_.size() >= jobs_per_wake || last_handed_out_);
   }
-  job_waiting_.notify_one();
+  if (wake) job_waiting_.notify_one();
 }
 
 std::size_t CopyWorkers::outstanding() {
@@ -96,6 +103,8 @@ void CopyWorkers::last_job_handed_out() {
     const std::lock_guard lock(mutex_);
     last_handed_out_ = true;
   }
+  // The jobs still queued are fewer than a wake-up waits for.
+  job_waiting_.notify_all();
   batch_waiting_.notify_one();
 }
 
@@ -105,7 +114,9 @@ void CopyWorkers::work() {
     bool wake_run = false;
     {
       std::unique_lock lock(mutex_);
+      ++threads_waiting_;
       job_waiting_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+      --threads_waiting_;
       if (queue_.empty()) return;
       job = std::move(queue_.front());
       queue_.pop_front();

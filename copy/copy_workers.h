@@ -52,6 +52,9 @@ inline constexpr std::size_t batch_limit = 1024;
 inline constexpr std::chrono::milliseconds batch_age{1000};
 inline constexpr std::chrono::milliseconds lull_age{50};
 
+// A copy thread asleep for want of work is woken once this many jobs wait.
+inline constexpr std::size_t jobs_per_wake = 4;
+
 class CopyWorkers {
  public:
   // Starts `threads` threads (at least one) copying through `file_system`,
@@ -107,6 +110,7 @@ class CopyWorkers {
   std::chrono::steady_clock::time_point batch_opened_;
   std::condition_variable batch_waiting_;  // to the naming thread
   std::size_t copying_ = 0;  // jobs a copy thread has taken and not yet staged or finished
+  std::size_t threads_waiting_ = 0;  // copy threads asleep for want of a job
   std::size_t outstanding_ = 0;
   bool closing_ = false;
   bool copiers_done_ = false;

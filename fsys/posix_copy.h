@@ -24,6 +24,7 @@ struct VolumeWays {
   // A FUSE volume: syncfs may return before its server has written
   // anything, so each copy is flushed on its own by the thread that wrote it.
   bool flush_each = false;
+  dev_t device = 0;  // the volume's st_dev, by which a flush finds it
 };
 
 // A copy written but not named.  Dropped unnamed, it leaves nothing: an

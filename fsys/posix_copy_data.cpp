@@ -27,10 +27,14 @@ bool not_offered(int error) {
          error == ENOTSUP;
 }
 
+// The ways below read `in` at the offset `from`, which each carries on from,
+// never at its file position: the copy starts at the file's start without a
+// seek, whatever the position.
+
 // In-kernel copy, which lets file systems that can share extents do so.
-Step copy_in_kernel(int in, int out, std::error_code& error) {
+Step copy_in_kernel(int in, off_t& from, int out, std::error_code& error) {
   for (bool first = true;; first = false) {
-    const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, copy_chunk, 0);
+    const ssize_t copied = ::copy_file_range(in, &from, out, nullptr, copy_chunk, 0);
     if (copied > 0) continue;
     // Nothing on the first call may also mean a file that does not know its
     // size (as under /proc): the read loop decides.
@@ -42,9 +46,9 @@ Step copy_in_kernel(int in, int out, std::error_code& error) {
   }
 }
 
-Step copy_by_sendfile(int in, int out, std::error_code& error) {
+Step copy_by_sendfile(int in, off_t& from, int out, std::error_code& error) {
   for (;;) {
-    const ssize_t copied = ::sendfile(out, in, nullptr, copy_chunk);
+    const ssize_t copied = ::sendfile(out, in, &from, copy_chunk);
     if (copied > 0) continue;
     if (copied == 0) return Step::done;
     if (errno == EINTR) continue;
@@ -54,16 +58,17 @@ Step copy_by_sendfile(int in, int out, std::error_code& error) {
   }
 }
 
-std::error_code copy_by_reading(int in, int out) {
+std::error_code copy_by_reading(int in, off_t from, int out) {
   constexpr std::size_t buffer_size = 128 * 1024;
   const auto buffer = std::make_unique<char[]>(buffer_size);
   for (;;) {
-    const ssize_t got = ::read(in, buffer.get(), buffer_size);
+    const ssize_t got = ::pread(in, buffer.get(), buffer_size, from);
     if (got == 0) return {};
     if (got < 0) {
       if (errno == EINTR) continue;
       return last_error();
     }
+    from += got;
     for (ssize_t put = 0; put < got;) {
       const ssize_t wrote = ::write(out, buffer.get() + put, static_cast<std::size_t>(got - put));
       if (wrote < 0) {
@@ -79,11 +84,11 @@ std::error_code copy_by_reading(int in, int out) {
 // way carries on from the offsets the previous one left, so a fallback in
 // the middle loses nothing.
 std::error_code copy_data(int in, int out) {
-  if (::lseek(in, 0, SEEK_SET) < 0) return last_error();
+  off_t from = 0;
   std::error_code error;
-  Step step = copy_in_kernel(in, out, error);
-  if (step == Step::unsupported) step = copy_by_sendfile(in, out, error);
-  if (step == Step::unsupported) return copy_by_reading(in, out);
+  Step step = copy_in_kernel(in, from, out, error);
+  if (step == Step::unsupported) step = copy_by_sendfile(in, from, out, error);
+  if (step == Step::unsupported) return copy_by_reading(in, from, out);
   return error;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -94,6 +95,26 @@ TEST_F(PosixFileSystem, ReadFolderLeavesOutWhatIsNotAnOrdinaryFileOrFolder) {
   }
   ::close(dir_fd);
   EXPECT_EQ(untyped, listed);
+}
+
+// A folder whose entries take many reads of the kernel's listing: every
+// one is listed, in order, and the hidden ones spread among them are not.
+TEST_F(PosixFileSystem, ReadFolderListsEveryEntryOfAFolderTooLargeForOneRead) {
+  testing::TempTree tree({"big/"});
+  std::vector<std::string> expected;
+  for (int k = 0; k < 2500; ++k) {
+    char name[64];
+    std::snprintf(name, sizeof name, "photo-of-a-long-afternoon-by-the-sea-%05d.jpg", k);
+    const std::string shown = name;
+    tree.write("big/" + shown, "");
+    expected.push_back(shown);
+    if (k % 100 == 0) tree.write("big/." + shown, "");
+  }
+  tree.add("big/zz-folder/");
+  expected.push_back("zz-folder/");
+  const FolderContents contents = file_system->read_folder(tree.path("big"));
+  ASSERT_FALSE(contents.error) << contents.error.message();
+  EXPECT_EQ(listing(contents), expected);
 }
 
 TEST_F(PosixFileSystem, NamesThatDifferOnlyInCaseAreBothListedInByteOrder) {
@@ -326,6 +347,89 @@ TEST_F(PosixFileSystem, CopyAcrossFileSystems) {
   ::unlink(target.c_str());
   EXPECT_FALSE(error) << error.message();
   EXPECT_EQ(copied, content);
+}
+
+// The bytes reach the copy whatever the file tells of its size: none, one,
+// a few pages and an odd tail, and a file of the kernel's that claims no
+// size at all, which the in-kernel copy refuses and a later way reads.
+TEST_F(PosixFileSystem, CopyHoldsEveryByteWhateverTheSourceSaysOfItsSize) {
+  testing::TempTree tree({"out/"});
+  std::string proc_version;
+  if (const int fd = ::open("/proc/version", O_RDONLY); fd >= 0) {
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) proc_version.append(buffer, got);
+    ::close(fd);
+  }
+  struct Case {
+    std::string source;
+    std::string content;
+  };
+  std::vector<Case> cases = {
+      {"empty.jpg", ""}, {"one.jpg", "x"}, {"pages.jpg", std::string(3 * 4096 + 17, 'p')}};
+  for (Case& written : cases) {
+    tree.write(written.source, written.content);
+    written.source = tree.path(written.source);
+  }
+  if (!proc_version.empty()) cases.push_back({"/proc/version", proc_version});
+  for (std::size_t k = 0; k < cases.size(); ++k) {
+    SCOPED_TRACE(cases[k].source);
+    const std::string target = "out/copy" + std::to_string(k) + ".jpg";
+    const std::error_code error = file_system->copy_file(cases[k].source, tree.path(target));
+    ASSERT_FALSE(error) << error.message();
+    EXPECT_EQ(tree.read(target), cases[k].content);
+  }
+}
+
+// Folders this object makes learn their volume as they are made; copies
+// into them, into a folder that stood before, and into a folder on another
+// volume are all named, and one flush puts each volume's on its device.
+TEST_F(PosixFileSystem, CopiesIntoMadeAndFoundFoldersOnTwoVolumesAreNamedAndFlushed) {
+  testing::TempTree tree({"photo.jpg", "found/"});
+  tree.write("photo.jpg", "content");
+  struct stat shm {};
+  const bool other_volume = ::stat("/dev/shm", &shm) == 0 && S_ISDIR(shm.st_mode) &&
+                            shm.st_dev != info_of(tree.root()).st_dev &&
+                            ::access("/dev/shm", W_OK) == 0;
+  const std::string elsewhere = "/dev/shm/tolvane-test-" + std::to_string(::getpid()) + "/";
+  std::vector<std::string> folders = {tree.path("made/"), tree.path("found/"),
+                                      tree.path("made/deeper/")};
+  if (other_volume) folders.push_back(elsewhere);
+  for (const std::string& folder : folders) {
+    if (folder.ends_with("found/")) continue;
+    ASSERT_FALSE(file_system->make_folder(folder)) << folder;
+  }
+  for (const std::string& folder : folders) {
+    SCOPED_TRACE(folder);
+    for (const char* name : {"a(1).jpg", "a(2).jpg"}) {
+      const std::error_code error = file_system->copy_file(tree.path("photo.jpg"), folder + name);
+      EXPECT_FALSE(error) << error.message();
+    }
+  }
+  EXPECT_FALSE(file_system->flush());
+  // The same folders again after the flush: no longer made by this run, so
+  // what stands at a name is looked at, and the same copy left unchanged.
+  for (const std::string& folder : folders) {
+    SCOPED_TRACE(folder);
+    CopyOutcome outcome = CopyOutcome::copied;
+    EXPECT_FALSE(file_system->copy_file(tree.path("photo.jpg"), folder + "a(1).jpg", outcome));
+    EXPECT_EQ(outcome, CopyOutcome::unchanged);
+  }
+  std::vector<std::string> read;
+  for (const std::string& folder : folders) {
+    for (const char* name : {"a(1).jpg", "a(2).jpg"}) {
+      std::string copied;
+      if (const int fd = ::open((folder + name).c_str(), O_RDONLY); fd >= 0) {
+        char buffer[64];
+        for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) copied.append(buffer, got);
+        ::close(fd);
+      }
+      read.push_back(copied);
+      ::unlink((folder + name).c_str());
+    }
+  }
+  if (other_volume) ::rmdir(elsewhere.c_str());
+  EXPECT_EQ(read, std::vector<std::string>(folders.size() * 2, "content"));
+  EXPECT_FALSE(file_system->flush());
 }
 
 }  // namespace
