@@ -213,7 +213,8 @@ Copied name_over(PosixStagedCopy& staged, const struct stat& existing) {
     return {std::make_error_code(std::errc::invalid_argument)};
   }
   if (looks_unchanged(existing, staged.source_info)) return {{}, CopyOutcome::unchanged};
-  if (is_reservation(existing)) {
+  if (is_reservation(existing) ||
+      (staged.after_cut_short && S_ISREG(existing.st_mode) && existing.st_size == 0)) {
     // Left by a copy of this program that never finished: nothing of the
     // user's is in it.
     if (const std::error_code error = name_hidden(staged)) return {error};
@@ -227,6 +228,7 @@ Copied name_over(PosixStagedCopy& staged, const struct stat& existing) {
 
 PosixStagedCopy::~PosixStagedCopy() {
   if (!temporary.empty()) ::unlink(temporary.c_str());
+  if (held != nullptr) held->fetch_sub(1, relaxed);
 }
 
 std::string folder_of(const std::string& path) {
@@ -244,10 +246,10 @@ bool looks_unchanged(const struct stat& existing, const struct stat& source) {
          same_modification_time(existing.st_mtim, source.st_mtim);
 }
 
-std::error_code stage(int in, PosixStagedCopy& staged) {
+std::error_code stage(int in, PosixStagedCopy& staged, bool hold_descriptor) {
   const std::string folder = folder_of(staged.target);
   const mode_t mode = new_file_mode(staged.source_info);
-  if (staged.ways->unnamed_files.load(relaxed)) {
+  if (hold_descriptor && staged.ways->unnamed_files.load(relaxed)) {
     Descriptor unnamed(::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
     if (unnamed) {
       staged.data = std::move(unnamed);
@@ -263,10 +265,11 @@ std::error_code stage(int in, PosixStagedCopy& staged) {
     if (!staged.data) return last_error();
   }
   if (const std::error_code error = fill(in, staged.data.get(), staged.source_info)) return error;
-  if (staged.ways->flush_each) {
+  if (staged.ways->flush_each || !hold_descriptor) {
     if (::fdatasync(staged.data.get()) != 0) return last_error();
     staged.durable = true;
   }
+  if (!hold_descriptor && staged.data.close() != 0) return last_error();
   return {};
 }
 

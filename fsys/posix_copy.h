@@ -43,6 +43,11 @@ class PosixStagedCopy final : public StagedCopy {
   std::string temporary;  // its hidden name; empty while unnamed or once renamed
   VolumeWays* ways = nullptr;
   bool durable = false;   // already flushed on its own
+  // A copy of an earlier run was cut short in the target's folder: an empty
+  // file at the target may be its reservation, made but not yet dated.
+  bool after_cut_short = false;
+  // Counts this copy among the descriptors staged copies hold, until named.
+  std::atomic<int>* held = nullptr;
 };
 
 struct Copied {
@@ -52,8 +57,10 @@ struct Copied {
 
 // The first half: writes the source, open as `in` and described by
 // `source_info`, into a file in the target's folder that no name shows, by
-// the ways `ways` says the volume offers.
-std::error_code stage(int in, PosixStagedCopy& staged);
+// the ways `ways` says the volume offers.  Without `hold_descriptor` the
+// copy keeps no descriptor open until its naming: it is written under a
+// hidden name and flushed on its own.
+std::error_code stage(int in, PosixStagedCopy& staged, bool hold_descriptor);
 
 // The second half, once the staged data is on the device: gives it the
 // target's name.  A name already taken goes the way copy_file describes: an

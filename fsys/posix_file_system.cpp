@@ -92,14 +92,20 @@ CopyStart finished(std::error_code error, CopyOutcome outcome = CopyOutcome::cop
 }
 
 // Lets this process hold the descriptors of a batch of unnamed copies: the
-// soft limit is often 1024 where the hard one is far higher.
-void allow_open_files() {
+// soft limit is often 1024 where the hard one is far higher.  Returns how
+// many staged copies may hold one: half of what is allowed now, the rest
+// left to sources, listings and the window.
+int allow_open_files() {
   struct rlimit limit;
-  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 256;
   const rlim_t wanted = std::min<rlim_t>(limit.rlim_max, 65536);
-  if (limit.rlim_cur >= wanted) return;
-  limit.rlim_cur = wanted;
-  ::setrlimit(RLIMIT_NOFILE, &limit);
+  if (limit.rlim_cur < wanted) {
+    const rlim_t before = limit.rlim_cur;
+    limit.rlim_cur = wanted;
+    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) limit.rlim_cur = before;
+  }
+  const rlim_t budget = limit.rlim_cur == RLIM_INFINITY ? 65536 : limit.rlim_cur / 2;
+  return static_cast<int>(std::clamp<rlim_t>(budget, 16, 65536));
 }
 
 bool is_fuse(const std::string& folder) {
@@ -114,7 +120,7 @@ constexpr std::size_t flush_each_below = 4;
 
 class PosixFileSystem final : public FileSystem {
  public:
-  PosixFileSystem() { allow_open_files(); }
+  PosixFileSystem() : descriptor_budget_(allow_open_files()) {}
 
   FolderContents read_folder(const std::string& folder) override {
     if (holds_zero_byte(folder)) return {{}, invalid_path()};
@@ -168,7 +174,19 @@ class PosixFileSystem final : public FileSystem {
     }
     staged->source = source;
     staged->target = target;
-    if (const std::error_code error = posix::stage(in.get(), *staged)) return finished(error);
+    if (may_exist) {
+      const std::lock_guard lock(mutex_);
+      staged->after_cut_short = cut_short_folders_.contains(folder);
+    }
+    // Each staged copy may hold a descriptor until its batch is named; past
+    // the budget, copies are flushed on their own and hold none.
+    const bool hold = held_descriptors_.fetch_add(1) < descriptor_budget_;
+    if (hold) {
+      staged->held = &held_descriptors_;
+    } else {
+      held_descriptors_.fetch_sub(1);
+    }
+    if (const std::error_code error = posix::stage(in.get(), *staged, hold)) return finished(error);
     CopyStart start;
     start.staged = std::move(staged);
     return start;
@@ -290,7 +308,10 @@ class PosixFileSystem final : public FileSystem {
     }
     // Another thread may copy into the folder meanwhile: its temporaries
     // carry this process's id, which the sweep never removes.
-    if (sweep) posix::remove_stale_temporaries(folder);
+    if (sweep && posix::remove_stale_temporaries(folder)) {
+      const std::lock_guard lock(mutex_);
+      cut_short_folders_.insert(folder);
+    }
     struct stat info;
     if (::stat(folder.c_str(), &info) != 0) return last_error();
     if (!S_ISDIR(info.st_mode)) return std::make_error_code(std::errc::not_a_directory);
@@ -341,6 +362,11 @@ class PosixFileSystem final : public FileSystem {
   // entered so far with its volume's.
   std::unordered_map<dev_t, std::unique_ptr<posix::VolumeWays>> volumes_;
   std::unordered_map<std::string, posix::VolumeWays*> folder_ways_;
+  // Folders where the sweep found what a copy cut short left behind.
+  std::unordered_set<std::string> cut_short_folders_;
+  // Descriptors held by staged copies, and how many they may hold.
+  std::atomic<int> held_descriptors_{0};
+  const int descriptor_budget_;
   std::unordered_set<std::string> swept_folders_;  // whose sweep one thread has begun
   // Since the last flush: the folders this object created (no file in them
   // predates the run), and one open folder per device written to.

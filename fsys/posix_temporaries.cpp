@@ -113,14 +113,16 @@ bool is_stale_temporary(const std::string& name) {
   return ::kill(parts->writer, 0) != 0 && errno == ESRCH;
 }
 
-void remove_stale_temporaries(const std::string& folder) {
+bool remove_stale_temporaries(const std::string& folder) {
   struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
   };
   std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-  if (!dir) return;
+  if (!dir) return false;
+  bool found = false;
   while (const dirent* entry = ::readdir(dir.get())) {
     if (!is_stale_temporary(entry->d_name)) continue;
+    found = true;
     struct stat info;
     if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISREG(info.st_mode)) {
@@ -128,6 +130,7 @@ void remove_stale_temporaries(const std::string& folder) {
     }
     ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
   }
+  return found;
 }
 
 }  // namespace tolvane::fsys::posix

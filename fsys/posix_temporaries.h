@@ -26,7 +26,8 @@ bool is_stale_temporary(const std::string& name);
 
 // Removes from `folder` the temporary files that copies killed half-way left
 // there: only names temporary_name makes, only stale ones, only ordinary
-// files.  Everything else, and any failure, is left alone.
-void remove_stale_temporaries(const std::string& folder);
+// files.  Everything else, and any failure, is left alone.  True when it
+// found any: a copy of an earlier run was cut short in this folder.
+bool remove_stale_temporaries(const std::string& folder);
 
 }  // namespace tolvane::fsys::posix

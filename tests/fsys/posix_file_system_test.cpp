@@ -4,11 +4,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -430,6 +432,54 @@ TEST_F(PosixFileSystem, CopiesIntoMadeAndFoundFoldersOnTwoVolumesAreNamedAndFlus
   if (other_volume) ::rmdir(elsewhere.c_str());
   EXPECT_EQ(read, std::vector<std::string>(folders.size() * 2, "content"));
   EXPECT_FALSE(file_system->flush());
+}
+
+// An empty file at a target is what a copy cut short between reserving
+// the name and dating the reservation leaves on a volume without atomic
+// naming; the stale temporary beside it tells so.  Only there is it taken
+// over; anywhere else an empty file is the user's and goes to the trash.
+TEST_F(PosixFileSystem, AnEmptyFileBesideACutShortCopyIsTakenOverElsewhereTrashed) {
+  testing::TempTree tree({"cut/", "kept/"});
+  tree.write("photo.jpg", "photo");
+  // Another boot's temporary: stale whatever process now has its number.
+  tree.write("cut/.tolvane-1-7-b00000000.tmp", "half a photo");
+  tree.write("cut/p(1).jpg", "");
+  tree.write("kept/p(1).jpg", "");
+  CopyOutcome cut_outcome = CopyOutcome::unchanged;
+  CopyOutcome kept_outcome = CopyOutcome::unchanged;
+  ASSERT_FALSE(file_system->copy_file(tree.path("photo.jpg"), tree.path("cut/p(1).jpg"), cut_outcome));
+  ASSERT_FALSE(file_system->copy_file(tree.path("photo.jpg"), tree.path("kept/p(1).jpg"), kept_outcome));
+  EXPECT_EQ(cut_outcome, CopyOutcome::copied);
+  EXPECT_EQ(kept_outcome, CopyOutcome::replaced);
+  EXPECT_EQ(tree.read("cut/p(1).jpg"), "photo");
+  EXPECT_EQ(tree.read("kept/p(1).jpg"), "photo");
+  EXPECT_EQ(testing::hidden_files_below(tree.path("cut")), std::vector<std::string>{});
+}
+
+// Staged copies hold descriptors until their batch is named; a process
+// allowed few must still stage a batch larger than that.
+TEST_F(PosixFileSystem, ABatchLargerThanTheDescriptorsAllowedIsStagedAndNamed) {
+  testing::TempTree tree({"out/"});
+  constexpr int copies = 300;
+  for (int k = 0; k < copies; ++k) tree.write("in/" + std::to_string(k), std::to_string(k));
+  const auto stage_and_name = [&] {
+    const struct rlimit few = {128, 128};
+    if (::setrlimit(RLIMIT_NOFILE, &few) != 0) std::_Exit(3);
+    const std::unique_ptr<FileSystem> limited = make_native_file_system();
+    std::vector<CopyNaming> batch;
+    for (int k = 0; k < copies; ++k) {
+      const std::string name = std::to_string(k);
+      CopyStart start = limited->start_copy(tree.path("in/" + name), tree.path("out/" + name));
+      if (start.error || !start.staged) std::_Exit(1);
+      batch.emplace_back().staged = std::move(start.staged);
+    }
+    limited->name_copies(batch);
+    for (const CopyNaming& naming : batch) {
+      if (naming.error || naming.outcome != CopyOutcome::copied) std::_Exit(2);
+    }
+    std::_Exit(testing::read_file(tree.path("out/299")) == "299" ? 0 : 4);
+  };
+  EXPECT_EXIT(stage_and_name(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
