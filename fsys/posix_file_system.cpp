@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "fsys/file_system.h"
+#include "fsys/letter_case_fold.h"
 #include "fsys/name_order.h"
 #include "fsys/posix_copy.h"
 #include "fsys/posix_descriptor.h"
@@ -176,7 +178,7 @@ class PosixFileSystem final : public FileSystem {
     staged->target = target;
     if (may_exist) {
       const std::lock_guard lock(mutex_);
-      staged->after_cut_short = cut_short_folders_.contains(folder);
+      staged->after_cut_short = cut_short_folders_.contains(sweep_key(folder));
     }
     // Each staged copy may hold a descriptor until its batch is named; past
     // the budget, copies are flushed on their own and hold none.
@@ -244,6 +246,10 @@ class PosixFileSystem final : public FileSystem {
     struct stat info;
     const bool folds = ::lstat(upper.c_str(), &info) == 0;
     ::unlink(probe.c_str());
+    if (folds) {
+      const std::lock_guard lock(mutex_);
+      folding_folders_.push_back(folder.ends_with('/') ? folder : folder + '/');
+    }
     return folds;
   }
 
@@ -288,6 +294,17 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
+  // Which folders are one for the sweep: on a volume that folds letter
+  // case, "Trip/" and "trip/" are one folder, and whichever spelling meets
+  // it first must tell the other what the sweep found.  Called with mutex_
+  // held.
+  std::string sweep_key(const std::string& folder) const {
+    for (const std::string& root : folding_folders_) {
+      if (folder.starts_with(root)) return letter_case_folded(folder);
+    }
+    return folder;
+  }
+
   // Before the first copy into `folder`: clears what killed copies left
   // there, and learns its volume.  `may_exist` says whether the folder can
   // hold files this run did not write; when it cannot, no look at the
@@ -295,22 +312,38 @@ class PosixFileSystem final : public FileSystem {
   std::error_code enter_folder(const std::string& folder, posix::VolumeWays*& ways,
                                bool& may_exist) {
     bool sweep = false;
+    std::string key;
     {
-      const std::lock_guard lock(mutex_);
+      std::unique_lock lock(mutex_);
       may_exist = !made_folders_.contains(folder);
       if (const auto known = folder_ways_.find(folder); known != folder_ways_.end()) {
         ways = known->second;
         return {};
       }
       // The copy threads that meet a folder at once sweep it once.  A
-      // folder this run made holds nothing a killed copy left.
-      sweep = may_exist && swept_folders_.insert(folder).second;
+      // folder this run made holds nothing a killed copy left.  The others
+      // wait for that sweep: until it ends, nobody knows whether an empty
+      // file at a target is a reservation a killed copy left undated.
+      if (may_exist) {
+        key = sweep_key(folder);
+        sweep = swept_folders_.insert(key).second;
+        if (sweep) {
+          sweeping_folders_.insert(key);
+        } else {
+          swept_.wait(lock, [&] { return !sweeping_folders_.contains(key); });
+        }
+      }
     }
     // Another thread may copy into the folder meanwhile: its temporaries
     // carry this process's id, which the sweep never removes.
-    if (sweep && posix::remove_stale_temporaries(folder)) {
-      const std::lock_guard lock(mutex_);
-      cut_short_folders_.insert(folder);
+    if (sweep) {
+      const bool cut_short = posix::remove_stale_temporaries(folder);
+      {
+        const std::lock_guard lock(mutex_);
+        if (cut_short) cut_short_folders_.insert(key);
+        sweeping_folders_.erase(key);
+      }
+      swept_.notify_all();
     }
     struct stat info;
     if (::stat(folder.c_str(), &info) != 0) return last_error();
@@ -368,6 +401,10 @@ class PosixFileSystem final : public FileSystem {
   std::atomic<int> held_descriptors_{0};
   const int descriptor_budget_;
   std::unordered_set<std::string> swept_folders_;  // whose sweep one thread has begun
+  std::unordered_set<std::string> sweeping_folders_;  // and not yet ended
+  std::condition_variable swept_;
+  // Folders found to fold letter case, and so everything below them.
+  std::vector<std::string> folding_folders_;
   // Since the last flush: the folders this object created (no file in them
   // predates the run), and one open folder per device written to.
   std::unordered_set<std::string> made_folders_;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,10 @@ void leave_reservation(const std::string& path) {
   const struct timespec times[2] = {{315532802, 0}, {315532802, 0}};
   ASSERT_EQ(::futimens(fd, times), 0);
   ::close(fd);
+}
+
+void write_at(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
 }
 
 class CardVolume : public ::testing::Test {
@@ -125,6 +130,28 @@ TEST_F(CardVolume, ARefusedNameAfterTheTrashPutsTheOldFileBack) {
   EXPECT_TRUE(names_in(card.path(".Trash-0/files")).empty());
   EXPECT_TRUE(names_in(card.path(".Trash-0/info")).empty());
   EXPECT_EQ(names_in(card.path()), (std::vector<std::string>{".Trash-0", "old.jpg"}));
+}
+
+// A kill between reserving a name and dating the reservation leaves an
+// empty file beside the killed copy's temporary.  On this card "Trip/" and
+// "trip/" are one folder: whichever spelling the next run meets first
+// sweeps the temporary, and the other must still know the empty file for
+// what it is.
+TEST_F(CardVolume, AnUndatedReservationIsKnownUnderEverySpellingOfItsFolder) {
+  sources.write("a.jpg", "first photo");
+  ASSERT_TRUE(file_system->folds_letter_case(card.path() + "/"));
+  ASSERT_EQ(::mkdir(card.path("Trip").c_str(), 0755), 0);
+  // Another boot's temporary: stale whatever process now has its number.
+  write_at(card.path("Trip/.tolvane-1-7-b00000000.tmp"), "half a photo");
+  write_at(card.path("Trip/Trip(2).jpg"), "");
+  CopyOutcome outcome = CopyOutcome::replaced;
+  ASSERT_FALSE(file_system->copy_file(sources.path("a.jpg"), card.path("trip/trip(1).jpg"), outcome));
+  EXPECT_EQ(outcome, CopyOutcome::copied);
+  ASSERT_FALSE(file_system->copy_file(sources.path("a.jpg"), card.path("Trip/Trip(2).jpg"), outcome));
+  EXPECT_EQ(outcome, CopyOutcome::copied);
+  EXPECT_EQ(tt::read_file(card.path("Trip/Trip(2).jpg")), "first photo");
+  EXPECT_EQ(names_in(card.path("Trip")), (std::vector<std::string>{"Trip(2).jpg", "trip(1).jpg"}));
+  EXPECT_TRUE(names_in(card.path(".Trash-0/files")).empty());
 }
 
 // Each flush puts on the disk the names given since the one before: with
