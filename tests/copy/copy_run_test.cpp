@@ -13,6 +13,8 @@
 namespace tolvane::copy {
 namespace {
 
+using form::progress_percent_text;
+
 using testing::FakeCopyWindow;
 using testing::FakeFileSystem;
 using testing::Log;
