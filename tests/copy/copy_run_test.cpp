@@ -235,6 +235,18 @@ TEST_F(CopyRunTest, ReplacedAndUnchangedTargetsAreCountedAndAFailedFlushWarns) {
   EXPECT_NE(window.reports[0].first.find("）\n其中1条失败：\n"), std::string::npos);
 }
 
+// Every entry copied, but the device may not hold them: that alone warns.
+TEST_F(CopyRunTest, AFailedFlushAloneWarns) {
+  list_five();
+  disk.flush_error = std::make_error_code(std::errc::io_error);
+  const CopyReport report = copy_folder(native("/out/"), disk, window, serial);
+  EXPECT_TRUE(report.failures.empty());
+  ASSERT_EQ(window.reports.size(), 1u);
+  EXPECT_TRUE(window.reports[0].second);
+  EXPECT_TRUE(window.reports[0].first.starts_with("已完成5条。\n写入磁盘时出错，拷贝可能不完整："))
+      << window.reports[0].first;
+}
+
 TEST_F(CopyRunTest, AnEmptyListFlushesNothingAndShowsNoFlushCaption) {
   copy_folder(native("/out/"), disk, window, serial);
   EXPECT_EQ(log, Log{"report"});
