@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -36,8 +37,8 @@ class NoFlushFileSystem final : public fsys::FileSystem {
   std::error_code move_to_trash(const std::string& path) override {
     return inner_->move_to_trash(path);
   }
-  void set_destination_root(const std::string& root) override {
-    inner_->set_destination_root(root);
+  void set_destination_root(const std::string& root, std::string_view set_aside_name) override {
+    inner_->set_destination_root(root, set_aside_name);
   }
   std::error_code flush() override { return {}; }
   std::error_code make_folder(const std::string& folder) override {

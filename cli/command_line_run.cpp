@@ -1,5 +1,5 @@
-// Checks the inputs, scans SOURCE as Command1 does, then runs Command2's copy
-// into DEST, over the real disk or, for a dry run, over the plan.
+// Checks the inputs, then drives the window's scan of SOURCE and its copy
+// command into DEST, over the real disk or, for a dry run, over the plan.
 #include "cli/command_line_run.h"
 
 #include "cli/command_line_window.h"
@@ -7,8 +7,9 @@
 #include "cli/input_checks.h"
 #include "cli/plan_file_system.h"
 #include "copy/copy_run.h"
+#include "form/run_flow.h"
+#include "form/user_texts.h"
 #include "scan/folder_walk.h"
-#include "scan/scan_report.h"
 
 namespace tolvane::cli {
 namespace {
@@ -44,23 +45,26 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
   RunOutput output(out, options);
   ProgressDisplay progress(err, err_is_terminal);
   CommandLineWindow window(options, progress, output);
-  const scan::ScanResult scanned = scan::Search_folder(
-      folders->source, disk, window,
-      options.dot_folders ? scan::DottedFolders::walked : scan::DottedFolders::left_out);
+  // The checks above made sure SOURCE names a folder, so the walk takes place.
+  const scan::ScanResult scanned =
+      form::scan_source(
+          options.source, disk, window,
+          options.dot_folders ? scan::DottedFolders::walked : scan::DottedFolders::left_out)
+          .result;
   output.scanned(window.files().size(), scanned.folders_unreadable, scanned.folders_left_out);
   if (scanned.folders_unreadable > 0) {
-    err << scan::unreadable_details(scanned.folders_unreadable, scanned.first_unreadable) << '\n';
+    err << form::unreadable_details(scanned.folders_unreadable, scanned.first_unreadable) << '\n';
   }
   // As the window's tooltip names them: what the dot rule kept out is never
   // silently missing from the gather.
   if (scanned.folders_left_out > 0) {
-    err << scan::left_out_details(scanned.folders_left_out, scanned.first_left_out)
+    err << form::left_out_details(scanned.folders_left_out, scanned.first_left_out)
         << "\n（加 --dot-folders 也读取这些文件夹）\n";
   }
 
   fsys::FileSystem& copies = options.dry_run ? static_cast<fsys::FileSystem&>(plan) : disk;
   // The plan's file system keeps what it would have written: one thread.
-  const std::optional<copy::CopyReport> report = copy::run_copy_command(
+  const std::optional<copy::CopyReport> report = form::run_copy_command(
       options.destination, copies, window, options.dry_run ? 1 : copy::default_copy_workers());
   // The checks above made sure DEST names a folder, so the run took place.
   // Copies that may not have reached the device are not "all copied".

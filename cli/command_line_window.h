@@ -1,6 +1,6 @@
-// The command line as the scan and the copy run see a window: the file list
-// the scan fills, the settings from the options, progress to the terminal,
-// and each entry's outcome to the run's output.
+// The command line as the scan and the copy run see their front end: the
+// file list the scan fills, the settings from the options, progress to the
+// terminal, and each entry's outcome to the run's output.
 #pragma once
 
 #include <string>
@@ -8,23 +8,23 @@
 #include "cli/options.h"
 #include "cli/progress_display.h"
 #include "cli/run_output.h"
-#include "copy/copy_window.h"
+#include "form/run_flow.h"
 #include "scan/file_list.h"
-#include "scan/scan_window.h"
+#include "scan/scan_front_end.h"
 
 namespace tolvane::cli {
 
-class CommandLineWindow final : public scan::ScanWindow, public copy::CopyWindow {
+class CommandLineWindow final : public scan::ScanFrontEnd, public form::CopyWindow {
  public:
   // All three must outlive the window.
   CommandLineWindow(const Options& options, ProgressDisplay& progress, RunOutput& output)
       : options_(options), progress_(progress), output_(output) {}
 
   const scan::FileList& files() const { return files_; }
-  // The closing message box's text, once the run has ended.
+  // The closing message's text, once the run has ended.
   const std::string& closing_text() const { return closing_text_; }
 
-  // Both the scan and the copy read Combo1's text: --ext.
+  // Both the scan and the copy read the extension: --ext.
   std::string extension_text() override { return options_.extension; }
 
   void append_file(std::string_view path, std::string_view tag) override {
@@ -36,13 +36,13 @@ class CommandLineWindow final : public scan::ScanWindow, public copy::CopyWindow
   std::string source_path(std::size_t index) override { return std::string(files_.path(index)); }
   std::string folder_tag(std::size_t index) override { return std::string(files_.tag(index)); }
   bool flat_mode() override { return options_.flat; }
-  // The window's scan sets ProgressBar1.Max to the count it found.
+  // As in the window, the percentage is measured against the count found.
   float progress_max() override { return static_cast<float>(files_.size()); }
-  void set_progress(int value, std::string_view label6_caption) override {
-    progress_.update(static_cast<std::size_t>(value), files_.size(), label6_caption);
+  void set_progress(int value, std::string_view caption) override {
+    progress_.update(static_cast<std::size_t>(value), files_.size(), caption);
   }
-  void set_progress_now(int value, std::string_view label6_caption) override {
-    progress_.update(static_cast<std::size_t>(value), files_.size(), label6_caption, true);
+  void set_progress_now(int value, std::string_view caption) override {
+    progress_.update(static_cast<std::size_t>(value), files_.size(), caption, true);
   }
   void entry_done(const copy::EntryResult& result) override { output_.entry(result); }
   void show_report(std::string_view text, bool /*warning*/) override {

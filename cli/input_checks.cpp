@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "cli/console.h"
-#include "copy/failure_reason.h"
+#include "form/user_texts.h"
 #include "fsys/path_key.h"
 #include "fsys/path_separator.h"
 #include "scan/folder_walk.h"
@@ -15,7 +15,7 @@ namespace {
 
 std::string quoted(std::string_view text) { return "“" + std::string(text) + "”"; }
 
-// SOURCE or DEST as the window turns Text1 or Text2 into a folder path.
+// SOURCE or DEST as the window turns its folder texts into a folder path.
 std::optional<std::string> folder_path(std::string_view what, std::string_view text,
                                        std::string& problem) {
   std::optional<std::string> folder = scan::folder_path_from_text(text);
@@ -57,7 +57,7 @@ std::optional<CheckedFolders> check_inputs(const Options& options, fsys::FileSys
     return std::nullopt;
   }
   if (const std::error_code error = file_system.read_folder(folders.source).error) {
-    problem = "无法读取 SOURCE " + quoted(options.source) + "：" + copy::failure_reason(error);
+    problem = "无法读取 SOURCE " + quoted(options.source) + "：" + form::failure_reason(error);
     return std::nullopt;
   }
   if (auto destination = folder_path("DEST", options.destination, problem)) {

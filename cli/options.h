@@ -10,8 +10,8 @@ namespace tolvane::cli {
 struct Options {
   std::string source;              // SOURCE, the folder text as typed
   std::string destination;         // DEST, the folder text as typed
-  std::string extension = ".jpg";  // --ext: Combo1's text
-  bool flat = false;               // --flat: Check1 checked
+  std::string extension = ".jpg";  // --ext: the window's extension box
+  bool flat = false;               // --flat: the window's flat mode
   bool dry_run = false;            // --dry-run: the plan only
   bool json = false;               // --json: one object per line
   bool dot_folders = false;        // --dot-folders: walk folders named with a dot too

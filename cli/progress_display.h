@@ -11,8 +11,8 @@
 
 namespace tolvane::cli {
 
-// "进度：50.00%  4/7  2.0 个/秒  剩余 0:02": `caption` is Label6's text for
-// entry `index` (0-based) of `total`, about to be copied when `seconds` have
+// "进度：50.00%  4/7  2.0 个/秒  剩余 0:02": `caption` is the window's progress
+// line for entry `index` (0-based) of `total`, about to be copied when `seconds` have
 // passed; the entries before it are done.  The time left shows "--:--" until
 // the rate is known.
 std::string progress_line(std::string_view caption, std::size_t index, std::size_t total,
@@ -24,7 +24,7 @@ class ProgressDisplay {
   ProgressDisplay(std::ostream& out, bool enabled) : out_(out), enabled_(enabled) {}
 
   // Entry `index` (0-based) of `total` is about to be copied; `caption` is
-  // Label6's text for it.  Drawn a few times a second at most, unless
+  // the window's progress line for it.  Drawn a few times a second at most, unless
   // `at_once` (a state the run stays in for a while).
   void update(std::size_t index, std::size_t total, std::string_view caption, bool at_once = false);
   // Ends the line, so that what follows starts on a line of its own.

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/json_line.h"
-#include "scan/scan_report.h"
+#include "form/user_texts.h"
 
 namespace tolvane::cli {
 namespace {
@@ -36,7 +36,7 @@ void RunOutput::scanned(std::size_t listed, std::size_t folders_unreadable,
   folders_unreadable_ = folders_unreadable;
   folders_left_out_ = folders_left_out;
   if (!options_.json) {
-    out_ << scan::count_line(listed, folders_unreadable, folders_left_out) << '\n';
+    out_ << form::count_line(listed, folders_unreadable, folders_left_out) << '\n';
   }
 }
 
@@ -59,7 +59,7 @@ void RunOutput::entry(const copy::EntryResult& result) {
     line.text("source", result.source).text("target", result.target);
     line.text("outcome", outcome_word(result)).boolean("renumbered", result.renumbered);
     if (failed) {
-      line.text("reason", copy::failure_text(*result.failure));
+      line.text("reason", form::failure_text(*result.failure));
     } else {
       line.null("reason");
     }
@@ -71,7 +71,7 @@ void RunOutput::entry(const copy::EntryResult& result) {
   if (failed && result.failure->operation == copy::CopyOperation::check_name) {
     out_ << "  [名称不可用，不拷贝]";
   } else if (failed) {
-    out_ << "  [将失败：" << copy::failure_text(*result.failure) << "]";
+    out_ << "  [将失败：" << form::failure_text(*result.failure) << "]";
   }
   if (result.renumbered) out_ << "  [改号：原名已被占用]";
   if (!failed && outcome == fsys::CopyOutcome::replaced) out_ << "  [替换，原有文件移入回收站]";

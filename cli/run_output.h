@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "cli/options.h"
+#include "copy/copy_front_end.h"
 #include "copy/copy_run.h"
-#include "copy/copy_window.h"
 
 namespace tolvane::cli {
 
@@ -18,7 +18,7 @@ class RunOutput {
   // Both must outlive this.
   RunOutput(std::ostream& out, const Options& options) : out_(out), options_(options) {}
 
-  // The scan's count line, as Label2 shows it (the summary object carries
+  // The scan's count line, as the window shows it (the summary object carries
   // the numbers instead).
   void scanned(std::size_t listed, std::size_t folders_unreadable, std::size_t folders_left_out);
   void entry(const copy::EntryResult& result);

@@ -15,14 +15,17 @@ std::error_code unusable_name() { return std::make_error_code(std::errc::invalid
 
 }  // namespace
 
-EntryPlanner::EntryPlanner(const std::string& ipath, fsys::FileSystem& file_system,
-                           CopyWindow& window)
-    : ipath_(ipath), file_system_(file_system), window_(window), entries_(window.entry_count()) {
+EntryPlanner::EntryPlanner(const std::string& destination, fsys::FileSystem& file_system,
+                           CopyFrontEnd& front_end)
+    : destination_(destination),
+      file_system_(file_system),
+      front_end_(front_end),
+      entries_(front_end.entry_count()) {
   // On a volume that folds letter case, folders "Trip" and "trip" are one,
   // and so are the names trip(1).jpg and Trip(1).jpg in it.
-  if (entries_ > 0 && file_system_.folds_letter_case(ipath_)) targets_.fold_letter_case();
+  if (entries_ > 0 && file_system_.folds_letter_case(destination_)) targets_.fold_letter_case();
   targets_.reserve(entries_);
-  for (std::size_t i = 0; i < entries_; ++i) targets_.add_source(window_.source_path(i));
+  for (std::size_t i = 0; i < entries_; ++i) targets_.add_source(front_end_.source_path(i));
 }
 
 std::error_code EntryPlanner::ensure_folder(const std::string& folder) {
@@ -39,11 +42,11 @@ std::error_code EntryPlanner::ensure_folder(const std::string& folder) {
 
 void EntryPlanner::begin(std::size_t index) {
   index_ = index;
-  source_ = window_.source_path(index);
-  tag_ = window_.folder_tag(index);
+  source_ = front_end_.source_path(index);
+  tag_ = front_end_.folder_tag(index);
 
-  const bool flat = window_.flat_mode();
-  folder_ = destination_folder(ipath_, tag_, flat);
+  const bool flat = front_end_.flat_mode();
+  folder_ = destination_folder(destination_, tag_, flat);
   // A tag such as ".." would put the per-tag folder outside the root.
   folder_named_ = flat || tag_.empty() || is_single_name(tag_);
   folder_error_ = flat || !folder_named_ ? std::error_code() : ensure_folder(folder_);
@@ -62,7 +65,7 @@ bool EntryPlanner::finish(CopyJob& job, CopyFailure& failure) {
     failure = {index_, source_, folder_, CopyOperation::make_folder, folder_error_};
     return false;
   }
-  const std::string extension = window_.extension_text();
+  const std::string extension = front_end_.extension_text();
   const bool keep_name = naming_mode(extension) == NamingMode::keep_name;
   // The extension text is typed by the user and read now: it may hold a
   // separator or "..", and no copy may land outside its folder.
@@ -85,9 +88,9 @@ bool EntryPlanner::finish(CopyJob& job, CopyFailure& failure) {
 void EntryPlanner::renumber(CopyJob& job) {
   const TargetParts& parts = job.parts;
   // The held target is claimed already, so each claim gives a new name.
-  job.target = parts.keep_name
-                   ? targets_.claim_kept(parts.folder, file_name_of(job.source))
-                   : targets_.claim_numbered(parts.folder, parts.tag, parts.number, parts.extension);
+  job.target = parts.keep_name ? targets_.claim_kept(parts.folder, file_name_of(job.source))
+                               : targets_.claim_numbered(parts.folder, parts.tag, parts.number,
+                                                         parts.extension);
   job.renumbered = true;
 }
 

@@ -9,8 +9,8 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "copy/copy_front_end.h"
 #include "copy/copy_run.h"
-#include "copy/copy_window.h"
 #include "copy/copy_workers.h"
 #include "copy/target_registry.h"
 #include "fsys/file_system.h"
@@ -20,15 +20,16 @@ namespace tolvane::copy {
 class EntryPlanner {
  public:
   // Reads the entry count and marks every listed source as taken.
-  EntryPlanner(const std::string& ipath, fsys::FileSystem& file_system, CopyWindow& window);
+  EntryPlanner(const std::string& destination, fsys::FileSystem& file_system,
+               CopyFrontEnd& front_end);
 
   std::size_t entries() const { return entries_; }
 
   // The first half of entry `index` (the next in list order): reads its
-  // source, tag and Check1, makes its folder when missing, and numbers it.
+  // source, tag and the flat mode, makes its folder when missing, and numbers it.
   void begin(std::size_t index);
 
-  // The second half: reads Combo1 and claims the target.  True with `job`
+  // The second half: reads the extension and claims the target.  True with `job`
   // set when the data is to be copied; false with `failure` set when the
   // entry's folder failed or its name was refused, and nothing may be
   // written for it.
@@ -44,9 +45,9 @@ class EntryPlanner {
   // is asked once per folder per run however many entries go into it.
   std::error_code ensure_folder(const std::string& folder);
 
-  const std::string& ipath_;
+  const std::string& destination_;
   fsys::FileSystem& file_system_;
-  CopyWindow& window_;
+  CopyFrontEnd& front_end_;
   std::size_t entries_;
   TargetRegistry targets_;
   std::unordered_map<std::string, std::error_code> folder_outcome_;  // by path key

@@ -6,9 +6,9 @@
 #include <limits>
 #include <optional>
 
-#include "copy/copy_run.h"
 #include "form/form1_copy_window.h"
-#include "form/scan_texts.h"
+#include "form/run_flow.h"
+#include "form/user_texts.h"
 #include "fsys/path_separator.h"
 #include "scan/file_list.h"
 #include "scan/folder_walk.h"
@@ -45,7 +45,7 @@ void Form1::Form_Load() {
                         "当前读取" + std::to_string(controls_.lists().size()) + "条");
   controls_.set_caption(Control::Label3, "读取的目录(文件夹)：");
   controls_.set_caption(Control::Label4, "扩展名：");
-  controls_.set_caption(Control::Label6, "进度：");
+  controls_.set_caption(Control::Label6, std::string(progress_prefix));
   controls_.set_caption(Control::Label5, "另存为目录(文件夹)：");
   controls_.set_caption(Control::Label7, "Vurla 软件工作室");
   controls_.set_caption(Control::Label8, "https://vurla.example.com");
@@ -69,25 +69,61 @@ void Form1::Combo1_Click() {
   if (index >= 0) controls_.set_text(Control::Combo1, controls_.combo_item(index));
 }
 
+// Both buttons refuse presses while the listing yields; afterwards they get
+// back the state they had, and Command2 then follows the scan's count.
+class Form1::ScanGuard {
+ public:
+  explicit ScanGuard(Form1& form)
+      : form_(form),
+        controls_(form.controls_),
+        command1_had_focus_(controls_.has_focus(Control::Command1)) {
+    form_.scanning_ = true;
+    controls_.set_enabled(Control::Command1, false);
+    controls_.set_enabled(Control::Command2, false);
+    focus_moved_to_ = controls_.focus_mark();
+    form_.last_events_ = std::chrono::steady_clock::now();
+    form_.events_wait_ = events_interval;
+  }
+  ~ScanGuard() {
+    controls_.show_new_rows();
+    controls_.set_enabled(Control::Command1, true);
+    controls_.set_enabled(Control::Command2, form_.command2_enabled_);
+    // Disabling the focused button moved the focus on; give it back unless
+    // the user has put it somewhere else meanwhile.
+    if (command1_had_focus_ && controls_.focus_mark() == focus_moved_to_) {
+      controls_.set_focus(Control::Command1);
+    }
+    form_.scanning_ = false;
+  }
+  ScanGuard(const ScanGuard&) = delete;
+  ScanGuard& operator=(const ScanGuard&) = delete;
+
+ private:
+  Form1& form_;
+  Form1Controls& controls_;
+  bool command1_had_focus_;
+  std::uintptr_t focus_moved_to_ = 0;
+};
+
 void Form1::Command1_Click() {
   // A press that slips through while a run yields would start a second scan
   // over the first one's list, or empty the list a copy run is reading.
   if (busy()) return;
   controls_.clear_lists();
   set_progress_value(0);
-  controls_.set_caption(Control::Label6, "进度：");
-  const std::string text1 = controls_.text(Control::Text1);
-  scan::ScanResult result;
-  const std::optional<std::string> folder = scan::folder_path_from_text(text1);
-  if (folder) result = run_scan(*folder);
+  controls_.set_caption(Control::Label6, std::string(progress_prefix));
+  std::optional<ScanGuard> guard;
+  const ScanOutcome scanned =
+      scan_source(controls_.text(Control::Text1), file_system_, *this,
+                  scan::DottedFolders::left_out, [&] { guard.emplace(*this); });
+  guard.reset();
   const std::size_t count = controls_.lists().size();
   // A scan is never silent about what it did not read: the count line says
   // why it read nothing, and how many folders it could not read or left out
   // by the dot rule; the pointer and assistive tools reach which and why.
-  controls_.set_caption(
-      Control::Label2,
-      count_caption(count, result, nothing_read(text1, folder.has_value(), result)));
-  controls_.set_description(Control::Label2, scan_details(result));
+  controls_.set_caption(Control::Label2,
+                        count_caption(count, scanned.result, scanned.nothing_read));
+  controls_.set_description(Control::Label2, scan_details(scanned.result));
   if (count > 0) {
     set_command2_enabled(true);
     set_progress_max(static_cast<float>(count));
@@ -99,44 +135,6 @@ void Form1::Command1_Click() {
     // The count is there to read: a user gone elsewhere is called back.
     controls_.run_ended();
   }
-}
-
-scan::ScanResult Form1::run_scan(const std::string& folder) {
-  // Both buttons refuse presses while the listing yields; afterwards they get
-  // back the state they had, and Command2 then follows the scan's count.
-  struct Busy {
-    Form1& form;
-    Form1Controls& controls;
-    bool command1_had_focus;
-    std::uintptr_t focus_moved_to = 0;
-
-    explicit Busy(Form1& f)
-        : form(f),
-          controls(f.controls_),
-          command1_had_focus(controls.has_focus(Control::Command1)) {
-      form.scanning_ = true;
-      controls.set_enabled(Control::Command1, false);
-      controls.set_enabled(Control::Command2, false);
-      focus_moved_to = controls.focus_mark();
-    }
-    ~Busy() {
-      controls.show_new_rows();
-      controls.set_enabled(Control::Command1, true);
-      controls.set_enabled(Control::Command2, form.command2_enabled_);
-      // Disabling the focused button moved the focus on; give it back unless
-      // the user has put it somewhere else meanwhile.
-      if (command1_had_focus && controls.focus_mark() == focus_moved_to) {
-        controls.set_focus(Control::Command1);
-      }
-      form.scanning_ = false;
-    }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-  } busy(*this);
-
-  last_events_ = std::chrono::steady_clock::now();
-  events_wait_ = events_interval;
-  return scan::Search_folder(folder, file_system_, *this);
 }
 
 void Form1::Command2_Click() {
@@ -152,7 +150,7 @@ void Form1::Command2_Click() {
   }
   copying_ = true;
   Form1CopyWindow window(*this);
-  copy::run_copy_command(text2, file_system_, window, copy_workers_);
+  run_copy_command(text2, file_system_, window, copy_workers_);
   copying_ = false;
 }
 

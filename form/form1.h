@@ -14,11 +14,11 @@
 #include "form/form1_controls.h"
 #include "fsys/file_system.h"
 #include "scan/folder_walk.h"
-#include "scan/scan_window.h"
+#include "scan/scan_front_end.h"
 
 namespace tolvane::form {
 
-class Form1 : public scan::ScanWindow {
+class Form1 : public scan::ScanFrontEnd {
  public:
   // Scans and copies reach the disk through `file_system`; both references
   // must outlive the form.
@@ -70,14 +70,15 @@ class Form1 : public scan::ScanWindow {
   Form1Controls& controls() { return controls_; }
   fsys::FileSystem& file_system() { return file_system_; }
 
-  // scan::ScanWindow
+  // scan::ScanFrontEnd
   std::string extension_text() override;
   void append_file(std::string_view path, std::string_view tag) override;
   bool yield() override;
   void breathe() override;
 
  private:
-  scan::ScanResult run_scan(const std::string& folder);
+  // Holds the buttons disabled for the length of a walk.
+  class ScanGuard;
   void set_command2_enabled(bool enabled);
 
   Form1Controls& controls_;

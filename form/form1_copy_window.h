@@ -7,13 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "copy/copy_window.h"
+#include "form/run_flow.h"
 
 namespace tolvane::form {
 
 class Form1;
 
-class Form1CopyWindow : public copy::CopyWindow {
+class Form1CopyWindow : public CopyWindow {
  public:
   explicit Form1CopyWindow(Form1& form);
 

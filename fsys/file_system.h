@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -119,10 +120,11 @@ class FileSystem {
     return false;
   }
 
-  // The copy run's destination root (a folder path ending in the separator),
-  // told once before its first copy: where a backend that keeps replaced
-  // files in a folder of the destination puts that folder.
-  virtual void set_destination_root(const std::string& /*root*/) {}
+  // The copy run's destination root (a folder path ending in the separator)
+  // and the name of the folder there that keeps replaced files, told once
+  // before its first copy: for a backend that keeps them in the destination.
+  virtual void set_destination_root(const std::string& /*root*/,
+                                    std::string_view /*set_aside_name*/) {}
 
   // Moves the file at `path` into the system's trash (the freedesktop.org
   // trash, the Recycle Bin), from where the user can restore it to `path`.

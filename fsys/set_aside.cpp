@@ -17,22 +17,22 @@ class SetAsideCategory final : public std::error_category {
 
 }  // namespace
 
-std::string set_aside_folder(std::string_view root) {
+std::string set_aside_folder(std::string_view root, std::string_view name) {
   std::string folder(root);
-  folder += set_aside_folder_name;
+  folder += name;
   folder += separator;
   return folder;
 }
 
-std::string set_aside_path(std::string_view root, std::string_view target, std::string_view stamp,
-                           unsigned attempt) {
+std::string set_aside_path(std::string_view root, std::string_view name, std::string_view target,
+                           std::string_view stamp, unsigned attempt) {
   std::string_view below = target;
   if (target.size() > root.size() && target.starts_with(root)) {
     below.remove_prefix(root.size());
   } else {
     below.remove_prefix(target.rfind(separator) + 1);  // npos + 1 is 0: all of it
   }
-  std::string path = set_aside_folder(root);
+  std::string path = set_aside_folder(root, name);
   if (stamp.empty()) return path.append(below);
 
   // The extension stays last so that the kept file still opens as before.

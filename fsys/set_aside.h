@@ -9,18 +9,16 @@
 
 namespace tolvane::fsys {
 
-// The folder's name, made at the destination root when first needed.
-inline constexpr std::string_view set_aside_folder_name = "被替换的文件";
+// `root` (ending in the separator) + `name` (the set-aside folder's name,
+// the user's word for it, made at the root when first needed) + separator.
+std::string set_aside_folder(std::string_view root, std::string_view name);
 
-// `root` (ending in the separator) + the set-aside folder + separator.
-std::string set_aside_folder(std::string_view root);
-
-// Where the old file at `target` is kept: the set-aside folder of `root`
+// Where the old file at `target` is kept: the set-aside folder `name` of `root`
 // holding `target`'s path below `root` (only its name when `target` is not
 // below `root`).  With a `stamp` (a time such as "20260105-093000") it goes
 // before the name's extension, and with `attempt` > 1 that number after it:
 // "trip(1) 20260105-093000-2.jpg", for when the plain name is taken.
-std::string set_aside_path(std::string_view root, std::string_view target,
+std::string set_aside_path(std::string_view root, std::string_view name, std::string_view target,
                            std::string_view stamp = {}, unsigned attempt = 1);
 
 // The error of an old file that could not be put in the set-aside folder:

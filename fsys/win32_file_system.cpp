@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "fsys/file_system.h"
 #include "fsys/name_order.h"
@@ -257,18 +258,19 @@ std::string local_stamp() {
   return text;
 }
 
-// Moves the old file at `target` into the set-aside folder of `root` (both
-// the core's text), under the first free name of set_aside_path(); sets
+// Moves the old file at `target` into the set-aside folder `name` of `root`
+// (all three the core's text), under the first free name of set_aside_path(); sets
 // `kept` to where it went (long form).  A name taken there is never written
 // over; on failure the file is where it was.  Renaming needs no write
 // access, so a read-only file goes as it is.
-std::error_code set_aside(const std::string& root, const std::string& target, std::wstring& kept) {
+std::error_code set_aside(const std::string& root, std::string_view name, const std::string& target,
+                          std::wstring& kept) {
   // A caller that named no root has nowhere to keep it: the file stays.
   if (root.empty()) return trash_error(EXDEV);
   if (const std::error_code probed = probe_replace_step(ReplaceStep::set_aside)) {
     return set_aside_error(probed);
   }
-  const std::string first = set_aside_path(root, target);
+  const std::string first = set_aside_path(root, name, target);
   // The folders below the root, outermost first; another copy thread may
   // make them at the same time.
   for (std::size_t end = first.find(separator, root.size()); end != std::string::npos;
@@ -282,7 +284,7 @@ std::error_code set_aside(const std::string& root, const std::string& target, st
   const std::string stamp = local_stamp();
   constexpr unsigned attempts = 100;
   for (unsigned attempt = 0; attempt <= attempts; ++attempt) {
-    kept = long_path(attempt == 0 ? first : set_aside_path(root, target, stamp, attempt));
+    kept = long_path(attempt == 0 ? first : set_aside_path(root, name, target, stamp, attempt));
     if (MoveFileExW(from.c_str(), kept.c_str(), 0)) return {};
     const DWORD error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
@@ -405,7 +407,8 @@ class Win32FileSystem final : public FileSystem {
       outcome = CopyOutcome::replaced;
       if (error == trash_error(EXDEV)) {
         // No bin takes it here: keep it in sight in the destination instead.
-        error = set_aside(destination_root(), target, kept);
+        const auto [root, name] = destination_root();
+        error = set_aside(root, name, target, kept);
         outcome = CopyOutcome::set_aside;
       }
       if (error) {
@@ -427,9 +430,10 @@ class Win32FileSystem final : public FileSystem {
     return {};
   }
 
-  void set_destination_root(const std::string& root) override {
+  void set_destination_root(const std::string& root, std::string_view set_aside_name) override {
     const std::lock_guard lock(mutex_);
     root_ = root;
+    set_aside_name_ = set_aside_name;
   }
 
   std::error_code move_to_trash(const std::string& path) override {
@@ -450,9 +454,10 @@ class Win32FileSystem final : public FileSystem {
   }
 
  private:
-  std::string destination_root() {
+  // The root and the set-aside folder's name, as told.
+  std::pair<std::string, std::string> destination_root() {
     const std::lock_guard lock(mutex_);
-    return root_;
+    return {root_, set_aside_name_};
   }
 
   // The old file set aside at `kept` back at `target`, when it was set aside
@@ -464,6 +469,7 @@ class Win32FileSystem final : public FileSystem {
   std::mutex mutex_;                                // the copy run copies on several threads
   std::unordered_set<std::wstring> swept_folders_;  // folders written into, long form
   std::string root_;  // the copy run's destination root; empty sets nothing aside
+  std::string set_aside_name_;
 };
 
 }  // namespace

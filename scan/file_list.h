@@ -1,7 +1,8 @@
-// The file list behind List1 and List2: the full path of every file found and
-// its folder tag, in the order found.  Built to hold a million entries
-// compactly: the paths lie back to back in fixed blocks of bytes, and each
-// run of consecutive entries with the same tag stores that tag once.
+// The file list a scan fills and a copy run reads: the full path of every
+// file found and its folder tag, in the order found.  Built to hold a
+// million entries compactly: the paths lie back to back in fixed blocks of
+// bytes, and each run of consecutive entries with the same tag stores that
+// tag once.
 #pragma once
 
 #include <cstddef>

@@ -7,11 +7,11 @@
 namespace tolvane::scan {
 
 bool Search_file_in_folder(const std::string& folder, bool start_folder,
-                           const std::vector<fsys::FolderEntry>& entries, ScanWindow& window) {
+                           const std::vector<fsys::FolderEntry>& entries, ScanFrontEnd& front_end) {
   // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on
   // "*" + std::string, which breaks Release builds.
   std::string mask = "*";
-  mask += window.extension_text();
+  mask += front_end.extension_text();
   // The start folder may be written as "." or ".."; every other folder is
   // named by the walk.
   const std::string start_tag = start_folder ? start_folder_tag(folder) : std::string();
@@ -22,8 +22,8 @@ bool Search_file_in_folder(const std::string& folder, bool start_folder,
     if (entry.kind != fsys::EntryKind::file || !fsys::mask_matches(mask, entry.name)) continue;
     path.resize(folder.size());
     path.append(entry.name);
-    window.append_file(path, tag);
-    if (!window.yield()) return false;
+    front_end.append_file(path, tag);
+    if (!front_end.yield()) return false;
   }
   return true;
 }

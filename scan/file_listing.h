@@ -6,17 +6,17 @@
 #include <vector>
 
 #include "fsys/file_system.h"
-#include "scan/scan_window.h"
+#include "scan/scan_front_end.h"
 
 namespace tolvane::scan {
 
 // Lists the ordinary files among `entries` (read from `folder`, a folder
 // path ending in the separator) whose names match "*" followed by the
-// window's extension text (read once, when the call starts), in the order
-// given, yielding to the window after each one.  `start_folder` says that
+// front end's extension text (read once, when the call starts), in the order
+// given, yielding to the front end after each one.  `start_folder` says that
 // `folder` is the one the scan started from, as typed.  Returns false when
-// the window asked to stop.
+// the front end asked to stop.
 bool Search_file_in_folder(const std::string& folder, bool start_folder,
-                           const std::vector<fsys::FolderEntry>& entries, ScanWindow& window);
+                           const std::vector<fsys::FolderEntry>& entries, ScanFrontEnd& front_end);
 
 }  // namespace tolvane::scan

@@ -25,15 +25,15 @@ namespace {
 // Lists the slots in table order as they are read.  Without helpers each
 // folder is read here and listed before the next is read; with them, a few
 // are read ahead meanwhile.  The list comes out the same either way.
-bool list_in_table_order(FolderTable& table, fsys::FileSystem& file_system, ScanWindow& window,
+bool list_in_table_order(FolderTable& table, fsys::FileSystem& file_system, ScanFrontEnd& front_end,
                          std::size_t helpers) {
   FolderReadAhead reading(table, file_system, helpers);
-  const auto breathe = [&window] { window.breathe(); };
+  const auto breathe = [&front_end] { front_end.breathe(); };
   while (std::optional<FolderRead> read = reading.next(breathe)) {
-    if (!Search_file_in_folder(*read->folder, read->slot == 0, read->contents.entries, window)) {
+    if (!Search_file_in_folder(*read->folder, read->slot == 0, read->contents.entries, front_end)) {
       return false;
     }
-    window.breathe();
+    front_end.breathe();
   }
   return true;
 }
@@ -41,7 +41,7 @@ bool list_in_table_order(FolderTable& table, fsys::FileSystem& file_system, Scan
 }  // namespace
 
 ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_system,
-                         ScanWindow& window, DottedFolders dotted) {
+                         ScanFrontEnd& front_end, DottedFolders dotted) {
   // Slots are listed in table order as soon as they are read, so the list
   // comes out in table order, and only a few folders' names are held at a
   // time instead of every name of the tree.
@@ -49,7 +49,7 @@ ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_syste
   ScanResult result;
   const std::size_t helpers =
       file_system.reads_folders_from_any_thread() ? default_read_helpers() : 0;
-  result.stopped = !list_in_table_order(table, file_system, window, helpers);
+  result.stopped = !list_in_table_order(table, file_system, front_end, helpers);
   result.folders_walked = table.size();
   result.folders_unreadable = table.unreadable_folders();
   result.first_unreadable = table.first_unreadable();

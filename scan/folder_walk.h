@@ -10,7 +10,7 @@
 
 #include "fsys/file_system.h"
 #include "scan/folder_table.h"
-#include "scan/scan_window.h"
+#include "scan/scan_front_end.h"
 
 namespace tolvane::scan {
 
@@ -27,7 +27,7 @@ struct ScanResult {
   std::size_t folders_left_out = 0;                // by the dot rule, see FolderTable
   std::vector<std::string> first_left_out;         // the first few of them
   bool start_missing = false;                      // no folder at the start folder's path
-  bool stopped = false;                            // the window asked to stop at a yield
+  bool stopped = false;                            // the front end asked to stop at a yield
 };
 
 // Walks the tree below `folder` (a folder path ending in the separator)
@@ -39,6 +39,6 @@ struct ScanResult {
 // (counted and the first few named in the result) unless `dotted` says to
 // walk them too.
 ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_system,
-                         ScanWindow& window, DottedFolders dotted = DottedFolders::left_out);
+                         ScanFrontEnd& front_end, DottedFolders dotted = DottedFolders::left_out);
 
 }  // namespace tolvane::scan

@@ -13,6 +13,8 @@
 namespace tolvane::copy {
 namespace {
 
+using form::progress_percent_text;
+
 using testing::FakeCopyWindow;
 using testing::FakeFileSystem;
 using testing::Log;
@@ -231,6 +233,18 @@ TEST_F(CopyRunTest, ReplacedAndUnchangedTargetsAreCountedAndAFailedFlushWarns) {
       "其中1条与原有文件相同，未重新拷贝。\n写入磁盘时出错，拷贝可能不完整：读写出错（"))
       << window.reports[0].first;
   EXPECT_NE(window.reports[0].first.find("）\n其中1条失败：\n"), std::string::npos);
+}
+
+// Every entry copied, but the device may not hold them: that alone warns.
+TEST_F(CopyRunTest, AFailedFlushAloneWarns) {
+  list_five();
+  disk.flush_error = std::make_error_code(std::errc::io_error);
+  const CopyReport report = copy_folder(native("/out/"), disk, window, serial);
+  EXPECT_TRUE(report.failures.empty());
+  ASSERT_EQ(window.reports.size(), 1u);
+  EXPECT_TRUE(window.reports[0].second);
+  EXPECT_TRUE(window.reports[0].first.starts_with("已完成5条。\n写入磁盘时出错，拷贝可能不完整："))
+      << window.reports[0].first;
 }
 
 TEST_F(CopyRunTest, AnEmptyListFlushesNothingAndShowsNoFlushCaption) {

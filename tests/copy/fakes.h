@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "copy/copy_window.h"
+#include "form/run_flow.h"
 #include "fsys/file_system.h"
 #include "fsys/path_separator.h"
 
@@ -34,7 +34,7 @@ using Log = std::vector<std::string>;
 // fakes below are not meant for several threads.
 inline constexpr std::size_t serial = 1;
 
-class FakeCopyWindow : public CopyWindow {
+class FakeCopyWindow : public form::CopyWindow {
  public:
   explicit FakeCopyWindow(Log& log) : log_(log) {}
 
@@ -100,7 +100,7 @@ class FakeFileSystem : public fsys::FileSystem {
   // Each set_destination_root() call, and the log's length when it came.
   std::vector<std::pair<std::string, std::size_t>> roots_told;
 
-  void set_destination_root(const std::string& root) override {
+  void set_destination_root(const std::string& root, std::string_view /*set_aside_name*/) override {
     roots_told.emplace_back(root, log_.size());
   }
 

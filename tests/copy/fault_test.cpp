@@ -25,6 +25,8 @@
 namespace tolvane::copy {
 namespace {
 
+using form::failures_listed;
+
 namespace tt = ::tolvane::testing;
 
 using tt::Fault;

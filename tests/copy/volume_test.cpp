@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "copy/copy_run.h"
-#include "copy/failure_reason.h"
-#include "fsys/error_words.h"
+#include "form/user_texts.h"
 #include "fsys/path_separator.h"
 #include "fsys/set_aside.h"
 #include "tests/copy/fakes.h"
@@ -19,6 +18,9 @@
 namespace tolvane::copy {
 namespace {
 
+using form::failure_reason;
+using form::failure_text;
+using form::refused_in_name;
 using testing::FakeCopyWindow;
 using testing::FakeFileSystem;
 using testing::Log;
@@ -96,7 +98,8 @@ TEST_F(VolumeTest, ReplacedFilesKeptInTheSetAsideFolderAreCountedAndItIsNamed) {
   EXPECT_EQ(report.set_aside, 2u);
   EXPECT_EQ(report.replaced, 0u);
   EXPECT_EQ(report.unchanged, 1u);
-  EXPECT_EQ(fsys::set_aside_folder(native("/out/")), native("/out/被替换的文件/"));
+  EXPECT_EQ(fsys::set_aside_folder(native("/out/"), form::set_aside_folder_name),
+            native("/out/被替换的文件/"));
   ASSERT_EQ(window.reports.size(), 1u);
   EXPECT_EQ(window.reports[0].first,
             "已完成3条。\n其中2条替换了原有文件，该磁盘没有可用的回收站，原文件已按原来的相对路径"
@@ -154,11 +157,11 @@ TEST(RefusedNameReason, OnlyARefusalOfANameThatHoldsSuchACharacterNamesIt) {
   const std::error_code einval = std::make_error_code(std::errc::invalid_argument);
   const std::string sep(1, fsys::separator);
   // A refusal for another cause, or of an ordinary name, keeps its words.
-  EXPECT_EQ(failure_reason(einval, "out" + sep + "trip(1).jpg"), fsys::error_in_words(einval));
+  EXPECT_EQ(failure_reason(einval, "out" + sep + "trip(1).jpg"), form::error_in_words(einval));
   const std::error_code full = std::make_error_code(std::errc::no_space_on_device);
-  EXPECT_EQ(failure_reason(full, "out" + sep + "a:b.jpg"), fsys::error_in_words(full));
+  EXPECT_EQ(failure_reason(full, "out" + sep + "a:b.jpg"), form::error_in_words(full));
   // Only the last name counts: the root may hold anything its system allows.
-  EXPECT_EQ(failure_reason(einval, "x:y" + sep + "trip(1).jpg"), fsys::error_in_words(einval));
+  EXPECT_EQ(failure_reason(einval, "x:y" + sep + "trip(1).jpg"), form::error_in_words(einval));
   const std::error_code eilseq = std::make_error_code(std::errc::illegal_byte_sequence);
   EXPECT_EQ(failure_reason(eilseq, "out" + sep + "a>b.jpg"),
             "目标磁盘不允许名称中有“>”（" + eilseq.message() + "）");

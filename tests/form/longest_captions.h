@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "form/scan_texts.h"
+#include "form/user_texts.h"
 
 namespace tolvane::form::testing {
 

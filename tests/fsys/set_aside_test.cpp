@@ -29,6 +29,7 @@ struct Row {
 };
 
 TEST(SetAsidePath, KeepsThePathBelowTheRootAndTheExtensionLast) {
+  const std::string name = "被替换的文件";  // the window's name for the folder
   const std::string stamp = "20260105-093000";
   const Row rows[] = {
       {"per-tag folder", "/out/", "/out/trip/trip(1).jpg", "", 1,
@@ -55,11 +56,12 @@ TEST(SetAsidePath, KeepsThePathBelowTheRootAndTheExtensionLast) {
        "//server/share/被替换的文件/share(1) 20260105-093000-2.jpg"},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(set_aside_path(native(row.root), native(row.target), row.stamp, row.attempt),
+    EXPECT_EQ(set_aside_path(native(row.root), name, native(row.target), row.stamp, row.attempt),
               native(row.kept))
         << row.what;
   }
-  EXPECT_EQ(set_aside_folder(native("//server/share/")), native("//server/share/被替换的文件/"));
+  EXPECT_EQ(set_aside_folder(native("//server/share/"), name),
+            native("//server/share/被替换的文件/"));
 }
 
 TEST(SetAsideError, SaysTheFileStayedAndComparesAsTheSystemsError) {

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "fsys/error_words.h"
 #include "fsys/file_system.h"
 #include "fsys/quick_check.h"
 #include "fsys/replace_steps.h"
@@ -207,7 +206,7 @@ class NoRecycleBin : public Win32FileSystemTest {
     answer_set_aside = answer_take_target_name = {};
     written_meanwhile.clear();
     set_replace_step_probe(injected);
-    file_system->set_destination_root(tree.path("out/"));
+    file_system->set_destination_root(tree.path("out/"), "被替换的文件");
   }
   ~NoRecycleBin() override { set_replace_step_probe(nullptr); }
 
@@ -574,16 +573,6 @@ TEST(Win32ListedKind, FoldersThatStandForOthersAreLeftOutCloudFoldersAreNot) {
   EXPECT_EQ(listed_kind(FILE_ATTRIBUTE_HIDDEN, 0, L"a.jpg"), std::nullopt);
   EXPECT_EQ(listed_kind(FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY, 0, L"a.jpg"),
             std::nullopt);
-}
-
-// The backend reports Win32 codes; the window words them as it does on POSIX.
-TEST(Win32Errors, AreWordedInTheWindowsLanguage) {
-  const auto words = [](DWORD code) {
-    return error_in_words(std::error_code(static_cast<int>(code), std::system_category()));
-  };
-  EXPECT_TRUE(words(ERROR_ACCESS_DENIED).starts_with("没有权限（")) << words(ERROR_ACCESS_DENIED);
-  EXPECT_TRUE(words(ERROR_PATH_NOT_FOUND).starts_with("找不到文件或文件夹（"))
-      << words(ERROR_PATH_NOT_FOUND);
 }
 
 }  // namespace

@@ -146,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::map<std::string, std::string> before = disk.files;
 
   const tolvane::copy::CopyReport report =
-      tolvane::copy::copy_folder(root, disk, window, tolvane::copy::testing::serial);
+      tolvane::form::copy_folder(root, disk, window, tolvane::copy::testing::serial);
 
   if (report.entries != window.list1.size()) std::abort();
   if (disk.targets.size() + report.failures.size() < report.entries) std::abort();

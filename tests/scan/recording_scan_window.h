@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
-#include "scan/scan_window.h"
+#include "scan/scan_front_end.h"
 
 namespace tolvane::testing {
 
-class RecordingScanWindow : public scan::ScanWindow {
+class RecordingScanWindow : public scan::ScanFrontEnd {
  public:
   using Entry = std::pair<std::string, std::string>;  // path, tag
 

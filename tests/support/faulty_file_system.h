@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -42,7 +43,9 @@ class FaultyFileSystem final : public fsys::FileSystem {
   std::error_code move_to_trash(const std::string& path) override {
     return real_.move_to_trash(path);
   }
-  void set_destination_root(const std::string& root) override { real_.set_destination_root(root); }
+  void set_destination_root(const std::string& root, std::string_view set_aside_name) override {
+    real_.set_destination_root(root, set_aside_name);
+  }
   std::error_code flush() override;
   std::error_code make_folder(const std::string& folder) override;
   bool folder_exists(const std::string& folder) override;

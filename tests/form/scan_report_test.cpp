@@ -1,7 +1,7 @@
 // The texts a scan ends with and the record of unreadable folders behind
 // them: the count line keeps its words when every folder was read, and a
 // scan that meets many unreadable folders keeps only the first few.
-#include "scan/scan_report.h"
+#include "form/user_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +17,9 @@
 namespace tolvane::scan {
 namespace {
 
+using form::count_line;
+using form::left_out_details;
+using form::unreadable_details;
 using testing::Fault;
 using testing::FsOperation;
 

@@ -1,0 +1,64 @@
+// The scan and the copy command, shared by the windows and the command line.
+#include "form/run_flow.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace tolvane::form {
+namespace {
+
+int bar_value(std::size_t index) { return static_cast<int>(std::min<std::size_t>(index, INT_MAX)); }
+
+}  // namespace
+
+std::optional<NothingRead> nothing_read(std::string_view source_text, bool walked,
+                                        const scan::ScanResult& result) {
+  if (!walked) {
+    return source_text.empty() ? NothingRead::empty_text : NothingRead::ends_in_separator;
+  }
+  if (result.start_missing) return NothingRead::folder_missing;
+  return std::nullopt;
+}
+
+ScanOutcome scan_source(std::string_view source_text, fsys::FileSystem& file_system,
+                        scan::ScanFrontEnd& front_end, scan::DottedFolders dotted,
+                        const std::function<void()>& walk_starting) {
+  ScanOutcome outcome;
+  outcome.folder = scan::folder_path_from_text(source_text);
+  if (outcome.folder) {
+    if (walk_starting) walk_starting();
+    outcome.result = scan::Search_folder(*outcome.folder, file_system, front_end, dotted);
+  }
+  outcome.nothing_read = nothing_read(source_text, outcome.folder.has_value(), outcome.result);
+  return outcome;
+}
+
+void CopyWindow::progress(std::size_t index) {
+  set_progress(bar_value(index), progress_caption(index, progress_max()));
+}
+
+void CopyWindow::flushing(std::size_t index) {
+  set_progress_now(bar_value(index),
+                   progress_caption(index, progress_max()) + std::string(flushing_suffix));
+}
+
+copy::CopyReport copy_folder(const std::string& destination, fsys::FileSystem& file_system,
+                             CopyWindow& window, std::size_t workers) {
+  copy::CopyReport report = copy::copy_entries(destination, file_system, window, workers);
+  // The message appears over the run's own last progress line.
+  window.show_report(closing_message(report), !report.failures.empty() || report.flush_error);
+  return report;
+}
+
+std::optional<copy::CopyReport> run_copy_command(std::string_view destination_text,
+                                                 fsys::FileSystem& file_system, CopyWindow& window,
+                                                 std::size_t workers) {
+  std::optional<copy::CopyReport> report;
+  if (const std::optional<std::string> root = scan::folder_path_from_text(destination_text)) {
+    report = copy_folder(*root, file_system, window, workers);
+  }
+  window.end_copy_command();
+  return report;
+}
+
+}  // namespace tolvane::form

@@ -1,0 +1,249 @@
+// The user's words for every front end.  The scan's unreadable folders and
+// the copy run's failed entries share the phrases for the system's errors; a
+// refused trash says that the old file is untouched, a refused name which
+// character it was.
+#include "form/user_texts.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+#include "fsys/name_refusal.h"
+#include "fsys/path_separator.h"
+#include "fsys/set_aside.h"
+#include "fsys/trash_error.h"
+
+namespace tolvane::form {
+namespace {
+
+constexpr std::array<std::pair<std::errc, std::string_view>, 14> phrases{{
+    {std::errc::no_such_file_or_directory, "找不到文件或文件夹"},
+    {std::errc::permission_denied, "没有权限"},
+    {std::errc::operation_not_permitted, "不允许此操作"},
+    {std::errc::no_space_on_device, "磁盘空间不足"},
+    {std::errc::read_only_file_system, "磁盘只读"},
+    {std::errc::filename_too_long, "文件名或路径太长"},
+    {std::errc::file_exists, "已有同名的文件或文件夹"},
+    {std::errc::not_a_directory, "路径中有一项不是文件夹"},
+    {std::errc::is_a_directory, "这是一个文件夹"},
+    {std::errc::invalid_argument, "无效的文件或路径"},
+    {std::errc::io_error, "读写出错"},
+    {std::errc::too_many_files_open, "打开的文件太多"},
+    {std::errc::file_too_large, "文件太大"},
+    {std::errc::device_or_resource_busy, "文件正被占用"},
+}};
+
+std::string separator_in_quotes() { return std::string("“") + fsys::separator + "”"; }
+
+std::string_view last_name(std::string_view path) {
+  if (!path.empty() && path.back() == fsys::separator) path.remove_suffix(1);
+  return path.substr(path.rfind(fsys::separator) + 1);  // npos + 1 is 0: all of it
+}
+
+std::string_view operation_text(copy::CopyOperation operation) {
+  switch (operation) {
+    case copy::CopyOperation::make_folder:
+      return "无法创建文件夹";
+    case copy::CopyOperation::copy_file:
+      return "无法拷贝";
+    case copy::CopyOperation::check_name:
+      return "目标名不可用：含路径分隔符、“.”或“..”，或文件系统不允许的字符";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string count_line(std::size_t files, std::size_t unreadable, std::size_t left_out) {
+  std::string line = "共计读取" + std::to_string(files) + "条";
+  // Both together in the room of one: the tooltip tells them apart.
+  if (unreadable > 0 && left_out > 0) {
+    return line + "，未读" + std::to_string(unreadable) + "，略过" + std::to_string(left_out);
+  }
+  if (unreadable > 0) line += "，" + std::to_string(unreadable) + "个文件夹未读";
+  if (left_out > 0) line += "，" + std::to_string(left_out) + "个文件夹略过";
+  return line;
+}
+
+std::string unreadable_details(std::size_t unreadable,
+                               const std::vector<scan::UnreadableFolder>& first) {
+  if (unreadable == 0) return {};
+  // The first line holds no "<", so a tooltip shows the text as plain text
+  // whatever the paths below hold.
+  std::string details = std::to_string(unreadable) + "个文件夹无法读取：";
+  for (const scan::UnreadableFolder& folder : first) {
+    details += "\n" + folder.folder + "：" + error_in_words(folder.error);
+  }
+  if (unreadable > first.size()) {
+    details += "\n…另有" + std::to_string(unreadable - first.size()) + "个";
+  }
+  return details;
+}
+
+std::string left_out_details(std::size_t left_out, const std::vector<std::string>& first) {
+  if (left_out == 0) return {};
+  std::string details = std::to_string(left_out) + "个文件夹因名称含“.”而略过：";
+  for (const std::string& folder : first) details += "\n" + folder;
+  if (left_out > first.size())
+    details += "\n…另有" + std::to_string(left_out - first.size()) + "个";
+  return details;
+}
+
+std::string count_caption(std::size_t files, const scan::ScanResult& result,
+                          std::optional<NothingRead> why) {
+  std::string line = count_line(files, result.folders_unreadable, result.folders_left_out);
+  if (!why) return line;
+  switch (*why) {
+    case NothingRead::empty_text:
+      return line + "（未填写文件夹）";
+    case NothingRead::ends_in_separator:
+      return line + "（末尾不要加" + separator_in_quotes() + "）";
+    case NothingRead::folder_missing:
+      return line + "（文件夹不存在）";
+  }
+  return line;
+}
+
+std::string scan_details(const scan::ScanResult& result) {
+  std::string unreadable = unreadable_details(result.folders_unreadable, result.first_unreadable);
+  const std::string left_out = left_out_details(result.folders_left_out, result.first_left_out);
+  if (unreadable.empty()) return left_out;
+  if (!left_out.empty()) unreadable += "\n" + left_out;
+  return unreadable;
+}
+
+std::optional<std::string> destination_refusal(std::string_view text2) {
+  if (scan::folder_path_from_text(text2)) return std::nullopt;
+  if (text2.empty()) return "请先填写另存为目录(文件夹)，再按“拷贝”。";
+  return "另存为目录末尾不要加" + separator_in_quotes() + "：请去掉后再按“拷贝”。";
+}
+
+std::string progress_percent_text(std::size_t index, float max) {
+  const float divisor = max - 1.0f;
+  const float quotient = static_cast<float>(index) / divisor;
+  // One entry: Max - 1 is 0, and that entry is the whole run.
+  if (divisor == 0.0f || !std::isfinite(quotient)) return "100.00%";
+
+  // std::round rounds half away from zero; the float widens to double
+  // exactly, so a quotient such as 1/32 really ends in 5 in the third place.
+  const long long hundredths = std::llround(static_cast<double>(quotient) * 10000.0);
+  const long long magnitude = std::llabs(hundredths);
+  const long long fraction = magnitude % 100;
+  std::string text = hundredths < 0 ? "-" : "";
+  text += std::to_string(magnitude / 100);
+  text += '.';
+  text += static_cast<char>('0' + fraction / 10);
+  text += static_cast<char>('0' + fraction % 10);
+  text += '%';
+  return text;
+}
+
+std::string progress_caption(std::size_t index, float max) {
+  std::string caption(progress_prefix);
+  caption += progress_percent_text(index, max);
+  return caption;
+}
+
+std::string error_in_words(std::error_code error) {
+  const std::string system_words = error.message();
+  for (const auto& [condition, phrase] : phrases) {
+    if (error == condition) return std::string(phrase) + "（" + system_words + "）";
+  }
+  return system_words;
+}
+
+std::string failure_reason(std::error_code error) {
+  // The old file is all the user may have left: say that it is untouched.
+  if (error.category() == fsys::set_aside_category()) {
+    return "原有文件无法移入“" + std::string(set_aside_folder_name) +
+           "”文件夹，已原样保留，未拷贝：" +
+           error_in_words(std::error_code(error.value(), std::system_category()));
+  }
+  if (error.category() != fsys::trash_category()) return error_in_words(error);
+  const std::string kept = "原有文件无法移入回收站，已原样保留，未拷贝：";
+  if (error == std::errc::cross_device_link) return kept + "该磁盘上没有可用的回收站";
+  return kept + error_in_words(std::error_code(error.value(), std::generic_category()));
+}
+
+std::string failure_reason(std::error_code error, std::string_view target) {
+  // exFAT through FUSE answers a name it cannot hold as if it were missing.
+  if (fsys::refuses_name(error) || error == std::errc::no_such_file_or_directory) {
+    if (const std::optional<std::string> what = refused_in_name(target)) {
+      return "目标磁盘不允许名称" + *what + "（" + error.message() + "）";
+    }
+  }
+  return failure_reason(error);
+}
+
+std::optional<std::string> refused_in_name(std::string_view target) {
+  const std::string_view name = last_name(target);
+  for (const char c : name) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code > 0 && code < 0x20) {
+      char text[32];
+      std::snprintf(text, sizeof text, "中有控制字符U+%04X", unsigned{code});
+      return text;
+    }
+    if (std::string_view(":?*<>|\"\\").find(c) != std::string_view::npos) {
+      return "中有“" + std::string(1, c) + "”";
+    }
+  }
+  if (name.empty() || name == "." || name == "..") return std::nullopt;
+  if (name.back() == '.') return "以“.”结尾";
+  if (name.back() == ' ') return "以空格结尾";
+  return std::nullopt;
+}
+
+std::string failure_text(const copy::CopyFailure& failure) {
+  // A refused name is its own reason; the system was never asked.
+  if (failure.operation == copy::CopyOperation::check_name) {
+    if (const std::optional<std::string> what = refused_in_name(failure.target)) {
+      return "目标名不可用：名称" + *what + "，文件系统不允许";
+    }
+    return std::string(operation_text(failure.operation));
+  }
+  std::string text(operation_text(failure.operation));
+  text += "，";
+  text += failure_reason(failure.error, failure.target);
+  return text;
+}
+
+std::string closing_message(const copy::CopyReport& report) {
+  std::string text = "已完成" + std::to_string(report.entries) + "条。";
+  if (report.replaced > 0) {
+    text += "\n其中" + std::to_string(report.replaced) + "条替换了原有文件，原文件已移入回收站。";
+  }
+  if (report.set_aside > 0) {
+    text += "\n其中" + std::to_string(report.set_aside) +
+            "条替换了原有文件，该磁盘没有可用的回收站，原文件已按原来的相对路径移入“" +
+            report.set_aside_folder + "”。";
+  }
+  if (report.unchanged > 0) {
+    text += "\n其中" + std::to_string(report.unchanged) + "条与原有文件相同，未重新拷贝。";
+  }
+  if (report.flush_error) {
+    text += "\n写入磁盘时出错，拷贝可能不完整：" + failure_reason(report.flush_error);
+  }
+  if (report.failures.empty()) return text;
+
+  text += "\n其中" + std::to_string(report.failures.size()) + "条失败：";
+  const std::size_t listed = std::min(report.failures.size(), failures_listed);
+  for (std::size_t k = 0; k < listed; ++k) {
+    const copy::CopyFailure& failure = report.failures[k];
+    text += "\n";
+    text += failure.source;
+    text += " → ";
+    text += failure.target;
+    text += "：";
+    text += failure_text(failure);
+  }
+  if (report.failures.size() > listed) {
+    text += "\n另有" + std::to_string(report.failures.size() - listed) + "条失败未列出。";
+  }
+  return text;
+}
+
+}  // namespace tolvane::form

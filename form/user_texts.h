@@ -1,0 +1,113 @@
+// Every word the user reads about a scan and a copy run, written once for the
+// Qt window, the Win32 window and the command line: the count line and the
+// folders behind it, the progress line, the closing message, why an entry
+// failed, the system's errors in Chinese, and the refused destination.  The
+// core reports numbers, outcomes and error codes; this file words them.
+// Plain UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "copy/copy_run.h"
+#include "scan/folder_table.h"
+#include "scan/folder_walk.h"
+
+namespace tolvane::form {
+
+// Why a scan read nothing, as the count line tells it.
+enum class NothingRead : std::uint8_t {
+  empty_text,         // the source text is empty
+  ends_in_separator,  // the source text ends in a separator, "C:\" included: no walk
+  folder_missing,     // the walk found no folder at the source text's path
+};
+
+// The folder a replaced file goes to on a volume without a usable trash,
+// made at the destination root when first needed.
+inline constexpr std::string_view set_aside_folder_name = "被替换的文件";
+
+// The progress caption before any entry, and the words after the last
+// entry's caption while the copies are put on the device.
+inline constexpr std::string_view progress_prefix = "进度：";
+inline constexpr std::string_view flushing_suffix = "，正在写入磁盘…";
+
+// "共计读取120条" when every folder was read; "共计读取120条，2个文件夹未读"
+// when `unreadable` folders were not, "共计读取120条，3个文件夹略过" when
+// `left_out` folders were kept out by the dot rule, "共计读取120条，未读2，
+// 略过3" when both (short, so that it fits Label2).
+std::string count_line(std::size_t files, std::size_t unreadable, std::size_t left_out = 0);
+
+// One line per folder of `first` with the system's reason in words, then
+// "…" with the number of the `unreadable` ones not shown; empty when every
+// folder was read.
+std::string unreadable_details(std::size_t unreadable,
+                               const std::vector<scan::UnreadableFolder>& first);
+
+// The same for the `left_out` folders whose names hold a dot, `first` the
+// first few of them; empty when there are none.
+std::string left_out_details(std::size_t left_out, const std::vector<std::string>& first);
+
+// Label2 after a scan that listed `files`: the count line with the folders
+// that were not read or left out by the dot rule, and why nothing was read
+// when `why` says so ("共计读取0条（文件夹不存在）").  Short enough for
+// Label2 at every scale.
+std::string count_caption(std::size_t files, const scan::ScanResult& result,
+                          std::optional<NothingRead> why);
+
+// The folders behind the count line, unreadable ones first, then those left
+// out; empty when there are none.
+std::string scan_details(const scan::ScanResult& result);
+
+// The message a Command2 click shows instead of copying when `text2` names
+// no destination folder (empty, or ending in a separator); nothing when it
+// does.
+std::optional<std::string> destination_refusal(std::string_view text2);
+
+// `index` / (`max` - 1) in single precision, as "0.00%" formats it: times
+// 100, two decimals rounded half away from zero, "." as separator.  When
+// `max` - 1 is 0 (a single entry) it is "100.00%".
+std::string progress_percent_text(std::size_t index, float max);
+
+// Label6 while entry `index` of a run measured against `max` is shown:
+// "进度：" and the percentage.
+std::string progress_caption(std::size_t index, float max);
+
+// "没有权限（Permission denied）" and the like; the system's message alone for
+// an error without a phrase of ours.
+std::string error_in_words(std::error_code error);
+
+// "磁盘空间不足（No space left on device）" and the like; the system's
+// message alone for an error without a text of ours.  A file that could
+// not be put in the trash (fsys::trash_category()) or the set-aside folder
+// (fsys::set_aside_category()) is said to be kept.
+std::string failure_reason(std::error_code error);
+
+// The same for a failure on `target` (a file, or a folder ending in the
+// separator): when the volume refused its last name and that name holds a
+// character FAT, exFAT or NTFS cannot hold, the reason names it.
+std::string failure_reason(std::error_code error, std::string_view target);
+
+// What in the last name of `target` FAT, exFAT and NTFS refuse, worded to
+// follow "名称": "中有“:”" (also ? * < > | " \), "中有控制字符U+000A",
+// "以“.”结尾", "以空格结尾"; nothing when the name holds none of these.
+std::optional<std::string> refused_in_name(std::string_view target);
+
+// Why an entry failed, as the closing message says it: the operation, then
+// the reason in Chinese (the system's words beside it).
+std::string failure_text(const copy::CopyFailure& failure);
+
+// How many failures the closing message lists one by one.
+inline constexpr std::size_t failures_listed = 5;
+
+// "已完成" + entry count + "条。"; then, when not zero, how many replaced a
+// file now in the trash, how many one now in the set-aside folder (named),
+// and how many were unchanged; a failed flush; when
+// entries failed, their number and the first few with their reasons.
+std::string closing_message(const copy::CopyReport& report);
+
+}  // namespace tolvane::form
