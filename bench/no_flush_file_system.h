@@ -4,6 +4,7 @@
 // Never used by the program itself.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,6 +32,7 @@ class NoFlushFileSystem final : public fsys::FileSystem {
     return inner_->start_copy(source, target);
   }
   void name_copies(std::vector<fsys::CopyNaming>& batch) override { inner_->name_copies(batch); }
+  std::size_t staged_copies_allowed() const override { return inner_->staged_copies_allowed(); }
   bool folds_letter_case(const std::string& folder) override {
     return inner_->folds_letter_case(folder);
   }

@@ -18,9 +18,24 @@ std::size_t default_copy_workers() {
   return std::clamp<std::size_t>(cores * 2, 2, 8);
 }
 
+namespace {
+
+// A batch of at most half what the file system lets wait unnamed, less the
+// copies under way that join a full batch: one batch is named while the
+// next one fills, and neither may push a copy past the allowance.
+std::size_t batch_limit_within(std::size_t allowed, std::size_t threads) {
+  const std::size_t half = allowed / 2;
+  return std::clamp<std::size_t>(half > threads ? half - threads : 1, 1, batch_limit);
+}
+
+}  // namespace
+
 CopyWorkers::CopyWorkers(fsys::FileSystem& file_system, std::size_t threads,
                          std::size_t queue_limit)
-    : file_system_(file_system), queue_limit_(std::max<std::size_t>(queue_limit, 1)) {
+    : file_system_(file_system),
+      queue_limit_(std::max<std::size_t>(queue_limit, 1)),
+      batch_limit_(batch_limit_within(file_system.staged_copies_allowed(),
+                                      std::max<std::size_t>(threads, 1))) {
   threads = std::max<std::size_t>(threads, 1);
   threads_.reserve(threads);
   for (std::size_t k = 0; k < threads; ++k) threads_.emplace_back([this] { work(); });
@@ -45,7 +60,7 @@ CopyWorkers::~CopyWorkers() {
 
 bool CopyWorkers::has_room() {
   const std::lock_guard lock(mutex_);
-  return queue_.size() < queue_limit_ && batch_.size() < batch_limit;
+  return queue_.size() < queue_limit_ && batch_.size() < batch_limit_;
 }
 
 void CopyWorkers::hand_out(CopyJob job) {
@@ -89,13 +104,14 @@ void CopyWorkers::take_results(std::vector<CopyResult>& results, std::chrono::mi
 bool CopyWorkers::idle() const { return queue_.empty() && copying_ == 0; }
 
 // Under the lock.  A batch waits for more copies only while more are coming:
-// a lull in the middle of a run (the run's thread making a folder) holds it
-// a little, the end of the run not at all.
+// a lull in the middle of a run (the run's thread stuck on a slow folder)
+// names it once the copy threads have had nothing to do for lull_age, the
+// end of the run at once.
 bool CopyWorkers::batch_due(std::chrono::steady_clock::time_point now) const {
   if (batch_.empty()) return false;
   const auto age = now - batch_opened_;
-  return batch_.size() >= batch_limit || age >= batch_age || closing_ ||
-         (idle() && (last_handed_out_ || age >= lull_age));
+  return batch_.size() >= batch_limit_ || age >= batch_age || closing_ ||
+         (idle() && (last_handed_out_ || now - idle_since_ >= lull_age));
 }
 
 void CopyWorkers::last_job_handed_out() {
@@ -136,6 +152,7 @@ void CopyWorkers::work() {
     {
       const std::lock_guard lock(mutex_);
       --copying_;
+      if (idle()) idle_since_ = std::chrono::steady_clock::now();
       if (start.staged) {
         if (batch_.empty()) batch_opened_ = std::chrono::steady_clock::now();
         batch_.push_back({std::move(job), std::move(start.staged)});
@@ -170,7 +187,9 @@ void CopyWorkers::name_batches() {
         if (batch_.empty()) {
           batch_waiting_.wait(lock);
         } else {
-          batch_waiting_.wait_until(lock, batch_opened_ + (idle() ? lull_age : batch_age));
+          batch_waiting_.wait_until(
+              lock, std::min(batch_opened_ + batch_age,
+                             idle() ? idle_since_ + lull_age : batch_opened_ + batch_age));
         }
       }
       taken.swap(batch_);

@@ -45,10 +45,13 @@ struct CopyResult {
 // How many threads a copy run uses on this machine.
 std::size_t default_copy_workers();
 
-// A batch of staged copies is named once it holds this many, or once its
-// first copy has waited this long, or once nothing has been copied for
-// lull_age, or at once after the run's last copy.
-inline constexpr std::size_t batch_limit = 1024;
+// A batch of staged copies is named once it holds this many (or fewer, as
+// the file system's staged_copies_allowed() says), or once its first copy
+// has waited this long, or once nothing has been copied for lull_age, or at
+// once after the run's last copy.  Each batch costs a flush of the volume,
+// a journal commit and the device's cache flush, whatever its size: at
+// 1024 small files a batch, a run of 50,000 paid for about 50 of them.
+inline constexpr std::size_t batch_limit = 8192;
 inline constexpr std::chrono::milliseconds batch_age{1000};
 inline constexpr std::chrono::milliseconds lull_age{50};
 
@@ -87,7 +90,7 @@ class CopyWorkers {
   void work();
   void name_batches();
   bool has_half_room() const {
-    return queue_.size() <= queue_limit_ / 2 && batch_.size() < batch_limit;
+    return queue_.size() <= queue_limit_ / 2 && batch_.size() < batch_limit_;
   }
   bool idle() const;
   bool batch_due(std::chrono::steady_clock::time_point now) const;
@@ -101,6 +104,7 @@ class CopyWorkers {
 
   fsys::FileSystem& file_system_;
   const std::size_t queue_limit_;
+  const std::size_t batch_limit_;  // batch_limit, or less where the file system allows less
   std::mutex mutex_;
   std::condition_variable job_waiting_;  // to the workers
   std::condition_variable run_woken_;    // to the run: a result, or room
@@ -108,6 +112,11 @@ class CopyWorkers {
   std::vector<CopyResult> finished_;
   std::vector<Staged> batch_;  // staged, waiting for the naming thread
   std::chrono::steady_clock::time_point batch_opened_;
+  // When the last copy under way finished with no job waiting: a lull is
+  // timed from there, not from the batch's first copy, so that a copy
+  // thread idle for an instant (its next job not yet planned, or the run's
+  // thread not yet scheduled) does not cost a batch of its own.
+  std::chrono::steady_clock::time_point idle_since_;
   std::condition_variable batch_waiting_;  // to the naming thread
   std::size_t copying_ = 0;  // jobs a copy thread has taken and not yet staged or finished
   std::size_t threads_waiting_ = 0;  // copy threads asleep for want of a job

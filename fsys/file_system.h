@@ -3,6 +3,7 @@
 // no OS header is included here.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -111,6 +112,11 @@ class FileSystem {
     return start;
   }
   virtual void name_copies(std::vector<CopyNaming>& batch) { (void)batch; }
+  // How many staged copies may wait for their naming at once before each
+  // further one costs a flush of its own (a backend's open descriptors are
+  // limited): a caller keeps its batches within half of it, one batch
+  // being named while the next is staged.
+  virtual std::size_t staged_copies_allowed() const { return SIZE_MAX; }
 
   // True when names in `folder` that differ only in letter case name one
   // file there, as the volume itself shows; the copy run then compares its

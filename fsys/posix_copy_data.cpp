@@ -9,6 +9,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <memory>
@@ -32,10 +33,20 @@ bool not_offered(int error) {
 // seek, whatever the position.
 
 // In-kernel copy, which lets file systems that can share extents do so.
-Step copy_in_kernel(int in, off_t& from, int out, std::error_code& error) {
+// It stops at `size`, what fstat said when the source was opened, without
+// the call that would answer 0 at the end: a small file is then one call,
+// not two, and its copy holds what the size and time it is given describe.
+// A size of 0 says nothing (procfs, some FUSE mounts): the end is the call
+// that copies nothing.
+Step copy_in_kernel(int in, off_t& from, off_t size, int out, std::error_code& error) {
   for (bool first = true;; first = false) {
-    const ssize_t copied = ::copy_file_range(in, &from, out, nullptr, copy_chunk, 0);
-    if (copied > 0) continue;
+    const std::size_t wanted =
+        size > from ? std::min(copy_chunk, static_cast<std::size_t>(size - from)) : copy_chunk;
+    const ssize_t copied = ::copy_file_range(in, &from, out, nullptr, wanted, 0);
+    if (copied > 0) {
+      if (size > 0 && from >= size) return Step::done;
+      continue;
+    }
     // Nothing on the first call may also mean a file that does not know its
     // size (as under /proc): the read loop decides.
     if (copied == 0) return first ? Step::unsupported : Step::done;
@@ -83,10 +94,10 @@ std::error_code copy_by_reading(int in, off_t from, int out) {
 // Copies every byte of `in` from its start into `out` at out's position.  Each
 // way carries on from the offsets the previous one left, so a fallback in
 // the middle loses nothing.
-std::error_code copy_data(int in, int out) {
+std::error_code copy_data(int in, off_t size, int out) {
   off_t from = 0;
   std::error_code error;
-  Step step = copy_in_kernel(in, from, out, error);
+  Step step = copy_in_kernel(in, from, size, out, error);
   if (step == Step::unsupported) step = copy_by_sendfile(in, from, out, error);
   if (step == Step::unsupported) return copy_by_reading(in, from, out);
   return error;
@@ -95,7 +106,7 @@ std::error_code copy_data(int in, int out) {
 }  // namespace
 
 std::error_code fill(int in, int out, const struct stat& source) {
-  if (const std::error_code error = copy_data(in, out)) return error;
+  if (const std::error_code error = copy_data(in, source.st_size, out)) return error;
   const struct timespec times[2] = {source.st_atim, source.st_mtim};
   if (::futimens(out, times) != 0) return last_error();
   return {};

@@ -232,6 +232,10 @@ class PosixFileSystem final : public FileSystem {
     }
   }
 
+  std::size_t staged_copies_allowed() const override {
+    return static_cast<std::size_t>(descriptor_budget_);
+  }
+
   // A hidden file made in `folder`, then looked for under its name in upper
   // case: the volume itself says how it compares names.
   bool folds_letter_case(const std::string& folder) override {

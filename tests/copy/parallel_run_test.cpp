@@ -296,5 +296,87 @@ TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
   EXPECT_TRUE(report.failures.empty());
 }
 
+
+// Copies that are staged and wait unnamed for their batch, on a file system
+// that lets only `allowed` of them wait at once; the run's thread takes
+// `folder_pause` over each folder it makes, a lull for the copy threads far
+// shorter than the one that names a batch early.
+class BatchedCopies final : public fsys::FileSystem {
+ public:
+  BatchedCopies(std::size_t allowed, std::chrono::milliseconds folder_pause)
+      : allowed_(allowed), folder_pause_(folder_pause) {}
+
+  fsys::FolderContents read_folder(const std::string&) override { return {}; }
+  std::error_code copy_file(const std::string&, const std::string&,
+                            fsys::CopyOutcome& outcome) override {
+    outcome = fsys::CopyOutcome::copied;
+    return {};
+  }
+  fsys::CopyStart start_copy(const std::string&, const std::string&) override {
+    const std::lock_guard lock(mutex_);
+    most_unnamed = std::max(most_unnamed, ++unnamed_);
+    fsys::CopyStart start;
+    start.staged = std::make_unique<fsys::StagedCopy>();
+    return start;
+  }
+  void name_copies(std::vector<fsys::CopyNaming>& batch) override {
+    const std::lock_guard lock(mutex_);
+    unnamed_ -= batch.size();
+    named += batch.size();
+    ++batches;
+  }
+  std::size_t staged_copies_allowed() const override { return allowed_; }
+  std::error_code move_to_trash(const std::string&) override { return {}; }
+  std::error_code flush() override { return {}; }
+  std::error_code make_folder(const std::string&) override {
+    std::this_thread::sleep_for(folder_pause_);
+    return {};
+  }
+  bool folder_exists(const std::string&) override { return false; }
+
+  // Read once the run is over.
+  std::size_t most_unnamed = 0, named = 0, batches = 0;
+
+ private:
+  const std::size_t allowed_;
+  const std::chrono::milliseconds folder_pause_;
+  std::mutex mutex_;
+  std::size_t unnamed_ = 0;
+};
+
+// Batches stay within what the file system lets wait unnamed, however many
+// copies the threads stage meanwhile; and the instants the copy threads
+// idle while the run's thread makes a folder do not each cost a batch (a
+// flush of the volume): here 200 folders of 5 ms each, a second of such
+// instants, where batches named on every one of them were counted by the
+// dozen.
+TEST(CopyPool, BatchesStayWithinTheUnnamedCopiesAllowedAndOutlastShortLulls) {
+  struct Case {
+    std::size_t allowed;
+    std::chrono::milliseconds folder_pause;
+    std::size_t at_most_batches;
+  };
+  constexpr std::size_t entries = 4000;
+  constexpr std::size_t per_folder = 20;
+  for (const Case& row : {Case{40, std::chrono::milliseconds(0), entries},
+                          Case{100'000, std::chrono::milliseconds(5), 8}}) {
+    SCOPED_TRACE("allowed " + std::to_string(row.allowed));
+    testing::Log log;
+    testing::FakeCopyWindow window(log);
+    for (std::size_t k = 0; k < entries; ++k) {
+      const std::string tag = "t" + std::to_string(k / per_folder);
+      window.add("/p/" + tag + "/" + std::to_string(k) + ".jpg", tag);
+    }
+    BatchedCopies disk(row.allowed, row.folder_pause);
+    const CopyReport report =
+        copy_folder(testing::native("/out/"), disk, window, testing::pool_of_four);
+    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(disk.named, entries);
+    EXPECT_LE(disk.most_unnamed, row.allowed);
+    EXPECT_LE(disk.batches, row.at_most_batches);
+    EXPECT_GT(disk.most_unnamed, 1U) << "the copies were never batched";
+  }
+}
+
 }  // namespace
 }  // namespace tolvane::copy
