@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "fsys/file_system.h"
+#include "tests/support/forwarding_file_system.h"
 
 namespace tolvane::testing {
 
@@ -30,19 +31,19 @@ struct Fault {
   std::string path = {};
 };
 
-class FaultyFileSystem final : public fsys::FileSystem {
+class FaultyFileSystem final : public ForwardingFileSystem {
  public:
   // `real` must outlive this object.
   explicit FaultyFileSystem(fsys::FileSystem& real, std::vector<Fault> faults = {})
-      : real_(real), faults_(std::move(faults)) {}
+      : ForwardingFileSystem(real), faults_(std::move(faults)) {}
 
   fsys::FolderContents read_folder(const std::string& folder) override;
   std::error_code copy_file(const std::string& source, const std::string& target,
                             fsys::CopyOutcome& outcome) override;
-  std::error_code move_to_trash(const std::string& path) override {
-    return real_.move_to_trash(path);
+  using fsys::FileSystem::copy_file;
+  void set_destination_root(const std::string& root) override {
+    inner().set_destination_root(root);
   }
-  void set_destination_root(const std::string& root) override { real_.set_destination_root(root); }
   std::error_code flush() override;
   std::error_code make_folder(const std::string& folder) override;
   bool folder_exists(const std::string& folder) override;
@@ -69,7 +70,6 @@ class FaultyFileSystem final : public fsys::FileSystem {
   // The fault planned for this call of `operation`, if any; counts the call.
   const Fault* next_call(FsOperation operation, const std::string& path);
 
-  fsys::FileSystem& real_;
   const std::vector<Fault> faults_;
   mutable std::mutex mutex_;  // for the counts and the struck paths
   std::size_t calls_[5] = {};
