@@ -170,7 +170,9 @@ TEST_F(Form1WindowTest, ControlsSitWhereTheTwipsSayAtEveryDpi) {
       }
       EXPECT_EQ(IsWindowVisible(control) != FALSE, expected.id != 105);  // List2 is never seen
       EXPECT_EQ((GetWindowLongPtrW(control, GWL_STYLE) & WS_TABSTOP) != 0, place.tab_stop);
-      if (!place.caption.empty()) EXPECT_EQ(window_text(control), wide(place.caption));
+      if (!place.caption.empty()) {
+        EXPECT_EQ(window_text(control), wide(place.caption));
+      }
 
       const bool has_caption = lower(name) == L"static" || lower(name) == L"button";
       if (has_caption) {
