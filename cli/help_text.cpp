@@ -1,5 +1,5 @@
 // --help: the usage in Chinese, option names in English; the manual page
-// tolvane-cli.1 says the same at length.
+// tolvane-cli.1.in says the same at length.
 #include "cli/help_text.h"
 
 namespace tolvane::cli {

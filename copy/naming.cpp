@@ -42,12 +42,6 @@ std::string_view file_name_of(std::string_view path) {
   return last == std::string_view::npos ? path : path.substr(last + 1);
 }
 
-std::string keep_name_target(std::string_view folder, std::string_view source_path) {
-  std::string target(folder);
-  target.append(file_name_of(source_path));
-  return target;
-}
-
 bool is_single_name(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
   // Windows file names refuse more than the separators.

@@ -32,9 +32,6 @@ std::string numbered_target(std::string_view folder, std::string_view tag, std::
 // The text after the last separator of `path`; all of it when there is none.
 std::string_view file_name_of(std::string_view path);
 
-// `folder` + the source file's own name.
-std::string keep_name_target(std::string_view folder, std::string_view source_path);
-
 // True when `name` can stand as one file or folder name inside a folder:
 // not empty, not "." or "..", without the separator or a zero byte, and
 // where the separator is "\\" also without "/", the characters <>:"|?*,

@@ -21,6 +21,7 @@
 #include "fsys/posix_copy_data.h"
 #include "fsys/posix_temporaries.h"
 #include "fsys/posix_trash.h"
+#include "fsys/quick_check.h"
 #include "fsys/replace_steps.h"
 #include "fsys/trash_error.h"
 
@@ -45,20 +46,6 @@ bool not_offered(int error) {
 
 long long nanoseconds(const struct timespec& time) {
   return static_cast<long long>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
-}
-
-// True when `kept` is the time `source` becomes on the target's file
-// system: the same, or cut to the hundredths (exFAT), seconds or two seconds
-// (FAT) that a coarser file system keeps, rounded down or up.
-bool same_modification_time(const struct timespec& kept, const struct timespec& source) {
-  const long long target_time = nanoseconds(kept);
-  const long long source_time = nanoseconds(source);
-  if (target_time == source_time) return true;
-  for (const long long step : {10'000'000LL, 1'000'000'000LL, 2'000'000'000LL}) {
-    const long long down = source_time - ((source_time % step) + step) % step;
-    if (target_time == down || target_time == down + step) return true;
-  }
-  return false;
 }
 
 bool is_reservation(const struct stat& existing) {
@@ -243,7 +230,8 @@ bool same_file(const struct stat& a, const struct stat& b) {
 
 bool looks_unchanged(const struct stat& existing, const struct stat& source) {
   return S_ISREG(existing.st_mode) && existing.st_size == source.st_size &&
-         same_modification_time(existing.st_mtim, source.st_mtim);
+         same_modification_time(nanoseconds(existing.st_mtim), nanoseconds(source.st_mtim),
+                                1'000'000'000);
 }
 
 std::error_code stage(int in, PosixStagedCopy& staged, bool hold_descriptor) {

@@ -1,4 +1,4 @@
-// Temporary names: who wrote them, in which boot, and whether they are stale.
+// Temporary files on POSIX: this boot's mark in their names, and the sweep.
 #include "fsys/posix_temporaries.h"
 
 #include <dirent.h>
@@ -12,15 +12,15 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string_view>
 
+#include "fsys/temporary_names.h"
+
 namespace tolvane::fsys::posix {
 namespace {
-
-constexpr std::string_view temporary_prefix = ".tolvane-";
-constexpr std::string_view temporary_suffix = ".tmp";
 
 // Eight hex digits of the kernel's id of this boot.  A process id alone is
 // no mark of a leftover after a restart: the numbers start again, and a
@@ -43,57 +43,16 @@ const std::string& boot_mark() {
   return mark;
 }
 
-struct TemporaryParts {
-  pid_t writer = 0;
-  std::optional<std::string> boot;  // absent in names of older versions
-};
-
-std::size_t leading_digits(std::string_view text) {
-  std::size_t digits = 0;
-  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
-  return digits;
-}
-
-// The parts of a temporary name: ".tolvane-<pid>-<n>-b<boot>.tmp", or the
-// older ".tolvane-<pid>-<n>-<ns>.tmp"; nothing for any other name.
-std::optional<TemporaryParts> parts_of(std::string_view name) {
-  if (!name.starts_with(temporary_prefix) || !name.ends_with(temporary_suffix)) return std::nullopt;
-  name.remove_prefix(temporary_prefix.size());
-  name.remove_suffix(temporary_suffix.size());
-  const std::size_t pid_digits = leading_digits(name);
-  if (pid_digits == 0 || pid_digits > 9) return std::nullopt;
-  TemporaryParts parts;
-  for (std::size_t i = 0; i < pid_digits; ++i) parts.writer = parts.writer * 10 + (name[i] - '0');
-  name.remove_prefix(pid_digits);
-  if (parts.writer <= 0 || !name.starts_with('-')) return std::nullopt;
-  name.remove_prefix(1);
-  const std::size_t counter_digits = leading_digits(name);
-  if (counter_digits == 0) return std::nullopt;
-  name.remove_prefix(counter_digits);
-  if (!name.starts_with('-')) return std::nullopt;
-  name.remove_prefix(1);
-  if (name.starts_with('b')) {
-    name.remove_prefix(1);
-    if (name.size() != 8) return std::nullopt;
-    for (const char c : name) {
-      if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return std::nullopt;
-    }
-    parts.boot = std::string(name);
-    return parts;
-  }
-  if (leading_digits(name) != name.size() || name.empty()) return std::nullopt;
-  return parts;
+// A writer of this system: a process id that kill() takes as one process.
+bool is_process_id(std::uint32_t writer) {
+  return writer <= static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max());
 }
 
 }  // namespace
 
 std::string temporary_name(const std::string& folder) {
   static std::atomic<std::uint64_t> counter{0};
-  std::string path = folder;
-  path += temporary_prefix;
-  path += std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-b" + boot_mark();
-  path += temporary_suffix;
-  return path;
+  return folder + temporary_file_name(static_cast<std::uint32_t>(::getpid()), counter++, boot_mark());
 }
 
 Descriptor create_temporary(const std::string& folder, mode_t mode, std::string& path) {
@@ -106,11 +65,15 @@ Descriptor create_temporary(const std::string& folder, mode_t mode, std::string&
 }
 
 bool is_stale_temporary(const std::string& name) {
-  const std::optional<TemporaryParts> parts = parts_of(name);
-  if (!parts) return false;
-  if (parts->boot && *parts->boot != boot_mark()) return true;
-  if (parts->writer == ::getpid()) return false;
-  return ::kill(parts->writer, 0) != 0 && errno == ESRCH;
+  const std::optional<TemporaryName> parts = parse_temporary_name(name);
+  // Names without a boot or clock mark are written on Windows.
+  if (!parts || parts->mark == TemporaryName::Mark::none || !is_process_id(parts->writer)) {
+    return false;
+  }
+  return is_stale(*parts, static_cast<std::uint32_t>(::getpid()), boot_mark(),
+                  [](std::uint32_t writer) {
+                    return ::kill(static_cast<pid_t>(writer), 0) != 0 && errno == ESRCH;
+                  });
 }
 
 bool remove_stale_temporaries(const std::string& folder) {

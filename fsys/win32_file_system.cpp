@@ -19,6 +19,7 @@
 #include "fsys/name_order.h"
 #include "fsys/path_separator.h"
 #include "fsys/quick_check.h"
+#include "fsys/temporary_names.h"
 #include "fsys/replace_steps.h"
 #include "fsys/set_aside.h"
 #include "fsys/trash_error.h"
@@ -92,9 +93,6 @@ std::wstring folder_of(const std::wstring& path) {
   return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
-constexpr std::wstring_view temporary_prefix = L".tolvane-";
-constexpr std::wstring_view temporary_suffix = L".tmp";
-
 // Creates a fresh copy of `source` under a hidden name of its own in
 // `folder`; sets `temporary` to that name and `attributes` to the ones the
 // copy took from its source.
@@ -102,8 +100,7 @@ std::error_code copy_to_temporary(const std::wstring& source, const std::wstring
                                   std::wstring& temporary, DWORD& attributes) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = folder + std::wstring(temporary_prefix) + std::to_wstring(GetCurrentProcessId()) +
-                L"-" + std::to_wstring(counter++) + std::wstring(temporary_suffix);
+    temporary = folder + win32::to_utf16(temporary_file_name(GetCurrentProcessId(), counter++));
     // CopyFileExW keeps the source's modification time and attributes.
     if (CopyFileExW(source.c_str(), temporary.c_str(), nullptr, nullptr, nullptr,
                     COPY_FILE_FAIL_IF_EXISTS)) {
@@ -120,25 +117,6 @@ std::error_code copy_to_temporary(const std::wstring& source, const std::wstring
     }
   }
   return {ERROR_FILE_EXISTS, std::system_category()};
-}
-
-// The writer's process id when `name` is exactly what copy_to_temporary
-// makes (".tolvane-<pid>-<n>.tmp"), otherwise nothing.
-std::optional<DWORD> temporary_writer(std::wstring_view name) {
-  if (!name.starts_with(temporary_prefix) || !name.ends_with(temporary_suffix)) return std::nullopt;
-  name.remove_prefix(temporary_prefix.size());
-  name.remove_suffix(temporary_suffix.size());
-  const std::size_t dash = name.find(L'-');
-  if (dash == 0 || dash == std::wstring_view::npos || dash > 10 || dash + 1 == name.size()) {
-    return std::nullopt;
-  }
-  const auto digits = [](std::wstring_view part) {
-    return std::all_of(part.begin(), part.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
-  };
-  if (!digits(name.substr(0, dash)) || !digits(name.substr(dash + 1))) return std::nullopt;
-  const unsigned long long pid = std::stoull(std::wstring(name.substr(0, dash)));
-  if (pid == 0 || pid > 0xFFFFFFFFull) return std::nullopt;
-  return static_cast<DWORD>(pid);
 }
 
 bool process_has_ended(DWORD pid) {
@@ -158,15 +136,20 @@ void remove_temporary(const std::wstring& temporary);
 // failure, is left alone.
 void remove_stale_temporaries(const std::wstring& folder) {
   WIN32_FIND_DATAW data;
-  const std::wstring search =
-      folder + std::wstring(temporary_prefix) + L"*" + std::wstring(temporary_suffix);
+  const std::wstring search = folder + L".tolvane-*.tmp";
   FindHandle find(
       FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
   if (find.get() == INVALID_HANDLE_VALUE) return;
   do {
     if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-    const std::optional<DWORD> writer = temporary_writer(data.cFileName);
-    if (!writer || *writer == GetCurrentProcessId() || !process_has_ended(*writer)) continue;
+    const std::optional<std::string> utf8 = win32::to_utf8(data.cFileName);
+    const std::optional<TemporaryName> name =
+        utf8 ? parse_temporary_name(*utf8) : std::nullopt;
+    // Names with a boot or clock mark are written on POSIX systems.
+    if (!name || name->mark != TemporaryName::Mark::none ||
+        !is_stale(*name, GetCurrentProcessId(), {}, process_has_ended)) {
+      continue;
+    }
     remove_temporary(folder + data.cFileName);
   } while (FindNextFileW(find.get(), &data));
 }
@@ -197,20 +180,6 @@ std::uint64_t ticks(const FILETIME& time) {
   return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
 }
 
-// True when `kept` is the time `original` becomes on the target's volume:
-// the same, or cut to the hundredths (exFAT), seconds (some shares) or two
-// seconds (FAT) that a coarser volume keeps, rounded down or up.
-bool same_write_time(std::uint64_t kept, std::uint64_t original) {
-  if (kept == original) return true;
-  // In 100 ns ticks.
-  for (const std::uint64_t step :
-       {std::uint64_t{100'000}, std::uint64_t{10'000'000}, std::uint64_t{20'000'000}}) {
-    const std::uint64_t down = original - original % step;
-    if (kept == down || kept == down + step) return true;
-  }
-  return false;
-}
-
 // Rsync's quick check: the same size and last write time.
 bool looks_unchanged(const WIN32_FILE_ATTRIBUTE_DATA& existing,
                      const WIN32_FILE_ATTRIBUTE_DATA& source) {
@@ -219,7 +188,10 @@ bool looks_unchanged(const WIN32_FILE_ATTRIBUTE_DATA& existing,
       existing.nFileSizeLow != source.nFileSizeLow) {
     return false;
   }
-  return same_write_time(ticks(existing.ftLastWriteTime), ticks(source.ftLastWriteTime));
+  // FILETIME counts 100 ns ticks.
+  return same_modification_time(static_cast<std::int64_t>(ticks(existing.ftLastWriteTime)),
+                                static_cast<std::int64_t>(ticks(source.ftLastWriteTime)),
+                                10'000'000);
 }
 
 // Puts the finished copy's data on the device before it takes any name.

@@ -13,7 +13,10 @@ install(TARGETS tolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The command line beside the window, with its manual page.
 install(TARGETS tolvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(UNIX AND NOT APPLE)
-  install(FILES ${PROJECT_SOURCE_DIR}/cli/tolvane-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # The page names the version in its header, filled in here.
+  configure_file(${PROJECT_SOURCE_DIR}/cli/tolvane-cli.1.in ${PROJECT_BINARY_DIR}/cli/tolvane-cli.1
+                 @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/cli/tolvane-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
 if(UNIX AND NOT APPLE)
@@ -32,19 +35,11 @@ if(UNIX AND NOT APPLE)
   endforeach()
 endif()
 
-# The package carries the version the program shows (1.00.0001), read from
-# the one place that holds it; dpkg compares 1.00.0001 < 1.00.0002 < 1.01.0000
-# by number, as intended.
-file(STRINGS ${PROJECT_SOURCE_DIR}/ui/qt/application.h version_line
-     REGEX "application_version = \"[0-9.]+\"")
-string(REGEX MATCH "[0-9][0-9.]*" tolvane_shown_version "${version_line}")
-if(NOT tolvane_shown_version)
-  message(FATAL_ERROR "no application_version in ui/qt/application.h")
-endif()
+# The package carries the version the program shows (cmake/version.cmake).
 
 set(CPACK_PACKAGE_NAME tolvane)
 set(CPACK_PACKAGE_VENDOR "Vurla")
-set(CPACK_PACKAGE_VERSION ${tolvane_shown_version})
+set(CPACK_PACKAGE_VERSION ${TOLVANE_SHOWN_VERSION})
 set(CPACK_PACKAGE_CONTACT "Vurla <packages@vurla.example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "gathers the files of one kind from a folder tree into one folder")

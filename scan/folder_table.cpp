@@ -11,12 +11,6 @@ FolderTable::FolderTable(std::string folder, DottedFolders dotted) : dotted_(dot
   slots_.push_back(Slot{std::move(folder)});
 }
 
-fsys::FolderContents FolderTable::read_next(fsys::FileSystem& file_system) {
-  fsys::FolderContents contents = read(slots_[head_].folder, slots_[head_].known_file, file_system);
-  accept(contents);
-  return contents;
-}
-
 fsys::FolderContents FolderTable::read(const std::string& folder, bool holds_nothing,
                                        fsys::FileSystem& file_system) {
   if (holds_nothing) return {};

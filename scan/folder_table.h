@@ -35,23 +35,21 @@ class FolderTable {
 
   // True once every slot has been read.
   bool walked() const { return head_ == slots_.size(); }
-  // The slot whose folder read_next() reads.
+  // The slot whose folder is read next.
   std::size_t head() const { return head_; }
 
-  // Reads the folder of slot head() and moves on to the next slot.  A name
-  // without a dot is queued as a folder whatever it is; a name with one
-  // never is, so "." and "..", photos.old and everything below it are not
-  // visited (unless the table walks dotted folders: then a folder's name is
-  // queued whatever it holds, a file's still only without a dot).  A queued
-  // name that its folder showed to be a file is not read: it holds nothing.
-  // A start folder that does not exist is no unreadable folder: the walk
-  // just finds nothing there.  Returns what was read.
-  fsys::FolderContents read_next(fsys::FileSystem& file_system);
-
-  // The two halves of read_next(), for a walk that reads folders on other
-  // threads: read() touches nothing of the table but the slot's folder text,
-  // which stays in place; accept() takes slot head()'s contents into the
-  // table and moves on.
+  // A folder is read in two halves, so that a walk can read folders on
+  // other threads: read() touches nothing of the table but the slot's folder
+  // text, which stays in place; accept() takes slot head()'s contents into
+  // the table and moves on to the next slot.
+  //
+  // A name without a dot is queued as a folder whatever it is; a name with
+  // one never is, so "." and "..", photos.old and everything below it are
+  // not visited (unless the table walks dotted folders: then a folder's name
+  // is queued whatever it holds, a file's still only without a dot).  A
+  // queued name that its folder showed to be a file is not read: it holds
+  // nothing.  A start folder that does not exist is no unreadable folder:
+  // the walk just finds nothing there.
   static fsys::FolderContents read(const std::string& folder, bool holds_nothing,
                                    fsys::FileSystem& file_system);
   bool holds_nothing(std::size_t index) const { return slots_[index].known_file; }

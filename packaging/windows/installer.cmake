@@ -11,18 +11,7 @@ if(NOT TOLVANE_MAKENSIS)
   return()
 endif()
 
-# The version as the program shows it, 1.00.0001 for 1.0.0.1: major, minor
-# in two digits, revision in four, so that names and "Apps & features" sort.
-set(minor "0${PROJECT_VERSION_MINOR}")
-string(LENGTH "${minor}" length)
-math(EXPR start "${length} - 2")
-string(SUBSTRING "${minor}" ${start} 2 minor)
-set(revision "000${PROJECT_VERSION_TWEAK}")
-string(LENGTH "${revision}" length)
-math(EXPR start "${length} - 4")
-string(SUBSTRING "${revision}" ${start} 4 revision)
-set(TOLVANE_SHOWN_VERSION "${PROJECT_VERSION_MAJOR}.${minor}.${revision}")
-
+# TOLVANE_SHOWN_VERSION comes from cmake/version.cmake.
 set(script ${CMAKE_CURRENT_LIST_DIR}/tolvane.nsi)
 set(icon ${PROJECT_SOURCE_DIR}/resources/tolvane.ico)
 set(TOLVANE_INSTALLER ${CMAKE_BINARY_DIR}/tolvane-${TOLVANE_SHOWN_VERSION}-setup.exe)

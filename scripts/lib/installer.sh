@@ -3,8 +3,10 @@
 # from its shortcut, closes it, and uninstalls it.  Sourced after common.sh.
 
 installer_build="$build_root/windows-release"
-installer_version=1.00.0001
-installer_file="$installer_build/tolvane-$installer_version-setup.exe"
+# The version and the installer's name are known once the build has
+# configured (installer_build_setup).
+installer_version=
+installer_file=
 installer_exe="$installer_build/ui/win32/tolvane.exe"
 installer_cli_exe="$installer_build/cli/tolvane-cli.exe"
 installer_prefix="$installer_build/installer-prefix"
@@ -59,7 +61,9 @@ installer_check() {
 installer_build_setup() {
   configure_and_build "$installer_build" -DCMAKE_BUILD_TYPE=Release \
     -DTOLVANE_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-w64-x86_64.cmake" &&
-    cmake --build "$installer_build" --target tolvane_installer -- --quiet
+    cmake --build "$installer_build" --target tolvane_installer -- --quiet || return 1
+  installer_version=$(cat "$installer_build/tolvane-version")
+  installer_file="$installer_build/tolvane-$installer_version-setup.exe"
 }
 
 # installer_new_prefix: a fresh prefix, so that nothing of an earlier run
@@ -252,8 +256,10 @@ run_installer_test() {
   installer_checks_passed=0
   installer_checks_failed=0
   ensure_packages "${installer_packages[@]}" || return 1
-  rm -f "$installer_file"
-  installer_check "installer built: ${installer_file#"$repo_root"/}" installer_built
+  rm -f "$installer_build"/tolvane-*-setup.exe
+  installer_check "installer built: ${installer_build#"$repo_root"/}/tolvane-<version>-setup.exe" \
+    installer_built
+  echo "        ${installer_file#"$repo_root"/}"
   if [ -f "$installer_file" ]; then
     if ! installer_new_prefix; then
       echo "!! cannot make the Wine prefix $installer_prefix"

@@ -52,7 +52,7 @@ check_package() {
   for field in Package Version Maintainer; do
     case $field in
       Package) expected=tolvane ;;
-      Version) expected=1.00.0001 ;;
+      Version) expected=$(cat "$package_build/tolvane-version") ;;
       Maintainer) expected="Vurla <packages@vurla.example.com>" ;;
     esac
     actual=$(dpkg-deb -f "$deb" "$field")
@@ -105,6 +105,12 @@ check_package() {
   fi
   if ! man -l "$unpacked/usr/share/man/man1/tolvane-cli.1" 2>/dev/null | grep -q -- '--dry-run'; then
     echo "!! tolvane-cli.1 does not format"
+    faults=$((faults + 1))
+  fi
+  # The page's header names the version it was generated with.
+  if ! head -n 2 "$unpacked/usr/share/man/man1/tolvane-cli.1" |
+    grep -qF "\"Tolvane $(cat "$package_build/tolvane-version")\""; then
+    echo "!! tolvane-cli.1 does not name the version: $(sed -n 2p "$unpacked/usr/share/man/man1/tolvane-cli.1")"
     faults=$((faults + 1))
   fi
   rm -rf "$unpacked" "$cli_tree"

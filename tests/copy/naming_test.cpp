@@ -72,7 +72,7 @@ TEST_P(TargetTest, GivesFolderAndTarget) {
   const TargetRow& row = GetParam();
   const std::string folder = destination_folder(native("/out/"), row.tag, row.flat);
   const std::string target = naming_mode(row.extension) == NamingMode::keep_name
-                                 ? keep_name_target(folder, native("/photos/trip/a.jpg"))
+                                 ? folder + std::string(file_name_of(native("/photos/trip/a.jpg")))
                                  : numbered_target(folder, row.tag, row.number, row.extension);
   EXPECT_EQ(folder, native(row.folder));
   EXPECT_EQ(target, native(row.target));

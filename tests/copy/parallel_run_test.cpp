@@ -21,6 +21,7 @@
 #include "tests/copy/fakes.h"
 #include "tests/copy/worker_counts.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/no_disk_file_system.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/tree_files.h"
 
@@ -154,9 +155,8 @@ TEST_F(PoolAgainstSerial, FailuresInSeveralThreadsAreReportedAsTheSerialRunRepor
 }
 
 // Copies that wait until the test lets them finish; no disk.
-class GatedCopies final : public fsys::FileSystem {
+class GatedCopies final : public tt::NoDiskFileSystem {
  public:
-  fsys::FolderContents read_folder(const std::string&) override { return {}; }
   std::error_code copy_file(const std::string&, const std::string&,
                             fsys::CopyOutcome& outcome) override {
     outcome = fsys::CopyOutcome::copied;
@@ -164,10 +164,6 @@ class GatedCopies final : public fsys::FileSystem {
     opened_.wait(lock, [this] { return open_; });
     return {};
   }
-  std::error_code move_to_trash(const std::string&) override { return {}; }
-  std::error_code flush() override { return {}; }
-  std::error_code make_folder(const std::string&) override { return {}; }
-  bool folder_exists(const std::string&) override { return true; }
 
   void open() {
     {
@@ -231,9 +227,8 @@ TEST(CopyPool, NamesOnlyAFewEntriesAheadOfTheCopiesAndShowsEveryOneDone) {
 // none before the run has first waited for them, so that jobs stand in line
 // when the first are taken.  A copy taken ahead of an earlier entry's waits
 // for a copy nobody makes: after five seconds it gives up and says so.
-class InOrderCopies final : public fsys::FileSystem {
+class InOrderCopies final : public tt::NoDiskFileSystem {
  public:
-  fsys::FolderContents read_folder(const std::string&) override { return {}; }
   std::error_code copy_file(const std::string& source, const std::string&,
                             fsys::CopyOutcome& outcome) override {
     outcome = fsys::CopyOutcome::copied;
@@ -247,10 +242,6 @@ class InOrderCopies final : public fsys::FileSystem {
     changed_.notify_all();
     return {};
   }
-  std::error_code move_to_trash(const std::string&) override { return {}; }
-  std::error_code flush() override { return {}; }
-  std::error_code make_folder(const std::string&) override { return {}; }
-  bool folder_exists(const std::string&) override { return true; }
 
   void open() {
     const std::lock_guard lock(mutex_);

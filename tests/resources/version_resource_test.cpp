@@ -5,8 +5,11 @@
 
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
+
+#include "tolvane_version.h"
 
 namespace {
 
@@ -61,7 +64,7 @@ const void* resource(LPCWSTR name, LPCWSTR type, DWORD* size) {
   return loaded == nullptr ? nullptr : LockResource(loaded);
 }
 
-TEST(VersionResource, NamesVersionOneZeroZeroOneInChineseSimplified) {
+TEST(VersionResource, NamesTheProjectVersionInChineseSimplified) {
   std::vector<BYTE> info = own_version_info();
   ASSERT_FALSE(info.empty()) << "no version record in the program";
 
@@ -71,10 +74,13 @@ TEST(VersionResource, NamesVersionOneZeroZeroOneInChineseSimplified) {
   ASSERT_EQ(length, sizeof(VS_FIXEDFILEINFO));
   const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
   EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);  // 1,0
-  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);  // 0,1
-  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+  // The four numbers of project().
+  constexpr DWORD high = (TOLVANE_VERSION_MAJOR << 16) | TOLVANE_VERSION_MINOR;
+  constexpr DWORD low = (TOLVANE_VERSION_PATCH << 16) | TOLVANE_VERSION_TWEAK;
+  EXPECT_EQ(fixed->dwFileVersionMS, high);
+  EXPECT_EQ(fixed->dwFileVersionLS, low);
+  EXPECT_EQ(fixed->dwProductVersionMS, high);
+  EXPECT_EQ(fixed->dwProductVersionLS, low);
 
   ASSERT_TRUE(VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", &value, &length));
   ASSERT_EQ(length, 4u);
@@ -82,8 +88,12 @@ TEST(VersionResource, NamesVersionOneZeroZeroOneInChineseSimplified) {
   EXPECT_EQ(translation[0], 0x0804);  // Chinese (Simplified, PRC)
   EXPECT_EQ(translation[1], 1200);    // Unicode
 
-  EXPECT_EQ(string_value(info, L"FileVersion"), L"1.00.0001");
-  EXPECT_EQ(string_value(info, L"ProductVersion"), L"1.00.0001");
+  // As shown: minor in two digits, the revision in four (2.03.0007 for 2.3.0.7).
+  wchar_t shown[32];
+  std::swprintf(shown, 32, L"%d.%02d.%04d", TOLVANE_VERSION_MAJOR, TOLVANE_VERSION_MINOR,
+                TOLVANE_VERSION_TWEAK);
+  EXPECT_EQ(string_value(info, L"FileVersion"), shown);
+  EXPECT_EQ(string_value(info, L"ProductVersion"), shown);
   EXPECT_EQ(string_value(info, L"ProductName"), L"Tolvane");
   EXPECT_EQ(string_value(info, L"CompanyName"), L"Vurla");
   // The description is Chinese: it survives the UTF-8 resource script whole.

@@ -16,6 +16,8 @@
 
 #include "fsys/name_order.h"
 #include "fsys/path_separator.h"
+#include "tests/scan/folder_table_in_turn.h"
+#include "tests/support/no_disk_file_system.h"
 
 namespace tolvane::scan {
 namespace {
@@ -26,7 +28,7 @@ const std::string root = std::string("r") + fsys::separator;
 // A made-up tree four levels deep, some folders unreadable, each with a
 // file named without a dot; reads take varying times, so reads begun in
 // table order end out of it.
-class ShuffledReads final : public fsys::FileSystem {
+class ShuffledReads final : public ::tolvane::testing::NoDiskFileSystem {
  public:
   ShuffledReads() {
     std::mt19937 random(7);
@@ -57,13 +59,6 @@ class ShuffledReads final : public fsys::FileSystem {
     return found == folders_.end() ? fsys::FolderContents{} : found->second;
   }
   bool reads_folders_from_any_thread() const override { return true; }
-  std::error_code copy_file(const std::string&, const std::string&, fsys::CopyOutcome&) override {
-    return {};
-  }
-  std::error_code move_to_trash(const std::string&) override { return {}; }
-  std::error_code flush() override { return {}; }
-  std::error_code make_folder(const std::string&) override { return {}; }
-  bool folder_exists(const std::string&) override { return true; }
 
   std::atomic<std::size_t> reads_begun{0};
   std::function<void()> on_read;  // set before a walk starts
@@ -97,7 +92,7 @@ TEST(FolderReadAhead, DeliversWhatAWalkInTurnDeliversWithinItsWindow) {
   FolderTable in_turn(root);
   while (!in_turn.walked()) {
     const std::size_t slot = in_turn.head();
-    expected.add(slot, in_turn.folder(slot), in_turn.read_next(file_system));
+    expected.add(slot, in_turn.folder(slot), testing::read_in_turn(in_turn, file_system));
   }
   expected.end(in_turn);
   ASSERT_GT(in_turn.size(), 40u);
@@ -105,7 +100,7 @@ TEST(FolderReadAhead, DeliversWhatAWalkInTurnDeliversWithinItsWindow) {
 
   for (const std::size_t helpers : {0, 1, 3}) {
     for (const std::size_t ahead : {1, 3, 64}) {
-      SCOPED_TRACE(testing::Message() << helpers << " helpers, " << ahead << " ahead");
+      SCOPED_TRACE(::testing::Message() << helpers << " helpers, " << ahead << " ahead");
       FolderTable table(root);
       Walk walk;
       {

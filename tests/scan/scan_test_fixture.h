@@ -11,6 +11,7 @@
 #include "fsys/file_system.h"
 #include "scan/folder_table.h"
 #include "scan/folder_walk.h"
+#include "tests/scan/folder_table_in_turn.h"
 #include "tests/scan/recording_scan_window.h"
 
 namespace tolvane::scan {
@@ -27,7 +28,7 @@ class ScanTest : public ::testing::Test {
   std::vector<std::string> table_folders(const std::string& folder,
                                          DottedFolders dotted = DottedFolders::left_out) {
     FolderTable table(folder, dotted);
-    while (!table.walked()) table.read_next(*fs);
+    while (!table.walked()) testing::read_in_turn(table, *fs);
     std::vector<std::string> folders;
     for (std::size_t i = 0; i < table.size(); ++i) folders.push_back(table.folder(i));
     return folders;

@@ -24,7 +24,7 @@ fsys::FolderContents FaultyFileSystem::read_folder(const std::string& folder) {
   if (const Fault* fault = next_call(FsOperation::read_folder, folder)) {
     return {{}, fault->error};
   }
-  return real_.read_folder(folder);
+  return inner().read_folder(folder);
 }
 
 std::error_code FaultyFileSystem::copy_file(const std::string& source, const std::string& target,
@@ -36,7 +36,7 @@ std::error_code FaultyFileSystem::copy_file(const std::string& source, const std
   std::this_thread::sleep_for(copy_delay);
   outcome = fsys::CopyOutcome::copied;
   const Fault* fault = next_call(FsOperation::copy_file, target);
-  const std::error_code error = fault ? fault->error : real_.copy_file(source, target, outcome);
+  const std::error_code error = fault ? fault->error : inner().copy_file(source, target, outcome);
   const std::lock_guard lock(mutex_);
   --under_way_;
   ++ended_;
@@ -50,7 +50,7 @@ std::error_code FaultyFileSystem::flush() {
     seen_.ended_at_flush = ended_;
   }
   if (const Fault* fault = next_call(FsOperation::flush, "")) return fault->error;
-  return real_.flush();
+  return inner().flush();
 }
 
 FaultyFileSystem::CopiesSeen FaultyFileSystem::copies_seen() const {
@@ -60,11 +60,11 @@ FaultyFileSystem::CopiesSeen FaultyFileSystem::copies_seen() const {
 
 std::error_code FaultyFileSystem::make_folder(const std::string& folder) {
   if (const Fault* fault = next_call(FsOperation::make_folder, folder)) return fault->error;
-  return real_.make_folder(folder);
+  return inner().make_folder(folder);
 }
 
 bool FaultyFileSystem::folder_exists(const std::string& folder) {
-  const bool truth = real_.folder_exists(folder);
+  const bool truth = inner().folder_exists(folder);
   if (next_call(FsOperation::folder_exists, folder) != nullptr) return !truth;
   return truth;
 }

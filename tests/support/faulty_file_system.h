@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "fsys/file_system.h"
+#include "tests/support/forwarding_file_system.h"
 
 namespace tolvane::testing {
 
@@ -31,20 +32,18 @@ struct Fault {
   std::string path = {};
 };
 
-class FaultyFileSystem final : public fsys::FileSystem {
+class FaultyFileSystem final : public ForwardingFileSystem {
  public:
   // `real` must outlive this object.
   explicit FaultyFileSystem(fsys::FileSystem& real, std::vector<Fault> faults = {})
-      : real_(real), faults_(std::move(faults)) {}
+      : ForwardingFileSystem(real), faults_(std::move(faults)) {}
 
   fsys::FolderContents read_folder(const std::string& folder) override;
   std::error_code copy_file(const std::string& source, const std::string& target,
                             fsys::CopyOutcome& outcome) override;
-  std::error_code move_to_trash(const std::string& path) override {
-    return real_.move_to_trash(path);
-  }
+  using fsys::FileSystem::copy_file;
   void set_destination_root(const std::string& root, std::string_view set_aside_name) override {
-    real_.set_destination_root(root, set_aside_name);
+    inner().set_destination_root(root, set_aside_name);
   }
   std::error_code flush() override;
   std::error_code make_folder(const std::string& folder) override;
@@ -72,7 +71,6 @@ class FaultyFileSystem final : public fsys::FileSystem {
   // The fault planned for this call of `operation`, if any; counts the call.
   const Fault* next_call(FsOperation operation, const std::string& path);
 
-  fsys::FileSystem& real_;
   const std::vector<Fault> faults_;
   mutable std::mutex mutex_;  // for the counts and the struck paths
   std::size_t calls_[5] = {};

@@ -3,11 +3,13 @@
 
 #include <QIcon>
 
+#include "tolvane_version.h"
+
 class QApplication;
 
 namespace tolvane::qt {
 
-inline constexpr const char* application_version = "1.00.0001";
+inline constexpr const char* application_version = TOLVANE_SHOWN_VERSION;
 
 // The sizes at which the icon is drawn; 48 x 48 is the window's own.
 inline constexpr int application_icon_sizes[] = {16, 24, 32, 48, 64, 128, 256};

@@ -9,6 +9,10 @@
 #include <QMimeData>
 #include <QObject>
 #include <QWidget>
+#include <string>
+#include <vector>
+
+#include "form/folder_drop.h"
 
 namespace tolvane::qt {
 namespace {
@@ -54,16 +58,20 @@ class FolderDropFilter : public QObject {
 }  // namespace
 
 QString folder_text_for_drop(const QList<QUrl>& urls) {
+  std::vector<std::string> paths;
   for (const QUrl& url : urls) {
+    // Items that are no local files are passed over like missing ones.
     if (!url.isLocalFile()) continue;
-    const QFileInfo item(url.toLocalFile());
-    if (!item.exists()) continue;
-    // cleanPath drops a trailing separator but keeps the one of a root.
-    const QString folder =
-        QDir::cleanPath(item.isDir() ? item.absoluteFilePath() : item.absolutePath());
-    return QDir::toNativeSeparators(folder);
+    const QString path = QDir::cleanPath(QFileInfo(url.toLocalFile()).absoluteFilePath());
+    paths.push_back(QDir::toNativeSeparators(path).toUtf8().toStdString());
   }
-  return {};
+  const std::string folder =
+      form::folder_text_for_drop(paths, [](const std::string& path) {
+        const QFileInfo item(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
+        if (!item.exists()) return form::DroppedItem::missing;
+        return item.isDir() ? form::DroppedItem::folder : form::DroppedItem::file;
+      });
+  return QString::fromUtf8(folder.data(), static_cast<qsizetype>(folder.size()));
 }
 
 void accept_folder_drops(QWidget& window, const QList<QLineEdit*>& folder_texts) {

@@ -12,10 +12,9 @@ class QWidget;
 
 namespace tolvane::qt {
 
-// The folder text for dropped items: the first local item that exists gives
-// its path if it is a folder, its folder if it is a file, with the platform's
-// separators and no trailing separator (a root keeps its own: "/", "C:\").
-// Empty when no item is a local file or folder that exists.
+// The folder text for dropped items by form::folder_text_for_drop's rule,
+// over the local files among them.  Empty when no item is a local file or
+// folder that exists.
 QString folder_text_for_drop(const QList<QUrl>& urls);
 
 // Lets each of `folder_texts` take folder drops, which replace its text, and

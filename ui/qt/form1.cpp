@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "form/form1_layout.h"
 #include "ui/qt/application.h"
 #include "ui/qt/file_list_model.h"
 #include "ui/qt/folder_drop.h"
@@ -29,23 +30,21 @@ using form::Control;
 // The layout is drawn in twips; 15 twips make one logical pixel.
 constexpr int twips_per_pixel = 15;
 
-QRect twips_rect(int left, int top, int width, int height) {
-  return {left / twips_per_pixel, top / twips_per_pixel, width / twips_per_pixel,
-          height / twips_per_pixel};
-}
-
 QString from_utf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::string to_utf8(const QString& text) { return text.toUtf8().toStdString(); }
 
+// The widget for `control`, named and placed as the layout table says.
 template <typename Widget>
-Widget* place(QWidget* parent, const char* name, QRect where) {
-  auto* control = new Widget(parent);
-  control->setObjectName(QString::fromLatin1(name));
-  control->setGeometry(where);
-  return control;
+Widget* place(QWidget* parent, Control control) {
+  const form::ControlPlace& where = form::place_of(control);
+  auto* widget = new Widget(parent);
+  widget->setObjectName(from_utf8(where.name));
+  widget->setGeometry(where.left / twips_per_pixel, where.top / twips_per_pixel,
+                      where.width / twips_per_pixel, where.height / twips_per_pixel);
+  return widget;
 }
 
 }  // namespace
@@ -64,7 +63,7 @@ Form1::~Form1() = default;
 void Form1::create_controls() {
   setObjectName(QStringLiteral("Form1"));
   setWindowIcon(application_icon());
-  setFixedSize(7440 / twips_per_pixel, 4440 / twips_per_pixel);
+  setFixedSize(form::form_width_twips / twips_per_pixel, form::form_height_twips / twips_per_pixel);
   // The layout was drawn for a 9-point font at 96 dots per inch; a fixed
   // pixel size keeps every caption inside its control on any screen setting.
   QFont form_font = font();
@@ -74,29 +73,32 @@ void Form1::create_controls() {
   file_model_ = new FileListModel(this);
 
   // Created in tab order, which Qt takes as the focus chain.
-  Command1 = place<QPushButton>(this, "Command1", twips_rect(2280, 1080, 1455, 375));
-  Text1 = place<QLineEdit>(this, "Text1", twips_rect(240, 480, 3495, 375));
-  List1 = place<QListView>(this, "List1", twips_rect(3840, 480, 3495, 3480));
-  Command2 = place<QPushButton>(this, "Command2", twips_rect(2280, 2160, 1455, 375));
-  List2 = place<QListView>(this, "List2", twips_rect(3840, 840, 3495, 3120));
-  Label2 = place<QLabel>(this, "Label2", twips_rect(3960, 4080, 3255, 255));
-  Label3 = place<QLabel>(this, "Label3", twips_rect(240, 120, 3375, 255));
-  Label1 = place<QLabel>(this, "Label1", twips_rect(3960, 120, 2895, 255));
-  Combo1 = place<QComboBox>(this, "Combo1", twips_rect(960, 1080, 975, 300));
-  Label4 = place<QLabel>(this, "Label4", twips_rect(240, 1080, 735, 255));
-  Label5 = place<QLabel>(this, "Label5", twips_rect(240, 2280, 1935, 255));
-  Text2 = place<QLineEdit>(this, "Text2", twips_rect(240, 2640, 3495, 375));
-  ProgressBar1 = place<QProgressBar>(this, "ProgressBar1", twips_rect(240, 3960, 3375, 375));
-  Label6 = place<QLabel>(this, "Label6", twips_rect(240, 3720, 3375, 255));
-  Label8 = place<QLabel>(this, "Label8", twips_rect(240, 3240, 3375, 375));
-  Label7 = place<QLabel>(this, "Label7", twips_rect(240, 1680, 3495, 375));
-  Check1 = place<QCheckBox>(this, "Check1", twips_rect(2640, 3240, 1095, 255));
-  setTabOrder(Command1, Text1);
-  setTabOrder(Text1, List1);
-  setTabOrder(List1, Command2);
-  setTabOrder(Command2, Combo1);
-  setTabOrder(Combo1, Text2);
-  setTabOrder(Text2, Check1);
+  Command1 = place<QPushButton>(this, Control::Command1);
+  Text1 = place<QLineEdit>(this, Control::Text1);
+  List1 = place<QListView>(this, Control::List1);
+  Command2 = place<QPushButton>(this, Control::Command2);
+  List2 = place<QListView>(this, Control::List2);
+  Label2 = place<QLabel>(this, Control::Label2);
+  Label3 = place<QLabel>(this, Control::Label3);
+  Label1 = place<QLabel>(this, Control::Label1);
+  Combo1 = place<QComboBox>(this, Control::Combo1);
+  Label4 = place<QLabel>(this, Control::Label4);
+  Label5 = place<QLabel>(this, Control::Label5);
+  Text2 = place<QLineEdit>(this, Control::Text2);
+  ProgressBar1 = place<QProgressBar>(this, Control::ProgressBar1);
+  Label6 = place<QLabel>(this, Control::Label6);
+  Label8 = place<QLabel>(this, Control::Label8);
+  Label7 = place<QLabel>(this, Control::Label7);
+  Check1 = place<QCheckBox>(this, Control::Check1);
+  QWidget* previous_stop = nullptr;
+  for (const form::ControlPlace& where : form::form1_layout) {
+    if (!where.tab_stop) continue;
+    if (previous_stop != nullptr) setTabOrder(previous_stop, widget(where.control));
+    previous_stop = widget(where.control);
+  }
+  for (const form::ControlPlace& where : form::form1_layout) {
+    if (!where.caption.empty()) set_caption(where.control, where.caption);
+  }
 
   List1->setModel(file_model_->paths());
   List2->setModel(file_model_->tags());
@@ -119,8 +121,6 @@ void Form1::create_controls() {
   connect(Combo1, &QComboBox::currentIndexChanged, this, &Form1::Combo1_Click);
 
   ProgressBar1->setTextVisible(false);
-
-  Check1->setText(QStringLiteral("目录off"));
 
   connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
@@ -231,7 +231,7 @@ int Form1::combo_index() { return Combo1->currentIndex(); }
 
 std::string Form1::combo_item(int index) { return to_utf8(Combo1->itemText(index)); }
 
-std::int16_t Form1::check_value() { return Check1->isChecked() ? 1 : 0; }
+std::int16_t Form1::check_value() { return check1_value(); }
 
 void Form1::set_check_value(std::int16_t value) {
   Check1->setCheckState(value == 1 ? Qt::Checked : Qt::Unchecked);
@@ -245,7 +245,7 @@ void Form1::append_to_lists(std::string_view path, std::string_view tag) {
 
 void Form1::show_new_rows() { file_model_->publish_rows(); }
 
-const scan::FileList& Form1::lists() { return file_model_->files(); }
+const scan::FileList& Form1::lists() { return file_list(); }
 
 void Form1::show_progress(int min, int max, int value) {
   ProgressBar1->setRange(min, max);

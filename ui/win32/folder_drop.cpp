@@ -2,37 +2,16 @@
 // on Text2 goes to Text2, never to whichever text had the focus.
 #include "ui/win32/folder_drop.h"
 
+#include <optional>
+#include <string>
+
+#include "form/folder_drop.h"
+#include "fsys/win32_path.h"
+
 namespace tolvane::win32 {
 namespace {
 
 constexpr UINT_PTR drop_subclass_id = 1;
-
-bool ends_in_separator(const std::wstring& path) {
-  return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
-}
-
-// "C:\" and "\\server\share\" are roots; their separator stays.
-bool is_root(const std::wstring& path) {
-  if (path.size() == 3 && path[1] == L':') return true;
-  if (path.starts_with(L"\\\\")) {
-    const std::size_t share = path.find(L'\\', 2);
-    if (share == std::wstring::npos) return true;
-    const std::size_t end = path.find(L'\\', share + 1);
-    return end == std::wstring::npos || end + 1 == path.size();
-  }
-  return false;
-}
-
-std::wstring without_trailing_separator(std::wstring path) {
-  while (ends_in_separator(path) && !is_root(path)) path.pop_back();
-  return path;
-}
-
-std::wstring parent_folder(const std::wstring& file) {
-  const std::size_t last = file.find_last_of(L"\\/");
-  if (last == std::wstring::npos) return {};
-  return without_trailing_separator(file.substr(0, last + 1));
-}
 
 std::vector<std::wstring> dropped_items(HDROP drop) {
   std::vector<std::wstring> items;
@@ -67,13 +46,19 @@ LRESULT CALLBACK drop_procedure(HWND edit, UINT message, WPARAM wparam, LPARAM l
 }  // namespace
 
 std::wstring folder_text_for_drop(const std::vector<std::wstring>& items) {
+  std::vector<std::string> paths;
   for (const std::wstring& item : items) {
-    const DWORD attributes = GetFileAttributesW(item.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return without_trailing_separator(item);
-    return parent_folder(item);
+    // A name that is no valid UTF-16 names nothing a folder text could hold.
+    if (std::optional<std::string> path = fsys::win32::to_utf8(item)) paths.push_back(*path);
   }
-  return {};
+  const std::string folder =
+      form::folder_text_for_drop(paths, [](const std::string& path) {
+        const DWORD attributes = GetFileAttributesW(fsys::win32::to_utf16(path).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return form::DroppedItem::missing;
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? form::DroppedItem::folder
+                                                       : form::DroppedItem::file;
+      });
+  return fsys::win32::to_utf16(folder);
 }
 
 void accept_folder_drops(const std::vector<HWND>& edits) {

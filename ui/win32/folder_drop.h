@@ -10,9 +10,8 @@
 
 namespace tolvane::win32 {
 
-// The folder text for dropped items: the first item that exists gives its
-// path if it is a folder, its folder if it is a file, without a trailing
-// "\" (a drive's root keeps its own: "C:\").  Empty when none exists.
+// The folder text for dropped items by form::folder_text_for_drop's rule.
+// Empty when none exists.
 std::wstring folder_text_for_drop(const std::vector<std::wstring>& items);
 
 // Lets each of `edits` take drops, which replace its text.  Call once the

@@ -1,29 +1,25 @@
-// Form1's controls as the Win32 window creates them: control id, window
-// class, style and place in twips, in tab order (the order of creation).
+// Form1's controls as the Win32 window creates them: for each row of the
+// form's layout table (form/form1_layout.h), the control id, window class
+// and style of the native control that renders it.
 #pragma once
 
 #include <array>
 
-#include "form/form1_controls.h"
+#include "form/form1_layout.h"
 #include "ui/win32/windows_api.h"
 
 namespace tolvane::win32 {
 
-// The client area, in twips (1440 twips make one inch).
-inline constexpr int form_width_twips = 7440;
-inline constexpr int form_height_twips = 4440;
-
-struct ControlLayout {
+struct NativeControl {
   form::Control control;
   int id;
   const wchar_t* window_class;
-  DWORD style;  // beside WS_CHILD
+  DWORD style;  // beside WS_CHILD, and WS_TABSTOP for the table's tab stops
   DWORD ex_style;
-  int left, top, width, height;  // twips
 };
 
-// Every control but the window itself, in tab order.
-extern const std::array<ControlLayout, 17> form1_layout;
+// Row for row the controls of form::form1_layout, in the same (tab) order.
+extern const std::array<NativeControl, form::form1_layout.size()> native_controls;
 
 // The control id of `control`; 0 for the window itself.
 int control_id(form::Control control);

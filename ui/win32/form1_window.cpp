@@ -60,11 +60,11 @@ int line_height(HFONT font) {
   return metrics.tmHeight;
 }
 
-RECT pixel_rect(const ControlLayout& layout, UINT dpi) {
-  const int left = twips_to_pixels(layout.left, dpi);
-  const int top = twips_to_pixels(layout.top, dpi);
-  return RECT{left, top, left + twips_to_pixels(layout.width, dpi),
-              top + twips_to_pixels(layout.height, dpi)};
+RECT pixel_rect(const form::ControlPlace& place, UINT dpi) {
+  const int left = twips_to_pixels(place.left, dpi);
+  const int top = twips_to_pixels(place.top, dpi);
+  return RECT{left, top, left + twips_to_pixels(place.width, dpi),
+              top + twips_to_pixels(place.height, dpi)};
 }
 
 }  // namespace
@@ -95,20 +95,22 @@ HWND Form1Window::control(Control which) const {
 
 void Form1Window::create_controls() {
   // Created in tab order: the dialog keyboard interface follows it.
-  for (const ControlLayout& layout : form1_layout) {
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | layout.style;
-    if (layout.control != Control::List2) style |= WS_VISIBLE;
-    HWND child = CreateWindowExW(layout.ex_style, layout.window_class, L"", style, 0, 0, 0, 0,
-                                 window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
+  for (std::size_t row = 0; row < native_controls.size(); ++row) {
+    const NativeControl& native = native_controls[row];
+    const form::ControlPlace& place = form::form1_layout[row];
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | native.style;
+    if (place.tab_stop) style |= WS_TABSTOP;
+    if (native.control != Control::List2) style |= WS_VISIBLE;
+    HWND child = CreateWindowExW(native.ex_style, native.window_class,
+                                 fsys::win32::to_utf16(place.caption).c_str(), style, 0, 0, 0, 0,
+                                 window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(native.id)),
                                  instance(), nullptr);
-    controls_[static_cast<std::size_t>(layout.control)] = child;
+    controls_[static_cast<std::size_t>(native.control)] = child;
   }
   // Check1 sits over the end of Label8's line; it must be drawn above the
   // label.  Neither moves in the tab order: Label8 takes no focus.
   SetWindowPos(control(Control::Label8), control(Control::Check1), 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  // The caption of Check1 belongs to the layout; the load handler never sets it.
-  SetWindowTextW(control(Control::Check1), L"目录off");
 
   for (Control list : {Control::List1, Control::List2}) {
     HWND view = control(list);
@@ -150,8 +152,8 @@ void Form1Window::lay_out(UINT dpi, const RECT* suggested) {
     font_ = CreateFontIndirectW(&font);
   }
 
-  const SIZE client{twips_to_pixels(form_width_twips, dpi),
-                    twips_to_pixels(form_height_twips, dpi)};
+  const SIZE client{twips_to_pixels(form::form_width_twips, dpi),
+                    twips_to_pixels(form::form_height_twips, dpi)};
   const SIZE outer = window_size_for_client(client, window_style, 0, dpi);
   UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
   if (suggested == nullptr) flags |= SWP_NOMOVE;
@@ -166,11 +168,11 @@ void Form1Window::lay_out(UINT dpi, const RECT* suggested) {
                  outer.cy + client.cy - actual.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
   }
 
-  for (const ControlLayout& layout : form1_layout) {
-    HWND child = control(layout.control);
+  for (const form::ControlPlace& place : form::form1_layout) {
+    HWND child = control(place.control);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    const RECT where = pixel_rect(layout, dpi);
-    if (layout.control == Control::Combo1) {
+    const RECT where = pixel_rect(place, dpi);
+    if (place.control == Control::Combo1) {
       place_combo(child, where);
     } else {
       MoveWindow(child, where.left, where.top, where.right - where.left, where.bottom - where.top,

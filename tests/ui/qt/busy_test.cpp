@@ -17,6 +17,7 @@
 
 #include "fsys/path_separator.h"
 #include "scan/file_list.h"
+#include "tests/support/slow_file_system.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/qt/form_control.h"
 #include "ui/qt/form1.h"
@@ -25,38 +26,6 @@ using tolvane::qt::Form1;
 using tolvane::testing::TempTree;
 
 namespace {
-
-// The native file system, taking its time over each folder read and each
-// copy; the copy run calls it from several threads, and the walk reads
-// ahead on them as it does over the native one.
-class SlowFileSystem : public tolvane::fsys::FileSystem {
- public:
-  bool reads_folders_from_any_thread() const override { return true; }
-  tolvane::fsys::FolderContents read_folder(const std::string& folder) override {
-    std::this_thread::sleep_for(delay);
-    return native_->read_folder(folder);
-  }
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            tolvane::fsys::CopyOutcome& outcome) override {
-    std::this_thread::sleep_for(delay);
-    ++copies;
-    return native_->copy_file(source, target, outcome);
-  }
-  std::error_code move_to_trash(const std::string& path) override {
-    return native_->move_to_trash(path);
-  }
-  std::error_code flush() override { return native_->flush(); }
-  std::error_code make_folder(const std::string& folder) override {
-    return native_->make_folder(folder);
-  }
-  bool folder_exists(const std::string& folder) override { return native_->folder_exists(folder); }
-
-  std::chrono::milliseconds delay{0};
-  std::atomic<int> copies{0};
-
- private:
-  std::unique_ptr<tolvane::fsys::FileSystem> native_ = tolvane::fsys::make_native_file_system();
-};
 
 // Counts the paint events a widget receives.
 class PaintCounter : public QObject {
@@ -88,7 +57,12 @@ class BusyTest : public QObject {
   Q_OBJECT
 
  private:
-  SlowFileSystem* file_system_ = nullptr;
+  tolvane::testing::SlowFileSystem* file_system_ = nullptr;
+
+  void slow_down(std::chrono::milliseconds delay) {
+    file_system_->read_delay = delay;
+    file_system_->copy_delay = delay;
+  }
   std::unique_ptr<Form1> form_;
 
   template <typename T>
@@ -107,7 +81,8 @@ class BusyTest : public QObject {
 
  private slots:
   void init() {
-    auto file_system = std::make_unique<SlowFileSystem>();
+    auto file_system = std::make_unique<tolvane::testing::SlowFileSystem>();
+    file_system->reads_ahead = true;
     file_system_ = file_system.get();
     form_ = std::make_unique<Form1>(std::move(file_system));
     form_->show();
@@ -126,7 +101,7 @@ class BusyTest : public QObject {
     control<QLineEdit>("Text2")->setText(destination);
     // A scan that slipped through would list this one file instead.
     control<QLineEdit>("Text1")->setText(typed(tree, "other"));
-    file_system_->delay = std::chrono::milliseconds(120);
+    slow_down(std::chrono::milliseconds(120));
     // Two threads: the run lasts four copies' time whatever the machine.
     form_->set_copy_workers(2);
 
@@ -169,7 +144,7 @@ class BusyTest : public QObject {
     QCOMPARE(tree.read("out/trip/trip(8).jpg"), std::string("src/trip/h.jpg"));
 
     // Afterwards the window takes input as before.
-    file_system_->delay = std::chrono::milliseconds(0);
+    slow_down(std::chrono::milliseconds(0));
     QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
     QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("共计读取1条"));
     QCOMPARE(QString::fromStdString(std::string(form_->file_list().path(0))),
@@ -186,7 +161,7 @@ class BusyTest : public QObject {
                   "src/h/x.png", "other/y.jpg", "other/z.jpg"};
     control<QLineEdit>("Text1")->setText(typed(tree, "src"));
     const QString text2 = control<QLineEdit>("Text2")->text();
-    file_system_->delay = std::chrono::milliseconds(60);
+    slow_down(std::chrono::milliseconds(60));
     int ticks = 0;
     bool close_too = false;
     QTimer ticker;

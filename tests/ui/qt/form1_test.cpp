@@ -19,7 +19,9 @@
 #include <filesystem>
 #include <thread>
 
+#include "form/form1_layout.h"
 #include "fsys/path_separator.h"
+#include "tests/support/forwarding_file_system.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/qt/form_control.h"
 #include "ui/qt/application.h"
@@ -33,32 +35,19 @@ namespace {
 
 // The native file system, counting the folders it reads and, when asked,
 // taking its time over each, so that a scan reaches its first event break.
-class WatchedFileSystem : public tolvane::fsys::FileSystem {
+class WatchedFileSystem : public tolvane::testing::ForwardingFileSystem {
  public:
   explicit WatchedFileSystem(std::chrono::milliseconds delay = {}) : delay_(delay) {}
 
   tolvane::fsys::FolderContents read_folder(const std::string& folder) override {
     ++folders_read;
     std::this_thread::sleep_for(delay_);
-    return native_->read_folder(folder);
+    return ForwardingFileSystem::read_folder(folder);
   }
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            tolvane::fsys::CopyOutcome& outcome) override {
-    return native_->copy_file(source, target, outcome);
-  }
-  std::error_code move_to_trash(const std::string& path) override {
-    return native_->move_to_trash(path);
-  }
-  std::error_code flush() override { return native_->flush(); }
-  std::error_code make_folder(const std::string& folder) override {
-    return native_->make_folder(folder);
-  }
-  bool folder_exists(const std::string& folder) override { return native_->folder_exists(folder); }
 
   int folders_read = 0;
 
  private:
-  std::unique_ptr<tolvane::fsys::FileSystem> native_ = tolvane::fsys::make_native_file_system();
   std::chrono::milliseconds delay_;
 };
 
@@ -118,6 +107,7 @@ class Form1Test : public QObject {
   void start_state();
   void layout_data();
   void layout();
+  void every_control_where_the_table_says();
   void tab_order();
   void assistive_names_data();
   void assistive_names();
@@ -225,6 +215,25 @@ void Form1Test::layout() {
   QVERIFY(control<QListView>("List1")->isVisible());
 }
 
+void Form1Test::every_control_where_the_table_says() {
+  // The pixel places above pin the table down; this holds every row of it,
+  // captions drawn with the window included, to what the window shows.
+  for (const tolvane::form::ControlPlace& place : tolvane::form::form1_layout) {
+    const QString name = qt(std::string(place.name));
+    QWidget* widget = form_->findChild<QWidget*>(name);
+    QVERIFY2(widget, qPrintable(name));
+    QCOMPARE(widget->geometry(),
+             QRect(place.left / 15, place.top / 15, place.width / 15, place.height / 15));
+    if (!place.caption.empty()) {
+      auto* button = qobject_cast<QAbstractButton*>(widget);
+      QVERIFY2(button, qPrintable(name));
+      QCOMPARE(button->text(), qt(std::string(place.caption)));
+    }
+  }
+  QCOMPARE(form_->size(),
+           QSize(tolvane::form::form_width_twips / 15, tolvane::form::form_height_twips / 15));
+}
+
 void Form1Test::tab_order() {
   QStringList order;
   QWidget* widget = control<QWidget>("Command1");
@@ -277,7 +286,13 @@ void Form1Test::assistive_names() {
 void Form1Test::application_identity() {
   auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
   tolvane::qt::set_up_application(*app);
-  QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00.0001"));
+  // The version of project() as shown: major, minor in two digits, the
+  // revision in four (2.3.0.7 would show as 2.03.0007).
+  QCOMPARE(QCoreApplication::applicationVersion(),
+           QStringLiteral("%1.%2.%3")
+               .arg(TOLVANE_VERSION_MAJOR)
+               .arg(TOLVANE_VERSION_MINOR, 2, 10, QLatin1Char('0'))
+               .arg(TOLVANE_VERSION_TWEAK, 4, 10, QLatin1Char('0')));
   QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Tolvane"));
   const QImage icon(QStringLiteral(":/tolvane/tolvane.png"));
   QCOMPARE(icon.size(), QSize(48, 48));

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "form/form1_layout.h"
 #include "fsys/win32_path.h"
 #include "tests/form/longest_captions.h"
 #include "tests/support/temp_tree.h"
@@ -26,33 +27,32 @@ using testing::MessageBoxWatcher;
 using testing::window_text;
 using ::tolvane::testing::TempTree;
 
-struct ExpectedControl {
-  const char* name;
+// The native side of each row of the layout table (form/form1_layout.h),
+// row for row: the id a test finds the control by and its window class.
+struct NativeExpected {
   int id;
   const wchar_t* window_class;
-  int left, top, width, height;  // twips
 };
-
-// The table of the window's layout, in tab order.
-const ExpectedControl expected_controls[] = {
-    {"Command1", 101, L"Button", 2280, 1080, 1455, 375},
-    {"Text1", 102, L"Edit", 240, 480, 3495, 375},
-    {"List1", 103, L"SysListView32", 3840, 480, 3495, 3480},
-    {"Command2", 104, L"Button", 2280, 2160, 1455, 375},
-    {"List2", 105, L"SysListView32", 3840, 840, 3495, 3120},
-    {"Label2", 106, L"Static", 3960, 4080, 3255, 255},
-    {"Label3", 107, L"Static", 240, 120, 3375, 255},
-    {"Label1", 108, L"Static", 3960, 120, 2895, 255},
-    {"Combo1", 109, L"ComboBox", 960, 1080, 975, 300},
-    {"Label4", 110, L"Static", 240, 1080, 735, 255},
-    {"Label5", 111, L"Static", 240, 2280, 1935, 255},
-    {"Text2", 112, L"Edit", 240, 2640, 3495, 375},
-    {"ProgressBar1", 113, L"msctls_progress32", 240, 3960, 3375, 375},
-    {"Label6", 114, L"Static", 240, 3720, 3375, 255},
-    {"Label8", 115, L"Static", 240, 3240, 3375, 375},
-    {"Label7", 116, L"Static", 240, 1680, 3495, 375},
-    {"Check1", 117, L"Button", 2640, 3240, 1095, 255},
+const NativeExpected expected_native[] = {
+    {101, L"Button"},
+    {102, L"Edit"},
+    {103, L"SysListView32"},
+    {104, L"Button"},
+    {105, L"SysListView32"},
+    {106, L"Static"},
+    {107, L"Static"},
+    {108, L"Static"},
+    {109, L"ComboBox"},
+    {110, L"Static"},
+    {111, L"Static"},
+    {112, L"Edit"},
+    {113, L"msctls_progress32"},
+    {114, L"Static"},
+    {115, L"Static"},
+    {116, L"Static"},
+    {117, L"Button"},
 };
+static_assert(std::size(expected_native) == form::form1_layout.size());
 
 constexpr int command1 = 101, text1 = 102, list1 = 103, command2 = 104, label2 = 106, combo1 = 109,
               text2 = 112, progress_bar1 = 113, label6 = 114, check1 = 117;
@@ -136,36 +136,43 @@ TEST_F(Form1WindowTest, ControlsSitWhereTheTwipsSayAtEveryDpi) {
     SCOPED_TRACE("at " + std::to_string(dpi) + " DPI");
     if (dpi != own_dpi) {
       // What Windows sends when the window moves to a monitor of that DPI.
-      RECT suggested{50, 50, 50 + pixels(7440, dpi) + 20, 50 + pixels(4440, dpi) + 40};
+      RECT suggested{50, 50, 50 + pixels(form::form_width_twips, dpi) + 20,
+                     50 + pixels(form::form_height_twips, dpi) + 40};
       SendMessageW(form.handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                    reinterpret_cast<LPARAM>(&suggested));
       testing::pump_messages();
     }
     RECT client;
     GetClientRect(form.handle(), &client);
-    EXPECT_EQ(client.right, pixels(7440, dpi));
-    EXPECT_EQ(client.bottom, pixels(4440, dpi));
+    EXPECT_EQ(client.right, pixels(form::form_width_twips, dpi));
+    EXPECT_EQ(client.bottom, pixels(form::form_height_twips, dpi));
 
-    for (const ExpectedControl& expected : expected_controls) {
-      SCOPED_TRACE(expected.name);
+    for (std::size_t row = 0; row < form::form1_layout.size(); ++row) {
+      const form::ControlPlace& place = form::form1_layout[row];
+      const NativeExpected& expected = expected_native[row];
+      SCOPED_TRACE(std::string(place.name));
       HWND control = item(expected.id);
       ASSERT_NE(control, nullptr);
       wchar_t name[64] = {};
       GetClassNameW(control, name, 64);
       EXPECT_EQ(lower(name), lower(expected.window_class));
       const RECT rect = client_rect_of(control, form.handle());
-      EXPECT_EQ(rect.left, pixels(expected.left, dpi));
-      EXPECT_EQ(rect.top, pixels(expected.top, dpi));
-      EXPECT_EQ(rect.right - rect.left, pixels(expected.width, dpi));
+      EXPECT_EQ(rect.left, pixels(place.left, dpi));
+      EXPECT_EQ(rect.top, pixels(place.top, dpi));
+      EXPECT_EQ(rect.right - rect.left, pixels(place.width, dpi));
       if (expected.id == combo1) {
         // A closed drop-down combo box is one line of its font high: the
         // layout's height, or the least the system allows for the font.
-        EXPECT_GE(rect.bottom - rect.top, pixels(expected.height, dpi));
-        EXPECT_LE(rect.bottom - rect.top, pixels(expected.height, dpi) + MulDiv(2, dpi, 96));
+        EXPECT_GE(rect.bottom - rect.top, pixels(place.height, dpi));
+        EXPECT_LE(rect.bottom - rect.top, pixels(place.height, dpi) + MulDiv(2, dpi, 96));
       } else {
-        EXPECT_EQ(rect.bottom - rect.top, pixels(expected.height, dpi));
+        EXPECT_EQ(rect.bottom - rect.top, pixels(place.height, dpi));
       }
       EXPECT_EQ(IsWindowVisible(control) != FALSE, expected.id != 105);  // List2 is never seen
+      EXPECT_EQ((GetWindowLongPtrW(control, GWL_STYLE) & WS_TABSTOP) != 0, place.tab_stop);
+      if (!place.caption.empty()) {
+        EXPECT_EQ(window_text(control), wide(place.caption));
+      }
 
       const bool has_caption = lower(name) == L"static" || lower(name) == L"button";
       if (has_caption) {

@@ -14,6 +14,8 @@
 
 #include "fsys/file_system.h"
 #include "fsys/win32_path.h"
+#include "tests/support/no_disk_file_system.h"
+#include "tests/support/slow_file_system.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/win32/window_test_support.h"
 #include "ui/win32/form1_window.h"
@@ -26,37 +28,6 @@ using testing::window_text;
 using ::tolvane::testing::TempTree;
 
 constexpr int command1 = 101, text1 = 102, list1 = 103, command2 = 104, label2 = 106, text2 = 112;
-
-// The real file services, slowed down, counting what the run has done.
-class SlowFileSystem : public fsys::FileSystem {
- public:
-  std::chrono::milliseconds read_delay{0}, copy_delay{0};
-  std::atomic<int> folders_read{0}, copies{0};
-
-  fsys::FolderContents read_folder(const std::string& folder) override {
-    std::this_thread::sleep_for(read_delay);
-    ++folders_read;
-    return inner_->read_folder(folder);
-  }
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            tolvane::fsys::CopyOutcome& outcome) override {
-    std::this_thread::sleep_for(copy_delay);
-    const std::error_code result = inner_->copy_file(source, target, outcome);
-    ++copies;
-    return result;
-  }
-  std::error_code move_to_trash(const std::string& path) override {
-    return inner_->move_to_trash(path);
-  }
-  std::error_code flush() override { return inner_->flush(); }
-  std::error_code make_folder(const std::string& folder) override {
-    return inner_->make_folder(folder);
-  }
-  bool folder_exists(const std::string& folder) override { return inner_->folder_exists(folder); }
-
- private:
-  std::unique_ptr<fsys::FileSystem> inner_ = fsys::make_native_file_system();
-};
 
 // What a probe from another thread saw while the run was under way.
 struct Probe {
@@ -97,7 +68,7 @@ bool click_left_in_queue(HWND button) {
 class KeepAliveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto file_system = std::make_unique<SlowFileSystem>();
+    auto file_system = std::make_unique<::tolvane::testing::SlowFileSystem>();
     file_system_ = file_system.get();
     form_ = std::make_unique<Form1Window>(std::move(file_system));
     ASSERT_NE(form_->handle(), nullptr) << "no window: is there a display (DISPLAY)?";
@@ -107,7 +78,7 @@ class KeepAliveTest : public ::testing::Test {
 
   HWND item(int id) const { return GetDlgItem(form_->handle(), id); }
 
-  SlowFileSystem* file_system_ = nullptr;
+  ::tolvane::testing::SlowFileSystem* file_system_ = nullptr;
   std::unique_ptr<Form1Window> form_;
 };
 
@@ -162,7 +133,7 @@ TEST_F(KeepAliveTest, CopyRunAnswersTheWindowSystemAndTakesNoInput) {
 
 // A tree that exists only here: one folder of 40 empty subfolders, each
 // read slowly.
-class SlowFakeTree : public fsys::FileSystem {
+class SlowFakeTree : public ::tolvane::testing::NoDiskFileSystem {
  public:
   explicit SlowFakeTree(bool read_ahead) : read_ahead_(read_ahead) {}
   std::atomic<int> folders_read{0};
@@ -179,14 +150,6 @@ class SlowFakeTree : public fsys::FileSystem {
     }
     return contents;
   }
-  std::error_code copy_file(const std::string&, const std::string&,
-                            tolvane::fsys::CopyOutcome&) override {
-    return {};
-  }
-  std::error_code move_to_trash(const std::string&) override { return {}; }
-  std::error_code flush() override { return {}; }
-  std::error_code make_folder(const std::string&) override { return {}; }
-  bool folder_exists(const std::string&) override { return true; }
 
  private:
   const bool read_ahead_;

@@ -1,0 +1,28 @@
+// The base of the tests' file systems that touch no disk: every folder is
+// empty and exists, every copy, trash move, flush and new folder succeeds.
+// A fake overrides the calls its test is about.
+#pragma once
+
+#include <string>
+#include <system_error>
+
+#include "fsys/file_system.h"
+
+namespace tolvane::testing {
+
+class NoDiskFileSystem : public fsys::FileSystem {
+ public:
+  fsys::FolderContents read_folder(const std::string& /*folder*/) override { return {}; }
+  std::error_code copy_file(const std::string& /*source*/, const std::string& /*target*/,
+                            fsys::CopyOutcome& outcome) override {
+    outcome = fsys::CopyOutcome::copied;
+    return {};
+  }
+  using fsys::FileSystem::copy_file;
+  std::error_code move_to_trash(const std::string& /*path*/) override { return {}; }
+  std::error_code flush() override { return {}; }
+  std::error_code make_folder(const std::string& /*folder*/) override { return {}; }
+  bool folder_exists(const std::string& /*folder*/) override { return true; }
+};
+
+}  // namespace tolvane::testing

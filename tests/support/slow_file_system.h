@@ -1,0 +1,42 @@
+// The native file system taking its time over each folder read and each
+// copy, and counting both, so that a window's test can act while a scan or
+// a copy run is under way.  The copy run calls it from several threads.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "tests/support/forwarding_file_system.h"
+
+namespace tolvane::testing {
+
+class SlowFileSystem final : public ForwardingFileSystem {
+ public:
+  // Set between runs, never during one.
+  std::chrono::milliseconds read_delay{0}, copy_delay{0};
+  // Whether the walk may read ahead on other threads, as it does over the
+  // native file system.
+  bool reads_ahead = false;
+  // Folders read, and copies ended.
+  std::atomic<int> folders_read{0}, copies{0};
+
+  bool reads_folders_from_any_thread() const override { return reads_ahead; }
+  fsys::FolderContents read_folder(const std::string& folder) override {
+    std::this_thread::sleep_for(read_delay);
+    ++folders_read;
+    return ForwardingFileSystem::read_folder(folder);
+  }
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            fsys::CopyOutcome& outcome) override {
+    std::this_thread::sleep_for(copy_delay);
+    const std::error_code result = ForwardingFileSystem::copy_file(source, target, outcome);
+    ++copies;
+    return result;
+  }
+  using fsys::FileSystem::copy_file;
+};
+
+}  // namespace tolvane::testing
