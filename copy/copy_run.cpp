@@ -127,6 +127,9 @@ void copy_serially(EntryPlanner& planner, fsys::FileSystem& file_system, CopyFro
 
   CopyJob job;
   CopyFailure failure;
+  // A batch the file system cannot keep unnamed would flush copies one by one.
+  const std::size_t limit =
+      std::clamp<std::size_t>(file_system.staged_copies_allowed(), 1, batch_limit);
   for (std::size_t i = 0; i < planner.entries(); ++i) {
     planner.begin(i);
     show_progress(i, front_end);
@@ -148,7 +151,7 @@ void copy_serially(EntryPlanner& planner, fsys::FileSystem& file_system, CopyFro
     if (batch.jobs.empty()) batch.opened = std::chrono::steady_clock::now();
     batch.jobs.push_back(std::move(job));
     batch.namings.emplace_back().staged = std::move(start.staged);
-    if (batch.jobs.size() >= batch_limit ||
+    if (batch.jobs.size() >= limit ||
         std::chrono::steady_clock::now() - batch.opened >= batch_age) {
       name_batch();
     }
