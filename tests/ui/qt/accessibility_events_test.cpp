@@ -27,7 +27,7 @@ namespace {
 
 // The events the window sends while it lives, by type, and per list (its
 // object name) the row announcements and the rows they cover; a reset
-// announces every row the list has after it.
+// announces every row the list has after it (none when it empties the list).
 class EventLog {
  public:
   EventLog() {
@@ -64,10 +64,10 @@ class EventLog {
       ++log.row_events[list];
       log.rows_announced[list] += change->lastRow() - change->firstRow() + 1;
     } else if (change->modelChangeType() == QAccessibleTableModelChangeEvent::ModelReset) {
-      ++log.row_events[list];
-      log.rows_announced[list] = QAccessible::queryAccessibleInterface(event->object())
-                                     ->tableInterface()
-                                     ->rowCount();
+      const int rows =
+          QAccessible::queryAccessibleInterface(event->object())->tableInterface()->rowCount();
+      if (rows > 0) ++log.row_events[list];
+      log.rows_announced[list] = rows;
     }
   }
 
