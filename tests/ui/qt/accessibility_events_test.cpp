@@ -129,15 +129,14 @@ class AccessibilityEventsTest : public QObject {
       for (const char* list : {"List1", "List2"}) {
         // Every row announced, so a reader can reach each one...
         QCOMPARE(log.rows_announced[list], rows);
-        // ...as the list grows during the scan, yet in far fewer
-        // announcements than rows.
-        QVERIFY2(log.row_events[list] > 1 && log.row_events[list] <= folders + 2,
+        // ...as the list grows during the scan (about one batch a folder,
+        // more on a loaded machine), yet in far fewer announcements than rows.
+        QVERIFY2(log.row_events[list] > 1 && log.row_events[list] <= rows / 10,
                  qPrintable(QString::number(log.row_events[list]) + ", " + log.summary()));
       }
       // Nothing else speaks once per row either: not the count line, not
       // the progress bar, not the lists' scroll bars.
       QVERIFY2(log.total < rows / 4, qPrintable(log.summary()));
-      qInfo("scan %d: %s", scan + 1, qPrintable(log.summary()));
       QCOMPARE(readable_items(list1), rows);
       QCOMPARE(readable_items(list2), rows);
     }
