@@ -115,8 +115,8 @@ class AccessibilityEventsTest : public QObject {
     for (int folder = 0; folder < folders; ++folder)
       for (int file = 0; file < files_per_folder; ++file)
         tree.add("s/f" + std::to_string(folder) + "/" + std::to_string(file) + ".jpg");
-    std::string folder = tree.path("s");
-    tolvane::testing::form_control<QLineEdit>(form, "Text1")->setText(QString::fromStdString(folder));
+    tolvane::testing::form_control<QLineEdit>(form, "Text1")
+        ->setText(QString::fromStdString(tree.path("s")));
     auto* list1 = tolvane::testing::form_control<QListView>(form, "List1");
     auto* list2 = tolvane::testing::form_control<QListView>(form, "List2");
 
