@@ -177,8 +177,10 @@ class PosixFileSystem final : public FileSystem {
     staged->source = source;
     staged->target = target;
     if (may_exist) {
+      // Nearly every run finds nothing cut short: then no key is folded per copy.
       const std::lock_guard lock(mutex_);
-      staged->after_cut_short = cut_short_folders_.contains(sweep_key(folder));
+      staged->after_cut_short =
+          !cut_short_folders_.empty() && cut_short_folders_.contains(sweep_key(folder));
     }
     // Each staged copy may hold a descriptor until its batch is named; past
     // the budget, copies are flushed on their own and hold none.
