@@ -31,6 +31,7 @@ class NoFlushFileSystem final : public fsys::FileSystem {
   fsys::CopyStart start_copy(const std::string& source, const std::string& target) override {
     return inner_->start_copy(source, target);
   }
+  void flush_staged(std::vector<fsys::CopyNaming>& batch) override { inner_->flush_staged(batch); }
   void name_copies(std::vector<fsys::CopyNaming>& batch) override { inner_->name_copies(batch); }
   std::size_t staged_copies_allowed() const override { return inner_->staged_copies_allowed(); }
   bool folds_letter_case(const std::string& folder) override {

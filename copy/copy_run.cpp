@@ -20,9 +20,6 @@ namespace {
 // answer the window system again: a 100 MiB copy must not look like a hang.
 constexpr std::chrono::milliseconds patience{50};
 
-// Jobs waiting per copy thread: enough that no thread idles while the run's
-// thread names the next entries, few enough that memory stays flat.
-constexpr std::size_t jobs_per_worker = 4;
 
 void show_progress(std::size_t index, CopyFrontEnd& front_end) { front_end.progress(index); }
 
@@ -46,12 +43,19 @@ class EntryReports {
  public:
   explicit EntryReports(CopyFrontEnd& front_end) : front_end_(front_end) {}
 
-  void copied(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome) {
-    Finished entry{job.source, job.target, job.renumbered, outcome, std::nullopt};
-    if (error)
-      entry.failure =
-          CopyFailure{job.index, job.source, job.target, CopyOperation::copy_file, error};
-    add(job.index, std::move(entry));
+  void copied(CopyJob& job, std::error_code error, fsys::CopyOutcome outcome) {
+    std::optional<CopyFailure> failure;
+    if (error) failure = CopyFailure{job.index, job.source, job.target, CopyOperation::copy_file, error};
+    // Most entries finish in list order: those are told at once, without
+    // being kept.
+    if (job.index == next_ && waiting_.empty()) {
+      front_end_.entry_done({job.index, job.source, job.target, job.renumbered, outcome,
+                             failure ? &*failure : nullptr});
+      ++next_;
+      return;
+    }
+    add(job.index, {std::move(job.source), std::move(job.target), job.renumbered, outcome,
+                    std::move(failure)});
   }
   void refused(const CopyFailure& failure) {
     add(failure.index, {failure.source, failure.target, false, fsys::CopyOutcome::copied, failure});
@@ -186,20 +190,28 @@ void copy_in_parallel(EntryPlanner& planner, fsys::FileSystem& file_system, Copy
     if (wait.count() > 0) front_end.keep_alive();
   };
 
+  // Planned jobs go out a few at a time, and finished ones are taken as
+  // often: one lock of the pool per few entries, not three per entry.
+  std::vector<CopyJob> planned;
+  const auto hand_out_planned = [&] {
+    while (!pool.has_room_for(planned.size())) settle(patience, true);
+    pool.hand_out(planned);
+    settle(std::chrono::milliseconds(0), false);
+  };
   CopyJob job;
   CopyFailure failure;
   for (std::size_t i = 0; i < planner.entries(); ++i) {
     planner.begin(i);
     if (planner.finish(job, failure)) {
-      while (!pool.has_room()) settle(patience, true);
-      pool.hand_out(std::move(job));
+      planned.push_back(std::move(job));
+      if (planned.size() >= jobs_per_wake) hand_out_planned();
     } else {
       entries.refused(failure);
       report.failures.push_back(std::move(failure));
       show_progress(finished++, front_end);
     }
-    settle(std::chrono::milliseconds(0), false);
   }
+  if (!planned.empty()) hand_out_planned();
   pool.last_job_handed_out();
   while (pool.outstanding() > 0) settle(patience, false);
   // Results arrive as copies finish; the report lists them as a serial run does.

@@ -20,12 +20,13 @@ std::size_t default_copy_workers() {
 
 namespace {
 
-// A batch of at most half what the file system lets wait unnamed, less the
-// copies under way that join a full batch: one batch is named while the
-// next one fills, and neither may push a copy past the allowance.
+// A batch of at most a third of what the file system lets wait unnamed,
+// less the copies under way that join a full batch: one batch is named
+// while the next is flushed and a third fills, and none may push a copy
+// past the allowance.
 std::size_t batch_limit_within(std::size_t allowed, std::size_t threads) {
-  const std::size_t half = allowed / 2;
-  return std::clamp<std::size_t>(half > threads ? half - threads : 1, 1, batch_limit);
+  const std::size_t third = allowed / 3;
+  return std::clamp<std::size_t>(third > threads ? third - threads : 1, 1, batch_limit);
 }
 
 }  // namespace
@@ -39,6 +40,7 @@ CopyWorkers::CopyWorkers(fsys::FileSystem& file_system, std::size_t threads,
   threads = std::max<std::size_t>(threads, 1);
   threads_.reserve(threads);
   for (std::size_t k = 0; k < threads; ++k) threads_.emplace_back([this] { work(); });
+  flusher_ = std::thread([this] { flush_batches(); });
   namer_ = std::thread([this] { name_batches(); });
 }
 
@@ -55,12 +57,28 @@ CopyWorkers::~CopyWorkers() {
     copiers_done_ = true;
   }
   batch_waiting_.notify_all();
+  flusher_.join();
   namer_.join();
 }
 
-bool CopyWorkers::has_room() {
+bool CopyWorkers::has_room() { return has_room_for(1); }
+
+bool CopyWorkers::has_room_for(std::size_t count) {
   const std::lock_guard lock(mutex_);
-  return queue_.size() < queue_limit_ && batch_.size() < batch_limit_;
+  // More than the queue holds goes out only into an empty queue.
+  return (queue_.empty() || queue_.size() + count <= queue_limit_) && batch_.size() < batch_limit_;
+}
+
+void CopyWorkers::hand_out(std::vector<CopyJob>& jobs) {
+  bool wake = false;
+  {
+    const std::lock_guard lock(mutex_);
+    for (CopyJob& job : jobs) queue_.push_back(std::move(job));
+    outstanding_ += jobs.size();
+    wake = threads_waiting_ > 0 && (queue_.size() >= jobs_per_wake || last_handed_out_);
+  }
+  jobs.clear();
+  if (wake) job_waiting_.notify_one();
 }
 
 void CopyWorkers::hand_out(CopyJob job) {
@@ -125,65 +143,84 @@ void CopyWorkers::last_job_handed_out() {
 }
 
 void CopyWorkers::work() {
+  CopyJob job;
+  fsys::CopyStart start;
+  bool copied = false;  // `job` and `start` hold a copy to hand on
   for (;;) {
-    CopyJob job;
     bool wake_run = false;
+    bool wake_namer = false;
+    bool took = false;
     {
+      // One lock hands on the copy just made and takes the next job.
+      std::unique_lock lock(mutex_);
+      if (copied) {
+        --copying_;
+        if (idle()) idle_since_ = std::chrono::steady_clock::now();
+        if (start.staged) {
+          if (batch_.empty()) batch_opened_ = std::chrono::steady_clock::now();
+          batch_.push_back({std::move(job), std::move(start.staged)});
+          // The first copy of a batch starts the flushing thread's clock.
+          wake_namer = batch_.size() == 1 || batch_due(std::chrono::steady_clock::now());
+        } else {
+          finished_.push_back({std::move(job), start.error, start.outcome});
+          // The last result ends any wait; results alone wake a run only
+          // when it waits for nothing else.
+          wake_run = (run_waits_ == RunWaits::for_results && finished_.size() == 1) ||
+                     (run_waits_ != RunWaits::no && outstanding_ == finished_.size());
+        }
+        // The last copy of a lull starts the shorter wait of a waiting batch.
+        if (!batch_.empty() && idle()) wake_namer = true;
+        copied = false;
+      }
+      if (has_job_to_take()) {
+        job = std::move(queue_.front());
+        queue_.pop_front();
+        ++copying_;
+        took = true;
+        wake_run = wake_run || (run_waits_ == RunWaits::for_room && has_half_room());
+      }
+    }
+    if (wake_namer) batch_waiting_.notify_one();
+    if (wake_run) run_woken_.notify_one();
+    if (!took) {
       std::unique_lock lock(mutex_);
       ++threads_waiting_;
-      job_waiting_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+      job_waiting_.wait(lock, [this] { return closing_ || has_job_to_take(); });
       --threads_waiting_;
       if (queue_.empty()) return;
       job = std::move(queue_.front());
       queue_.pop_front();
       ++copying_;
-      wake_run = run_waits_ == RunWaits::for_room && has_half_room();
+      const bool room_made = run_waits_ == RunWaits::for_room && has_half_room();
+      lock.unlock();
+      if (room_made) run_woken_.notify_one();
     }
-    if (wake_run) run_woken_.notify_one();
-    fsys::CopyStart start;
     try {
       start = file_system_.start_copy(job.source, job.target);
     } catch (const std::bad_alloc&) {
       // A thread must not end the program; the entry fails like any other.
+      start = {};
       start.error = std::make_error_code(std::errc::not_enough_memory);
-      start.staged.reset();
     }
-    bool wake_namer = false;
-    {
-      const std::lock_guard lock(mutex_);
-      --copying_;
-      if (idle()) idle_since_ = std::chrono::steady_clock::now();
-      if (start.staged) {
-        if (batch_.empty()) batch_opened_ = std::chrono::steady_clock::now();
-        batch_.push_back({std::move(job), std::move(start.staged)});
-        // The first copy of a batch starts the naming thread's clock.
-        wake_namer = batch_.size() == 1 || batch_due(std::chrono::steady_clock::now());
-      } else {
-        finished_.push_back({std::move(job), start.error, start.outcome});
-        // The last result ends any wait; results alone wake a run only when
-        // it waits for nothing else.
-        wake_run = (run_waits_ == RunWaits::for_results && finished_.size() == 1) ||
-                   (run_waits_ != RunWaits::no && outstanding_ == finished_.size());
-      }
-      // The last copy of a lull starts the shorter wait of a waiting batch.
-      if (!batch_.empty() && idle()) wake_namer = true;
-    }
-    if (wake_namer) batch_waiting_.notify_one();
-    if (wake_run) run_woken_.notify_one();
+    copied = true;
   }
 }
 
-void CopyWorkers::name_batches() {
+void CopyWorkers::flush_batches() {
   std::vector<Staged> taken;
-  std::vector<fsys::CopyNaming> namings;
   for (;;) {
     bool room_made = false;
+    bool copiers_held = false;  // copy threads waiting for room in the batch
     {
       std::unique_lock lock(mutex_);
       for (;;) {
         const auto now = std::chrono::steady_clock::now();
         if (batch_due(now)) break;
-        if (copiers_done_ && batch_.empty()) return;
+        if (copiers_done_ && batch_.empty()) {
+          flusher_done_ = true;
+          flushed_changed_.notify_all();
+          return;
+        }
         if (batch_.empty()) {
           batch_waiting_.wait(lock);
         } else {
@@ -194,16 +231,48 @@ void CopyWorkers::name_batches() {
       }
       taken.swap(batch_);
       room_made = run_waits_ == RunWaits::for_room && has_half_room();
+      copiers_held = threads_waiting_ > 0 && !queue_.empty();
     }
     // The copy threads go on staging the next batch meanwhile.
     if (room_made) run_woken_.notify_one();
-    namings.clear();
-    namings.resize(taken.size());
-    for (std::size_t k = 0; k < taken.size(); ++k) namings[k].staged = std::move(taken[k].copy);
+    if (copiers_held) job_waiting_.notify_all();
+    Batch batch;
+    batch.jobs.reserve(taken.size());
+    batch.namings.resize(taken.size());
+    for (std::size_t k = 0; k < taken.size(); ++k) {
+      batch.jobs.push_back(std::move(taken[k].job));
+      batch.namings[k].staged = std::move(taken[k].copy);
+    }
+    taken.clear();
     try {
-      file_system_.name_copies(namings);
+      file_system_.flush_staged(batch.namings);
     } catch (const std::bad_alloc&) {
-      for (fsys::CopyNaming& naming : namings) {
+      // name_copies flushes what this left unflushed.
+    }
+    std::unique_lock lock(mutex_);
+    flushed_changed_.wait(lock, [this] { return !flushed_; });
+    flushed_ = std::move(batch);
+    flushed_changed_.notify_all();
+  }
+}
+
+// Names each flushed batch in turn while the flushing thread puts the next
+// one on the device.
+void CopyWorkers::name_batches() {
+  for (;;) {
+    Batch batch;
+    {
+      std::unique_lock lock(mutex_);
+      flushed_changed_.wait(lock, [this] { return flushed_ || flusher_done_; });
+      if (!flushed_) return;
+      batch = std::move(*flushed_);
+      flushed_.reset();
+    }
+    flushed_changed_.notify_all();
+    try {
+      file_system_.name_copies(batch.namings);
+    } catch (const std::bad_alloc&) {
+      for (fsys::CopyNaming& naming : batch.namings) {
         naming.staged.reset();
         naming.error = std::make_error_code(std::errc::not_enough_memory);
       }
@@ -211,12 +280,12 @@ void CopyWorkers::name_batches() {
     bool wake_run = false;
     {
       const std::lock_guard lock(mutex_);
-      for (std::size_t k = 0; k < taken.size(); ++k) {
-        finished_.push_back({std::move(taken[k].job), namings[k].error, namings[k].outcome});
+      for (std::size_t k = 0; k < batch.jobs.size(); ++k) {
+        finished_.push_back(
+            {std::move(batch.jobs[k]), batch.namings[k].error, batch.namings[k].outcome});
       }
       wake_run = run_waits_ != RunWaits::no;
     }
-    taken.clear();
     if (wake_run) run_woken_.notify_one();
   }
 }

@@ -1,9 +1,10 @@
 // The threads that copy the data for a copy run.  The run's thread decides
 // every target in entry order and hands the copies out here; they finish in
 // any order and come back as results tagged with their entry.  Copies that
-// the file system stages wait in a batch, which one naming thread makes
-// durable and names as a whole: no name shows data that is not on the
-// device, at the cost of one flush per batch.
+// the file system stages wait in a batch, which one thread makes durable
+// and another then names as a whole: no name shows data that is not on the
+// device, at the cost of one flush per batch, and the next batch is
+// flushed while this one is named.
 #pragma once
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -55,8 +57,15 @@ inline constexpr std::size_t batch_limit = 8192;
 inline constexpr std::chrono::milliseconds batch_age{1000};
 inline constexpr std::chrono::milliseconds lull_age{50};
 
-// A copy thread asleep for want of work is woken once this many jobs wait.
+// A copy thread asleep for want of work is woken once this many jobs wait;
+// the run's thread hands out planned jobs this many at a time.
 inline constexpr std::size_t jobs_per_wake = 4;
+
+// Jobs waiting per copy thread: enough that the run's thread, woken once
+// half of them are taken, refills the queue in one go rather than a job or
+// two per wake-up (which on small files cost more switching between
+// threads than copying), few enough that memory stays flat.
+inline constexpr std::size_t jobs_per_worker = 16;
 
 class CopyWorkers {
  public:
@@ -72,9 +81,14 @@ class CopyWorkers {
 
   // True when a job can be handed out without waiting.
   bool has_room();
+  // True when `count` more jobs can be handed out without waiting.
+  bool has_room_for(std::size_t count);
   // Queues `job`; only when has_room() said so, or for a job handed back
   // with a new name.
   void hand_out(CopyJob job);
+  // Queues every job of `jobs`, in order, and empties it; only when
+  // has_room_for(jobs.size()) said so.
+  void hand_out(std::vector<CopyJob>& jobs);
   // Says that only jobs handed back with a new name will follow, so that
   // the last batch is named as soon as its copies are written.
   void last_job_handed_out();
@@ -88,16 +102,26 @@ class CopyWorkers {
 
  private:
   void work();
+  void flush_batches();
   void name_batches();
   bool has_half_room() const {
     return queue_.size() <= queue_limit_ / 2 && batch_.size() < batch_limit_;
   }
   bool idle() const;
+  // Under the lock: a copy thread takes a job only while the batch has
+  // room, so that the jobs queued meanwhile do not stage past the copies
+  // allowed unnamed.
+  bool has_job_to_take() const { return !queue_.empty() && batch_.size() < batch_limit_; }
   bool batch_due(std::chrono::steady_clock::time_point now) const;
 
   struct Staged {
     CopyJob job;
     std::unique_ptr<fsys::StagedCopy> copy;
+  };
+  // A batch taken for its flush, then for its names.
+  struct Batch {
+    std::vector<CopyJob> jobs;
+    std::vector<fsys::CopyNaming> namings;
   };
 
   enum class RunWaits { no, for_room, for_results };
@@ -110,14 +134,20 @@ class CopyWorkers {
   std::condition_variable run_woken_;    // to the run: a result, or room
   std::deque<CopyJob> queue_;
   std::vector<CopyResult> finished_;
-  std::vector<Staged> batch_;  // staged, waiting for the naming thread
+  std::vector<Staged> batch_;  // staged, waiting for the flushing thread
   std::chrono::steady_clock::time_point batch_opened_;
   // When the last copy under way finished with no job waiting: a lull is
   // timed from there, not from the batch's first copy, so that a copy
   // thread idle for an instant (its next job not yet planned, or the run's
   // thread not yet scheduled) does not cost a batch of its own.
   std::chrono::steady_clock::time_point idle_since_;
-  std::condition_variable batch_waiting_;  // to the naming thread
+  std::condition_variable batch_waiting_;  // to the flushing thread
+  // A flushed batch waiting for the naming thread; the flushing thread
+  // takes no further batch while one waits here, so at most three batches
+  // hold descriptors: one named, one flushed, one staged.
+  std::optional<Batch> flushed_;
+  std::condition_variable flushed_changed_;  // to both: a batch flushed, or taken
+  bool flusher_done_ = false;
   std::size_t copying_ = 0;  // jobs a copy thread has taken and not yet staged or finished
   std::size_t threads_waiting_ = 0;  // copy threads asleep for want of a job
   std::size_t outstanding_ = 0;
@@ -126,6 +156,7 @@ class CopyWorkers {
   bool last_handed_out_ = false;
   RunWaits run_waits_ = RunWaits::no;
   std::vector<std::thread> threads_;
+  std::thread flusher_;
   std::thread namer_;
 };
 

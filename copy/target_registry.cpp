@@ -19,9 +19,20 @@ std::string TargetRegistry::key(std::string_view path) const {
 // at 64 bits on every platform, unlike std::hash.
 std::uint64_t TargetRegistry::path_hash(std::string_view path) const {
   std::uint64_t hash = 0xcbf29ce484222325u;
-  for (const unsigned char c : key(path)) {
-    hash = (hash ^ c) * 0x100000001b3u;
+  const auto add = [&hash](std::string_view bytes) {
+    for (const unsigned char c : bytes) hash = (hash ^ c) * 0x100000001b3u;
+  };
+  // The run looks up every target at least twice: where a path is its own
+  // key, it is hashed as it stands rather than copied first.
+#ifdef _WIN32
+  add(key(path));
+#else
+  if (fold_letter_case_) {
+    add(key(path));
+  } else {
+    add(path);
   }
+#endif
   hash = (hash ^ (hash >> 30)) * 0xbf58476d1ce4e5b9u;
   hash = (hash ^ (hash >> 27)) * 0x94d049bb133111ebu;
   return hash ^ (hash >> 31);

@@ -112,10 +112,15 @@ class FileSystem {
     return start;
   }
   virtual void name_copies(std::vector<CopyNaming>& batch) { (void)batch; }
+  // The first half of name_copies on its own: puts the batch's data on the
+  // device, so that a caller can flush one batch while it names the one
+  // before.  A copy whose data cannot be flushed gets its error here and
+  // loses its staged half; name_copies then flushes nothing again.
+  virtual void flush_staged(std::vector<CopyNaming>& batch) { (void)batch; }
   // How many staged copies may wait for their naming at once before each
   // further one costs a flush of its own (a backend's open descriptors are
-  // limited): a caller keeps its batches within half of it, one batch
-  // being named while the next is staged.
+  // limited): a caller keeps its batches within a third of it, one batch
+  // being named while the next is flushed and a third staged.
   virtual std::size_t staged_copies_allowed() const { return SIZE_MAX; }
 
   // True when names in `folder` that differ only in letter case name one

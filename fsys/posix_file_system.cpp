@@ -95,8 +95,8 @@ CopyStart finished(std::error_code error, CopyOutcome outcome = CopyOutcome::cop
 
 // Lets this process hold the descriptors of a batch of unnamed copies: the
 // soft limit is often 1024 where the hard one is far higher.  Returns how
-// many staged copies may hold one: half of what is allowed now, the rest
-// left to sources, listings and the window.
+// many staged copies may hold one: what is allowed now less an eighth (at
+// least 256), which is left to sources, listings and the window.
 int allow_open_files() {
   struct rlimit limit;
   if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 256;
@@ -106,7 +106,9 @@ int allow_open_files() {
     limit.rlim_cur = wanted;
     if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) limit.rlim_cur = before;
   }
-  const rlim_t budget = limit.rlim_cur == RLIM_INFINITY ? 65536 : limit.rlim_cur / 2;
+  const rlim_t allowed = limit.rlim_cur == RLIM_INFINITY ? 65536 : limit.rlim_cur;
+  const rlim_t kept_back = std::max<rlim_t>(allowed / 8, 256);
+  const rlim_t budget = allowed > kept_back ? allowed - kept_back : 0;
   return static_cast<int>(std::clamp<rlim_t>(budget, 16, 65536));
 }
 
@@ -196,39 +198,53 @@ class PosixFileSystem final : public FileSystem {
     return start;
   }
 
-  // The batch's data goes on the device first, one syncfs per volume (a
+  // The batch's data goes on the device with one syncfs per volume: a
   // single journal commit where an fdatasync per copy would wait for one
-  // each); only then does any copy take its name, in batch order.
-  void name_copies(std::vector<CopyNaming>& batch) override {
-    std::unordered_map<posix::VolumeWays*, std::vector<posix::PosixStagedCopy*>> unflushed;
+  // each.
+  void flush_staged(std::vector<CopyNaming>& batch) override {
+    std::unordered_map<posix::VolumeWays*, std::vector<CopyNaming*>> unflushed;
     for (CopyNaming& naming : batch) {
       auto* staged = static_cast<posix::PosixStagedCopy*>(naming.staged.get());
-      if (staged != nullptr && !staged->durable) unflushed[staged->ways].push_back(staged);
+      if (staged != nullptr && !staged->durable) unflushed[staged->ways].push_back(&naming);
     }
-    std::unordered_map<posix::PosixStagedCopy*, std::error_code> unflushable;
+    const auto flushed = [](CopyNaming& naming, int result) {
+      if (result == 0) {
+        static_cast<posix::PosixStagedCopy&>(*naming.staged).durable = true;
+      } else {
+        naming.error = last_error();
+        naming.staged.reset();
+      }
+    };
     for (const auto& [ways, copies] : unflushed) {
       if (copies.size() < flush_each_below) {
-        for (posix::PosixStagedCopy* staged : copies) {
-          if (::fdatasync(staged->data.get()) != 0) unflushable[staged] = last_error();
+        for (CopyNaming* naming : copies) {
+          auto& staged = static_cast<posix::PosixStagedCopy&>(*naming->staged);
+          flushed(*naming, ::fdatasync(staged.data.get()));
         }
-      } else if (::syncfs(copies.front()->data.get()) != 0) {
-        const std::error_code error = last_error();
-        for (posix::PosixStagedCopy* staged : copies) unflushable[staged] = error;
+        continue;
+      }
+      const int result =
+          ::syncfs(static_cast<posix::PosixStagedCopy&>(*copies.front()->staged).data.get());
+      const int error = errno;
+      for (CopyNaming* naming : copies) {
+        errno = error;
+        flushed(*naming, result);
       }
     }
+  }
+
+  // Only then does any copy take its name, in batch order.
+  void name_copies(std::vector<CopyNaming>& batch) override {
+    flush_staged(batch);
     for (CopyNaming& naming : batch) {
       auto* staged = static_cast<posix::PosixStagedCopy*>(naming.staged.get());
       if (staged == nullptr) continue;
-      if (const auto failed = unflushable.find(staged); failed != unflushable.end()) {
-        naming.error = failed->second;
-      } else {
-        const posix::Copied copied = posix::give_name(*staged);
-        naming.error = copied.error;
-        naming.outcome = copied.outcome;
-        if (!copied.error && (copied.outcome == CopyOutcome::copied ||
-                              copied.outcome == CopyOutcome::replaced)) {
-          note_written(*staged->ways, staged->target);
-        }
+      const posix::Copied copied = posix::give_name(*staged);
+      naming.error = copied.error;
+      naming.outcome = copied.outcome;
+      if (!copied.error &&
+          (copied.outcome == CopyOutcome::copied || copied.outcome == CopyOutcome::replaced)) {
+        note_written(*staged->ways, staged->target);
       }
       naming.staged.reset();
     }

@@ -211,8 +211,8 @@ TEST(CopyPool, NamesOnlyAFewEntriesAheadOfTheCopiesAndShowsEveryOneDone) {
   disk.open();
   run.join();
 
-  // The threads' jobs, the queue (four a thread) and the one being handed out.
-  EXPECT_LE(ahead, workers + 4 * workers + 1);
+  // The threads' jobs, the queue and the few planned jobs being handed out.
+  EXPECT_LE(ahead, workers + jobs_per_worker * workers + jobs_per_wake);
   EXPECT_GT(ahead, workers);
   EXPECT_EQ(report.entries, entries);
   EXPECT_TRUE(report.failures.empty());
@@ -260,7 +260,7 @@ class InOrderCopies final : public tt::NoDiskFileSystem {
 // The window hears of each entry while the run goes on, not at its end, and
 // the run holds only the few entries between.
 TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
-  constexpr std::size_t entries = 1000;
+  constexpr std::size_t entries = 4000;
   struct HearingWindow final : testing::FakeCopyWindow {
     HearingWindow(testing::Log& log, InOrderCopies& copies) : FakeCopyWindow(log), disk(copies) {}
     std::string extension_text() override {
@@ -283,7 +283,9 @@ TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
       copy_folder(testing::native("/out/"), disk, window, testing::pool_of_four);
   EXPECT_FALSE(disk.gave_up) << "a copy was taken before an earlier entry's";
   EXPECT_EQ(window.heard, entries);
-  EXPECT_LT(window.most_unheard, entries / 4);
+  // The queue and the results not yet taken: a few dozen, a few hundred on
+  // a loaded machine, never a share of the run.
+  EXPECT_LT(window.most_unheard, entries / 8);
   EXPECT_TRUE(report.failures.empty());
 }
 
@@ -291,8 +293,13 @@ TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
 // Copies that are staged and wait unnamed for their batch, on a file system
 // that lets only `allowed` of them wait at once; the run's thread takes
 // `folder_pause` over each folder it makes, a lull for the copy threads far
-// shorter than the one that names a batch early.
+// shorter than the one that names a batch early.  A flush takes a
+// millisecond, and marks the copies it puts on the device.
 class BatchedCopies final : public fsys::FileSystem {
+  struct Staged final : fsys::StagedCopy {
+    bool flushed = false;
+  };
+
  public:
   BatchedCopies(std::size_t allowed, std::chrono::milliseconds folder_pause)
       : allowed_(allowed), folder_pause_(folder_pause) {}
@@ -307,11 +314,21 @@ class BatchedCopies final : public fsys::FileSystem {
     const std::lock_guard lock(mutex_);
     most_unnamed = std::max(most_unnamed, ++unnamed_);
     fsys::CopyStart start;
-    start.staged = std::make_unique<fsys::StagedCopy>();
+    start.staged = std::make_unique<Staged>();
     return start;
   }
+  void flush_staged(std::vector<fsys::CopyNaming>& batch) override {
+    ++flushing_;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (fsys::CopyNaming& naming : batch) static_cast<Staged&>(*naming.staged).flushed = true;
+    --flushing_;
+  }
   void name_copies(std::vector<fsys::CopyNaming>& batch) override {
+    if (flushing_ > 0) ++named_while_flushing;
     const std::lock_guard lock(mutex_);
+    for (fsys::CopyNaming& naming : batch) {
+      if (!static_cast<Staged&>(*naming.staged).flushed) ++named_unflushed;
+    }
     unnamed_ -= batch.size();
     named += batch.size();
     ++batches;
@@ -326,17 +343,21 @@ class BatchedCopies final : public fsys::FileSystem {
   bool folder_exists(const std::string&) override { return false; }
 
   // Read once the run is over.
-  std::size_t most_unnamed = 0, named = 0, batches = 0;
+  std::size_t most_unnamed = 0, named = 0, batches = 0, named_unflushed = 0;
+  std::atomic<std::size_t> named_while_flushing{0};
 
  private:
   const std::size_t allowed_;
   const std::chrono::milliseconds folder_pause_;
   std::mutex mutex_;
   std::size_t unnamed_ = 0;
+  std::atomic<int> flushing_{0};
 };
 
 // Batches stay within what the file system lets wait unnamed, however many
-// copies the threads stage meanwhile; and the instants the copy threads
+// copies the threads stage meanwhile; no copy is named before its batch is
+// flushed, and the next batch is flushed while one is named; and the
+// instants the copy threads
 // idle while the run's thread makes a folder do not each cost a batch (a
 // flush of the volume): here 200 folders of 5 ms each, a second of such
 // instants, where batches named on every one of them were counted by the
@@ -366,6 +387,10 @@ TEST(CopyPool, BatchesStayWithinTheUnnamedCopiesAllowedAndOutlastShortLulls) {
     EXPECT_LE(disk.most_unnamed, row.allowed);
     EXPECT_LE(disk.batches, row.at_most_batches);
     EXPECT_GT(disk.most_unnamed, 1U) << "the copies were never batched";
+    EXPECT_EQ(disk.named_unflushed, 0U);
+    if (disk.batches > 100) {
+      EXPECT_GT(disk.named_while_flushing, 0U) << "every flush waited for the naming before it";
+    }
   }
 }
 
