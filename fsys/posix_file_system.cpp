@@ -207,29 +207,27 @@ class PosixFileSystem final : public FileSystem {
       auto* staged = static_cast<posix::PosixStagedCopy*>(naming.staged.get());
       if (staged != nullptr && !staged->durable) unflushed[staged->ways].push_back(&naming);
     }
-    const auto flushed = [](CopyNaming& naming, int result) {
-      if (result == 0) {
+    // A copy whose data did not reach the device fails and is never named.
+    const auto flushed = [](CopyNaming& naming, int error_number) {
+      if (error_number == 0) {
         static_cast<posix::PosixStagedCopy&>(*naming.staged).durable = true;
       } else {
-        naming.error = last_error();
+        naming.error = std::error_code(error_number, std::generic_category());
         naming.staged.reset();
       }
+    };
+    const auto data_of = [](const CopyNaming* naming) {
+      return static_cast<const posix::PosixStagedCopy&>(*naming->staged).data.get();
     };
     for (const auto& [ways, copies] : unflushed) {
       if (copies.size() < flush_each_below) {
         for (CopyNaming* naming : copies) {
-          auto& staged = static_cast<posix::PosixStagedCopy&>(*naming->staged);
-          flushed(*naming, ::fdatasync(staged.data.get()));
+          flushed(*naming, ::fdatasync(data_of(naming)) == 0 ? 0 : errno);
         }
         continue;
       }
-      const int result =
-          ::syncfs(static_cast<posix::PosixStagedCopy&>(*copies.front()->staged).data.get());
-      const int error = errno;
-      for (CopyNaming* naming : copies) {
-        errno = error;
-        flushed(*naming, result);
-      }
+      const int error_number = ::syncfs(data_of(copies.front())) == 0 ? 0 : errno;
+      for (CopyNaming* naming : copies) flushed(*naming, error_number);
     }
   }
 
