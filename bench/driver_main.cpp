@@ -58,6 +58,34 @@ double seconds_since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// The machine's CPU time so far, from /proc/stat's first line: all of it,
+// and the part spent neither idle nor waiting for the disk.  Around a copy,
+// their differences say whether the run had the processors to itself and
+// kept them busy (a run bound by the processors on a small machine) or
+// waited.
+struct MachineCpu {
+  long long total = 0, busy = 0;
+};
+MachineCpu machine_cpu() {
+  std::ifstream stat("/proc/stat");
+  std::string cpu;
+  long long value = 0, total = 0, idle = 0;
+  stat >> cpu;
+  for (int field = 0; field < 8 && stat >> value; ++field) {
+    total += value;
+    if (field == 3 || field == 4) idle += value;  // idle, iowait
+  }
+  return {total, total - idle};
+}
+
+// This process's CPU seconds so far, its threads' user and system time.
+double process_cpu_seconds() {
+  struct rusage usage {};
+  ::getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& time) { return time.tv_sec + time.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 // Notes when the application last handled an event that is not a timer's.
 class EventClock final : public QObject {
  public:
@@ -245,8 +273,12 @@ bool run_copy(Form1& form, const Options& options) {
     box->button(QMessageBox::Ok)->click();
   });
   dismiss.start();
+  const MachineCpu machine_before = machine_cpu();
+  const double cpu_before = process_cpu_seconds();
   control<QPushButton>(form, "Command2").click();
   const double seconds = seconds_since(start);
+  const double cpu_seconds = process_cpu_seconds() - cpu_before;
+  const MachineCpu machine_after = machine_cpu();
   dismiss.stop();
 
   const auto count = static_cast<long long>(form.file_list().size());
@@ -254,6 +286,12 @@ bool run_copy(Form1& form, const Options& options) {
   print("copy_seconds_to_report", seconds_to_report);
   print("copy_seconds_per_file", count > 0 ? seconds / static_cast<double>(count) : 0.0);
   print("copy_peak_rss_kib", static_cast<long long>(peak_rss_kib()));
+  print("copy_cpu_seconds", cpu_seconds);
+  const long long machine_total = machine_after.total - machine_before.total;
+  print("copy_machine_busy_share",
+        machine_total > 0
+            ? static_cast<double>(machine_after.busy - machine_before.busy) / machine_total
+            : 0.0);
   print("copy_report", QString(report).replace(QLatin1Char('\n'), QLatin1Char(' ')));
   // A run over earlier copies adds how many it left unchanged or replaced;
   // any failure line fails the check.

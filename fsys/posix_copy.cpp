@@ -61,16 +61,30 @@ bool is_reservation(const struct stat& existing) {
 // name is taken.  Linking by the descriptor itself needs a privilege that
 // only some processes have; the first refusal sends every later link
 // through /proc, which anyone may use.
-std::error_code link_unnamed(int fd, const std::string& path) {
+// `path` is taken from the folder `at` (AT_FDCWD: as it stands).
+std::error_code link_unnamed(int fd, int at, const char* path) {
   static std::atomic<bool> by_descriptor{true};
   if (by_descriptor.load(relaxed)) {
-    if (::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return {};
+    if (::linkat(fd, "", at, path, AT_EMPTY_PATH) == 0) return {};
     if (errno != ENOENT && errno != EPERM) return last_error();
     by_descriptor.store(false, relaxed);
   }
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return {};
+  if (::linkat(AT_FDCWD, self.c_str(), at, path, AT_SYMLINK_FOLLOW) == 0) return {};
   return last_error();
+}
+
+std::error_code link_unnamed(int fd, const std::string& path) {
+  return link_unnamed(fd, AT_FDCWD, path.c_str());
+}
+
+// Names the unnamed staged copy with its target's name, within its open
+// folder where it has one.
+std::error_code link_at_target(const PosixStagedCopy& staged) {
+  const std::shared_ptr<const Descriptor> folder = staged.folder.lock();
+  if (!folder) return link_unnamed(staged.data.get(), staged.target);
+  const char* name = staged.target.c_str() + staged.target.rfind('/') + 1;
+  return link_unnamed(staged.data.get(), folder->get(), name);
 }
 
 // Gives an unnamed staged copy a hidden name of its own, so that it can be
@@ -235,10 +249,12 @@ bool looks_unchanged(const struct stat& existing, const struct stat& source) {
 }
 
 std::error_code stage(int in, PosixStagedCopy& staged, bool hold_descriptor) {
-  const std::string folder = folder_of(staged.target);
   const mode_t mode = new_file_mode(staged.source_info);
   if (hold_descriptor && staged.ways->unnamed_files.load(relaxed)) {
-    Descriptor unnamed(::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
+    constexpr int unnamed_flags = O_TMPFILE | O_RDWR | O_CLOEXEC;
+    const std::shared_ptr<const Descriptor> folder = staged.folder.lock();
+    Descriptor unnamed(folder ? ::openat(folder->get(), ".", unnamed_flags, mode)
+                              : ::open(folder_of(staged.target).c_str(), unnamed_flags, mode));
     if (unnamed) {
       staged.data = std::move(unnamed);
     } else if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
@@ -249,7 +265,7 @@ std::error_code stage(int in, PosixStagedCopy& staged, bool hold_descriptor) {
     }
   }
   if (!staged.data) {
-    staged.data = create_temporary(folder, mode, staged.temporary);
+    staged.data = create_temporary(folder_of(staged.target), mode, staged.temporary);
     if (!staged.data) return last_error();
   }
   if (const std::error_code error = fill(in, staged.data.get(), staged.source_info)) return error;
@@ -267,9 +283,8 @@ Copied give_name(PosixStagedCopy& staged) {
   if (!staged.temporary.empty() && staged.data.close() != 0) return {last_error()};
   // A file that stood at the target may go between the look and the name.
   for (int attempt = 0; attempt < 3; ++attempt) {
-    const std::error_code error = staged.temporary.empty()
-                                      ? link_unnamed(staged.data.get(), staged.target)
-                                      : name_temporary(staged);
+    const std::error_code error =
+        staged.temporary.empty() ? link_at_target(staged) : name_temporary(staged);
     if (!error) return {};
     if (error != std::errc::file_exists) return {error};
     struct stat existing;

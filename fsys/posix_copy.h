@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -42,6 +43,11 @@ class PosixStagedCopy final : public StagedCopy {
   Descriptor data;        // the written file, open until it has its name
   std::string temporary;  // its hidden name; empty while unnamed or once renamed
   VolumeWays* ways = nullptr;
+  // The target's folder while the file system keeps it open: the file is
+  // made there and named there without its path walked again.  Where it is
+  // closed meanwhile (it keeps only the folders met last), the paths are
+  // used; a staged copy never keeps a folder open by itself.
+  std::weak_ptr<const Descriptor> folder;
   bool durable = false;   // already flushed on its own
   // A copy of an earlier run was cut short in the target's folder: an empty
   // file at the target may be its reservation, made but not yet dated.

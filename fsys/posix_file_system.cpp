@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -93,13 +94,19 @@ CopyStart finished(std::error_code error, CopyOutcome outcome = CopyOutcome::cop
   return start;
 }
 
+// The descriptors a run may hold open beyond its sources and listings.
+struct DescriptorBudget {
+  int staged_copies;  // one per copy staged unnamed
+  int open_folders;   // one per target folder kept open
+};
+
 // Lets this process hold the descriptors of a batch of unnamed copies: the
-// soft limit is often 1024 where the hard one is far higher.  Returns how
-// many staged copies may hold one: what is allowed now less an eighth (at
-// least 256), which is left to sources, listings and the window.
-int allow_open_files() {
+// soft limit is often 1024 where the hard one is far higher.  Staged copies
+// may hold what is allowed now less an eighth (at least 256), which is left
+// to sources, listings, the window and, a quarter of it, target folders.
+DescriptorBudget allow_open_files() {
   struct rlimit limit;
-  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 256;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return {256, 16};
   const rlim_t wanted = std::min<rlim_t>(limit.rlim_max, 65536);
   if (limit.rlim_cur < wanted) {
     const rlim_t before = limit.rlim_cur;
@@ -109,7 +116,8 @@ int allow_open_files() {
   const rlim_t allowed = limit.rlim_cur == RLIM_INFINITY ? 65536 : limit.rlim_cur;
   const rlim_t kept_back = std::max<rlim_t>(allowed / 8, 256);
   const rlim_t budget = allowed > kept_back ? allowed - kept_back : 0;
-  return static_cast<int>(std::clamp<rlim_t>(budget, 16, 65536));
+  return {static_cast<int>(std::clamp<rlim_t>(budget, 16, 65536)),
+          static_cast<int>(std::clamp<rlim_t>(kept_back / 4, 16, 1024))};
 }
 
 bool is_fuse(const std::string& folder) {
@@ -124,7 +132,11 @@ constexpr std::size_t flush_each_below = 4;
 
 class PosixFileSystem final : public FileSystem {
  public:
-  PosixFileSystem() : descriptor_budget_(allow_open_files()) {}
+  PosixFileSystem() {
+    const DescriptorBudget budget = allow_open_files();
+    descriptor_budget_ = budget.staged_copies;
+    open_folders_kept_ = static_cast<std::size_t>(budget.open_folders);
+  }
 
   FolderContents read_folder(const std::string& folder) override {
     if (holds_zero_byte(folder)) return {{}, invalid_path()};
@@ -150,7 +162,7 @@ class PosixFileSystem final : public FileSystem {
     const std::string folder = posix::folder_of(target);
     auto staged = std::make_unique<posix::PosixStagedCopy>();
     bool may_exist = true;
-    if (const std::error_code error = enter_folder(folder, staged->ways, may_exist)) {
+    if (const std::error_code error = enter_folder(folder, *staged, may_exist)) {
       return finished(error);
     }
     // The target is looked at once.  A re-run finds most targets to be the
@@ -289,6 +301,10 @@ class PosixFileSystem final : public FileSystem {
     }
     devices_.clear();
     made_folders_.clear();
+    // A folder may be gone or replaced before the next run: its descriptor
+    // would still name the old one.
+    for (auto& [folder, entered] : folder_ways_) entered.open.reset();
+    open_folders_.clear();
     return first_error;
   }
 
@@ -297,14 +313,17 @@ class PosixFileSystem final : public FileSystem {
     std::string path = folder;
     if (path.size() > 1 && path.back() == '/') path.pop_back();
     if (::mkdir(path.c_str(), 0777) != 0) return last_error();
-    // The copies into the new folder find its volume here, learnt once,
-    // rather than each copy thread that meets the folder first asking.
+    // The copies into the new folder find it open and its volume known
+    // here, learnt once, rather than each copy thread that meets the
+    // folder first asking.
+    auto open = std::make_shared<const Descriptor>(
+        ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     struct stat info;
     posix::VolumeWays* ways =
-        ::stat(path.c_str(), &info) == 0 ? volume_of(path, info.st_dev) : nullptr;
+        *open && ::fstat(open->get(), &info) == 0 ? volume_of(path, info.st_dev) : nullptr;
     const std::lock_guard lock(mutex_);
     made_folders_.insert(path + '/');
-    if (ways != nullptr) folder_ways_.emplace(path + '/', ways);
+    if (ways != nullptr) remember_folder(path + '/', ways, std::move(open));
     return {};
   }
 
@@ -329,7 +348,7 @@ class PosixFileSystem final : public FileSystem {
   // there, and learns its volume.  `may_exist` says whether the folder can
   // hold files this run did not write; when it cannot, no look at the
   // target precedes the copy, and a name found taken is handled as met.
-  std::error_code enter_folder(const std::string& folder, posix::VolumeWays*& ways,
+  std::error_code enter_folder(const std::string& folder, posix::PosixStagedCopy& staged,
                                bool& may_exist) {
     bool sweep = false;
     std::string key;
@@ -337,7 +356,8 @@ class PosixFileSystem final : public FileSystem {
       std::unique_lock lock(mutex_);
       may_exist = !made_folders_.contains(folder);
       if (const auto known = folder_ways_.find(folder); known != folder_ways_.end()) {
-        ways = known->second;
+        staged.ways = known->second.ways;
+        staged.folder = known->second.open;
         return {};
       }
       // The copy threads that meet a folder at once sweep it once.  A
@@ -365,13 +385,30 @@ class PosixFileSystem final : public FileSystem {
       }
       swept_.notify_all();
     }
+    auto open = std::make_shared<const Descriptor>(
+        ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     struct stat info;
-    if (::stat(folder.c_str(), &info) != 0) return last_error();
-    if (!S_ISDIR(info.st_mode)) return std::make_error_code(std::errc::not_a_directory);
-    ways = volume_of(folder, info.st_dev);
+    if (!*open || ::fstat(open->get(), &info) != 0) return last_error();
+    staged.ways = volume_of(folder, info.st_dev);
+    staged.folder = open;
     const std::lock_guard lock(mutex_);
-    folder_ways_.emplace(folder, ways);
+    remember_folder(folder, staged.ways, std::move(open));
     return {};
+  }
+
+  // Called with mutex_ held.  Keeps `folder` open for the copies into it;
+  // past open_folders_kept_, the folder met longest ago is closed, and its
+  // copies not yet named go by its path.
+  void remember_folder(const std::string& folder, posix::VolumeWays* ways,
+                       std::shared_ptr<const Descriptor> open) {
+    const auto [entered, added] = folder_ways_.try_emplace(folder, EnteredFolder{ways, nullptr});
+    if (!added || entered->second.open) return;
+    entered->second.open = std::move(open);
+    open_folders_.push_back(&entered->second);
+    if (open_folders_.size() > open_folders_kept_) {
+      open_folders_.front()->open.reset();
+      open_folders_.pop_front();
+    }
   }
 
   // The ways of the volume `device`, which holds `folder`; a volume met for
@@ -414,12 +451,20 @@ class PosixFileSystem final : public FileSystem {
   // What each volume offers, learnt once per volume, and each folder
   // entered so far with its volume's.
   std::unordered_map<dev_t, std::unique_ptr<posix::VolumeWays>> volumes_;
-  std::unordered_map<std::string, posix::VolumeWays*> folder_ways_;
+  struct EnteredFolder {
+    posix::VolumeWays* ways;
+    std::shared_ptr<const Descriptor> open;  // null once closed
+  };
+  std::unordered_map<std::string, EnteredFolder> folder_ways_;
+  // The entered folders still open, oldest first (unordered_map keeps its
+  // elements where they are).
+  std::deque<EnteredFolder*> open_folders_;
   // Folders where the sweep found what a copy cut short left behind.
   std::unordered_set<std::string> cut_short_folders_;
   // Descriptors held by staged copies, and how many they may hold.
   std::atomic<int> held_descriptors_{0};
-  const int descriptor_budget_;
+  int descriptor_budget_ = 0;
+  std::size_t open_folders_kept_ = 0;  // at most this many in open_folders_
   std::unordered_set<std::string> swept_folders_;  // whose sweep one thread has begun
   std::unordered_set<std::string> sweeping_folders_;  // and not yet ended
   std::condition_variable swept_;
