@@ -209,6 +209,7 @@ void CopyWorkers::work() {
 void CopyWorkers::flush_batches() {
   std::vector<Staged> taken;
   for (;;) {
+    Batch batch;
     bool room_made = false;
     bool copiers_held = false;  // copy threads waiting for room in the batch
     {
@@ -230,13 +231,15 @@ void CopyWorkers::flush_batches() {
         }
       }
       taken.swap(batch_);
+      batch = std::move(spare_);
       room_made = run_waits_ == RunWaits::for_room && has_half_room();
       copiers_held = threads_waiting_ > 0 && !queue_.empty();
     }
     // The copy threads go on staging the next batch meanwhile.
     if (room_made) run_woken_.notify_one();
     if (copiers_held) job_waiting_.notify_all();
-    Batch batch;
+    batch.jobs.clear();
+    batch.namings.clear();
     batch.jobs.reserve(taken.size());
     batch.namings.resize(taken.size());
     for (std::size_t k = 0; k < taken.size(); ++k) {
@@ -285,6 +288,9 @@ void CopyWorkers::name_batches() {
             {std::move(batch.jobs[k]), batch.namings[k].error, batch.namings[k].outcome});
       }
       wake_run = run_waits_ != RunWaits::no;
+      batch.jobs.clear();
+      batch.namings.clear();
+      spare_ = std::move(batch);
     }
     if (wake_run) run_woken_.notify_one();
   }

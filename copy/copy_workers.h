@@ -23,11 +23,13 @@
 
 namespace tolvane::copy {
 
-// How an entry's target name was made, so that it can take the next one.
+// How an entry's target name was made, so that it can take the next one;
+// its tag is the entry's own, found again by its index.
 struct TargetParts {
-  std::string folder, tag, extension;
+  std::string extension;  // as read for the entry (short: no allocation)
   std::size_t number = 0;
   bool keep_name = false;
+  bool flat = false;
 };
 
 struct CopyJob {
@@ -146,6 +148,10 @@ class CopyWorkers {
   // takes no further batch while one waits here, so at most three batches
   // hold descriptors: one named, one flushed, one staged.
   std::optional<Batch> flushed_;
+  // A named batch's emptied vectors, kept for the next one: a batch of
+  // thousands of jobs would otherwise take fresh pages from the system
+  // each time.
+  Batch spare_;
   std::condition_variable flushed_changed_;  // to both: a batch flushed, or taken
   bool flusher_done_ = false;
   std::size_t copying_ = 0;  // jobs a copy thread has taken and not yet staged or finished

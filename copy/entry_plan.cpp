@@ -45,11 +45,17 @@ void EntryPlanner::begin(std::size_t index) {
   source_ = front_end_.source_path(index);
   tag_ = front_end_.folder_tag(index);
 
-  const bool flat = front_end_.flat_mode();
-  folder_ = destination_folder(destination_, tag_, flat);
-  // A tag such as ".." would put the per-tag folder outside the root.
-  folder_named_ = flat || tag_.empty() || is_single_name(tag_);
-  folder_error_ = flat || !folder_named_ ? std::error_code() : ensure_folder(folder_);
+  flat_ = front_end_.flat_mode();
+  // Entries of one tag follow each other: its folder is looked at when the
+  // tag or the mode changes.
+  if (index == 0 || tag_ != previous_tag_ || flat_ != previous_flat_) {
+    folder_ = destination_folder(destination_, tag_, flat_);
+    // A tag such as ".." would put the per-tag folder outside the root.
+    folder_named_ = flat_ || tag_.empty() || is_single_name(tag_);
+    folder_error_ = flat_ || !folder_named_ ? std::error_code() : ensure_folder(folder_);
+    usable_known_ = false;
+  }
+  previous_flat_ = flat_;
 
   number_ = running_number(
       index == 0 ? std::nullopt : std::optional<std::string_view>(previous_tag_), number_, tag_);
@@ -65,32 +71,44 @@ bool EntryPlanner::finish(CopyJob& job, CopyFailure& failure) {
     failure = {index_, source_, folder_, CopyOperation::make_folder, folder_error_};
     return false;
   }
-  const std::string extension = front_end_.extension_text();
+  std::string extension = front_end_.extension_text();
   const bool keep_name = naming_mode(extension) == NamingMode::keep_name;
   // The extension text is typed by the user and read now: it may hold a
-  // separator or "..", and no copy may land outside its folder.
-  const std::string name = keep_name ? std::string(file_name_of(source_))
-                                     : numbered_target("", tag_, number_, extension);
-  if (!is_single_name(name)) {
+  // separator or "..", and no copy may land outside its folder.  A numbered
+  // name is looked at once per tag and extension: the number cannot spoil it.
+  if (!keep_name && (!usable_known_ || extension != usable_extension_)) {
+    numbered_name_usable_ = is_single_name(numbered_target("", tag_, 1, extension));
+    usable_extension_ = extension;
+    usable_known_ = true;
+  }
+  if (keep_name ? !is_single_name(file_name_of(source_)) : !numbered_name_usable_) {
+    const std::string name = keep_name ? std::string(file_name_of(source_))
+                                       : numbered_target("", tag_, number_, extension);
     failure = {index_, source_, folder_ + name, CopyOperation::check_name, unusable_name()};
     return false;
   }
   job.index = index_;
   job.source = source_;
-  job.target = keep_name ? targets_.claim_kept(folder_, name)
-                         : targets_.claim_numbered(folder_, tag_, number_, extension);
-  job.renumbered = job.target.size() != folder_.size() + name.size() ||
-                   job.target.compare(folder_.size(), name.size(), name) != 0;
-  job.parts = {folder_, tag_, keep_name ? std::string() : extension, number_, keep_name};
+  if (keep_name) {
+    const std::string_view name = file_name_of(source_);
+    job.target = targets_.claim_kept(folder_, name);
+    job.renumbered = job.target.size() != folder_.size() + name.size();
+    extension.clear();
+  } else {
+    job.target = targets_.claim_numbered(folder_, tag_, number_, extension, &job.renumbered);
+  }
+  job.parts = {std::move(extension), number_, keep_name, flat_};
   return true;
 }
 
 void EntryPlanner::renumber(CopyJob& job) {
   const TargetParts& parts = job.parts;
+  const std::string tag = front_end_.folder_tag(job.index);
+  const std::string folder = destination_folder(destination_, tag, parts.flat);
   // The held target is claimed already, so each claim gives a new name.
-  job.target = parts.keep_name ? targets_.claim_kept(parts.folder, file_name_of(job.source))
-                               : targets_.claim_numbered(parts.folder, parts.tag, parts.number,
-                                                         parts.extension);
+  job.target = parts.keep_name
+                   ? targets_.claim_kept(folder, file_name_of(job.source))
+                   : targets_.claim_numbered(folder, tag, parts.number, parts.extension);
   job.renumbered = true;
 }
 

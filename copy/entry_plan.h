@@ -56,8 +56,15 @@ class EntryPlanner {
   std::size_t index_ = 0;
   std::string source_, tag_, previous_tag_, folder_;
   std::size_t number_ = 0;
+  bool flat_ = false, previous_flat_ = false;
   bool folder_named_ = false;
   std::error_code folder_error_;
+  // Whether numbered names of tag_ with usable_extension_ are single names
+  // (the extension is typed by the user and may hold a separator or "..");
+  // looked at again when either changes.
+  std::string usable_extension_;
+  bool numbered_name_usable_ = false;
+  bool usable_known_ = false;
 };
 
 }  // namespace tolvane::copy

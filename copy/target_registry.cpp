@@ -50,12 +50,15 @@ bool TargetRegistry::taken(std::string_view path) const { return taken_.contains
 void TargetRegistry::claim(const std::string& path) { taken_.insert(path_hash(path)); }
 
 std::string TargetRegistry::claim_numbered(std::string_view folder, std::string_view tag,
-                                           std::size_t number, std::string_view extension_text) {
+                                           std::size_t number, std::string_view extension_text,
+                                           bool* renumbered) {
   std::string prefix(folder);
   prefix.append(tag);
   std::size_t& highest = highest_number_[key(prefix)];
   std::string target = numbered_target(folder, tag, number, extension_text);
+  if (renumbered != nullptr) *renumbered = false;
   if (taken(target)) {
+    if (renumbered != nullptr) *renumbered = true;
     // Every number up to `highest` is either claimed or was skipped as
     // taken, so the search starts above it.
     number = std::max(number, highest) + 1;

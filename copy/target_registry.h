@@ -36,9 +36,9 @@ class TargetRegistry {
 
   // Claims `folder` + `tag` + "(" + `number` + ")" + `extension_text`; when
   // that is taken, the same with the next number that this run has not used
-  // for `folder` + `tag` and that is free.
+  // for `folder` + `tag` and that is free, and sets `*renumbered`.
   std::string claim_numbered(std::string_view folder, std::string_view tag, std::size_t number,
-                             std::string_view extension_text);
+                             std::string_view extension_text, bool* renumbered = nullptr);
 
   // Claims `folder` + `name`; when that is taken, `name` with the smallest
   // free "(k)", k >= 2, before its extension.
