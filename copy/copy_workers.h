@@ -61,7 +61,7 @@ inline constexpr std::chrono::milliseconds lull_age{50};
 
 // A copy thread asleep for want of work is woken once this many jobs wait;
 // the run's thread hands out planned jobs this many at a time.
-inline constexpr std::size_t jobs_per_wake = 4;
+inline constexpr std::size_t jobs_per_wake = 8;
 
 // Jobs waiting per copy thread: enough that the run's thread, woken once
 // half of them are taken, refills the queue in one go rather than a job or
