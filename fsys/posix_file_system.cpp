@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -132,7 +133,7 @@ constexpr std::size_t flush_each_below = 4;
 
 class PosixFileSystem final : public FileSystem {
  public:
-  PosixFileSystem() {
+  PosixFileSystem() : id_(next_id_.fetch_add(1) + 1) {
     const DescriptorBudget budget = allow_open_files();
     descriptor_budget_ = budget.staged_copies;
     open_folders_kept_ = static_cast<std::size_t>(budget.open_folders);
@@ -159,10 +160,9 @@ class PosixFileSystem final : public FileSystem {
 
   CopyStart start_copy(const std::string& source, const std::string& target) override {
     if (holds_zero_byte(source) || holds_zero_byte(target)) return finished(invalid_path());
-    const std::string folder = posix::folder_of(target);
     auto staged = std::make_unique<posix::PosixStagedCopy>();
     bool may_exist = true;
-    if (const std::error_code error = enter_folder(folder, *staged, may_exist)) {
+    if (const std::error_code error = enter_target_folder(target, *staged, may_exist)) {
       return finished(error);
     }
     // The target is looked at once.  A re-run finds most targets to be the
@@ -190,12 +190,6 @@ class PosixFileSystem final : public FileSystem {
     }
     staged->source = source;
     staged->target = target;
-    if (may_exist) {
-      // Nearly every run finds nothing cut short: then no key is folded per copy.
-      const std::lock_guard lock(mutex_);
-      staged->after_cut_short =
-          !cut_short_folders_.empty() && cut_short_folders_.contains(sweep_key(folder));
-    }
     // Each staged copy may hold a descriptor until its batch is named; past
     // the budget, copies are flushed on their own and hold none.
     const bool hold = held_descriptors_.fetch_add(1) < descriptor_budget_;
@@ -281,6 +275,7 @@ class PosixFileSystem final : public FileSystem {
     if (folds) {
       const std::lock_guard lock(mutex_);
       folding_folders_.push_back(folder.ends_with('/') ? folder : folder + '/');
+      epoch_.fetch_add(1, std::memory_order_release);
     }
     return folds;
   }
@@ -305,6 +300,7 @@ class PosixFileSystem final : public FileSystem {
     // would still name the old one.
     for (auto& [folder, entered] : folder_ways_) entered.open.reset();
     open_folders_.clear();
+    epoch_.fetch_add(1, std::memory_order_release);
     return first_error;
   }
 
@@ -324,6 +320,7 @@ class PosixFileSystem final : public FileSystem {
     const std::lock_guard lock(mutex_);
     made_folders_.insert(path + '/');
     if (ways != nullptr) remember_folder(path + '/', ways, std::move(open));
+    epoch_.fetch_add(1, std::memory_order_release);
     return {};
   }
 
@@ -333,6 +330,47 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
+  // What a copy thread learnt of the folder it copied into last.  Its next
+  // copy nearly always goes there too, and then takes it from here without
+  // the lock, as long as nothing that could change it (a folder made, a
+  // flush) has happened since.
+  struct LastFolder {
+    std::uint64_t file_system = 0;  // id_ of the file system it belongs to
+    std::uint64_t epoch = 0;
+    std::string folder;
+    posix::VolumeWays* ways = nullptr;
+    std::weak_ptr<const Descriptor> open;
+    bool may_exist = true;
+    bool after_cut_short = false;
+  };
+
+  // enter_folder for the folder of `target`, by way of the thread's last.
+  std::error_code enter_target_folder(const std::string& target, posix::PosixStagedCopy& staged,
+                                      bool& may_exist) {
+    thread_local LastFolder last;
+    const std::uint64_t epoch = epoch_.load(std::memory_order_acquire);
+    const std::size_t cut = target.rfind('/');
+    if (cut != std::string::npos && last.file_system == id_ && last.epoch == epoch &&
+        std::string_view(target).substr(0, cut + 1) == last.folder) {
+      staged.ways = last.ways;
+      staged.folder = last.open;
+      staged.after_cut_short = last.after_cut_short;
+      may_exist = last.may_exist;
+      return {};
+    }
+    std::string folder = posix::folder_of(target);
+    if (const std::error_code error = enter_folder(folder, staged, may_exist)) return error;
+    if (may_exist) {
+      // Nearly every run finds nothing cut short: then no key is folded.
+      const std::lock_guard lock(mutex_);
+      staged.after_cut_short =
+          !cut_short_folders_.empty() && cut_short_folders_.contains(sweep_key(folder));
+    }
+    last = {id_,         epoch, std::move(folder), staged.ways, staged.folder,
+            may_exist, staged.after_cut_short};
+    return {};
+  }
+
   // Which folders are one for the sweep: on a volume that folds letter
   // case, "Trip/" and "trip/" are one folder, and whichever spelling meets
   // it first must tell the other what the sweep found.  Called with mutex_
@@ -444,6 +482,12 @@ class PosixFileSystem final : public FileSystem {
     const std::lock_guard lock(mutex_);
     devices_.try_emplace(info.st_dev, std::move(fd));
   }
+
+  // Tells apart the file systems a thread's LastFolder may come from.
+  static inline std::atomic<std::uint64_t> next_id_{0};
+  const std::uint64_t id_;
+  // Moves on whenever what a LastFolder holds may have changed.
+  std::atomic<std::uint64_t> epoch_{0};
 
   // The copy run copies on several threads; the maps below are shared by
   // them, the copies themselves are not.
