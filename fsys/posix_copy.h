@@ -37,7 +37,6 @@ class PosixStagedCopy final : public StagedCopy {
   PosixStagedCopy(const PosixStagedCopy&) = delete;
   PosixStagedCopy& operator=(const PosixStagedCopy&) = delete;
 
-  std::string source;
   std::string target;
   struct stat source_info {};
   Descriptor data;        // the written file, open until it has its name

@@ -188,7 +188,6 @@ class PosixFileSystem final : public FileSystem {
     if (!S_ISREG(staged->source_info.st_mode)) {
       return finished(std::make_error_code(std::errc::invalid_argument));
     }
-    staged->source = source;
     staged->target = target;
     // Each staged copy may hold a descriptor until its batch is named; past
     // the budget, copies are flushed on their own and hold none.
