@@ -148,7 +148,7 @@ void CopyWorkers::work() {
   bool copied = false;  // `job` and `start` hold a copy to hand on
   for (;;) {
     bool wake_run = false;
-    bool wake_namer = false;
+    bool wake_flusher = false;
     bool took = false;
     {
       // One lock hands on the copy just made and takes the next job.
@@ -160,7 +160,7 @@ void CopyWorkers::work() {
           if (batch_.empty()) batch_opened_ = std::chrono::steady_clock::now();
           batch_.push_back({std::move(job), std::move(start.staged)});
           // The first copy of a batch starts the flushing thread's clock.
-          wake_namer = batch_.size() == 1 || batch_due(std::chrono::steady_clock::now());
+          wake_flusher = batch_.size() == 1 || batch_due(std::chrono::steady_clock::now());
         } else {
           finished_.push_back({std::move(job), start.error, start.outcome});
           // The last result ends any wait; results alone wake a run only
@@ -169,7 +169,7 @@ void CopyWorkers::work() {
                      (run_waits_ != RunWaits::no && outstanding_ == finished_.size());
         }
         // The last copy of a lull starts the shorter wait of a waiting batch.
-        if (!batch_.empty() && idle()) wake_namer = true;
+        if (!batch_.empty() && idle()) wake_flusher = true;
         copied = false;
       }
       if (has_job_to_take()) {
@@ -180,7 +180,7 @@ void CopyWorkers::work() {
         wake_run = wake_run || (run_waits_ == RunWaits::for_room && has_half_room());
       }
     }
-    if (wake_namer) batch_waiting_.notify_one();
+    if (wake_flusher) batch_waiting_.notify_one();
     if (wake_run) run_woken_.notify_one();
     if (!took) {
       std::unique_lock lock(mutex_);

@@ -386,6 +386,23 @@ TEST_F(PosixFileSystem, CopyHoldsEveryByteWhateverTheSourceSaysOfItsSize) {
 // Folders this object makes learn their volume as they are made; copies
 // into them, into a folder that stood before, and into a folder on another
 // volume are all named, and one flush puts each volume's on its device.
+// A run makes and names its copies through the folders it keeps open; the
+// next run must not: a folder moved away and made again in between takes
+// the next copy, and the one moved away gets nothing.
+TEST_F(PosixFileSystem, AFolderMadeAgainAfterAFlushTakesTheNextCopies) {
+  testing::TempTree tree({"photo.jpg"});
+  tree.write("photo.jpg", "content");
+  ASSERT_FALSE(file_system->make_folder(tree.path("trip/")));
+  ASSERT_FALSE(file_system->copy_file(tree.path("photo.jpg"), tree.path("trip/trip(1).jpg")));
+  ASSERT_FALSE(file_system->flush());
+  ASSERT_EQ(::rename(tree.path("trip").c_str(), tree.path("moved").c_str()), 0);
+  ASSERT_EQ(::mkdir(tree.path("trip").c_str(), 0777), 0);
+  EXPECT_FALSE(file_system->copy_file(tree.path("photo.jpg"), tree.path("trip/trip(2).jpg")));
+  EXPECT_FALSE(file_system->flush());
+  EXPECT_EQ(::access(tree.path("trip/trip(2).jpg").c_str(), F_OK), 0);
+  EXPECT_NE(::access(tree.path("moved/trip(2).jpg").c_str(), F_OK), 0);
+}
+
 TEST_F(PosixFileSystem, CopiesIntoMadeAndFoundFoldersOnTwoVolumesAreNamedAndFlushed) {
   testing::TempTree tree({"photo.jpg", "found/"});
   tree.write("photo.jpg", "content");
