@@ -125,6 +125,20 @@ TEST_F(CopyRunTest, ExtensionIsReadForEachEntryAfterItsProgress) {
                                 "/out/trip/trip(1).jpg", "/out/trip/b.jpg", "/out/trip/c.jpg"}));
 }
 
+// Check1 too is read for each entry (before its progress shows): entries of
+// one tag after it is ticked go to the root, not into the tag's folder the
+// entry before them used.
+TEST_F(CopyRunTest, FlatModeIsReadForEachEntryEvenWithinATag) {
+  list("/photos/trip/1.jpg", "trip");
+  list("/photos/trip/2.jpg", "trip");
+  list("/photos/trip/3.jpg", "trip");
+  window.on_progress = [this](int value) {
+    if (value == 0) window.flat = true;
+  };
+  copy_folder(native("/out/"), disk, window, serial);
+  EXPECT_EQ(targets(), natives({"/out/trip/trip(1).jpg", "/out/trip(2).jpg", "/out/trip(3).jpg"}));
+}
+
 TEST_F(CopyRunTest, SameTagInTwoPlacesNeverOverwritesItsOwnCopies) {
   list("/photos/a/trip/1.jpg", "trip");
   list("/photos/a/trip/2.jpg", "trip");

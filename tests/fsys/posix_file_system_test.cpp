@@ -403,6 +403,34 @@ TEST_F(PosixFileSystem, AFolderMadeAgainAfterAFlushTakesTheNextCopies) {
   EXPECT_NE(::access(tree.path("moved/trip(2).jpg").c_str(), F_OK), 0);
 }
 
+// Copies staged in more folders than a run keeps open are still named in
+// their own: a folder closed meanwhile is reached by its path, never by a
+// descriptor number the system has since given to another folder.
+TEST_F(PosixFileSystem, CopiesStagedInMoreFoldersThanAreKeptOpenLandInTheirOwn) {
+  testing::TempTree tree({"photo.jpg"});
+  constexpr int folders = 1100;  // more than the 1,024 kept open at most
+  std::vector<CopyNaming> batch;
+  for (int k = 0; k < folders; ++k) {
+    const std::string name = "t" + std::to_string(k);
+    tree.write("photo.jpg", name);
+    ASSERT_FALSE(file_system->make_folder(tree.path(name + "/")));
+    CopyStart start = file_system->start_copy(tree.path("photo.jpg"), tree.path(name + "/a.jpg"));
+    ASSERT_TRUE(start.staged) << start.error.message();
+    batch.emplace_back().staged = std::move(start.staged);
+  }
+  file_system->name_copies(batch);
+  EXPECT_FALSE(file_system->flush());
+  int misplaced = 0;
+  for (int k = 0; k < folders; ++k) {
+    const std::string name = "t" + std::to_string(k);
+    if (batch[k].error || ::access(tree.path(name + "/a.jpg").c_str(), F_OK) != 0 ||
+        tree.read(name + "/a.jpg") != name) {
+      ++misplaced;
+    }
+  }
+  EXPECT_EQ(misplaced, 0);
+}
+
 TEST_F(PosixFileSystem, CopiesIntoMadeAndFoundFoldersOnTwoVolumesAreNamedAndFlushed) {
   testing::TempTree tree({"photo.jpg", "found/"});
   tree.write("photo.jpg", "content");
