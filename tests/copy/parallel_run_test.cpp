@@ -264,13 +264,14 @@ TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
   struct HearingWindow final : testing::FakeCopyWindow {
     HearingWindow(testing::Log& log, InOrderCopies& copies) : FakeCopyWindow(log), disk(copies) {}
     std::string extension_text() override {
-      most_unheard = std::max(most_unheard, named++ - heard);
+      unheard.push_back(named++ - heard);
       return FakeCopyWindow::extension_text();
     }
     void entry_done(const EntryResult&) override { ++heard; }
     void keep_alive() override { disk.open(); }
     InOrderCopies& disk;
-    std::size_t named = 0, heard = 0, most_unheard = 0;
+    std::size_t named = 0, heard = 0;
+    std::vector<std::size_t> unheard;  // as each entry was named
   };
   testing::Log log;
   InOrderCopies disk;
@@ -283,9 +284,14 @@ TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
       copy_folder(testing::native("/out/"), disk, window, testing::pool_of_four);
   EXPECT_FALSE(disk.gave_up) << "a copy was taken before an earlier entry's";
   EXPECT_EQ(window.heard, entries);
-  // The queue and the results not yet taken: a few dozen, a few hundred on
-  // a loaded machine, never a share of the run.
-  EXPECT_LT(window.most_unheard, entries / 8);
+  // The queue and the results not yet taken: a few dozen as a rule.  A copy
+  // thread the system stops for a while after its copy holds back the
+  // entries after it (they are told in list order), so on a loaded machine
+  // a moment may hold hundreds; never the run.
+  std::vector<std::size_t> unheard = window.unheard;
+  std::sort(unheard.begin(), unheard.end());
+  EXPECT_LT(unheard[unheard.size() / 2], 200U);
+  EXPECT_LT(unheard.back(), entries / 2);
   EXPECT_TRUE(report.failures.empty());
 }
 
