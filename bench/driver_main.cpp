@@ -45,12 +45,14 @@
 #include <vector>
 
 #include "bench/no_flush_file_system.h"
+#include "bench/process_cpu.h"
 #include "bench/synthetic_file_system.h"
 #include "scan/file_list.h"
 #include "ui/qt/form1.h"
 
 namespace {
 
+using tolvane::bench::process_cpu_seconds;
 using tolvane::qt::Form1;
 using Clock = std::chrono::steady_clock;
 
@@ -76,14 +78,6 @@ MachineCpu machine_cpu() {
     if (field == 3 || field == 4) idle += value;  // idle, iowait
   }
   return {total, total - idle};
-}
-
-// This process's CPU seconds so far, its threads' user and system time.
-double process_cpu_seconds() {
-  struct rusage usage {};
-  ::getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& time) { return time.tv_sec + time.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 // Notes when the application last handled an event that is not a timer's.

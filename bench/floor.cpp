@@ -25,7 +25,6 @@
 // included), files.
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +44,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/process_cpu.h"
 #include "copy/copy_workers.h"
 #include "scan/folder_read_ahead.h"
 
@@ -336,8 +336,7 @@ int main(int argc, char** argv) {
 
   double seconds = 0;
   std::size_t files = 0;
-  struct rusage before {};
-  ::getrusage(RUSAGE_SELF, &before);
+  const double cpu_before = tolvane::bench::process_cpu_seconds();
   if (mode == "walk") {
     seconds = walk_floor(argv[2], threads, extension, files);
   } else {
@@ -351,13 +350,7 @@ int main(int argc, char** argv) {
       std::printf("changed %zu\n", changed);
     }
   }
-  struct rusage after {};
-  ::getrusage(RUSAGE_SELF, &after);
-  const auto cpu = [](const struct rusage& usage) {
-    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-           usage.ru_stime.tv_usec / 1e6;
-  };
   std::printf("floor_seconds %.6f\nfloor_cpu_seconds %.6f\nfiles %zu\nthreads %zu\n", seconds,
-              cpu(after) - cpu(before), files, threads);
+              tolvane::bench::process_cpu_seconds() - cpu_before, files, threads);
   return 0;
 }

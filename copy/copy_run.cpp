@@ -20,7 +20,6 @@ namespace {
 // answer the window system again: a 100 MiB copy must not look like a hang.
 constexpr std::chrono::milliseconds patience{50};
 
-
 void show_progress(std::size_t index, CopyFrontEnd& front_end) { front_end.progress(index); }
 
 void count(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome,
@@ -45,7 +44,8 @@ class EntryReports {
 
   void copied(CopyJob& job, std::error_code error, fsys::CopyOutcome outcome) {
     std::optional<CopyFailure> failure;
-    if (error) failure = CopyFailure{job.index, job.source, job.target, CopyOperation::copy_file, error};
+    if (error)
+      failure = CopyFailure{job.index, job.source, job.target, CopyOperation::copy_file, error};
     // Most entries finish in list order: those are told at once, without
     // being kept.
     if (job.index == next_ && waiting_.empty()) {

@@ -61,8 +61,6 @@ CopyWorkers::~CopyWorkers() {
   namer_.join();
 }
 
-bool CopyWorkers::has_room() { return has_room_for(1); }
-
 bool CopyWorkers::has_room_for(std::size_t count) {
   const std::lock_guard lock(mutex_);
   // More than the queue holds goes out only into an empty queue.
@@ -119,6 +117,13 @@ void CopyWorkers::take_results(std::vector<CopyResult>& results, std::chrono::mi
   finished_.clear();
 }
 
+bool CopyWorkers::take_job(CopyJob& job) {
+  job = std::move(queue_.front());
+  queue_.pop_front();
+  ++copying_;
+  return run_waits_ == RunWaits::for_room && has_half_room();
+}
+
 bool CopyWorkers::idle() const { return queue_.empty() && copying_ == 0; }
 
 // Under the lock.  A batch waits for more copies only while more are coming:
@@ -173,11 +178,8 @@ void CopyWorkers::work() {
         copied = false;
       }
       if (has_job_to_take()) {
-        job = std::move(queue_.front());
-        queue_.pop_front();
-        ++copying_;
         took = true;
-        wake_run = wake_run || (run_waits_ == RunWaits::for_room && has_half_room());
+        wake_run = take_job(job) || wake_run;
       }
     }
     if (wake_flusher) batch_waiting_.notify_one();
@@ -188,10 +190,7 @@ void CopyWorkers::work() {
       job_waiting_.wait(lock, [this] { return closing_ || has_job_to_take(); });
       --threads_waiting_;
       if (queue_.empty()) return;
-      job = std::move(queue_.front());
-      queue_.pop_front();
-      ++copying_;
-      const bool room_made = run_waits_ == RunWaits::for_room && has_half_room();
+      const bool room_made = take_job(job);
       lock.unlock();
       if (room_made) run_woken_.notify_one();
     }

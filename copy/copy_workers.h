@@ -81,12 +81,10 @@ class CopyWorkers {
   CopyWorkers(const CopyWorkers&) = delete;
   CopyWorkers& operator=(const CopyWorkers&) = delete;
 
-  // True when a job can be handed out without waiting.
-  bool has_room();
   // True when `count` more jobs can be handed out without waiting.
   bool has_room_for(std::size_t count);
-  // Queues `job`; only when has_room() said so, or for a job handed back
-  // with a new name.
+  // Queues `job`; only when has_room_for(1) said so, or for a job handed
+  // back with a new name.
   void hand_out(CopyJob job);
   // Queues every job of `jobs`, in order, and empties it; only when
   // has_room_for(jobs.size()) said so.
@@ -114,6 +112,9 @@ class CopyWorkers {
   // room, so that the jobs queued meanwhile do not stage past the copies
   // allowed unnamed.
   bool has_job_to_take() const { return !queue_.empty() && batch_.size() < batch_limit_; }
+  // Under the lock: moves the next queued job into `job`; true when the
+  // run's thread, waiting for room, now has it.
+  bool take_job(CopyJob& job);
   bool batch_due(std::chrono::steady_clock::time_point now) const;
 
   struct Staged {
@@ -154,7 +155,7 @@ class CopyWorkers {
   Batch spare_;
   std::condition_variable flushed_changed_;  // to both: a batch flushed, or taken
   bool flusher_done_ = false;
-  std::size_t copying_ = 0;  // jobs a copy thread has taken and not yet staged or finished
+  std::size_t copying_ = 0;          // jobs a copy thread has taken and not yet staged or finished
   std::size_t threads_waiting_ = 0;  // copy threads asleep for want of a job
   std::size_t outstanding_ = 0;
   bool closing_ = false;

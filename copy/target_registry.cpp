@@ -24,15 +24,11 @@ std::uint64_t TargetRegistry::path_hash(std::string_view path) const {
   };
   // The run looks up every target at least twice: where a path is its own
   // key, it is hashed as it stands rather than copied first.
-#ifdef _WIN32
-  add(key(path));
-#else
-  if (fold_letter_case_) {
-    add(key(path));
-  } else {
+  if (fsys::path_is_its_key && !fold_letter_case_) {
     add(path);
+  } else {
+    add(key(path));
   }
-#endif
   hash = (hash ^ (hash >> 30)) * 0xbf58476d1ce4e5b9u;
   hash = (hash ^ (hash >> 27)) * 0x94d049bb133111ebu;
   return hash ^ (hash >> 31);

@@ -12,9 +12,12 @@ namespace tolvane::fsys {
 // not only ASCII, is upper-cased by the system's case table, as the file
 // system compares names (win32_path.cpp).
 std::string path_key(std::string_view path);
+inline constexpr bool path_is_its_key = false;
 #else
 // The bytes of a path are its identity.
 inline std::string path_key(std::string_view path) { return std::string(path); }
+// path_key(path) == path: a caller may use the path itself, without a copy.
+inline constexpr bool path_is_its_key = true;
 #endif
 
 // True when `a` and `b` name the same file by the rule above.

@@ -4,8 +4,8 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <sys/types.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -297,7 +297,7 @@ class PosixFileSystem final : public FileSystem {
     made_folders_.clear();
     // A folder may be gone or replaced before the next run: its descriptor
     // would still name the old one.
-    for (auto& [folder, entered] : folder_ways_) entered.open.reset();
+    for (EnteredFolder* entered : open_folders_) entered->open.reset();
     open_folders_.clear();
     epoch_.fetch_add(1, std::memory_order_release);
     return first_error;
@@ -311,14 +311,11 @@ class PosixFileSystem final : public FileSystem {
     // The copies into the new folder find it open and its volume known
     // here, learnt once, rather than each copy thread that meets the
     // folder first asking.
-    auto open = std::make_shared<const Descriptor>(
-        ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    struct stat info;
-    posix::VolumeWays* ways =
-        *open && ::fstat(open->get(), &info) == 0 ? volume_of(path, info.st_dev) : nullptr;
+    EnteredFolder entered;
+    const bool opened = !open_folder(path, entered);
     const std::lock_guard lock(mutex_);
     made_folders_.insert(path + '/');
-    if (ways != nullptr) remember_folder(path + '/', ways, std::move(open));
+    if (opened) remember_folder(path + '/', std::move(entered));
     epoch_.fetch_add(1, std::memory_order_release);
     return {};
   }
@@ -329,6 +326,13 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
+  // A folder copies went into: its volume, and the folder itself while it
+  // is kept open.
+  struct EnteredFolder {
+    posix::VolumeWays* ways = nullptr;
+    std::shared_ptr<const Descriptor> open;  // null once closed
+  };
+
   // What a copy thread learnt of the folder it copied into last.  Its next
   // copy nearly always goes there too, and then takes it from here without
   // the lock, as long as nothing that could change it (a folder made, a
@@ -365,8 +369,8 @@ class PosixFileSystem final : public FileSystem {
       staged.after_cut_short =
           !cut_short_folders_.empty() && cut_short_folders_.contains(sweep_key(folder));
     }
-    last = {id_,         epoch, std::move(folder), staged.ways, staged.folder,
-            may_exist, staged.after_cut_short};
+    last = {id_,           epoch,     std::move(folder),     staged.ways,
+            staged.folder, may_exist, staged.after_cut_short};
     return {};
   }
 
@@ -422,25 +426,33 @@ class PosixFileSystem final : public FileSystem {
       }
       swept_.notify_all();
     }
-    auto open = std::make_shared<const Descriptor>(
+    EnteredFolder entered;
+    if (const std::error_code error = open_folder(folder, entered)) return error;
+    staged.ways = entered.ways;
+    staged.folder = entered.open;
+    const std::lock_guard lock(mutex_);
+    remember_folder(folder, std::move(entered));
+    return {};
+  }
+
+  // Opens `folder` for the copies into it and learns its volume.
+  std::error_code open_folder(const std::string& folder, EnteredFolder& entered) {
+    entered.open = std::make_shared<const Descriptor>(
         ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     struct stat info;
-    if (!*open || ::fstat(open->get(), &info) != 0) return last_error();
-    staged.ways = volume_of(folder, info.st_dev);
-    staged.folder = open;
-    const std::lock_guard lock(mutex_);
-    remember_folder(folder, staged.ways, std::move(open));
+    if (!*entered.open || ::fstat(entered.open->get(), &info) != 0) return last_error();
+    entered.ways = volume_of(folder, info.st_dev);
     return {};
   }
 
   // Called with mutex_ held.  Keeps `folder` open for the copies into it;
   // past open_folders_kept_, the folder met longest ago is closed, and its
   // copies not yet named go by its path.
-  void remember_folder(const std::string& folder, posix::VolumeWays* ways,
-                       std::shared_ptr<const Descriptor> open) {
-    const auto [entered, added] = folder_ways_.try_emplace(folder, EnteredFolder{ways, nullptr});
+  void remember_folder(const std::string& folder, EnteredFolder opened) {
+    const auto [entered, added] =
+        folder_ways_.try_emplace(folder, EnteredFolder{opened.ways, nullptr});
     if (!added || entered->second.open) return;
-    entered->second.open = std::move(open);
+    entered->second.open = std::move(opened.open);
     open_folders_.push_back(&entered->second);
     if (open_folders_.size() > open_folders_kept_) {
       open_folders_.front()->open.reset();
@@ -494,10 +506,6 @@ class PosixFileSystem final : public FileSystem {
   // What each volume offers, learnt once per volume, and each folder
   // entered so far with its volume's.
   std::unordered_map<dev_t, std::unique_ptr<posix::VolumeWays>> volumes_;
-  struct EnteredFolder {
-    posix::VolumeWays* ways;
-    std::shared_ptr<const Descriptor> open;  // null once closed
-  };
   std::unordered_map<std::string, EnteredFolder> folder_ways_;
   // The entered folders still open, oldest first (unordered_map keeps its
   // elements where they are).
@@ -507,8 +515,8 @@ class PosixFileSystem final : public FileSystem {
   // Descriptors held by staged copies, and how many they may hold.
   std::atomic<int> held_descriptors_{0};
   int descriptor_budget_ = 0;
-  std::size_t open_folders_kept_ = 0;  // at most this many in open_folders_
-  std::unordered_set<std::string> swept_folders_;  // whose sweep one thread has begun
+  std::size_t open_folders_kept_ = 0;                 // at most this many in open_folders_
+  std::unordered_set<std::string> swept_folders_;     // whose sweep one thread has begun
   std::unordered_set<std::string> sweeping_folders_;  // and not yet ended
   std::condition_variable swept_;
   // Folders found to fold letter case, and so everything below them.
