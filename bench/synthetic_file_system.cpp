@@ -101,8 +101,8 @@ fsys::FolderContents SyntheticFileSystem::read_folder(const std::string& folder)
   return contents;
 }
 
-std::error_code SyntheticFileSystem::copy_file(const std::string&, const std::string&,
-                                               fsys::CopyOutcome&) {
+std::error_code SyntheticFileSystem::copy_whole(const std::string&, const std::string&,
+                                                fsys::CopyOutcome&) {
   return std::make_error_code(std::errc::operation_not_supported);
 }
 

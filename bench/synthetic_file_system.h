@@ -15,13 +15,13 @@ namespace tolvane::bench {
 // files in each folder of the fourth level, half of them *.jpg or *.JPG and
 // one in twenty without a dot, as bench/make_tree.py makes them on disk.  Only reading is
 // offered; copying and creating folders fail with "not supported".
-class SyntheticFileSystem final : public fsys::FileSystem {
+class SyntheticFileSystem final : public fsys::WholeCopyFileSystem {
  public:
   SyntheticFileSystem(std::string root, std::size_t files, std::size_t files_per_folder = 20);
 
   fsys::FolderContents read_folder(const std::string& folder) override;
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            fsys::CopyOutcome& outcome) override;
+  std::error_code copy_whole(const std::string& source, const std::string& target,
+                             fsys::CopyOutcome& outcome) override;
   std::error_code move_to_trash(const std::string& path) override;
   std::error_code flush() override;
   std::error_code make_folder(const std::string& folder) override;

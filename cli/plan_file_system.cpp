@@ -44,8 +44,8 @@ std::optional<fsys::EntryKind> PlanFileSystem::kind_at(const std::string& path) 
   return found->second;
 }
 
-std::error_code PlanFileSystem::copy_file(const std::string& source, const std::string& target,
-                                          fsys::CopyOutcome& outcome) {
+std::error_code PlanFileSystem::copy_whole(const std::string& source, const std::string& target,
+                                           fsys::CopyOutcome& outcome) {
   outcome = fsys::CopyOutcome::copied;
   if (!folder_exists(split(target).first)) {
     return std::make_error_code(std::errc::no_such_file_or_directory);

@@ -13,7 +13,7 @@
 
 namespace tolvane::cli {
 
-class PlanFileSystem final : public fsys::FileSystem {
+class PlanFileSystem final : public fsys::WholeCopyFileSystem {
  public:
   // `disk` is only read; it must outlive this.
   explicit PlanFileSystem(fsys::FileSystem& disk) : disk_(disk) {}
@@ -25,8 +25,8 @@ class PlanFileSystem final : public fsys::FileSystem {
   // permission below DEST) show only in a real run.
   // `outcome` is what the copy would do with a file already there (the
   // disk's own quick check says whether it is left unchanged).
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            fsys::CopyOutcome& outcome) override;
+  std::error_code copy_whole(const std::string& source, const std::string& target,
+                             fsys::CopyOutcome& outcome) override;
   // Nothing goes to the trash and nothing needs flushing: nothing is written.
   std::error_code move_to_trash(const std::string& path) override;
   std::error_code flush() override { return {}; }

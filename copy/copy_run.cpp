@@ -1,6 +1,7 @@
 // The copy run: entries planned in list order on the run's thread, their
-// data copied there or by a few copy threads; failures are kept and the run
-// goes on; every copy is flushed before the closing report.
+// copies made through the pipeline there or by a few copy threads; failures
+// are kept and the run goes on; every copy is flushed before the closing
+// report.
 #include "copy/copy_run.h"
 
 #include <algorithm>
@@ -9,8 +10,10 @@
 #include <optional>
 #include <utility>
 
+#include "copy/copy_pipeline.h"
 #include "copy/copy_workers.h"
 #include "copy/entry_plan.h"
+#include "copy/serial_copies.h"
 #include "fsys/set_aside.h"
 
 namespace tolvane::copy {
@@ -84,137 +87,63 @@ class EntryReports {
   std::size_t next_ = 0;
 };
 
-// The staged copies of a serial run, named a batch at a time.
-struct SerialBatch {
-  std::vector<CopyJob> jobs;
-  std::vector<fsys::CopyNaming> namings;
-  std::chrono::steady_clock::time_point opened;
-};
-
-// Every step on the run's thread, in list order; progress names the entry
-// about to be copied.  Staged copies are named in batches, as the copy
-// threads' are.
-void copy_serially(EntryPlanner& planner, fsys::FileSystem& file_system, CopyFrontEnd& front_end,
-                   CopyReport& report) {
-  EntryReports entries(front_end);
-  SerialBatch batch;
-  const auto settle = [&](CopyJob& job, std::error_code error, fsys::CopyOutcome outcome) {
-    count(job, error, outcome, report);
-    entries.copied(job, error, outcome);
-  };
-  // Copies `job` at once; a name held by this run's own copy gives it the
-  // next name, until one is free.
-  const auto copy_now = [&](CopyJob& job) {
-    for (;;) {
-      fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
-      const std::error_code error = file_system.copy_file(job.source, job.target, outcome);
-      if (error || outcome != fsys::CopyOutcome::name_held_by_run)
-        return settle(job, error, outcome);
-      planner.renumber(job);
-    }
-  };
-  const auto name_batch = [&] {
-    file_system.name_copies(batch.namings);
-    for (std::size_t k = 0; k < batch.jobs.size(); ++k) {
-      CopyJob& job = batch.jobs[k];
-      const fsys::CopyNaming& naming = batch.namings[k];
-      if (!naming.error && naming.outcome == fsys::CopyOutcome::name_held_by_run) {
-        planner.renumber(job);
-        copy_now(job);
-      } else {
-        settle(job, naming.error, naming.outcome);
-      }
-    }
-    batch.jobs.clear();
-    batch.namings.clear();
-  };
-
-  CopyJob job;
-  CopyFailure failure;
-  // A batch the file system cannot keep unnamed would flush copies one by one.
-  const std::size_t limit =
-      std::clamp<std::size_t>(file_system.staged_copies_allowed(), 1, batch_limit);
-  for (std::size_t i = 0; i < planner.entries(); ++i) {
-    planner.begin(i);
-    show_progress(i, front_end);
-    if (!planner.finish(job, failure)) {
-      entries.refused(failure);
-      report.failures.push_back(std::move(failure));
-      continue;
-    }
-    fsys::CopyStart start = file_system.start_copy(job.source, job.target);
-    if (!start.staged) {
-      if (!start.error && start.outcome == fsys::CopyOutcome::name_held_by_run) {
-        planner.renumber(job);
-        copy_now(job);
-      } else {
-        settle(job, start.error, start.outcome);
-      }
-      continue;
-    }
-    if (batch.jobs.empty()) batch.opened = std::chrono::steady_clock::now();
-    batch.jobs.push_back(std::move(job));
-    batch.namings.emplace_back().staged = std::move(start.staged);
-    if (batch.jobs.size() >= limit ||
-        std::chrono::steady_clock::now() - batch.opened >= batch_age) {
-      name_batch();
-    }
-  }
-  if (!batch.jobs.empty()) name_batch();
-}
-
-// The run's thread plans every entry in list order and hands the copies to
-// `workers` threads; progress counts the entries that are finished, so it
-// steps through the same values and texts as a serial run's.  Returns once
-// every copy has returned.
-void copy_in_parallel(EntryPlanner& planner, fsys::FileSystem& file_system, CopyFrontEnd& front_end,
-                      CopyReport& report, std::size_t workers) {
-  CopyWorkers pool(file_system, workers, workers * jobs_per_worker);
+// Plans every entry in list order on the run's thread and hands the copies
+// to `pipeline`; takes their results back as they finish.  A copy whose
+// name the volume takes for another copy's of this run goes back with its
+// next name.  Progress names the entry about to be copied when `serial`
+// (every step then happens on this thread, in list order); otherwise it
+// counts the entries finished, stepping through the same values and texts.
+void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
+                  CopyFrontEnd& front_end, CopyReport& report) {
   EntryReports entries(front_end);
   std::vector<CopyResult> results;
+  std::vector<CopyJob> renamed;
   std::size_t finished = 0;
   const auto settle = [&](std::chrono::milliseconds wait, bool or_room) {
     results.clear();
-    pool.take_results(results, wait, or_room);
+    pipeline.take_results(results, wait, or_room);
     for (CopyResult& result : results) {
       if (!result.error && result.outcome == fsys::CopyOutcome::name_held_by_run) {
-        // Not finished: copied again under its next name.
         planner.renumber(result.job);
-        pool.hand_out(std::move(result.job));
+        renamed.push_back(std::move(result.job));
         continue;
       }
       count(result.job, result.error, result.outcome, report);
       entries.copied(result.job, result.error, result.outcome);
-      show_progress(finished++, front_end);
+      if (!serial) show_progress(finished++, front_end);
     }
+    // Not finished: copied again under their next names.
+    if (!renamed.empty()) pipeline.hand_out(renamed);
     if (wait.count() > 0) front_end.keep_alive();
   };
 
   // Planned jobs go out a few at a time, and finished ones are taken as
-  // often: one lock of the pool per few entries, not three per entry.
+  // often: one lock of the copy threads per few entries, not three per entry.
   std::vector<CopyJob> planned;
   const auto hand_out_planned = [&] {
-    while (!pool.has_room_for(planned.size())) settle(patience, true);
-    pool.hand_out(planned);
+    while (!pipeline.has_room_for(planned.size())) settle(patience, true);
+    pipeline.hand_out(planned);
     settle(std::chrono::milliseconds(0), false);
   };
+  const std::size_t per_hand_out = serial ? 1 : jobs_per_wake;
   CopyJob job;
   CopyFailure failure;
   for (std::size_t i = 0; i < planner.entries(); ++i) {
     planner.begin(i);
+    if (serial) show_progress(i, front_end);
     if (planner.finish(job, failure)) {
       planned.push_back(std::move(job));
-      if (planned.size() >= jobs_per_wake) hand_out_planned();
+      if (planned.size() >= per_hand_out) hand_out_planned();
     } else {
       entries.refused(failure);
       report.failures.push_back(std::move(failure));
-      show_progress(finished++, front_end);
+      if (!serial) show_progress(finished++, front_end);
     }
   }
   if (!planned.empty()) hand_out_planned();
-  pool.last_job_handed_out();
-  while (pool.outstanding() > 0) settle(patience, false);
-  // Results arrive as copies finish; the report lists them as a serial run does.
+  pipeline.last_job_handed_out();
+  while (pipeline.outstanding() > 0) settle(patience, false);
+  // Results arrive as copies finish; the report lists them in entry order.
   std::sort(report.failures.begin(), report.failures.end(),
             [](const CopyFailure& a, const CopyFailure& b) { return a.index < b.index; });
 }
@@ -229,9 +158,11 @@ CopyReport copy_entries(const std::string& destination, fsys::FileSystem& file_s
   EntryPlanner planner(destination, file_system, front_end);
   report.entries = planner.entries();
   if (workers <= 1) {
-    copy_serially(planner, file_system, front_end, report);
+    SerialCopies pipeline(file_system);
+    copy_through(pipeline, true, planner, front_end, report);
   } else {
-    copy_in_parallel(planner, file_system, front_end, report, workers);
+    CopyWorkers pipeline(file_system, workers, workers * jobs_per_worker);
+    copy_through(pipeline, false, planner, front_end, report);
   }
 
   // Done must mean on the device: the user may unplug it next.

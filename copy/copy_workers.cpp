@@ -18,19 +18,6 @@ std::size_t default_copy_workers() {
   return std::clamp<std::size_t>(cores * 2, 2, 8);
 }
 
-namespace {
-
-// A batch of at most a third of what the file system lets wait unnamed,
-// less the copies under way that join a full batch: one batch is named
-// while the next is flushed and a third fills, and none may push a copy
-// past the allowance.
-std::size_t batch_limit_within(std::size_t allowed, std::size_t threads) {
-  const std::size_t third = allowed / 3;
-  return std::clamp<std::size_t>(third > threads ? third - threads : 1, 1, batch_limit);
-}
-
-}  // namespace
-
 CopyWorkers::CopyWorkers(fsys::FileSystem& file_system, std::size_t threads,
                          std::size_t queue_limit)
     : file_system_(file_system),
@@ -73,18 +60,6 @@ void CopyWorkers::hand_out(std::vector<CopyJob>& jobs) {
     const std::lock_guard lock(mutex_);
     for (CopyJob& job : jobs) queue_.push_back(std::move(job));
     outstanding_ += jobs.size();
-    wake = threads_waiting_ > 0 && (queue_.size() >= jobs_per_wake || last_handed_out_);
-  }
-  jobs.clear();
-  if (wake) job_waiting_.notify_one();
-}
-
-void CopyWorkers::hand_out(CopyJob job) {
-  bool wake = false;
-  {
-    const std::lock_guard lock(mutex_);
-    queue_.push_back(std::move(job));
-    ++outstanding_;
     // A sleeping copy thread is woken once a few jobs wait for it, so that
     // it copies several files per wake-up: when the run's thread plans
     // about as fast as the threads copy, a wake-up per job cost more than
@@ -92,6 +67,7 @@ void CopyWorkers::hand_out(CopyJob job) {
     // which nothing else would follow.
     wake = threads_waiting_ > 0 && (queue_.size() >= jobs_per_wake || last_handed_out_);
   }
+  jobs.clear();
   if (wake) job_waiting_.notify_one();
 }
 
@@ -163,7 +139,7 @@ void CopyWorkers::work() {
         if (idle()) idle_since_ = std::chrono::steady_clock::now();
         if (start.staged) {
           if (batch_.empty()) batch_opened_ = std::chrono::steady_clock::now();
-          batch_.push_back({std::move(job), std::move(start.staged)});
+          batch_.add(std::move(job), std::move(start.staged));
           // The first copy of a batch starts the flushing thread's clock.
           wake_flusher = batch_.size() == 1 || batch_due(std::chrono::steady_clock::now());
         } else {
@@ -206,9 +182,8 @@ void CopyWorkers::work() {
 }
 
 void CopyWorkers::flush_batches() {
-  std::vector<Staged> taken;
   for (;;) {
-    Batch batch;
+    StagedBatch batch;
     bool room_made = false;
     bool copiers_held = false;  // copy threads waiting for room in the batch
     {
@@ -229,28 +204,17 @@ void CopyWorkers::flush_batches() {
                              idle() ? idle_since_ + lull_age : batch_opened_ + batch_age));
         }
       }
-      taken.swap(batch_);
+      // The staged batch is taken whole; the emptied one kept from the last
+      // naming takes its place.
       batch = std::move(spare_);
+      std::swap(batch, batch_);
       room_made = run_waits_ == RunWaits::for_room && has_half_room();
       copiers_held = threads_waiting_ > 0 && !queue_.empty();
     }
     // The copy threads go on staging the next batch meanwhile.
     if (room_made) run_woken_.notify_one();
     if (copiers_held) job_waiting_.notify_all();
-    batch.jobs.clear();
-    batch.namings.clear();
-    batch.jobs.reserve(taken.size());
-    batch.namings.resize(taken.size());
-    for (std::size_t k = 0; k < taken.size(); ++k) {
-      batch.jobs.push_back(std::move(taken[k].job));
-      batch.namings[k].staged = std::move(taken[k].copy);
-    }
-    taken.clear();
-    try {
-      file_system_.flush_staged(batch.namings);
-    } catch (const std::bad_alloc&) {
-      // name_copies flushes what this left unflushed.
-    }
+    flush_batch(file_system_, batch);
     std::unique_lock lock(mutex_);
     flushed_changed_.wait(lock, [this] { return !flushed_; });
     flushed_ = std::move(batch);
@@ -261,8 +225,9 @@ void CopyWorkers::flush_batches() {
 // Names each flushed batch in turn while the flushing thread puts the next
 // one on the device.
 void CopyWorkers::name_batches() {
+  std::vector<CopyResult> named;
   for (;;) {
-    Batch batch;
+    StagedBatch batch;
     {
       std::unique_lock lock(mutex_);
       flushed_changed_.wait(lock, [this] { return flushed_ || flusher_done_; });
@@ -271,26 +236,16 @@ void CopyWorkers::name_batches() {
       flushed_.reset();
     }
     flushed_changed_.notify_all();
-    try {
-      file_system_.name_copies(batch.namings);
-    } catch (const std::bad_alloc&) {
-      for (fsys::CopyNaming& naming : batch.namings) {
-        naming.staged.reset();
-        naming.error = std::make_error_code(std::errc::not_enough_memory);
-      }
-    }
+    name_batch(file_system_, batch, named);
     bool wake_run = false;
     {
       const std::lock_guard lock(mutex_);
-      for (std::size_t k = 0; k < batch.jobs.size(); ++k) {
-        finished_.push_back(
-            {std::move(batch.jobs[k]), batch.namings[k].error, batch.namings[k].outcome});
-      }
+      std::move(named.begin(), named.end(), std::back_inserter(finished_));
+      // A run waiting for anything is woken: its progress follows each batch.
       wake_run = run_waits_ != RunWaits::no;
-      batch.jobs.clear();
-      batch.namings.clear();
       spare_ = std::move(batch);
     }
+    named.clear();
     if (wake_run) run_woken_.notify_one();
   }
 }

@@ -1,63 +1,29 @@
-// The threads that copy the data for a copy run.  The run's thread decides
-// every target in entry order and hands the copies out here; they finish in
-// any order and come back as results tagged with their entry.  Copies that
-// the file system stages wait in a batch, which one thread makes durable
-// and another then names as a whole: no name shows data that is not on the
-// device, at the cost of one flush per batch, and the next batch is
-// flushed while this one is named.
+// The copy pipeline run by threads: a bounded queue of jobs that copy
+// threads stage, a batch that one thread flushes and another then names,
+// so that the next batch is flushed while this one is named.  The run's
+// thread decides every target in entry order and hands the copies out
+// here; they finish in any order and come back as results tagged with
+// their entry.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
-#include <memory>
 #include <mutex>
 #include <optional>
-#include <string>
-#include <system_error>
 #include <thread>
 #include <vector>
 
+#include "copy/copy_job.h"
+#include "copy/copy_pipeline.h"
+#include "copy/staged_batch.h"
 #include "fsys/file_system.h"
 
 namespace tolvane::copy {
 
-// How an entry's target name was made, so that it can take the next one;
-// its tag is the entry's own, found again by its index.
-struct TargetParts {
-  std::string extension;  // as read for the entry (short: no allocation)
-  std::size_t number = 0;
-  bool keep_name = false;
-  bool flat = false;
-};
-
-struct CopyJob {
-  std::size_t index = 0;
-  std::string source;
-  std::string target;
-  bool renumbered = false;  // the first name was taken, the target took the next free one
-  TargetParts parts;
-};
-
-struct CopyResult {
-  CopyJob job;
-  std::error_code error;
-  fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
-};
-
 // How many threads a copy run uses on this machine.
 std::size_t default_copy_workers();
-
-// A batch of staged copies is named once it holds this many (or fewer, as
-// the file system's staged_copies_allowed() says), or once its first copy
-// has waited this long, or once nothing has been copied for lull_age, or at
-// once after the run's last copy.  Each batch costs a flush of the volume,
-// a journal commit and the device's cache flush, whatever its size: at
-// 1024 small files a batch, a run of 50,000 paid for about 50 of them.
-inline constexpr std::size_t batch_limit = 8192;
-inline constexpr std::chrono::milliseconds batch_age{1000};
-inline constexpr std::chrono::milliseconds lull_age{50};
 
 // A copy thread asleep for want of work is woken once this many jobs wait;
 // the run's thread hands out planned jobs this many at a time.
@@ -69,7 +35,7 @@ inline constexpr std::size_t jobs_per_wake = 8;
 // threads than copying), few enough that memory stays flat.
 inline constexpr std::size_t jobs_per_worker = 16;
 
-class CopyWorkers {
+class CopyWorkers final : public CopyPipeline {
  public:
   // Starts `threads` threads (at least one) copying through `file_system`,
   // which must allow calls from several threads at once.  At most
@@ -81,24 +47,12 @@ class CopyWorkers {
   CopyWorkers(const CopyWorkers&) = delete;
   CopyWorkers& operator=(const CopyWorkers&) = delete;
 
-  // True when `count` more jobs can be handed out without waiting.
-  bool has_room_for(std::size_t count);
-  // Queues `job`; only when has_room_for(1) said so, or for a job handed
-  // back with a new name.
-  void hand_out(CopyJob job);
-  // Queues every job of `jobs`, in order, and empties it; only when
-  // has_room_for(jobs.size()) said so.
-  void hand_out(std::vector<CopyJob>& jobs);
-  // Says that only jobs handed back with a new name will follow, so that
-  // the last batch is named as soon as its copies are written.
-  void last_job_handed_out();
-  // Jobs handed out whose result has not been taken yet.
-  std::size_t outstanding();
-  // Appends the results finished so far to `results`.  When there are none
-  // yet, waits up to `patience` for one, or with `or_room` also for a free
-  // place in the queue.
+  bool has_room_for(std::size_t count) override;
+  void hand_out(std::vector<CopyJob>& jobs) override;
+  void last_job_handed_out() override;
+  std::size_t outstanding() override;
   void take_results(std::vector<CopyResult>& results, std::chrono::milliseconds patience,
-                    bool or_room);
+                    bool or_room) override;
 
  private:
   void work();
@@ -117,16 +71,6 @@ class CopyWorkers {
   bool take_job(CopyJob& job);
   bool batch_due(std::chrono::steady_clock::time_point now) const;
 
-  struct Staged {
-    CopyJob job;
-    std::unique_ptr<fsys::StagedCopy> copy;
-  };
-  // A batch taken for its flush, then for its names.
-  struct Batch {
-    std::vector<CopyJob> jobs;
-    std::vector<fsys::CopyNaming> namings;
-  };
-
   enum class RunWaits { no, for_room, for_results };
 
   fsys::FileSystem& file_system_;
@@ -137,7 +81,7 @@ class CopyWorkers {
   std::condition_variable run_woken_;    // to the run: a result, or room
   std::deque<CopyJob> queue_;
   std::vector<CopyResult> finished_;
-  std::vector<Staged> batch_;  // staged, waiting for the flushing thread
+  StagedBatch batch_;  // staged, waiting for the flushing thread
   std::chrono::steady_clock::time_point batch_opened_;
   // When the last copy under way finished with no job waiting: a lull is
   // timed from there, not from the batch's first copy, so that a copy
@@ -148,11 +92,11 @@ class CopyWorkers {
   // A flushed batch waiting for the naming thread; the flushing thread
   // takes no further batch while one waits here, so at most three batches
   // hold descriptors: one named, one flushed, one staged.
-  std::optional<Batch> flushed_;
+  std::optional<StagedBatch> flushed_;
   // A named batch's emptied vectors, kept for the next one: a batch of
   // thousands of jobs would otherwise take fresh pages from the system
   // each time.
-  Batch spare_;
+  StagedBatch spare_;
   std::condition_variable flushed_changed_;  // to both: a batch flushed, or taken
   bool flusher_done_ = false;
   std::size_t copying_ = 0;          // jobs a copy thread has taken and not yet staged or finished

@@ -10,8 +10,8 @@
 #include <unordered_map>
 
 #include "copy/copy_front_end.h"
+#include "copy/copy_job.h"
 #include "copy/copy_run.h"
-#include "copy/copy_workers.h"
 #include "copy/target_registry.h"
 #include "fsys/file_system.h"
 

@@ -68,6 +68,10 @@ struct FolderContents {
   std::error_code error;
 };
 
+// The file-system services.  Every call is pure here, so that a wrapper
+// that forwards them (the tests' fakes do) fails to build until it forwards
+// a call added later; WholeCopyFileSystem below gives the defaults of a
+// backend that copies each file in one go.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -78,71 +82,62 @@ class FileSystem {
   virtual FolderContents read_folder(const std::string& folder) = 0;
   // True when read_folder may run on another thread while this object's
   // other calls go on, so that a walk can read folders ahead of its listing.
-  virtual bool reads_folders_from_any_thread() const { return false; }
+  virtual bool reads_folders_from_any_thread() const = 0;
 
-  // Creates or replaces `target` with a copy of `source`, keeping the source's
-  // modification time, and says in `outcome` which it was.  A file already
-  // at the target with the source's size and modification time is left as it
-  // is.  A different one is moved to the trash whole before the copy takes
-  // its name (or, where the volume has no usable trash and the backend keeps
-  // such files itself, into the set-aside folder); when it cannot be, it
-  // stays, nothing is written over it, and the error is in trash_category()
-  // (trash_error.h) or set_aside_category() (set_aside.h).  A reader never sees
-  // a half-written file under the target's name, and a replacing copy is on
-  // the device before it takes the name.
-  virtual std::error_code copy_file(const std::string& source, const std::string& target,
-                                    CopyOutcome& outcome) = 0;
-  // The same, for a caller that needs no outcome.
+  // A copy of `source` at `target`, keeping the source's modification time,
+  // made in three steps so that a caller copying many files pays one flush
+  // per batch rather than one per file, and no name ever shows data that is
+  // not on the device:
+  //  - start_copy: a file already at the target with the source's size and
+  //    modification time is left as it is (unchanged); failures are
+  //    reported; otherwise the data is written where no name shows it and
+  //    returned `staged`.  A backend that does not stage does the whole
+  //    copy here.
+  //  - flush_staged: puts the data of a batch of staged copies on the
+  //    device.  A copy whose data cannot be flushed gets its error and
+  //    loses its staged half: it is never named.
+  //  - name_copies: names each flushed copy of a batch in batch order.  A
+  //    different file at the target is moved to the trash whole before the
+  //    copy takes its name (or, where the volume has no usable trash and
+  //    the backend keeps such files itself, into the set-aside folder);
+  //    when it cannot be, it stays, nothing is written over it, and the
+  //    error is in trash_category() (trash_error.h) or set_aside_category()
+  //    (set_aside.h).  A copy that was not flushed is not named.
+  // A reader never sees a half-written file under the target's name.
+  virtual CopyStart start_copy(const std::string& source, const std::string& target) = 0;
+  virtual void flush_staged(std::vector<CopyNaming>& batch) = 0;
+  virtual void name_copies(std::vector<CopyNaming>& batch) = 0;
+  // How many staged copies may wait for their naming at once before each
+  // further one costs a flush of its own (a backend's open descriptors are
+  // limited): a caller keeps its batches within a third of it, one batch
+  // being named while the next is flushed and a third staged.
+  virtual std::size_t staged_copies_allowed() const = 0;
+
+  // The three steps for one file: creates or replaces `target` with a copy
+  // of `source` and says in `outcome` which it was.
+  std::error_code copy_file(const std::string& source, const std::string& target,
+                            CopyOutcome& outcome);
   std::error_code copy_file(const std::string& source, const std::string& target) {
     CopyOutcome outcome;
     return copy_file(source, target, outcome);
   }
 
-  // copy_file in two halves, for a caller that copies many files and wants
-  // every name to show only data that is on the device, at the cost of one
-  // flush per batch rather than one per file.  start_copy does what
-  // copy_file does up to the naming: a target that looks unchanged is left
-  // alone, failures are reported, and otherwise the data is written where no
-  // name shows it.  name_copies makes the data of a whole batch durable
-  // together, then names each copy in batch order, with copy_file's rules
-  // and outcomes.  The defaults do the whole copy in start_copy.
-  virtual CopyStart start_copy(const std::string& source, const std::string& target) {
-    CopyStart start;
-    start.error = copy_file(source, target, start.outcome);
-    return start;
-  }
-  virtual void name_copies(std::vector<CopyNaming>& batch) { (void)batch; }
-  // The first half of name_copies on its own: puts the batch's data on the
-  // device, so that a caller can flush one batch while it names the one
-  // before.  A copy whose data cannot be flushed gets its error here and
-  // loses its staged half; name_copies then flushes nothing again.
-  virtual void flush_staged(std::vector<CopyNaming>& batch) { (void)batch; }
-  // How many staged copies may wait for their naming at once before each
-  // further one costs a flush of its own (a backend's open descriptors are
-  // limited): a caller keeps its batches within a third of it, one batch
-  // being named while the next is flushed and a third staged.
-  virtual std::size_t staged_copies_allowed() const { return SIZE_MAX; }
-
   // True when names in `folder` that differ only in letter case name one
   // file there, as the volume itself shows; the copy run then compares its
   // targets without case.
-  virtual bool folds_letter_case(const std::string& folder) {
-    (void)folder;
-    return false;
-  }
+  virtual bool folds_letter_case(const std::string& folder) = 0;
 
   // The copy run's destination root (a folder path ending in the separator)
   // and the name of the folder there that keeps replaced files, told once
   // before its first copy: for a backend that keeps them in the destination.
-  virtual void set_destination_root(const std::string& /*root*/,
-                                    std::string_view /*set_aside_name*/) {}
+  virtual void set_destination_root(const std::string& root, std::string_view set_aside_name) = 0;
 
   // Moves the file at `path` into the system's trash (the freedesktop.org
   // trash, the Recycle Bin), from where the user can restore it to `path`.
   // On failure it stays where it was; the error is in trash_category().
   virtual std::error_code move_to_trash(const std::string& path) = 0;
 
-  // Puts every copy written since the last call on its device.  The copy run
+  // Puts every copy named since the last call on its device.  The copy run
   // calls it once, after its last copy and before it reports them done.
   virtual std::error_code flush() = 0;
 
@@ -151,6 +146,29 @@ class FileSystem {
 
   // True when a folder of that path exists (a path ending in the separator).
   virtual bool folder_exists(const std::string& folder) = 0;
+};
+
+// A file system that copies each file whole, in one call: no staging, no
+// batches, no letter-case folding, no destination of its own to know.
+class WholeCopyFileSystem : public FileSystem {
+ public:
+  // The whole copy, with start_copy's rules for an unchanged target and
+  // name_copies' for a different one.
+  virtual std::error_code copy_whole(const std::string& source, const std::string& target,
+                                     CopyOutcome& outcome) = 0;
+
+  bool reads_folders_from_any_thread() const override { return false; }
+  CopyStart start_copy(const std::string& source, const std::string& target) override {
+    CopyStart start;
+    start.error = copy_whole(source, target, start.outcome);
+    return start;
+  }
+  void flush_staged(std::vector<CopyNaming>& /*batch*/) override {}
+  void name_copies(std::vector<CopyNaming>& /*batch*/) override {}
+  std::size_t staged_copies_allowed() const override { return SIZE_MAX; }
+  bool folds_letter_case(const std::string& /*folder*/) override { return false; }
+  void set_destination_root(const std::string& /*root*/,
+                            std::string_view /*set_aside_name*/) override {}
 };
 
 // The backend of the platform this program was built for.

@@ -146,18 +146,6 @@ class PosixFileSystem final : public FileSystem {
   // A listing shares nothing with other calls.
   bool reads_folders_from_any_thread() const override { return true; }
 
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            CopyOutcome& outcome) override {
-    CopyStart start = start_copy(source, target);
-    outcome = start.outcome;
-    if (!start.staged) return start.error;
-    std::vector<CopyNaming> batch(1);
-    batch.front().staged = std::move(start.staged);
-    name_copies(batch);
-    outcome = batch.front().outcome;
-    return batch.front().error;
-  }
-
   CopyStart start_copy(const std::string& source, const std::string& target) override {
     if (holds_zero_byte(source) || holds_zero_byte(target)) return finished(invalid_path());
     auto staged = std::make_unique<posix::PosixStagedCopy>();
@@ -236,12 +224,17 @@ class PosixFileSystem final : public FileSystem {
     }
   }
 
-  // Only then does any copy take its name, in batch order.
+  // Only copies whose data flush_staged put on the device take their
+  // names, in batch order.
   void name_copies(std::vector<CopyNaming>& batch) override {
-    flush_staged(batch);
     for (CopyNaming& naming : batch) {
       auto* staged = static_cast<posix::PosixStagedCopy*>(naming.staged.get());
       if (staged == nullptr) continue;
+      if (!staged->durable) {
+        naming.error = std::make_error_code(std::errc::io_error);
+        naming.staged.reset();
+        continue;
+      }
       const posix::Copied copied = posix::give_name(*staged);
       naming.error = copied.error;
       naming.outcome = copied.outcome;
@@ -278,6 +271,11 @@ class PosixFileSystem final : public FileSystem {
     }
     return folds;
   }
+
+  // Replaced files go to the trash of their own volume: the destination
+  // root is not needed for them.
+  void set_destination_root(const std::string& /*root*/,
+                            std::string_view /*set_aside_name*/) override {}
 
   std::error_code move_to_trash(const std::string& path) override {
     if (holds_zero_byte(path)) return trash_error(EINVAL);

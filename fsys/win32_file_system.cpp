@@ -19,9 +19,9 @@
 #include "fsys/name_order.h"
 #include "fsys/path_separator.h"
 #include "fsys/quick_check.h"
-#include "fsys/temporary_names.h"
 #include "fsys/replace_steps.h"
 #include "fsys/set_aside.h"
+#include "fsys/temporary_names.h"
 #include "fsys/trash_error.h"
 #include "fsys/win32_entry_kind.h"
 #include "fsys/win32_path.h"
@@ -143,8 +143,7 @@ void remove_stale_temporaries(const std::wstring& folder) {
   do {
     if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
     const std::optional<std::string> utf8 = win32::to_utf8(data.cFileName);
-    const std::optional<TemporaryName> name =
-        utf8 ? parse_temporary_name(*utf8) : std::nullopt;
+    const std::optional<TemporaryName> name = utf8 ? parse_temporary_name(*utf8) : std::nullopt;
     // Names with a boot or clock mark are written on POSIX systems.
     if (!name || name->mark != TemporaryName::Mark::none ||
         !is_stale(*name, GetCurrentProcessId(), {}, process_has_ended)) {
@@ -266,7 +265,7 @@ std::error_code set_aside(const std::string& root, std::string_view name, const 
   return set_aside_error({ERROR_ALREADY_EXISTS, std::system_category()});
 }
 
-class Win32FileSystem final : public FileSystem {
+class Win32FileSystem final : public WholeCopyFileSystem {
  public:
   // A listing shares nothing with other calls.
   bool reads_folders_from_any_thread() const override { return true; }
@@ -318,8 +317,8 @@ class Win32FileSystem final : public FileSystem {
   // the set-aside folder, before the copy is moved to its name: both take a
   // file only by moving it, so for that instant the target's name is free,
   // while the old content is in the bin or in that folder.
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            CopyOutcome& outcome) override {
+  std::error_code copy_whole(const std::string& source, const std::string& target,
+                             CopyOutcome& outcome) override {
     outcome = CopyOutcome::copied;
     const std::wstring from = long_path(source);
     const std::wstring to = long_path(target);

@@ -79,7 +79,7 @@ class FakeCopyWindow : public form::CopyWindow {
   Log& log_;
 };
 
-class FakeFileSystem : public fsys::FileSystem {
+class FakeFileSystem : public fsys::WholeCopyFileSystem {
  public:
   explicit FakeFileSystem(Log& log) : log_(log) {}
 
@@ -108,8 +108,8 @@ class FakeFileSystem : public fsys::FileSystem {
     return {{}, std::make_error_code(std::errc::function_not_supported)};
   }
 
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            fsys::CopyOutcome& outcome) override {
+  std::error_code copy_whole(const std::string& source, const std::string& target,
+                             fsys::CopyOutcome& outcome) override {
     outcome = fsys::CopyOutcome::copied;
     log_.push_back("copy " + source + " " + target);
     if (++copies_ == fail_copy_at) return std::make_error_code(std::errc::io_error);

@@ -175,7 +175,7 @@ class InjectedFaults : public ::testing::TestWithParam<std::size_t> {
         expect_nothing_lost(outcome, reference);
         if (operation == FsOperation::read_folder) {
           EXPECT_EQ(outcome.scan.folders_unreadable, 1u);
-        } else if (operation == FsOperation::copy_file) {
+        } else if (operation == FsOperation::start_copy) {
           EXPECT_EQ(outcome.report->failures.size(), 1u);
           for (const CopyFailure& failure : outcome.report->failures) {
             EXPECT_EQ(failure.operation, CopyOperation::copy_file);
@@ -205,8 +205,8 @@ TEST_P(InjectedFaults, EveryFolderReadThatFailsLeavesTheRestOfTheScan) {
 }
 
 TEST_P(InjectedFaults, EveryCopyThatFailsIsReportedAndTheRunGoesOn) {
-  EXPECT_EQ(sweep(FsOperation::copy_file), 6u * errors.size());
-  EXPECT_EQ(sweep(FsOperation::copy_file, /*flat=*/true), 6u * errors.size());
+  EXPECT_EQ(sweep(FsOperation::start_copy), 6u * errors.size());
+  EXPECT_EQ(sweep(FsOperation::start_copy, /*flat=*/true), 6u * errors.size());
 }
 
 TEST_P(InjectedFaults, EveryFolderCreationThatFailsFailsOnlyItsOwnEntries) {
@@ -237,7 +237,7 @@ TEST_P(InjectedFaults, EveryCopyFailingAtOnceStillEndsWithAFullReport) {
   const TreeFiles reference = tt::files_below(tree.path("out"));
   std::vector<Fault> faults;
   for (std::size_t nth = 1; nth <= 6; ++nth) {
-    faults.push_back({FsOperation::copy_file, nth, errors[nth % errors.size()]});
+    faults.push_back({FsOperation::start_copy, nth, errors[nth % errors.size()]});
   }
   const Outcome outcome = run(faults);
   EXPECT_EQ(outcome.injected, 6u);

@@ -82,8 +82,8 @@ class PoolAgainstSerial : public ::testing::Test {
 
     std::vector<tt::Fault> faults;
     const auto fail = [&](const std::string& target, std::errc error) {
-      faults.push_back(
-          {tt::FsOperation::copy_file, 0, std::make_error_code(error), tree.path("out/" + target)});
+      faults.push_back({tt::FsOperation::start_copy, 0, std::make_error_code(error),
+                        tree.path("out/" + target)});
     };
     fail("a/a(2).jpg", std::errc::io_error);
     fail("a/a(9).jpg", std::errc::no_space_on_device);
@@ -157,8 +157,8 @@ TEST_F(PoolAgainstSerial, FailuresInSeveralThreadsAreReportedAsTheSerialRunRepor
 // Copies that wait until the test lets them finish; no disk.
 class GatedCopies final : public tt::NoDiskFileSystem {
  public:
-  std::error_code copy_file(const std::string&, const std::string&,
-                            fsys::CopyOutcome& outcome) override {
+  std::error_code copy_whole(const std::string&, const std::string&,
+                             fsys::CopyOutcome& outcome) override {
     outcome = fsys::CopyOutcome::copied;
     std::unique_lock lock(mutex_);
     opened_.wait(lock, [this] { return open_; });
@@ -229,8 +229,8 @@ TEST(CopyPool, NamesOnlyAFewEntriesAheadOfTheCopiesAndShowsEveryOneDone) {
 // for a copy nobody makes: after five seconds it gives up and says so.
 class InOrderCopies final : public tt::NoDiskFileSystem {
  public:
-  std::error_code copy_file(const std::string& source, const std::string&,
-                            fsys::CopyOutcome& outcome) override {
+  std::error_code copy_whole(const std::string& source, const std::string&,
+                             fsys::CopyOutcome& outcome) override {
     outcome = fsys::CopyOutcome::copied;
     const std::size_t index = std::stoul(source.substr(source.rfind(fsys::separator) + 1));
     std::unique_lock lock(mutex_);
@@ -295,7 +295,6 @@ TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
   EXPECT_TRUE(report.failures.empty());
 }
 
-
 // Copies that are staged and wait unnamed for their batch, on a file system
 // that lets only `allowed` of them wait at once; the run's thread takes
 // `folder_pause` over each folder it makes, a lull for the copy threads far
@@ -311,11 +310,9 @@ class BatchedCopies final : public fsys::FileSystem {
       : allowed_(allowed), folder_pause_(folder_pause) {}
 
   fsys::FolderContents read_folder(const std::string&) override { return {}; }
-  std::error_code copy_file(const std::string&, const std::string&,
-                            fsys::CopyOutcome& outcome) override {
-    outcome = fsys::CopyOutcome::copied;
-    return {};
-  }
+  bool reads_folders_from_any_thread() const override { return false; }
+  bool folds_letter_case(const std::string&) override { return false; }
+  void set_destination_root(const std::string&, std::string_view) override {}
   fsys::CopyStart start_copy(const std::string&, const std::string&) override {
     const std::lock_guard lock(mutex_);
     most_unnamed = std::max(most_unnamed, ++unnamed_);

@@ -35,10 +35,10 @@ class VolumeRefusingNames : public FakeFileSystem {
  public:
   using FakeFileSystem::FakeFileSystem;
 
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            fsys::CopyOutcome& outcome) override {
+  std::error_code copy_whole(const std::string& source, const std::string& target,
+                             fsys::CopyOutcome& outcome) override {
     if (unholdable(target)) return std::make_error_code(std::errc::invalid_argument);
-    return FakeFileSystem::copy_file(source, target, outcome);
+    return FakeFileSystem::copy_whole(source, target, outcome);
   }
   std::error_code make_folder(const std::string& folder) override {
     if (unholdable(folder)) return std::make_error_code(std::errc::invalid_argument);

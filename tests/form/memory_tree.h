@@ -14,7 +14,7 @@
 
 namespace tolvane::form::testing {
 
-class MemoryTree : public fsys::FileSystem {
+class MemoryTree : public fsys::WholeCopyFileSystem {
  public:
   // `paths` relative to root(), written with "/"; one ending in "/" is a folder.
   explicit MemoryTree(std::initializer_list<std::string> paths) {
@@ -68,8 +68,8 @@ class MemoryTree : public fsys::FileSystem {
     }
     return {found->second, {}};
   }
-  std::error_code copy_file(const std::string&, const std::string& target,
-                            fsys::CopyOutcome& outcome) override {
+  std::error_code copy_whole(const std::string&, const std::string& target,
+                             fsys::CopyOutcome& outcome) override {
     std::this_thread::sleep_for(copy_delay);
     if (!failing_target.empty() && target.find(failing_target) != std::string::npos) {
       return std::make_error_code(std::errc::io_error);

@@ -10,9 +10,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -360,7 +360,8 @@ TEST_F(PosixFileSystem, CopyHoldsEveryByteWhateverTheSourceSaysOfItsSize) {
   std::string proc_version;
   if (const int fd = ::open("/proc/version", O_RDONLY); fd >= 0) {
     char buffer[4096];
-    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) proc_version.append(buffer, got);
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+      proc_version.append(buffer, got);
     ::close(fd);
   }
   struct Case {
@@ -418,6 +419,7 @@ TEST_F(PosixFileSystem, CopiesStagedInMoreFoldersThanAreKeptOpenLandInTheirOwn) 
     ASSERT_TRUE(start.staged) << start.error.message();
     batch.emplace_back().staged = std::move(start.staged);
   }
+  file_system->flush_staged(batch);
   file_system->name_copies(batch);
   EXPECT_FALSE(file_system->flush());
   int misplaced = 0;
@@ -468,7 +470,8 @@ TEST_F(PosixFileSystem, CopiesIntoMadeAndFoundFoldersOnTwoVolumesAreNamedAndFlus
       std::string copied;
       if (const int fd = ::open((folder + name).c_str(), O_RDONLY); fd >= 0) {
         char buffer[64];
-        for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) copied.append(buffer, got);
+        for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+          copied.append(buffer, got);
         ::close(fd);
       }
       read.push_back(copied);
@@ -493,8 +496,10 @@ TEST_F(PosixFileSystem, AnEmptyFileBesideACutShortCopyIsTakenOverElsewhereTrashe
   tree.write("kept/p(1).jpg", "");
   CopyOutcome cut_outcome = CopyOutcome::unchanged;
   CopyOutcome kept_outcome = CopyOutcome::unchanged;
-  ASSERT_FALSE(file_system->copy_file(tree.path("photo.jpg"), tree.path("cut/p(1).jpg"), cut_outcome));
-  ASSERT_FALSE(file_system->copy_file(tree.path("photo.jpg"), tree.path("kept/p(1).jpg"), kept_outcome));
+  ASSERT_FALSE(
+      file_system->copy_file(tree.path("photo.jpg"), tree.path("cut/p(1).jpg"), cut_outcome));
+  ASSERT_FALSE(
+      file_system->copy_file(tree.path("photo.jpg"), tree.path("kept/p(1).jpg"), kept_outcome));
   EXPECT_EQ(cut_outcome, CopyOutcome::copied);
   EXPECT_EQ(kept_outcome, CopyOutcome::replaced);
   EXPECT_EQ(tree.read("cut/p(1).jpg"), "photo");
@@ -519,6 +524,7 @@ TEST_F(PosixFileSystem, ABatchLargerThanTheDescriptorsAllowedIsStagedAndNamed) {
       if (start.error || !start.staged) std::_Exit(1);
       batch.emplace_back().staged = std::move(start.staged);
     }
+    limited->flush_staged(batch);
     limited->name_copies(batch);
     for (const CopyNaming& naming : batch) {
       if (naming.error || naming.outcome != CopyOutcome::copied) std::_Exit(2);

@@ -44,15 +44,15 @@ std::string sep(std::string_view path) {
 }
 
 // Folders and files in memory: copies are recorded, never overwrite a folder.
-class MemoryFileSystem final : public tolvane::fsys::FileSystem {
+class MemoryFileSystem final : public tolvane::fsys::WholeCopyFileSystem {
  public:
   std::set<std::string> folders;
   std::map<std::string, std::string> files;
   std::vector<std::string> targets;
 
   tolvane::fsys::FolderContents read_folder(const std::string&) override { return {}; }
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            tolvane::fsys::CopyOutcome& outcome) override {
+  std::error_code copy_whole(const std::string& source, const std::string& target,
+                             tolvane::fsys::CopyOutcome& outcome) override {
     outcome = tolvane::fsys::CopyOutcome::copied;
     targets.push_back(target);
     const auto found = files.find(source);

@@ -175,7 +175,7 @@ TEST_F(ScanTest, ExtensionIsReadOncePerFolderAndChangesApplyFromTheNextFolder) {
 // never holds more than one folder's names: at every read the list already
 // holds the matches of every folder before it in the table.
 TEST_F(ScanTest, EachFolderIsListedBeforeTheNextIsRead) {
-  struct ListedAtEachRead : fsys::FileSystem {
+  struct ListedAtEachRead : fsys::WholeCopyFileSystem {
     ListedAtEachRead(fsys::FileSystem& inner, const RecordingScanWindow& listing)
         : disk(inner), window(listing) {}
     fsys::FolderContents read_folder(const std::string& folder) override {
@@ -186,7 +186,8 @@ TEST_F(ScanTest, EachFolderIsListedBeforeTheNextIsRead) {
       }
       return disk.read_folder(folder);
     }
-    std::error_code copy_file(const std::string&, const std::string&, fsys::CopyOutcome&) override {
+    std::error_code copy_whole(const std::string&, const std::string&,
+                               fsys::CopyOutcome&) override {
       return {};
     }
     std::error_code move_to_trash(const std::string&) override { return {}; }

@@ -27,20 +27,84 @@ fsys::FolderContents FaultyFileSystem::read_folder(const std::string& folder) {
   return inner().read_folder(folder);
 }
 
-std::error_code FaultyFileSystem::copy_file(const std::string& source, const std::string& target,
-                                            fsys::CopyOutcome& outcome) {
+fsys::CopyStart FaultyFileSystem::start_copy(const std::string& source, const std::string& target) {
   {
     const std::lock_guard lock(mutex_);
     seen_.most_at_once = std::max(seen_.most_at_once, ++under_way_);
   }
   std::this_thread::sleep_for(copy_delay);
-  outcome = fsys::CopyOutcome::copied;
-  const Fault* fault = next_call(FsOperation::copy_file, target);
-  const std::error_code error = fault ? fault->error : inner().copy_file(source, target, outcome);
+  fsys::CopyStart start;
+  if (const Fault* fault = next_call(FsOperation::start_copy, target)) {
+    start.error = fault->error;
+  } else {
+    start = inner().start_copy(source, target);
+  }
   const std::lock_guard lock(mutex_);
   --under_way_;
+  if (start.staged) {
+    staged_targets_[start.staged.get()] = target;
+  } else {
+    ++ended_;
+  }
+  return start;
+}
+
+std::string FaultyFileSystem::target_of(const fsys::StagedCopy* staged) {
+  const std::lock_guard lock(mutex_);
+  const auto found = staged_targets_.find(staged);
+  return found == staged_targets_.end() ? std::string() : found->second;
+}
+
+void FaultyFileSystem::ended() {
+  const std::lock_guard lock(mutex_);
   ++ended_;
-  return error;
+}
+
+void FaultyFileSystem::flush_staged(std::vector<fsys::CopyNaming>& batch) {
+  // A batch's flush fails as a whole, as a syncfs of its volume would; a
+  // path fault fails only that copy's data.
+  const Fault* whole = next_call(FsOperation::flush_staged, "");
+  for (fsys::CopyNaming& naming : batch) {
+    if (!naming.staged) continue;
+    const Fault* fault = whole;
+    if (fault == nullptr) {
+      const std::string target = target_of(naming.staged.get());
+      for (const Fault& planned : faults_) {
+        if (planned.operation == FsOperation::flush_staged && planned.nth == 0 &&
+            planned.path == target) {
+          fault = &planned;
+          const std::lock_guard lock(mutex_);
+          ++injected_;
+          struck_.push_back(target);
+        }
+      }
+    }
+    if (fault == nullptr) continue;
+    naming.error = fault->error;
+    {
+      const std::lock_guard lock(mutex_);
+      staged_targets_.erase(naming.staged.get());
+    }
+    naming.staged.reset();
+    ended();
+  }
+  inner().flush_staged(batch);
+}
+
+void FaultyFileSystem::name_copies(std::vector<fsys::CopyNaming>& batch) {
+  std::vector<const fsys::StagedCopy*> ending;
+  for (fsys::CopyNaming& naming : batch) {
+    if (!naming.staged) continue;
+    ending.push_back(naming.staged.get());
+    if (const Fault* fault = next_call(FsOperation::name_copy, target_of(naming.staged.get()))) {
+      naming.error = fault->error;
+      naming.staged.reset();
+    }
+  }
+  inner().name_copies(batch);
+  const std::lock_guard lock(mutex_);
+  for (const fsys::StagedCopy* staged : ending) staged_targets_.erase(staged);
+  ended_ += static_cast<int>(ending.size());
 }
 
 std::error_code FaultyFileSystem::flush() {

@@ -10,15 +10,14 @@
 
 namespace tolvane::testing {
 
-class NoDiskFileSystem : public fsys::FileSystem {
+class NoDiskFileSystem : public fsys::WholeCopyFileSystem {
  public:
   fsys::FolderContents read_folder(const std::string& /*folder*/) override { return {}; }
-  std::error_code copy_file(const std::string& /*source*/, const std::string& /*target*/,
-                            fsys::CopyOutcome& outcome) override {
+  std::error_code copy_whole(const std::string& /*source*/, const std::string& /*target*/,
+                             fsys::CopyOutcome& outcome) override {
     outcome = fsys::CopyOutcome::copied;
     return {};
   }
-  using fsys::FileSystem::copy_file;
   std::error_code move_to_trash(const std::string& /*path*/) override { return {}; }
   std::error_code flush() override { return {}; }
   std::error_code make_folder(const std::string& /*folder*/) override { return {}; }

@@ -9,18 +9,18 @@
 #include <system_error>
 #include <thread>
 
-#include "tests/support/forwarding_file_system.h"
+#include "fsys/forwarding_file_system.h"
 
 namespace tolvane::testing {
 
-class SlowFileSystem final : public ForwardingFileSystem {
+class SlowFileSystem final : public fsys::ForwardingFileSystem {
  public:
   // Set between runs, never during one.
   std::chrono::milliseconds read_delay{0}, copy_delay{0};
   // Whether the walk may read ahead on other threads, as it does over the
   // native file system.
   bool reads_ahead = false;
-  // Folders read, and copies ended.
+  // Folders read, and copies written (staged or finished).
   std::atomic<int> folders_read{0}, copies{0};
 
   bool reads_folders_from_any_thread() const override { return reads_ahead; }
@@ -29,14 +29,12 @@ class SlowFileSystem final : public ForwardingFileSystem {
     ++folders_read;
     return ForwardingFileSystem::read_folder(folder);
   }
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            fsys::CopyOutcome& outcome) override {
+  fsys::CopyStart start_copy(const std::string& source, const std::string& target) override {
     std::this_thread::sleep_for(copy_delay);
-    const std::error_code result = ForwardingFileSystem::copy_file(source, target, outcome);
+    fsys::CopyStart start = ForwardingFileSystem::start_copy(source, target);
     ++copies;
-    return result;
+    return start;
   }
-  using fsys::FileSystem::copy_file;
 };
 
 }  // namespace tolvane::testing

@@ -69,15 +69,15 @@ bool copy(tolvane::qt::Form1& form, const QDir& dir) {
 
 // The disk as it is, except one folder whose reading is denied: the picture
 // needs an unreadable folder whoever runs the tool (root reads everything).
-class OneFolderDenied final : public tolvane::fsys::FileSystem {
+class OneFolderDenied final : public tolvane::fsys::WholeCopyFileSystem {
  public:
   explicit OneFolderDenied(std::string denied) : denied_(std::move(denied)) {}
   tolvane::fsys::FolderContents read_folder(const std::string& folder) override {
     if (folder == denied_) return {{}, std::make_error_code(std::errc::permission_denied)};
     return disk_->read_folder(folder);
   }
-  std::error_code copy_file(const std::string& source, const std::string& target,
-                            tolvane::fsys::CopyOutcome& outcome) override {
+  std::error_code copy_whole(const std::string& source, const std::string& target,
+                             tolvane::fsys::CopyOutcome& outcome) override {
     return disk_->copy_file(source, target, outcome);
   }
   std::error_code move_to_trash(const std::string& path) override {

@@ -20,8 +20,8 @@
 #include <thread>
 
 #include "form/form1_layout.h"
+#include "fsys/forwarding_file_system.h"
 #include "fsys/path_separator.h"
-#include "tests/support/forwarding_file_system.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/qt/form_control.h"
 #include "ui/qt/application.h"
@@ -35,7 +35,7 @@ namespace {
 
 // The native file system, counting the folders it reads and, when asked,
 // taking its time over each, so that a scan reaches its first event break.
-class WatchedFileSystem : public tolvane::testing::ForwardingFileSystem {
+class WatchedFileSystem : public tolvane::fsys::ForwardingFileSystem {
  public:
   explicit WatchedFileSystem(std::chrono::milliseconds delay = {}) : delay_(delay) {}
 
