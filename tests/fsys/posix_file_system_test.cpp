@@ -22,6 +22,7 @@
 #include "fsys/mask_match.h"
 #include "fsys/posix_entry_kind.h"
 #include "fsys/quick_check.h"
+#include "tests/support/page_cache.h"
 #include "tests/support/posix_setup.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/tree_files.h"
@@ -45,24 +46,6 @@ struct stat info_of(const std::string& path) {
   struct stat info {};
   EXPECT_EQ(::stat(path.c_str(), &info), 0) << path << ": " << std::strerror(errno);
   return info;
-}
-
-// How many pages of the file at `path` the kernel has yet to write to its
-// device; nothing where it cannot tell (cachestat came with Linux 6.5).
-std::optional<std::uint64_t> pages_not_on_device(const std::string& path) {
-  constexpr long cachestat = 451;  // on every architecture but Alpha
-  struct {
-    std::uint64_t offset = 0, length = 0;  // the whole file
-  } range;
-  struct {
-    std::uint64_t cached, dirty, writeback, evicted, recently_evicted;
-  } pages{};
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  const long status = ::syscall(cachestat, fd, &range, &pages, 0);
-  ::close(fd);
-  if (status != 0) return std::nullopt;
-  return pages.dirty + pages.writeback;
 }
 
 class PosixFileSystem : public ::testing::Test {
@@ -322,7 +305,7 @@ TEST_F(PosixFileSystem, EveryFlushPutsTheCopiesSinceTheLastOneOnTheDevice) {
     tree.write(name, std::string(256 * 1024, name[0]));
     ASSERT_FALSE(file_system->copy_file(tree.path(name), tree.path("out/") + name));
     ASSERT_FALSE(file_system->flush());
-    const std::optional<std::uint64_t> left = pages_not_on_device(tree.path("out/") + name);
+    const std::optional<std::uint64_t> left = testing::pages_not_on_device(tree.path("out/") + name);
     if (!left) GTEST_SKIP() << "this kernel does not tell which pages are written (cachestat)";
     EXPECT_EQ(*left, 0u);
   }
