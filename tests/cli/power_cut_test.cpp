@@ -267,5 +267,45 @@ TEST_F(PowerCut, ReplacingRunKeepsEveryOldContentAtItsNameOrInTheTrash) {
   }
 }
 
+// The cut right after the run said "已完成": a run of nothing but
+// replacements has every new copy at its name and every old content in the
+// trash on the disk by then.  The volume commits its journal only when
+// told to (commit=60), so whatever the run left unflushed is missing.
+TEST(PowerCutAfterDone, EveryReplacementIsOnTheDiskOnceTheRunSaysDone) {
+  tt::LoopVolume disk(tt::VolumeKind::ext4, 64, "commit=60,noauto_da_alloc");
+  TOLVANE_NEED_VOLUME(disk);
+  tt::TempTree work;
+  constexpr std::size_t photos = 40;
+  const auto source = [&](std::size_t k) { return "src/trip/" + std::to_string(100 + k) + ".jpg"; };
+  for (std::size_t k = 0; k < photos; ++k) work.write(source(k), small_photo(k));
+  ASSERT_TRUE(std::filesystem::create_directory(disk.path("dst")));
+  const std::vector<std::string> arguments = {work.path("src"), disk.path("dst")};
+  const VolumeRun first = testing::run_to_end(arguments, work.path("first"));
+  ASSERT_EQ(first.exit_status, exit_all_copied) << first.message();
+
+  tt::TreeFiles copies;
+  tt::TreeFiles old;
+  for (std::size_t k = 0; k < photos; ++k) {
+    const std::string target = "trip/trip(" + std::to_string(k + 1) + ").jpg";
+    old[target] = work.read(source(k));
+    work.write(source(k), small_photo(1'000 + k) + "new");
+    copies[target] = work.read(source(k));
+  }
+  const VolumeRun second = testing::run_to_end(arguments, work.path("second"));
+  ASSERT_EQ(second.exit_status, exit_all_copied) << second.message();
+  EXPECT_EQ(second.count("replaced"), photos);
+
+  const std::string image = work.path("done.img");
+  ASSERT_TRUE(disk.copy_image(image)) << disk.reason();
+  tt::LoopVolume cut(tt::VolumeKind::ext4, tt::ImageFile{image});
+  ASSERT_TRUE(cut.ready()) << cut.reason();
+  EXPECT_EQ(tt::tree_difference(tt::files_below(cut.path("dst")), copies), "");
+  std::set<std::string> trashed;
+  for (auto& [name, bytes] : tt::files_below(trash_files(cut))) trashed.insert(bytes);
+  std::size_t kept = 0;
+  for (const auto& [target, bytes] : old) kept += trashed.contains(bytes);
+  EXPECT_EQ(kept, photos);
+}
+
 }  // namespace
 }  // namespace tolvane::cli
