@@ -5,6 +5,7 @@
 // copied beforehand.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -60,9 +61,14 @@ class CopyFrontEnd {
   virtual void flushing(std::size_t index) { progress(index); }
 
   // Called on the run's thread while it waits for copies made on other
-  // threads, every few dozen milliseconds: a window may answer the window
+  // threads, every keep_alive_interval(): a window may answer the window
   // system, as during progress, never take input.
   virtual void keep_alive() {}
+  // A few dozen milliseconds, so that a 100 MiB copy does not look like a
+  // hang.  Progress does not wait for it: each finished batch wakes the run.
+  virtual std::chrono::milliseconds keep_alive_interval() const {
+    return std::chrono::milliseconds(50);
+  }
 
   // Called once per entry, after its copy or its failure, in list order.
   virtual void entry_done(const EntryResult& /*result*/) {}

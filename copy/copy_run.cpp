@@ -19,10 +19,6 @@
 namespace tolvane::copy {
 namespace {
 
-// How long the run's thread waits for a copy before it lets the front end
-// answer the window system again: a 100 MiB copy must not look like a hang.
-constexpr std::chrono::milliseconds patience{50};
-
 void show_progress(std::size_t index, CopyFrontEnd& front_end) { front_end.progress(index); }
 
 void count(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome,
@@ -96,6 +92,7 @@ class EntryReports {
 void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
                   CopyFrontEnd& front_end, CopyReport& report) {
   EntryReports entries(front_end);
+  const std::chrono::milliseconds patience = front_end.keep_alive_interval();
   std::vector<CopyResult> results;
   std::vector<CopyJob> renamed;
   std::size_t finished = 0;

@@ -83,11 +83,14 @@ void CopyWorkers::take_results(std::vector<CopyResult>& results, std::chrono::mi
     // Waiting for room, the run is woken only once the queue is half empty,
     // and then refills it: one wake-up per few jobs instead of one per job.
     run_waits_ = or_room ? RunWaits::for_room : RunWaits::for_results;
+    // A named batch ends any wait: the run shows it finished at once, so
+    // that progress follows each batch rather than the room in the queue.
     run_woken_.wait_for(lock, patience, [this, or_room] {
-      return outstanding_ == 0 || (or_room ? has_half_room() : !finished_.empty());
+      return outstanding_ == 0 || batch_named_ || (or_room ? has_half_room() : !finished_.empty());
     });
     run_waits_ = RunWaits::no;
   }
+  batch_named_ = false;
   outstanding_ -= finished_.size();
   std::move(finished_.begin(), finished_.end(), std::back_inserter(results));
   finished_.clear();
@@ -241,6 +244,7 @@ void CopyWorkers::name_batches() {
     {
       const std::lock_guard lock(mutex_);
       std::move(named.begin(), named.end(), std::back_inserter(finished_));
+      batch_named_ = true;
       // A run waiting for anything is woken: its progress follows each batch.
       wake_run = run_waits_ != RunWaits::no;
       spare_ = std::move(batch);

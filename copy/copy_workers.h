@@ -105,6 +105,7 @@ class CopyWorkers final : public CopyPipeline {
   bool closing_ = false;
   bool copiers_done_ = false;
   bool last_handed_out_ = false;
+  bool batch_named_ = false;  // results of a named batch the run has not taken yet
   RunWaits run_waits_ = RunWaits::no;
   std::vector<std::thread> threads_;
   std::thread flusher_;

@@ -118,10 +118,6 @@ TEST(CommandLinePosix, KilledRunThenRerunCopiesEveryFileOnce) {
   ASSERT_EQ(expected.size(), static_cast<std::size_t>(folders * per_folder));
 
   const std::string out_file = tree.path("out.txt");
-  testing::CliProcess first({src, dst}, out_file);
-  // Killed while copies are under way: the run has made its first folder,
-  // and its copies take their names a batch at a time.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   const auto has_folder = [&] {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(dst, error)) {
@@ -129,13 +125,25 @@ TEST(CommandLinePosix, KilledRunThenRerunCopiesEveryFileOnce) {
     }
     return false;
   };
-  while (!has_folder() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  // Killed while copies are under way: the run has made its first folder,
+  // and its copies take their names a batch at a time.  A run that ends
+  // before its kill on a fast machine is run again from an empty DEST,
+  // killed sooner each time, until a kill lands mid-run.
+  bool killed_mid_run = false;
+  for (const int wait_ms : {150, 60, 20, 5, 0, 0, 0}) {
+    std::filesystem::remove_all(dst);
+    std::filesystem::create_directory(dst);
+    testing::CliProcess first({src, dst}, out_file);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!has_folder() && first.running() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(wait_ms));
+    first.kill();
+    killed_mid_run = WIFSIGNALED(first.wait());
+    if (killed_mid_run) break;
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
-  first.kill();
-  const int killed = first.wait();
-  if (!WIFSIGNALED(killed)) GTEST_SKIP() << "the run ended before it could be killed";
+  ASSERT_TRUE(killed_mid_run) << "every run ended before its kill, even one killed at once";
   const std::size_t left = tt::files_below(dst).size();
   std::cout << "[ figures ] killed with " << left << " of " << expected.size()
             << " files in DEST\n";

@@ -295,103 +295,158 @@ TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
   EXPECT_TRUE(report.failures.empty());
 }
 
+// A run's entries as a front end holds them, no window: progress counts
+// the entries shown finished, and the run is left to wait far longer than
+// a window lets it, so that only a finished batch wakes it.
+class ShownProgress final : public CopyFrontEnd {
+ public:
+  ShownProgress(std::size_t entries, std::size_t per_folder)
+      : entries_(entries), per_folder_(per_folder) {}
+
+  std::size_t entry_count() override { return entries_; }
+  std::string source_path(std::size_t index) override {
+    return "/p/" + folder_tag(index) + "/" + std::to_string(index) + ".jpg";
+  }
+  std::string folder_tag(std::size_t index) override {
+    return "t" + std::to_string(index / per_folder_);
+  }
+  bool flat_mode() override { return false; }
+  std::string extension_text() override { return ".jpg"; }
+  std::string_view set_aside_folder_name() override { return "kept"; }
+  void progress(std::size_t index) override {
+    const std::lock_guard lock(mutex);
+    shown = std::max(shown, index + 1);
+    changed.notify_all();
+  }
+  std::chrono::milliseconds keep_alive_interval() const override {
+    return std::chrono::seconds(10);
+  }
+
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::size_t shown = 0;  // entries shown finished
+
+ private:
+  const std::size_t entries_, per_folder_;
+};
+
 // Copies that are staged and wait unnamed for their batch, on a file system
-// that lets only `allowed` of them wait at once; the run's thread takes
-// `folder_pause` over each folder it makes, a lull for the copy threads far
-// shorter than the one that names a batch early.  A flush takes a
-// millisecond, and marks the copies it puts on the device.
+// that lets only `allowed` of them wait at once; no disk.  Each flush holds
+// its batch a moment, time for copy threads that ignored the allowance to
+// stage past it.  A batch is named only once the run has shown every copy
+// named before it finished: a run that waits for a batch's results without
+// being woken would hold every later batch back.  With `lulls`, the run's
+// thread makes each folder only once the copy threads have staged every
+// copy handed out before it: an instant in which they have nothing to do.
 class BatchedCopies final : public fsys::FileSystem {
   struct Staged final : fsys::StagedCopy {
     bool flushed = false;
   };
 
  public:
-  BatchedCopies(std::size_t allowed, std::chrono::milliseconds folder_pause)
-      : allowed_(allowed), folder_pause_(folder_pause) {}
+  BatchedCopies(std::size_t allowed, ShownProgress& front_end, std::size_t per_folder, bool lulls)
+      : allowed_(allowed), front_end_(front_end), per_folder_(per_folder), lulls_(lulls) {}
 
   fsys::FolderContents read_folder(const std::string&) override { return {}; }
   bool reads_folders_from_any_thread() const override { return false; }
-  bool folds_letter_case(const std::string&) override { return false; }
-  void set_destination_root(const std::string&, std::string_view) override {}
   fsys::CopyStart start_copy(const std::string&, const std::string&) override {
     const std::lock_guard lock(mutex_);
     most_unnamed = std::max(most_unnamed, ++unnamed_);
+    ++started_;
+    changed_.notify_all();
     fsys::CopyStart start;
     start.staged = std::make_unique<Staged>();
     return start;
   }
   void flush_staged(std::vector<fsys::CopyNaming>& batch) override {
     ++flushing_;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait_for(lock, std::chrono::milliseconds(20), [&] { return unnamed_ > allowed_; });
+    }
     for (fsys::CopyNaming& naming : batch) static_cast<Staged&>(*naming.staged).flushed = true;
     --flushing_;
   }
   void name_copies(std::vector<fsys::CopyNaming>& batch) override {
     if (flushing_ > 0) ++named_while_flushing;
+    {
+      std::unique_lock lock(front_end_.mutex);
+      if (!front_end_.changed.wait_for(lock, std::chrono::seconds(2),
+                                       [&] { return front_end_.shown >= named; })) {
+        ++progress_held_back;
+      }
+    }
     const std::lock_guard lock(mutex_);
     for (fsys::CopyNaming& naming : batch) {
       if (!static_cast<Staged&>(*naming.staged).flushed) ++named_unflushed;
+      naming.staged.reset();
     }
     unnamed_ -= batch.size();
     named += batch.size();
     ++batches;
   }
   std::size_t staged_copies_allowed() const override { return allowed_; }
+  bool folds_letter_case(const std::string&) override { return false; }
+  void set_destination_root(const std::string&, std::string_view) override {}
   std::error_code move_to_trash(const std::string&) override { return {}; }
   std::error_code flush() override { return {}; }
   std::error_code make_folder(const std::string&) override {
-    std::this_thread::sleep_for(folder_pause_);
+    if (lulls_) {
+      std::unique_lock lock(mutex_);
+      const std::size_t handed_out = folders_++ * per_folder_;
+      changed_.wait_for(lock, std::chrono::seconds(5), [&] { return started_ >= handed_out; });
+    }
     return {};
   }
   bool folder_exists(const std::string&) override { return false; }
 
   // Read once the run is over.
   std::size_t most_unnamed = 0, named = 0, batches = 0, named_unflushed = 0;
+  std::size_t progress_held_back = 0;  // batches whose naming waited in vain for progress
   std::atomic<std::size_t> named_while_flushing{0};
 
  private:
   const std::size_t allowed_;
-  const std::chrono::milliseconds folder_pause_;
+  ShownProgress& front_end_;
+  const std::size_t per_folder_;
+  const bool lulls_;
   std::mutex mutex_;
-  std::size_t unnamed_ = 0;
+  std::condition_variable changed_;
+  std::size_t unnamed_ = 0, started_ = 0, folders_ = 0;
   std::atomic<int> flushing_{0};
 };
 
 // Batches stay within what the file system lets wait unnamed, however many
-// copies the threads stage meanwhile; no copy is named before its batch is
-// flushed, and the next batch is flushed while one is named; and the
-// instants the copy threads
-// idle while the run's thread makes a folder do not each cost a batch (a
-// flush of the volume): here 200 folders of 5 ms each, a second of such
-// instants, where batches named on every one of them were counted by the
-// dozen.
+// copies the threads could stage meanwhile; no copy is named before its
+// batch is flushed, and the next batch is flushed while one is named; the
+// run shows each batch finished as soon as it is named; and the instants
+// the copy threads idle while the run's thread makes a folder (200 of them
+// here) do not each cost a batch, a flush of the volume.
 TEST(CopyPool, BatchesStayWithinTheUnnamedCopiesAllowedAndOutlastShortLulls) {
   struct Case {
     std::size_t allowed;
-    std::chrono::milliseconds folder_pause;
+    std::size_t entries;
+    bool lulls;
     std::size_t at_most_batches;
   };
-  constexpr std::size_t entries = 4000;
-  constexpr std::size_t per_folder = 20;
-  for (const Case& row : {Case{40, std::chrono::milliseconds(0), entries},
-                          Case{100'000, std::chrono::milliseconds(5), 8}}) {
+  // A multiple of the jobs handed out at once: a folder is made when every
+  // copy before it has been handed out.
+  constexpr std::size_t per_folder = 3 * jobs_per_wake;
+  for (const Case& row : {Case{40, 480, false, 480}, Case{100'000, 4800, true, 8}}) {
     SCOPED_TRACE("allowed " + std::to_string(row.allowed));
-    testing::Log log;
-    testing::FakeCopyWindow window(log);
-    for (std::size_t k = 0; k < entries; ++k) {
-      const std::string tag = "t" + std::to_string(k / per_folder);
-      window.add("/p/" + tag + "/" + std::to_string(k) + ".jpg", tag);
-    }
-    BatchedCopies disk(row.allowed, row.folder_pause);
+    ShownProgress front_end(row.entries, per_folder);
+    BatchedCopies disk(row.allowed, front_end, per_folder, row.lulls);
     const CopyReport report =
-        copy_folder(testing::native("/out/"), disk, window, testing::pool_of_four);
+        copy_entries(testing::native("/out/"), disk, front_end, testing::pool_of_four);
     EXPECT_TRUE(report.failures.empty());
-    EXPECT_EQ(disk.named, entries);
+    EXPECT_EQ(disk.named, row.entries);
+    EXPECT_EQ(front_end.shown, row.entries);
     EXPECT_LE(disk.most_unnamed, row.allowed);
     EXPECT_LE(disk.batches, row.at_most_batches);
     EXPECT_GT(disk.most_unnamed, 1U) << "the copies were never batched";
     EXPECT_EQ(disk.named_unflushed, 0U);
-    if (disk.batches > 100) {
+    EXPECT_EQ(disk.progress_held_back, 0U) << "a named batch did not wake the run";
+    if (disk.batches > 20) {
       EXPECT_GT(disk.named_while_flushing, 0U) << "every flush waited for the naming before it";
     }
   }

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 namespace tolvane::fsys {
@@ -82,17 +81,16 @@ INSTANTIATE_TEST_SUITE_P(Rows, MaskTable, ::testing::ValuesIn(rows),
                          });
 
 TEST(MaskMatch, ManyStarsStayFast) {
-  // A naive recursive matcher tries every split of the name among the stars:
-  // with 30 stars and a 4000-byte name that is beyond any test's patience.
+  // A matcher that tries every split of the name among the stars would
+  // try more splits here than the universe has atoms, and never return:
+  // the case's time limit fails it.  Greedy matching takes name x mask
+  // steps, a few million.
   std::string mask;
   for (int i = 0; i < 30; ++i) mask += "*a";
   mask += "*b";
-  const std::string name(4000, 'a');
-  const auto start = std::chrono::steady_clock::now();
+  const std::string name(40000, 'a');
   EXPECT_FALSE(mask_matches(mask, name));
   EXPECT_TRUE(mask_matches(mask, name + "b"));
-  const auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(elapsed, std::chrono::seconds(2));
 }
 
 }  // namespace

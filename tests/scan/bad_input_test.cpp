@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <set>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "scan/folder_walk.h"
+#include "tests/scan/allocation_count.h"
 #include "tests/scan/scan_test_fixture.h"
 #include "tests/support/odd_names.h"
 #include "tests/support/posix_setup.h"
@@ -151,19 +151,16 @@ TEST_F(ScanBadInput, TwoHundredThousandFilesInOneFolder) {
   ASSERT_EQ(::mkdir((folder + "few").c_str(), 0755), 0);
   make_files(folder + "few/", count / 10);  // a tenth, to time against
   make_files(folder, count);
-  // The fastest of three runs, so that a pause of the machine counts less.
+  // Memory asked for, a count of the scan's work: a tenth of the files
+  // against all of them.
   Entries found;
-  const auto fastest_scan = [&](const std::string& scanned) {
-    auto best = std::chrono::steady_clock::duration::max();
-    for (int run = 0; run < 3; ++run) {
-      const auto start = std::chrono::steady_clock::now();
-      found = scan(scanned, ".jpg");
-      best = std::min(best, std::chrono::steady_clock::now() - start);
-    }
-    return best;
+  const auto scan_counted = [&](const std::string& scanned) {
+    const std::size_t before = testing::allocations_so_far();
+    found = scan(scanned, ".jpg");
+    return testing::allocations_so_far() - before;
   };
-  const auto tenth = fastest_scan(folder + "few/");
-  const auto took = fastest_scan(folder);
+  const std::size_t tenth = scan_counted(folder + "few/");
+  const std::size_t all = scan_counted(folder);
   ASSERT_EQ(found.size(), static_cast<std::size_t>(count + count / 10));
   std::set<std::string> distinct;
   std::size_t tagged = 0;
@@ -175,14 +172,12 @@ TEST_F(ScanBadInput, TwoHundredThousandFilesInOneFolder) {
   EXPECT_EQ(distinct.size(), found.size());
   EXPECT_TRUE(distinct.contains(folder + "f0.jpg"));
   EXPECT_TRUE(distinct.contains(folder + "f199999.jpg"));
-  // Eleven times the files: a little more than eleven times the time (the
-  // names are sorted), over a hundred if it grew quadratically; the rest of
-  // the margin is for a busy machine and the sanitizers.
-  EXPECT_LT(took, 40 * tenth + std::chrono::milliseconds(500));
-  std::cout << "scan of " << count + count / 10
-            << " files: " << std::chrono::duration_cast<std::chrono::milliseconds>(took).count()
-            << " ms, of " << count / 10 << ": "
-            << std::chrono::duration_cast<std::chrono::milliseconds>(tenth).count() << " ms\n";
+  // Eleven times the files ask for about eleven times the memory; a scan
+  // that copied its list or its names again for each file would ask for
+  // thousands of times as much.
+  EXPECT_LT(all, 13 * tenth);
+  std::cout << "scan of " << count + count / 10 << " files: " << all << " allocations, of "
+            << count / 10 << ": " << tenth << "\n";
 }
 
 TEST_F(ScanBadInput, SixtyFourLevelsDeepAreAllListedByDepth) {

@@ -11,37 +11,7 @@
 #include <new>
 #include <string>
 
-namespace {
-
-// The bytes this program holds through operator new, so that the list's
-// size is measured rather than taken from its own account.  Each block
-// carries its size in front of it.
-std::atomic<std::size_t> bytes_held{0};
-constexpr std::size_t size_header = alignof(std::max_align_t);
-
-void* counted_new(std::size_t size) {
-  auto* block = static_cast<char*>(std::malloc(size + size_header));
-  if (block == nullptr) throw std::bad_alloc();
-  *reinterpret_cast<std::size_t*>(block) = size;
-  bytes_held += size;
-  return block + size_header;
-}
-
-void counted_delete(void* pointer) noexcept {
-  if (pointer == nullptr) return;
-  char* block = static_cast<char*>(pointer) - size_header;
-  bytes_held -= *reinterpret_cast<std::size_t*>(block);
-  std::free(block);
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return counted_new(size); }
-void* operator new[](std::size_t size) { return counted_new(size); }
-void operator delete(void* pointer) noexcept { counted_delete(pointer); }
-void operator delete[](void* pointer) noexcept { counted_delete(pointer); }
-void operator delete(void* pointer, std::size_t) noexcept { counted_delete(pointer); }
-void operator delete[](void* pointer, std::size_t) noexcept { counted_delete(pointer); }
+#include "tests/scan/allocation_count.h"
 
 namespace tolvane::scan {
 namespace {
@@ -86,10 +56,10 @@ TEST(FileList, KeepsEmptyTagsBinaryBytesAndClears) {
 TEST(FileList, StaysCompactForManyEntries) {
   const std::string path(80, 'x');
   constexpr std::size_t count = 200000;
-  const std::size_t held_before = bytes_held;
+  const std::size_t held_before = testing::bytes_held();
   auto list = std::make_unique<FileList>();
   for (std::size_t i = 0; i < count; ++i) list->append(path, i / 100 % 2 ? "a" : "b");
-  const double per_entry = static_cast<double>(bytes_held - held_before) / count;
+  const double per_entry = static_cast<double>(testing::bytes_held() - held_before) / count;
   // 80 bytes of path, 8 of index (16 with the vector's growth), the tag runs.
   EXPECT_LT(per_entry - 80.0, 40.0);
   EXPECT_GE(per_entry, 80.0);  // the count sees the list at all
