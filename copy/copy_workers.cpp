@@ -1,6 +1,7 @@
-// The copy threads: a bounded queue of jobs in, a list of results out, both
-// under one lock that is held only to move a job or a result, never while
-// a file is copied.
+// The job queue and the copy threads that stage its jobs: a bounded queue
+// of jobs in, a list of results out, both under one lock that is held only
+// to move a job or a result, never while a file is copied.  The threads
+// that flush and name the staged batches are in batch_threads.cpp.
 #include "copy/copy_workers.h"
 
 #include <algorithm>
@@ -105,17 +106,6 @@ bool CopyWorkers::take_job(CopyJob& job) {
 
 bool CopyWorkers::idle() const { return queue_.empty() && copying_ == 0; }
 
-// Under the lock.  A batch waits for more copies only while more are coming:
-// a lull in the middle of a run (the run's thread stuck on a slow folder)
-// names it once the copy threads have had nothing to do for lull_age, the
-// end of the run at once.
-bool CopyWorkers::batch_due(std::chrono::steady_clock::time_point now) const {
-  if (batch_.empty()) return false;
-  const auto age = now - batch_opened_;
-  return batch_.size() >= batch_limit_ || age >= batch_age || closing_ ||
-         (idle() && (last_handed_out_ || now - idle_since_ >= lull_age));
-}
-
 void CopyWorkers::last_job_handed_out() {
   {
     const std::lock_guard lock(mutex_);
@@ -181,76 +171,6 @@ void CopyWorkers::work() {
       start.error = std::make_error_code(std::errc::not_enough_memory);
     }
     copied = true;
-  }
-}
-
-void CopyWorkers::flush_batches() {
-  for (;;) {
-    StagedBatch batch;
-    bool room_made = false;
-    bool copiers_held = false;  // copy threads waiting for room in the batch
-    {
-      std::unique_lock lock(mutex_);
-      for (;;) {
-        const auto now = std::chrono::steady_clock::now();
-        if (batch_due(now)) break;
-        if (copiers_done_ && batch_.empty()) {
-          flusher_done_ = true;
-          flushed_changed_.notify_all();
-          return;
-        }
-        if (batch_.empty()) {
-          batch_waiting_.wait(lock);
-        } else {
-          batch_waiting_.wait_until(
-              lock, std::min(batch_opened_ + batch_age,
-                             idle() ? idle_since_ + lull_age : batch_opened_ + batch_age));
-        }
-      }
-      // The staged batch is taken whole; the emptied one kept from the last
-      // naming takes its place.
-      batch = std::move(spare_);
-      std::swap(batch, batch_);
-      room_made = run_waits_ == RunWaits::for_room && has_half_room();
-      copiers_held = threads_waiting_ > 0 && !queue_.empty();
-    }
-    // The copy threads go on staging the next batch meanwhile.
-    if (room_made) run_woken_.notify_one();
-    if (copiers_held) job_waiting_.notify_all();
-    flush_batch(file_system_, batch);
-    std::unique_lock lock(mutex_);
-    flushed_changed_.wait(lock, [this] { return !flushed_; });
-    flushed_ = std::move(batch);
-    flushed_changed_.notify_all();
-  }
-}
-
-// Names each flushed batch in turn while the flushing thread puts the next
-// one on the device.
-void CopyWorkers::name_batches() {
-  std::vector<CopyResult> named;
-  for (;;) {
-    StagedBatch batch;
-    {
-      std::unique_lock lock(mutex_);
-      flushed_changed_.wait(lock, [this] { return flushed_ || flusher_done_; });
-      if (!flushed_) return;
-      batch = std::move(*flushed_);
-      flushed_.reset();
-    }
-    flushed_changed_.notify_all();
-    name_batch(file_system_, batch, named);
-    bool wake_run = false;
-    {
-      const std::lock_guard lock(mutex_);
-      std::move(named.begin(), named.end(), std::back_inserter(finished_));
-      batch_named_ = true;
-      // A run waiting for anything is woken: its progress follows each batch.
-      wake_run = run_waits_ != RunWaits::no;
-      spare_ = std::move(batch);
-    }
-    named.clear();
-    if (wake_run) run_woken_.notify_one();
   }
 }
 

@@ -214,8 +214,9 @@ Copied name_over(PosixStagedCopy& staged, const struct stat& existing) {
     return {std::make_error_code(std::errc::invalid_argument)};
   }
   if (looks_unchanged(existing, staged.source_info)) return {{}, CopyOutcome::unchanged};
-  if (is_reservation(existing) ||
-      (staged.after_cut_short && S_ISREG(existing.st_mode) && existing.st_size == 0)) {
+  // Only an empty file so dated: a photo a camera dated 1980, or an empty
+  // file of any other date, is the user's and goes to the trash.
+  if (is_reservation(existing)) {
     // Left by a copy of this program that never finished: nothing of the
     // user's is in it.
     if (const std::error_code error = name_hidden(staged)) return {error};

@@ -47,10 +47,7 @@ class PosixStagedCopy final : public StagedCopy {
   // closed meanwhile (it keeps only the folders met last), the paths are
   // used; a staged copy never keeps a folder open by itself.
   std::weak_ptr<const Descriptor> folder;
-  bool durable = false;   // already flushed on its own
-  // A copy of an earlier run was cut short in the target's folder: an empty
-  // file at the target may be its reservation, made but not yet dated.
-  bool after_cut_short = false;
+  bool durable = false;  // its data is on the device
   // Counts this copy among the descriptors staged copies hold, until named.
   std::atomic<int>* held = nullptr;
 };

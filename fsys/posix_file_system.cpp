@@ -342,7 +342,6 @@ class PosixFileSystem final : public FileSystem {
     posix::VolumeWays* ways = nullptr;
     std::weak_ptr<const Descriptor> open;
     bool may_exist = true;
-    bool after_cut_short = false;
   };
 
   // enter_folder for the folder of `target`, by way of the thread's last.
@@ -355,20 +354,12 @@ class PosixFileSystem final : public FileSystem {
         std::string_view(target).substr(0, cut + 1) == last.folder) {
       staged.ways = last.ways;
       staged.folder = last.open;
-      staged.after_cut_short = last.after_cut_short;
       may_exist = last.may_exist;
       return {};
     }
     std::string folder = posix::folder_of(target);
     if (const std::error_code error = enter_folder(folder, staged, may_exist)) return error;
-    if (may_exist) {
-      // Nearly every run finds nothing cut short: then no key is folded.
-      const std::lock_guard lock(mutex_);
-      staged.after_cut_short =
-          !cut_short_folders_.empty() && cut_short_folders_.contains(sweep_key(folder));
-    }
-    last = {id_,           epoch,     std::move(folder),     staged.ways,
-            staged.folder, may_exist, staged.after_cut_short};
+    last = {id_, epoch, std::move(folder), staged.ways, staged.folder, may_exist};
     return {};
   }
 
@@ -401,8 +392,8 @@ class PosixFileSystem final : public FileSystem {
       }
       // The copy threads that meet a folder at once sweep it once.  A
       // folder this run made holds nothing a killed copy left.  The others
-      // wait for that sweep: until it ends, nobody knows whether an empty
-      // file at a target is a reservation a killed copy left undated.
+      // wait for that sweep, so that no copy is named beside what a killed
+      // one left.
       if (may_exist) {
         key = sweep_key(folder);
         sweep = swept_folders_.insert(key).second;
@@ -416,10 +407,9 @@ class PosixFileSystem final : public FileSystem {
     // Another thread may copy into the folder meanwhile: its temporaries
     // carry this process's id, which the sweep never removes.
     if (sweep) {
-      const bool cut_short = posix::remove_stale_temporaries(folder);
+      posix::remove_stale_temporaries(folder);
       {
         const std::lock_guard lock(mutex_);
-        if (cut_short) cut_short_folders_.insert(key);
         sweeping_folders_.erase(key);
       }
       swept_.notify_all();
@@ -508,8 +498,6 @@ class PosixFileSystem final : public FileSystem {
   // The entered folders still open, oldest first (unordered_map keeps its
   // elements where they are).
   std::deque<EnteredFolder*> open_folders_;
-  // Folders where the sweep found what a copy cut short left behind.
-  std::unordered_set<std::string> cut_short_folders_;
   // Descriptors held by staged copies, and how many they may hold.
   std::atomic<int> held_descriptors_{0};
   int descriptor_budget_ = 0;

@@ -52,7 +52,8 @@ bool is_process_id(std::uint32_t writer) {
 
 std::string temporary_name(const std::string& folder) {
   static std::atomic<std::uint64_t> counter{0};
-  return folder + temporary_file_name(static_cast<std::uint32_t>(::getpid()), counter++, boot_mark());
+  return folder +
+         temporary_file_name(static_cast<std::uint32_t>(::getpid()), counter++, boot_mark());
 }
 
 Descriptor create_temporary(const std::string& folder, mode_t mode, std::string& path) {

@@ -250,6 +250,36 @@ TEST_P(InjectedFaults, EveryCopyFailingAtOnceStillEndsWithAFullReport) {
   EXPECT_TRUE(clean.report->failures.empty());
 }
 
+// The later steps of a copy fail for one target at a time: its data does
+// not reach the device (its batch's flush), or it cannot take its name.
+// Either way no name shows it, the entry is reported with the reason, and
+// the copies batched with it are named as ever.
+TEST_P(InjectedFaults, ACopyWhoseFlushOrNamingFailsIsReportedAndNeverNamed) {
+  run({});
+  const TreeFiles reference = tt::files_below(tree.path("out"));
+  std::size_t injected = 0;
+  std::size_t copies = 0;
+  for (const FsOperation step : {FsOperation::flush_staged, FsOperation::name_copy}) {
+    std::size_t k = 0;
+    for (const auto& [relative, bytes] : reference) {
+      const std::error_code error = errors[k++ % errors.size()];
+      SCOPED_TRACE(relative + (step == FsOperation::name_copy ? " named" : " flushed") + " with " +
+                   error.message());
+      const Outcome outcome = run({Fault{step, 0, error, tree.path("out/" + relative)}});
+      if (before.contains(relative) && before.at(relative) == bytes) continue;  // not written
+      ++copies;
+      expect_nothing_lost(outcome, reference);
+      EXPECT_EQ(outcome.injected, 1u);
+      injected += outcome.injected;
+      ASSERT_EQ(outcome.report->failures.size(), 1u);
+      EXPECT_EQ(outcome.report->failures[0].error, error);
+      EXPECT_EQ(outcome.report->failures[0].target, tree.path("out/" + relative));
+    }
+  }
+  EXPECT_EQ(injected, copies);
+  EXPECT_EQ(copies, 2 * 6u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Workers, InjectedFaults, testing::worker_counts,
                          testing::worker_count_name);
 

@@ -305,7 +305,8 @@ TEST_F(PosixFileSystem, EveryFlushPutsTheCopiesSinceTheLastOneOnTheDevice) {
     tree.write(name, std::string(256 * 1024, name[0]));
     ASSERT_FALSE(file_system->copy_file(tree.path(name), tree.path("out/") + name));
     ASSERT_FALSE(file_system->flush());
-    const std::optional<std::uint64_t> left = testing::pages_not_on_device(tree.path("out/") + name);
+    const std::optional<std::uint64_t> left =
+        testing::pages_not_on_device(tree.path("out/") + name);
     if (!left) GTEST_SKIP() << "this kernel does not tell which pages are written (cachestat)";
     EXPECT_EQ(*left, 0u);
   }
@@ -466,25 +467,27 @@ TEST_F(PosixFileSystem, CopiesIntoMadeAndFoundFoldersOnTwoVolumesAreNamedAndFlus
   EXPECT_FALSE(file_system->flush());
 }
 
-// An empty file at a target is what a copy cut short between reserving
-// the name and dating the reservation leaves on a volume without atomic
-// naming; the stale temporary beside it tells so.  Only there is it taken
-// over; anywhere else an empty file is the user's and goes to the trash.
-TEST_F(PosixFileSystem, AnEmptyFileBesideACutShortCopyIsTakenOverElsewhereTrashed) {
+// What a killed copy left is swept away; an empty file at a target is the
+// user's all the same, even beside such leftovers, and goes to the trash:
+// only an empty file dated as this program dates its reservations is taken
+// over.
+TEST_F(PosixFileSystem, AnEmptyFileBesideACutShortCopyIsTrashedAndTheLeftoverSwept) {
   testing::TempTree tree({"cut/", "kept/"});
   tree.write("photo.jpg", "photo");
   // Another boot's temporary: stale whatever process now has its number.
   tree.write("cut/.tolvane-1-7-b00000000.tmp", "half a photo");
   tree.write("cut/p(1).jpg", "");
   tree.write("kept/p(1).jpg", "");
+  const struct timespec reservation_time[2] = {{315532802, 0}, {315532802, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, tree.path("kept/p(1).jpg").c_str(), reservation_time, 0), 0);
   CopyOutcome cut_outcome = CopyOutcome::unchanged;
   CopyOutcome kept_outcome = CopyOutcome::unchanged;
   ASSERT_FALSE(
       file_system->copy_file(tree.path("photo.jpg"), tree.path("cut/p(1).jpg"), cut_outcome));
   ASSERT_FALSE(
       file_system->copy_file(tree.path("photo.jpg"), tree.path("kept/p(1).jpg"), kept_outcome));
-  EXPECT_EQ(cut_outcome, CopyOutcome::copied);
-  EXPECT_EQ(kept_outcome, CopyOutcome::replaced);
+  EXPECT_EQ(cut_outcome, CopyOutcome::replaced);
+  EXPECT_EQ(kept_outcome, CopyOutcome::copied);
   EXPECT_EQ(tree.read("cut/p(1).jpg"), "photo");
   EXPECT_EQ(tree.read("kept/p(1).jpg"), "photo");
   EXPECT_EQ(testing::hidden_files_below(tree.path("cut")), std::vector<std::string>{});
