@@ -123,6 +123,21 @@ TEST_F(ExfatCard, FirstRunLandsEveryCopyAndRefusesOnlyNamesTheCardCannotHold) {
   EXPECT_EQ(tt::files_below(trash_files()).size(), 0u);
 }
 
+// "已完成" is true of the card: pulled out the moment the run ends (its
+// image copied once the device stands still), it holds every copy whole
+// under its name.  The card's FUSE server writes only when a file is
+// flushed, not when the volume is.
+TEST_F(ExfatCard, EveryCopyIsOnTheCardTheMomentTheRunSaysDone) {
+  const VolumeRun first = run("first run");
+  EXPECT_EQ(first.count("copied"), landing_photos);
+  const tt::TreeFiles copies = tt::files_below(dst());
+  const std::string image = source_.path("pulled.img");
+  ASSERT_TRUE(card_.copy_image(image)) << card_.reason();
+  tt::LoopVolume pulled(tt::VolumeKind::exfat, tt::ImageFile{image});
+  ASSERT_TRUE(pulled.ready()) << pulled.reason();
+  EXPECT_EQ(tt::tree_difference(tt::files_below(pulled.path("归集")), copies), "");
+}
+
 TEST_F(ExfatCard, RerunCopiesNothingAndSaysSo) {
   const VolumeRun first = run("first run");
   expect_every_copy_lands(first);
