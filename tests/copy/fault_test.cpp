@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -255,6 +256,9 @@ TEST_P(InjectedFaults, EveryCopyFailingAtOnceStillEndsWithAFullReport) {
 // Either way no name shows it, the entry is reported with the reason, and
 // the copies batched with it are named as ever.
 TEST_P(InjectedFaults, ACopyWhoseFlushOrNamingFailsIsReportedAndNeverNamed) {
+  if (real->staged_copies_allowed() == SIZE_MAX) {
+    GTEST_SKIP() << "this platform copies each file whole, with no batch to flush or name";
+  }
   run({});
   const TreeFiles reference = tt::files_below(tree.path("out"));
   std::size_t injected = 0;
