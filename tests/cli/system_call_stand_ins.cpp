@@ -58,6 +58,14 @@ bool unnamed_refused(int flags) {
          (flags & O_TMPFILE) == O_TMPFILE;
 }
 
+// open() and openat(): a volume without unnamed files refuses O_TMPFILE.
+int open_imitated(int folder, const char* path, int flags, va_list arguments) {
+  const bool takes_mode = (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+  const mode_t mode = takes_mode ? va_arg(arguments, mode_t) : 0;
+  if (unnamed_refused(flags)) return refuse(EOPNOTSUPP);
+  return static_cast<int>(::syscall(SYS_openat, folder, path, flags, mode));
+}
+
 int link_refusal() {
   const Imitated* volumes = now();
   return volumes != nullptr ? volumes->behaviour.link_error : 0;
@@ -87,27 +95,19 @@ namespace tt = tolvane::testing;
 extern "C" {
 
 int open(const char* path, int flags, ...) {
-  mode_t mode = 0;
-  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
-    va_list arguments;
-    va_start(arguments, flags);
-    mode = va_arg(arguments, mode_t);
-    va_end(arguments);
-  }
-  if (tt::unnamed_refused(flags)) return tt::refuse(EOPNOTSUPP);
-  return static_cast<int>(::syscall(SYS_openat, AT_FDCWD, path, flags, mode));
+  va_list arguments;
+  va_start(arguments, flags);
+  const int fd = tt::open_imitated(AT_FDCWD, path, flags, arguments);
+  va_end(arguments);
+  return fd;
 }
 
 int openat(int folder, const char* path, int flags, ...) {
-  mode_t mode = 0;
-  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
-    va_list arguments;
-    va_start(arguments, flags);
-    mode = va_arg(arguments, mode_t);
-    va_end(arguments);
-  }
-  if (tt::unnamed_refused(flags)) return tt::refuse(EOPNOTSUPP);
-  return static_cast<int>(::syscall(SYS_openat, folder, path, flags, mode));
+  va_list arguments;
+  va_start(arguments, flags);
+  const int fd = tt::open_imitated(folder, path, flags, arguments);
+  va_end(arguments);
+  return fd;
 }
 
 int link(const char* from, const char* to) {
