@@ -1,5 +1,6 @@
 // Resolving a folder text on POSIX: the kernel resolves ".." after following
 // a link, so only realpath names the folder that is really read.
+#include <errno.h>
 #include <stdlib.h>
 
 #include <memory>
@@ -13,6 +14,31 @@ std::optional<std::string> resolved_folder(const std::string& folder) {
                                                           &::free);
   if (!resolved) return std::nullopt;
   return std::string(resolved.get());
+}
+
+std::string absolute_folder(const std::string& folder) {
+  std::string head = folder;
+  while (head.size() > 1 && head.back() == '/') head.pop_back();
+  // The missing names below the nearest folder that resolves, in order.
+  std::string tail;
+  for (;;) {
+    if (const std::optional<std::string> resolved = resolved_folder(head.empty() ? "." : head)) {
+      if (tail.empty()) return *resolved;
+      return (*resolved == "/" ? "" : *resolved) + tail;
+    }
+    if (errno != ENOENT || head.empty() || head == "/") break;
+    const std::size_t cut = head.rfind('/');
+    tail.insert(0, head.substr(cut == std::string::npos ? 0 : cut));
+    if (cut == std::string::npos) {
+      tail.insert(0, "/");
+      head.clear();
+    } else {
+      head.resize(cut == 0 ? 1 : cut);
+    }
+  }
+  std::string shown = folder;
+  while (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+  return shown;
 }
 
 }  // namespace tolvane::fsys
