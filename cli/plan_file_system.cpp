@@ -19,10 +19,11 @@ std::string without_separator(std::string path) {
   return path;
 }
 
-// The folder part of `path` (up to and with its last separator) and the name.
+// The folder part of `path` (up to and with its last separator; the current
+// folder for a relative name) and the name.
 std::pair<std::string, std::string> split(const std::string& path) {
   const std::size_t last = path.rfind(fsys::separator);
-  if (last == std::string::npos) return {"", path};
+  if (last == std::string::npos) return {std::string(".") + fsys::separator, path};
   return {path.substr(0, last + 1), path.substr(last + 1)};
 }
 

@@ -23,9 +23,18 @@ std::optional<std::string> parent_folder(const std::string& folder) {
 
 std::optional<std::string> nearest_existing_folder(FileSystem& file_system,
                                                    const std::string& folder) {
+  std::string top;
   for (std::optional<std::string> at = folder; at; at = parent_folder(*at)) {
     if (file_system.folder_exists(*at)) return at;
+    top = *at;
   }
+  // Above a relative name ("归集\") stands the current folder; above a
+  // root, nothing.
+  const std::string_view name(top.data(), top.empty() ? 0 : top.size() - 1);
+  const bool relative = !name.empty() && name.find(separator) == std::string_view::npos &&
+                        name.back() != ':';
+  const std::string current = std::string(".") + separator;
+  if (relative && file_system.folder_exists(current)) return current;
   return std::nullopt;
 }
 

@@ -16,9 +16,9 @@ namespace tolvane::fsys {
 // current folder.
 std::optional<std::string> parent_folder(const std::string& folder);
 
-// The nearest of `folder` and the folders above it that exists; nothing
-// when none does (a drive that is not there, a relative name whose first
-// folder is missing).
+// The nearest of `folder` and the folders above it that exists, the current
+// folder ("./") above a relative one; nothing when none does (a drive or a
+// share that is not there).
 std::optional<std::string> nearest_existing_folder(FileSystem& file_system,
                                                    const std::string& folder);
 

@@ -174,6 +174,19 @@ TEST(CommandLineMissingDest, IsMadeWithTheFoldersAboveItAndSaidOnStandardError) 
     EXPECT_EQ(again.status, exit_all_copied);
     EXPECT_EQ(again.err, "");
   }
+
+  // Typed relative to the current folder, whose first folder is missing too.
+  const std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(std::filesystem::u8path(tree.path("out")));
+  const std::string relative = std::string("备份") + fsys::separator + "2026";
+  const testing::CliResult plan = run_cli({tree.path("src"), relative, "--dry-run"});
+  const testing::CliResult real = run_cli({tree.path("src"), relative});
+  std::filesystem::current_path(was);
+  EXPECT_EQ(plan.status, exit_all_copied) << plan.err;
+  EXPECT_EQ(real.status, exit_all_copied) << real.err;
+  EXPECT_EQ(real.err,
+            "DEST “" + relative + "” 不存在，已新建：" + tree.path("out/备份/2026") + "\n");
+  EXPECT_EQ(tree.read("out/备份/2026/trip/trip(2).jpg"), tree.read("src/trip/b.jpg"));
 }
 
 // The folders the dot rule leaves out are named on standard error and
