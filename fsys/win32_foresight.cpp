@@ -1,7 +1,7 @@
 // Foreseeing a copy on Windows: the source opened for reading as CopyFileExW
 // opens it; the Recycle Bin, which takes a file only on a fixed volume that
 // has hard links (win32_recycle_bin.cpp keeps the file by one until the bin
-// is seen to hold it).
+// is seen to hold it), so not on FAT or exFAT.
 #include <windows.h>
 
 #include "fsys/copy_foresight.h"
@@ -29,11 +29,16 @@ bool trash_takes(const std::string& target) {
   // Removable drives and network shares have no bin.
   const UINT type = GetDriveTypeW(volume);
   if (type == DRIVE_REMOVABLE || type == DRIVE_REMOTE) return false;
-  DWORD flags = 0;
-  if (!GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
+  // Nor can the bin's way be taken on a volume without hard links: FAT and
+  // exFAT, known by name, since Wine reports its volumes as NTFS without
+  // FILE_SUPPORTS_HARD_LINKS although hard links work there.
+  wchar_t file_system[MAX_PATH + 1] = {};
+  if (!GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, nullptr, file_system,
+                             MAX_PATH)) {
     return true;
   }
-  return (flags & FILE_SUPPORTS_HARD_LINKS) != 0;
+  const std::wstring name = file_system;
+  return name != L"FAT" && name != L"FAT32" && name != L"exFAT";
 }
 
 }  // namespace tolvane::fsys
