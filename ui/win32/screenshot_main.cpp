@@ -102,8 +102,12 @@ void CALLBACK picture_message_box(HWND, UINT, UINT_PTR timer, DWORD) {
   GetWindowRect(box, &box_rect);
   RECT area;
   UnionRect(&area, &capture_area, &box_rect);
+  // Where the box stood first is painted again (at a high DPI it lies
+  // partly inside the pictured area).
+  RedrawWindow(GetWindow(box, GW_OWNER), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   UpdateWindow(box);
-  Sleep(300);
+  pump_for(300);
   written = write_bmp(area);
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
 }
