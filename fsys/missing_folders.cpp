@@ -31,8 +31,8 @@ std::optional<std::string> nearest_existing_folder(FileSystem& file_system,
   // Above a relative name ("归集\") stands the current folder; above a
   // root, nothing.
   const std::string_view name(top.data(), top.empty() ? 0 : top.size() - 1);
-  const bool relative = !name.empty() && name.find(separator) == std::string_view::npos &&
-                        name.back() != ':';
+  const bool relative =
+      !name.empty() && name.find(separator) == std::string_view::npos && name.back() != ':';
   const std::string current = std::string(".") + separator;
   if (relative && file_system.folder_exists(current)) return current;
   return std::nullopt;
