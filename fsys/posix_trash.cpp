@@ -153,22 +153,13 @@ bool is_plain(unsigned char c) {
          std::string_view("/-_.~").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-// The local time as set_aside_path() puts it in a name: "20260105-093000".
-std::string local_stamp() {
+// The local time now, as strftime's `format` writes it.
+std::string local_time_now(const char* format) {
   const time_t now = ::time(nullptr);
   struct tm local;
   ::localtime_r(&now, &local);
   char text[32];
-  ::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-  return text;
-}
-
-std::string local_time_now() {
-  const time_t now = ::time(nullptr);
-  struct tm local;
-  ::localtime_r(&now, &local);
-  char text[32];
-  ::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  ::strftime(text, sizeof text, format, &local);
   return text;
 }
 
@@ -221,8 +212,9 @@ std::error_code reserve_record(const TrashFolder& trash, std::string_view name,
   if (fd < 0) return {errno, std::generic_category()};
   const std::string shown =
       trash.relative_base.empty() ? original : original.substr(trash.relative_base.size());
-  std::error_code error = write_all(fd, "[Trash Info]\nPath=" + percent_encoded(shown) +
-                                            "\nDeletionDate=" + local_time_now() + "\n");
+  std::error_code error =
+      write_all(fd, "[Trash Info]\nPath=" + percent_encoded(shown) +
+                        "\nDeletionDate=" + local_time_now("%Y-%m-%dT%H:%M:%S") + "\n");
   if (::close(fd) != 0 && !error) error = {errno, std::generic_category()};
   if (error) ::unlink(entry.info.c_str());
   return error;
@@ -341,7 +333,8 @@ std::error_code put_aside(const std::string& path, TrashWay way, const SetAsideF
       return set_aside_error({errno, std::generic_category()});
     }
   }
-  const std::string stamp = local_stamp();
+  // As set_aside_path() puts the time in a name: "20260105-093000".
+  const std::string stamp = local_time_now("%Y%m%d-%H%M%S");
   constexpr int attempts = 100;
   for (int attempt = 0; attempt <= attempts; ++attempt) {
     entry.file = attempt == 0 ? first
