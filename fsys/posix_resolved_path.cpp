@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <memory>
+#include <vector>
 
 #include "fsys/resolved_path.h"
 
@@ -19,18 +20,21 @@ std::optional<std::string> resolved_folder(const std::string& folder) {
 std::string absolute_folder(const std::string& folder) {
   std::string head = folder;
   while (head.size() > 1 && head.back() == '/') head.pop_back();
-  // The missing names below the nearest folder that resolves, in order.
-  std::string tail;
+  // The names below the nearest folder that resolves, innermost first.
+  std::vector<std::string> missing;
   for (;;) {
     if (const std::optional<std::string> resolved = resolved_folder(head.empty() ? "." : head)) {
-      if (tail.empty()) return *resolved;
-      return (*resolved == "/" ? "" : *resolved) + tail;
+      std::string path = *resolved == "/" ? "" : *resolved;
+      for (auto name = missing.rbegin(); name != missing.rend(); ++name) {
+        path += '/';
+        path += *name;
+      }
+      return path.empty() ? "/" : path;
     }
     if (errno != ENOENT || head.empty() || head == "/") break;
     const std::size_t cut = head.rfind('/');
-    tail.insert(0, head.substr(cut == std::string::npos ? 0 : cut));
+    missing.push_back(head.substr(cut == std::string::npos ? 0 : cut + 1));
     if (cut == std::string::npos) {
-      tail.insert(0, "/");
       head.clear();
     } else {
       head.resize(cut == 0 ? 1 : cut);
