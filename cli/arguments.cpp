@@ -31,7 +31,7 @@ ParsedArguments parse_arguments(const std::vector<std::string>& arguments) {
     } else if (argument == "--ext") {
       // "--ext --flat" lacks its text; "--ext=--flat" would be one.
       if (k + 1 == arguments.size() || arguments[k + 1].starts_with("--")) {
-        parsed.error = "--ext 后缺少扩展名（例如 --ext .png）";
+        parsed.error = "--ext 后缺少扩展名，例如 --ext .png";
         return parsed;
       }
       options.extension = arguments[++k];

@@ -9,6 +9,8 @@
 #include "copy/copy_run.h"
 #include "form/run_flow.h"
 #include "form/user_texts.h"
+#include "fsys/missing_folders.h"
+#include "fsys/resolved_path.h"
 #include "scan/folder_walk.h"
 
 namespace tolvane::cli {
@@ -42,6 +44,17 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
   if (!folders) return refuse(err, problem);
 
   PlanFileSystem plan(disk);
+  if (folders->destination_missing) {
+    // The plan makes it as the run would, so its entries are planned into it.
+    fsys::FileSystem& made_on = options.dry_run ? static_cast<fsys::FileSystem&>(plan) : disk;
+    if (const std::error_code error = fsys::make_missing_folders(made_on, folders->destination)) {
+      return refuse(err,
+                    "无法新建 DEST “" + options.destination + "”：" + form::failure_reason(error));
+    }
+    err << "DEST “" << options.destination << "” 不存在，"
+        << (options.dry_run ? "拷贝时将新建：" : "已新建：")
+        << fsys::absolute_folder(folders->destination) << '\n';
+  }
   RunOutput output(out, options);
   ProgressDisplay progress(err, err_is_terminal);
   CommandLineWindow window(options, progress, output);
@@ -67,8 +80,10 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
   const std::optional<copy::CopyReport> report = form::run_copy_command(
       options.destination, copies, window, options.dry_run ? 1 : copy::default_copy_workers());
   // The checks above made sure DEST names a folder, so the run took place.
-  // Copies that may not have reached the device are not "all copied".
-  const bool all_copied = report && report->failures.empty() && !report->flush_error;
+  // Copies that may not have reached the device are not "all copied", nor
+  // is a gather that left out files of folders it could not read.
+  const bool all_copied =
+      report && report->failures.empty() && !report->flush_error && scanned.folders_unreadable == 0;
   const int status = all_copied ? exit_all_copied : exit_entries_failed;
   output.finish(report.value_or(copy::CopyReport{}), window.closing_text(), status);
   out.flush();

@@ -6,8 +6,10 @@
 
 #include "cli/console.h"
 #include "form/user_texts.h"
+#include "fsys/missing_folders.h"
 #include "fsys/path_key.h"
 #include "fsys/path_separator.h"
+#include "fsys/resolved_path.h"
 #include "scan/folder_walk.h"
 
 namespace tolvane::cli {
@@ -65,13 +67,29 @@ std::optional<CheckedFolders> check_inputs(const Options& options, fsys::FileSys
   } else {
     return std::nullopt;
   }
-  if (!file_system.folder_exists(folders.destination)) {
-    problem = "DEST " + quoted(options.destination) +
-              (is_file(options.destination, file_system) ? " 不是文件夹" : " 不存在");
+  if (file_system.folder_exists(folders.destination)) {
+    if (!folder_writable(folders.destination)) {
+      problem = "DEST " + quoted(options.destination) + " 不可写入";
+      return std::nullopt;
+    }
+    return folders;
+  }
+  if (is_file(options.destination, file_system)) {
+    problem = "DEST " + quoted(options.destination) + " 不是文件夹";
     return std::nullopt;
   }
-  if (!folder_writable(folders.destination)) {
-    problem = "DEST " + quoted(options.destination) + " 不可写入";
+  // A DEST that does not exist yet is made by the run, with the folders
+  // above it; a dry run says so beforehand, so both refuse alike what
+  // could not be made.
+  folders.destination_missing = true;
+  const std::optional<std::string> nearest =
+      fsys::nearest_existing_folder(file_system, folders.destination);
+  if (!nearest || !folder_writable(*nearest)) {
+    problem =
+        "无法新建 DEST " + quoted(options.destination) + "：" +
+        (nearest
+             ? quoted(fsys::absolute_folder(*nearest)) + " 不可写入"
+             : form::failure_reason(std::make_error_code(std::errc::no_such_file_or_directory)));
     return std::nullopt;
   }
   return folders;

@@ -11,14 +11,16 @@
 namespace tolvane::cli {
 
 struct CheckedFolders {
-  std::string source;       // folder path, ending in the separator
-  std::string destination;  // folder path, ending in the separator
+  std::string source;                // folder path, ending in the separator
+  std::string destination;           // folder path, ending in the separator
+  bool destination_missing = false;  // the run makes it, with the folders above it
 };
 
 // The folder paths SOURCE and DEST name, or nothing with `problem` set when
 // --ext holds a separator, SOURCE or DEST is empty or ends in a separator
-// (the window would start no run), SOURCE cannot be read, or DEST is
-// missing, not a folder or not writable.
+// (the window would start no run), SOURCE cannot be read, DEST is a file or
+// not writable, or DEST is missing and the nearest folder above it that
+// exists is not writable (or there is none).
 std::optional<CheckedFolders> check_inputs(const Options& options, fsys::FileSystem& file_system,
                                            std::string& problem);
 

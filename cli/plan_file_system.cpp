@@ -2,10 +2,14 @@
 // made so far; records instead of writing.
 #include "cli/plan_file_system.h"
 
+#include <cerrno>
+
 #include "cli/console.h"
+#include "fsys/copy_foresight.h"
 #include "fsys/path_key.h"
 #include "fsys/path_separator.h"
 #include "fsys/quick_check.h"
+#include "fsys/trash_error.h"
 
 namespace tolvane::cli {
 namespace {
@@ -15,10 +19,11 @@ std::string without_separator(std::string path) {
   return path;
 }
 
-// The folder part of `path` (up to and with its last separator) and the name.
+// The folder part of `path` (up to and with its last separator; the current
+// folder for a relative name) and the name.
 std::pair<std::string, std::string> split(const std::string& path) {
   const std::size_t last = path.rfind(fsys::separator);
-  if (last == std::string::npos) return {"", path};
+  if (last == std::string::npos) return {std::string(".") + fsys::separator, path};
   return {path.substr(0, last + 1), path.substr(last + 1)};
 }
 
@@ -58,17 +63,27 @@ std::error_code PlanFileSystem::copy_whole(const std::string& source, const std:
   const std::optional<fsys::EntryKind> there = kind_at(target);
   if (there == fsys::EntryKind::folder) return std::make_error_code(std::errc::is_a_directory);
   const std::string key = fsys::path_key(target);
+  if (there == fsys::EntryKind::file && !planned_files_.contains(key) &&
+      fsys::target_looks_unchanged(source, target)) {
+    // Left alone without the source being opened.
+    outcome = fsys::CopyOutcome::unchanged;
+    return {};
+  }
+  if (const std::error_code error = fsys::source_open_error(source)) return error;
   if (there == fsys::EntryKind::file) {
-    outcome = !planned_files_.contains(key) && fsys::target_looks_unchanged(source, target)
-                  ? fsys::CopyOutcome::unchanged
-                  : fsys::CopyOutcome::replaced;
+    outcome = fsys::CopyOutcome::replaced;
+    if (!fsys::trash_takes(target)) {
+      // Where the backend keeps the old file itself, as a real copy does.
+      if (set_aside_root_.empty()) return fsys::trash_error(EXDEV);
+      outcome = fsys::CopyOutcome::set_aside;
+    }
   }
   planned_files_.insert(key);
   return {};
 }
 
 std::error_code PlanFileSystem::move_to_trash(const std::string& /*path*/) {
-  // A plan moves nothing; copy_file's outcome already says what would go.
+  // A plan moves nothing; copy_whole's outcome already says what would go.
   return {};
 }
 

@@ -19,12 +19,14 @@ class PlanFileSystem final : public fsys::WholeCopyFileSystem {
   explicit PlanFileSystem(fsys::FileSystem& disk) : disk_(disk) {}
 
   fsys::FolderContents read_folder(const std::string& folder) override;
-  // Fails as the disk would for a missing source, a missing folder, a name
-  // too long or a folder at the target; otherwise notes the target and
-  // succeeds.  Faults it cannot foresee (a full disk, a folder without write
-  // permission below DEST) show only in a real run.
-  // `outcome` is what the copy would do with a file already there (the
-  // disk's own quick check says whether it is left unchanged).
+  // Fails as the disk would for a missing source, one that cannot be opened
+  // for reading, a missing folder, a name too long or a folder at the
+  // target; otherwise notes the target and succeeds.  Faults it cannot
+  // foresee (a full disk, a folder without write permission below DEST)
+  // show only in a real run.  `outcome` is what the copy would do with a
+  // file already there: the disk's own quick check says whether it is left
+  // unchanged, and its trash whether a different one goes there or is set
+  // aside in the destination.
   std::error_code copy_whole(const std::string& source, const std::string& target,
                              fsys::CopyOutcome& outcome) override;
   // Nothing goes to the trash and nothing needs flushing: nothing is written.
@@ -38,6 +40,10 @@ class PlanFileSystem final : public fsys::WholeCopyFileSystem {
   // for in the other letter case.  An empty folder tells nothing, and the
   // plan then takes the volume to keep case apart.
   bool folds_letter_case(const std::string& folder) override;
+  // Where a replaced file would be set aside, as the disk's backend keeps it.
+  void set_destination_root(const std::string& root, std::string_view /*name*/) override {
+    set_aside_root_ = root;
+  }
 
  private:
   // What the disk or the plan holds at `path` (a path without a trailing
@@ -49,6 +55,7 @@ class PlanFileSystem final : public fsys::WholeCopyFileSystem {
   std::unordered_map<std::string, std::unordered_map<std::string, fsys::EntryKind>> listings_;
   std::unordered_set<std::string> planned_folders_;  // path keys, without the separator
   std::unordered_set<std::string> planned_files_;    // path keys
+  std::string set_aside_root_;                       // empty: none told
 };
 
 }  // namespace tolvane::cli

@@ -67,15 +67,16 @@ void RunOutput::entry(const copy::EntryResult& result) {
     return;
   }
   if (!options_.dry_run) return;  // a real run tells its failures at the end
+  // Each mark in full-width brackets, the reason wherever it will fail.
   out_ << result.source << " → " << result.target;
-  if (failed && result.failure->operation == copy::CopyOperation::check_name) {
-    out_ << "  [名称不可用，不拷贝]";
-  } else if (failed) {
-    out_ << "  [将失败：" << form::failure_text(*result.failure) << "]";
+  if (failed) out_ << " 【将失败：" << form::failure_text(*result.failure) << "】";
+  if (result.renumbered) out_ << " 【改号：原名已被占用】";
+  if (!failed && outcome == fsys::CopyOutcome::replaced) out_ << " 【替换：原有文件移入回收站】";
+  if (!failed && outcome == fsys::CopyOutcome::set_aside) {
+    out_ << " 【替换：因" << form::no_usable_trash << "，原有文件移入“"
+         << form::set_aside_folder_name << "”文件夹】";
   }
-  if (result.renumbered) out_ << "  [改号：原名已被占用]";
-  if (!failed && outcome == fsys::CopyOutcome::replaced) out_ << "  [替换，原有文件移入回收站]";
-  if (!failed && outcome == fsys::CopyOutcome::unchanged) out_ << "  [与原有文件相同，不重新拷贝]";
+  if (!failed && outcome == fsys::CopyOutcome::unchanged) out_ << " 【与原有文件相同，不重新拷贝】";
   out_ << '\n';
 }
 
@@ -83,10 +84,12 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
                        int exit_status) {
   std::string message(closing_text);
   if (options_.dry_run) {
-    message = "预演：共" + std::to_string(report.entries) + "条：新拷贝" + std::to_string(copied_) +
-              "条，替换" + std::to_string(replaced_) + "条（原有文件移入回收站），与原有文件相同" +
-              std::to_string(unchanged_) + "条，不可用或将失败" + std::to_string(failed_) +
-              "条；其中改号" + std::to_string(renumbered_) + "条。未写入任何文件。";
+    message = "预演共" + std::to_string(report.entries) + "条：新拷贝" + std::to_string(copied_) +
+              "条，替换" + std::to_string(replaced_) + "条（原有文件移入回收站），替换" +
+              std::to_string(set_aside_) + "条（原有文件移入“" +
+              std::string(form::set_aside_folder_name) + "”文件夹），与原有文件相同" +
+              std::to_string(unchanged_) + "条，将失败" + std::to_string(failed_) + "条；其中改号" +
+              std::to_string(renumbered_) + "条。未写入任何文件。";
   }
   if (!options_.json) {
     out_ << message << '\n';

@@ -9,7 +9,9 @@
 #include "form/form1_copy_window.h"
 #include "form/run_flow.h"
 #include "form/user_texts.h"
+#include "fsys/missing_folders.h"
 #include "fsys/path_separator.h"
+#include "fsys/resolved_path.h"
 #include "scan/file_list.h"
 #include "scan/folder_walk.h"
 
@@ -148,10 +150,30 @@ void Form1::Command2_Click() {
     copying_ = false;
     return;
   }
+  if (!destination_ready(*scan::folder_path_from_text(text2))) return;
   copying_ = true;
   Form1CopyWindow window(*this);
   run_copy_command(text2, file_system_, window, copy_workers_);
   copying_ = false;
+}
+
+bool Form1::destination_ready(const std::string& root) {
+  if (file_system_.folder_exists(root)) return true;
+  // Asked first, by the path it would have, so that a slip of the keyboard
+  // makes no folder.  A No, or a folder that cannot be made, copies nothing
+  // and keeps the list ready, as a refused text does.
+  const std::string shown = fsys::absolute_folder(root);
+  copying_ = true;  // the boxes are modal; no press may start a run under them
+  bool made = false;
+  if (controls_.ask_yes_no(destination_question(shown))) {
+    if (const std::error_code error = fsys::make_missing_folders(file_system_, root)) {
+      controls_.show_message(destination_not_made(shown, error), true);
+    } else {
+      made = true;
+    }
+  }
+  copying_ = false;
+  return made;
 }
 
 void Form1::end_copy_command() {

@@ -80,6 +80,9 @@ class Form1 : public scan::ScanFrontEnd {
   // Holds the buttons disabled for the length of a walk.
   class ScanGuard;
   void set_command2_enabled(bool enabled);
+  // True when the destination root `root` exists, or did not and has been
+  // made, with the folders above it, on the user's Yes.
+  bool destination_ready(const std::string& root);
 
   Form1Controls& controls_;
   fsys::FileSystem& file_system_;

@@ -86,6 +86,9 @@ class Form1Controls {
   // A modal message box titled "Tolvane" with one OK button, a warning icon
   // when `warning` is set; returns when the user has dismissed it.
   virtual void show_message(std::string_view text, bool warning) = 0;
+  // A modal message box titled "Tolvane" with a question icon and the
+  // buttons Yes (the default) and No; true when the user chose Yes.
+  virtual bool ask_yes_no(std::string_view text) = 0;
 
   virtual bool has_focus(Control control) = 0;
   virtual void set_focus(Control control) = 0;

@@ -50,7 +50,7 @@ std::string_view operation_text(copy::CopyOperation operation) {
     case copy::CopyOperation::copy_file:
       return "无法拷贝";
     case copy::CopyOperation::check_name:
-      return "目标名不可用：含路径分隔符、“.”或“..”，或文件系统不允许的字符";
+      return "目标名不可用：名称含路径分隔符、为“.”或“..”，或含文件系统不允许的字符";
   }
   return "";
 }
@@ -59,9 +59,10 @@ std::string_view operation_text(copy::CopyOperation operation) {
 
 std::string count_line(std::size_t files, std::size_t unreadable, std::size_t left_out) {
   std::string line = "共计读取" + std::to_string(files) + "条";
-  // Both together in the room of one: the tooltip tells them apart.
+  // Both together in the room of one, as the folders not read: the tooltip
+  // tells them apart.
   if (unreadable > 0 && left_out > 0) {
-    return line + "，未读" + std::to_string(unreadable) + "，略过" + std::to_string(left_out);
+    return line + "，" + std::to_string(unreadable + left_out) + "个文件夹未读";
   }
   if (unreadable > 0) line += "，" + std::to_string(unreadable) + "个文件夹未读";
   if (left_out > 0) line += "，" + std::to_string(left_out) + "个文件夹略过";
@@ -117,8 +118,16 @@ std::string scan_details(const scan::ScanResult& result) {
 
 std::optional<std::string> destination_refusal(std::string_view text2) {
   if (scan::folder_path_from_text(text2)) return std::nullopt;
-  if (text2.empty()) return "请先填写另存为目录(文件夹)，再按“拷贝”。";
+  if (text2.empty()) return "请先填写另存为目录，再按“拷贝”。";
   return "另存为目录末尾不要加" + separator_in_quotes() + "：请去掉后再按“拷贝”。";
+}
+
+std::string destination_question(std::string_view folder) {
+  return "另存为目录“" + std::string(folder) + "”不存在，要新建吗？";
+}
+
+std::string destination_not_made(std::string_view folder, std::error_code error) {
+  return "无法新建另存为目录“" + std::string(folder) + "”：" + error_in_words(error) + "。";
 }
 
 std::string progress_percent_text(std::size_t index, float max) {
@@ -158,13 +167,12 @@ std::string error_in_words(std::error_code error) {
 std::string failure_reason(std::error_code error) {
   // The old file is all the user may have left: say that it is untouched.
   if (error.category() == fsys::set_aside_category()) {
-    return "原有文件无法移入“" + std::string(set_aside_folder_name) +
-           "”文件夹，已原样保留，未拷贝：" +
+    return "原有文件无法移入“" + std::string(set_aside_folder_name) + "”文件夹，已原样保留：" +
            error_in_words(std::error_code(error.value(), std::system_category()));
   }
   if (error.category() != fsys::trash_category()) return error_in_words(error);
-  const std::string kept = "原有文件无法移入回收站，已原样保留，未拷贝：";
-  if (error == std::errc::cross_device_link) return kept + "该磁盘上没有可用的回收站";
+  const std::string kept = "原有文件无法移入回收站，已原样保留：";
+  if (error == std::errc::cross_device_link) return kept + std::string(no_usable_trash);
   return kept + error_in_words(std::error_code(error.value(), std::generic_category()));
 }
 
@@ -217,8 +225,8 @@ std::string closing_message(const copy::CopyReport& report) {
     text += "\n其中" + std::to_string(report.replaced) + "条替换了原有文件，原文件已移入回收站。";
   }
   if (report.set_aside > 0) {
-    text += "\n其中" + std::to_string(report.set_aside) +
-            "条替换了原有文件，该磁盘没有可用的回收站，原文件已按原来的相对路径移入“" +
+    text += "\n其中" + std::to_string(report.set_aside) + "条替换了原有文件，因" +
+            std::string(no_usable_trash) + "，原文件已按原来的相对路径移入“" +
             report.set_aside_folder + "”。";
   }
   if (report.unchanged > 0) {

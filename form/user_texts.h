@@ -30,6 +30,8 @@ enum class NothingRead : std::uint8_t {
 // The folder a replaced file goes to on a volume without a usable trash,
 // made at the destination root when first needed.
 inline constexpr std::string_view set_aside_folder_name = "被替换的文件";
+// Why a replaced file went there, or could not go to the trash.
+inline constexpr std::string_view no_usable_trash = "该磁盘没有可用的回收站";
 
 // The progress caption before any entry, and the words after the last
 // entry's caption while the copies are put on the device.
@@ -38,8 +40,8 @@ inline constexpr std::string_view flushing_suffix = "，正在写入磁盘…";
 
 // "共计读取120条" when every folder was read; "共计读取120条，2个文件夹未读"
 // when `unreadable` folders were not, "共计读取120条，3个文件夹略过" when
-// `left_out` folders were kept out by the dot rule, "共计读取120条，未读2，
-// 略过3" when both (short, so that it fits Label2).
+// `left_out` folders were kept out by the dot rule, "共计读取120条，5个文件夹
+// 未读" when both, counted together (short, so that it fits Label2).
 std::string count_line(std::size_t files, std::size_t unreadable, std::size_t left_out = 0);
 
 // One line per folder of `first` with the system's reason in words, then
@@ -67,6 +69,20 @@ std::string scan_details(const scan::ScanResult& result);
 // no destination folder (empty, or ending in a separator); nothing when it
 // does.
 std::optional<std::string> destination_refusal(std::string_view text2);
+
+// The question a Command2 click asks when the destination `folder` (its
+// absolute path, as the user finds it) does not exist:
+// "另存为目录“…”不存在，要新建吗？".
+std::string destination_question(std::string_view folder);
+
+// Why the destination `folder` could not be made: "无法新建另存为目录“…”：
+// 没有权限（Permission denied）。" and the like.
+std::string destination_not_made(std::string_view folder, std::error_code error);
+
+// The buttons of a Yes/No question where the toolkit's own words would not be
+// Chinese.
+inline constexpr std::string_view yes_button = "是";
+inline constexpr std::string_view no_button = "否";
 
 // `index` / (`max` - 1) in single precision, as "0.00%" formats it: times
 // 100, two decimals rounded half away from zero, "." as separator.  When

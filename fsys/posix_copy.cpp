@@ -23,6 +23,7 @@
 #include "fsys/posix_trash.h"
 #include "fsys/quick_check.h"
 #include "fsys/replace_steps.h"
+#include "fsys/set_aside.h"
 #include "fsys/trash_error.h"
 
 namespace tolvane::fsys::posix {
@@ -188,20 +189,31 @@ Copied replace_existing(PosixStagedCopy& staged) {
 
   TrashWay way = staged.ways->hard_links.load(relaxed) ? TrashWay::link : TrashWay::move;
   TrashEntry entry;
-  std::error_code error = put_in_trash(target, way, entry);
+  // A volume without a usable trash keeps the old file in the destination's
+  // set-aside folder instead.
+  bool aside = false;
+  const auto keep_old = [&] {
+    std::error_code error = put_in_trash(target, way, entry);
+    aside = error == trash_error(EXDEV) && staged.set_aside != nullptr &&
+            !staged.set_aside->root.empty();
+    return aside ? put_aside(target, way, *staged.set_aside, entry) : error;
+  };
+  std::error_code error = keep_old();
   if (way == TrashWay::link &&
       (error == std::errc::operation_not_permitted || error == std::errc::too_many_links ||
        error == std::errc::operation_not_supported)) {
     staged.ways->hard_links.store(false, relaxed);
     way = TrashWay::move;
-    error = put_in_trash(target, way, entry);
+    error = keep_old();
   }
   if (!error) error = probe_replace_step(ReplaceStep::take_target_name);
   if (!error) error = rename_over(staged);
-  if (!error) return {{}, CopyOutcome::replaced};
-  // The refused trash left the old file where it was; otherwise it comes
-  // back out the way it went in.
-  if (error.category() != trash_category()) take_out_of_trash(target, way, entry);
+  if (!error) return {{}, aside ? CopyOutcome::set_aside : CopyOutcome::replaced};
+  // A refused trash or set-aside left the old file where it was; otherwise
+  // it comes back out the way it went in.
+  if (error.category() != trash_category() && error.category() != set_aside_category()) {
+    take_out_of_trash(target, way, entry);
+  }
   return {error};
 }
 

@@ -12,6 +12,7 @@
 
 #include "fsys/file_system.h"
 #include "fsys/posix_descriptor.h"
+#include "fsys/posix_trash.h"
 
 namespace tolvane::fsys::posix {
 
@@ -50,6 +51,9 @@ class PosixStagedCopy final : public StagedCopy {
   bool durable = false;  // its data is on the device
   // Counts this copy among the descriptors staged copies hold, until named.
   std::atomic<int>* held = nullptr;
+  // Where a replaced file goes on a volume without a usable trash: the file
+  // system's, told before the run's first copy; none keeps it nowhere.
+  const SetAsideFolder* set_aside = nullptr;
 };
 
 struct Copied {

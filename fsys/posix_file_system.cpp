@@ -177,6 +177,7 @@ class PosixFileSystem final : public FileSystem {
       return finished(std::make_error_code(std::errc::invalid_argument));
     }
     staged->target = target;
+    staged->set_aside = &set_aside_;
     // Each staged copy may hold a descriptor until its batch is named; past
     // the budget, copies are flushed on their own and hold none.
     const bool hold = held_descriptors_.fetch_add(1) < descriptor_budget_;
@@ -239,7 +240,8 @@ class PosixFileSystem final : public FileSystem {
       naming.error = copied.error;
       naming.outcome = copied.outcome;
       if (!copied.error &&
-          (copied.outcome == CopyOutcome::copied || copied.outcome == CopyOutcome::replaced)) {
+          (copied.outcome == CopyOutcome::copied || copied.outcome == CopyOutcome::replaced ||
+           copied.outcome == CopyOutcome::set_aside)) {
         note_written(*staged->ways, staged->target);
       }
       naming.staged.reset();
@@ -272,10 +274,10 @@ class PosixFileSystem final : public FileSystem {
     return folds;
   }
 
-  // Replaced files go to the trash of their own volume: the destination
-  // root is not needed for them.
-  void set_destination_root(const std::string& /*root*/,
-                            std::string_view /*set_aside_name*/) override {}
+  // Told before the run's first copy, while no copy is under way.
+  void set_destination_root(const std::string& root, std::string_view set_aside_name) override {
+    set_aside_ = {root, std::string(set_aside_name)};
+  }
 
   std::error_code move_to_trash(const std::string& path) override {
     if (holds_zero_byte(path)) return trash_error(EINVAL);
@@ -511,6 +513,8 @@ class PosixFileSystem final : public FileSystem {
   // predates the run), and one open folder per device written to.
   std::unordered_set<std::string> made_folders_;
   std::unordered_map<dev_t, Descriptor> devices_;
+  // Where replaced files go on a volume without a usable trash.
+  posix::SetAsideFolder set_aside_;
 };
 
 }  // namespace

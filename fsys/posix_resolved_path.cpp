@@ -1,8 +1,10 @@
 // Resolving a folder text on POSIX: the kernel resolves ".." after following
 // a link, so only realpath names the folder that is really read.
+#include <errno.h>
 #include <stdlib.h>
 
 #include <memory>
+#include <vector>
 
 #include "fsys/resolved_path.h"
 
@@ -13,6 +15,34 @@ std::optional<std::string> resolved_folder(const std::string& folder) {
                                                           &::free);
   if (!resolved) return std::nullopt;
   return std::string(resolved.get());
+}
+
+std::string absolute_folder(const std::string& folder) {
+  std::string head = folder;
+  while (head.size() > 1 && head.back() == '/') head.pop_back();
+  // The names below the nearest folder that resolves, innermost first.
+  std::vector<std::string> missing;
+  for (;;) {
+    if (const std::optional<std::string> resolved = resolved_folder(head.empty() ? "." : head)) {
+      std::string path = *resolved == "/" ? "" : *resolved;
+      for (auto name = missing.rbegin(); name != missing.rend(); ++name) {
+        path += '/';
+        path += *name;
+      }
+      return path.empty() ? "/" : path;
+    }
+    if (errno != ENOENT || head.empty() || head == "/") break;
+    const std::size_t cut = head.rfind('/');
+    missing.push_back(head.substr(cut == std::string::npos ? 0 : cut + 1));
+    if (cut == std::string::npos) {
+      head.clear();
+    } else {
+      head.resize(cut == 0 ? 1 : cut);
+    }
+  }
+  std::string shown = folder;
+  while (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+  return shown;
 }
 
 }  // namespace tolvane::fsys

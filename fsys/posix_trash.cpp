@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "fsys/replace_steps.h"
+#include "fsys/set_aside.h"
 #include "fsys/trash_error.h"
 
 namespace tolvane::fsys::posix {
@@ -64,24 +65,47 @@ std::optional<dev_t> device_below(std::string path) {
   }
 }
 
+// Whether a trash is made as it is found, or only looked for: a plan must
+// know where a replaced file would go without writing anything.
+enum class Finding { make, look };
+
+// True when `path` could be made by this process: the nearest folder above
+// it that exists is a folder it may write in.
+bool could_make(std::string path) {
+  for (;;) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) == 0) {
+      return S_ISDIR(info.st_mode) && ::access(path.c_str(), W_OK | X_OK) == 0;
+    }
+    if (errno != ENOENT || path == "/") return false;
+    path = parent_of(path);
+  }
+}
+
 // Creates `path` and the folders above it that are missing, each private.
-bool make_folders(const std::string& path) {
+bool make_folders(const std::string& path, Finding finding) {
   struct stat info;
   if (::lstat(path.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
-  if (path == "/" || !make_folders(parent_of(path))) return false;
+  if (finding == Finding::look) return errno == ENOENT && could_make(path);
+  if (path == "/" || !make_folders(parent_of(path), finding)) return false;
   return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
 // A folder of ours to keep trash in: a real folder (not a link), owned by
 // this user, made private when it is new.
-bool usable_own_folder(const std::string& path) {
-  if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+bool usable_own_folder(const std::string& path, Finding finding) {
   struct stat info;
-  return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid();
+  if (::lstat(path.c_str(), &info) != 0) {
+    if (errno != ENOENT) return false;
+    if (finding == Finding::look) return could_make(path);
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (::lstat(path.c_str(), &info) != 0) return false;
+  }
+  return S_ISDIR(info.st_mode) && info.st_uid == ::getuid();
 }
 
-bool has_parts(const std::string& root) {
-  return usable_own_folder(root + "files") && usable_own_folder(root + "info");
+bool has_parts(const std::string& root, Finding finding) {
+  return usable_own_folder(root + "files", finding) && usable_own_folder(root + "info", finding);
 }
 
 // The top folder of the file system holding `folder` (a real path).
@@ -100,25 +124,23 @@ std::string top_of(const std::string& folder, dev_t device) {
 // trash when it shares the device, else $top/.Trash/$uid when the
 // administrator made $top/.Trash (a real folder with the sticky bit), else
 // $top/.Trash-$uid.
-std::optional<TrashFolder> trash_for(const std::string& folder, dev_t device) {
+std::optional<TrashFolder> trash_for(const std::string& folder, dev_t device, Finding finding) {
   const std::string home = data_home();
-  if (!home.empty() && device_below(home) == device && make_folders(home + "/Trash")) {
+  if (!home.empty() && device_below(home) == device && make_folders(home + "/Trash", finding)) {
     const std::string root = home + "/Trash/";
-    struct stat info;
-    if (::stat(root.c_str(), &info) == 0 && info.st_dev == device && has_parts(root)) {
-      return TrashFolder{root, ""};
-    }
+    if (device_below(root) == device && has_parts(root, finding)) return TrashFolder{root, ""};
   }
   const std::string top = top_of(folder, device);
   const std::string base = top == "/" ? "/" : top + "/";
   const std::string uid = std::to_string(::getuid());
   struct stat shared;
   if (::lstat((base + ".Trash").c_str(), &shared) == 0 && S_ISDIR(shared.st_mode) &&
-      (shared.st_mode & S_ISVTX) && usable_own_folder(base + ".Trash/" + uid) &&
-      has_parts(base + ".Trash/" + uid + "/")) {
+      (shared.st_mode & S_ISVTX) && usable_own_folder(base + ".Trash/" + uid, finding) &&
+      has_parts(base + ".Trash/" + uid + "/", finding)) {
     return TrashFolder{base + ".Trash/" + uid + "/", base};
   }
-  if (usable_own_folder(base + ".Trash-" + uid) && has_parts(base + ".Trash-" + uid + "/")) {
+  if (usable_own_folder(base + ".Trash-" + uid, finding) &&
+      has_parts(base + ".Trash-" + uid + "/", finding)) {
     return TrashFolder{base + ".Trash-" + uid + "/", base};
   }
   return std::nullopt;
@@ -131,12 +153,13 @@ bool is_plain(unsigned char c) {
          std::string_view("/-_.~").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-std::string local_time_now() {
+// The local time now, as strftime's `format` writes it.
+std::string local_time_now(const char* format) {
   const time_t now = ::time(nullptr);
   struct tm local;
   ::localtime_r(&now, &local);
   char text[32];
-  ::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  ::strftime(text, sizeof text, format, &local);
   return text;
 }
 
@@ -189,8 +212,9 @@ std::error_code reserve_record(const TrashFolder& trash, std::string_view name,
   if (fd < 0) return {errno, std::generic_category()};
   const std::string shown =
       trash.relative_base.empty() ? original : original.substr(trash.relative_base.size());
-  std::error_code error = write_all(fd, "[Trash Info]\nPath=" + percent_encoded(shown) +
-                                            "\nDeletionDate=" + local_time_now() + "\n");
+  std::error_code error =
+      write_all(fd, "[Trash Info]\nPath=" + percent_encoded(shown) +
+                        "\nDeletionDate=" + local_time_now("%Y-%m-%dT%H:%M:%S") + "\n");
   if (::close(fd) != 0 && !error) error = {errno, std::generic_category()};
   if (error) ::unlink(entry.info.c_str());
   return error;
@@ -244,7 +268,7 @@ std::error_code put_in_trash(const std::string& path, TrashWay way, TrashEntry& 
   if (S_ISDIR(info.st_mode)) return refused(EISDIR);
   const std::string base = real_folder;
   const std::string original = (base == "/" ? "" : base) + "/" + name;
-  const std::optional<TrashFolder> trash = trash_for(base, info.st_dev);
+  const std::optional<TrashFolder> trash = trash_for(base, info.st_dev, Finding::make);
   if (!trash) return refused(EXDEV);
 
   if (const std::error_code probed = probe_replace_step(ReplaceStep::reserve_trash_info)) {
@@ -276,7 +300,53 @@ void take_out_of_trash(const std::string& path, TrashWay way, const TrashEntry& 
   } else if (::rename(entry.file.c_str(), path.c_str()) != 0) {
     return;  // the file stays in the trash, with its record
   }
-  ::unlink(entry.info.c_str());
+  if (!entry.info.empty()) ::unlink(entry.info.c_str());
+}
+
+bool trash_would_take(const std::string& path) {
+  // The target's folder may be one a plan would make: its volume is that of
+  // the nearest folder above it that exists.
+  const std::size_t cut = path.rfind('/');
+  std::string folder = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
+  char real_folder[PATH_MAX];
+  while (::realpath(folder.c_str(), real_folder) == nullptr) {
+    if (errno != ENOENT || folder == "/" || folder == ".") return false;
+    folder = folder.find('/') == std::string::npos ? "." : parent_of(folder);
+  }
+  struct stat info;
+  if (::stat(real_folder, &info) != 0) return false;
+  return trash_for(real_folder, info.st_dev, Finding::look).has_value();
+}
+
+std::error_code put_aside(const std::string& path, TrashWay way, const SetAsideFolder& aside,
+                          TrashEntry& entry) {
+  entry.info.clear();
+  if (const std::error_code probed = probe_replace_step(ReplaceStep::set_aside)) {
+    return set_aside_error(probed);
+  }
+  const std::string first = set_aside_path(aside.root, aside.name, path);
+  // The folders below the root, outermost first; another copy thread may
+  // make them at the same time.
+  for (std::size_t end = first.find('/', aside.root.size()); end != std::string::npos;
+       end = first.find('/', end + 1)) {
+    if (::mkdir(first.substr(0, end).c_str(), 0777) != 0 && errno != EEXIST) {
+      return set_aside_error({errno, std::generic_category()});
+    }
+  }
+  // As set_aside_path() puts the time in a name: "20260105-093000".
+  const std::string stamp = local_time_now("%Y%m%d-%H%M%S");
+  constexpr int attempts = 100;
+  for (int attempt = 0; attempt <= attempts; ++attempt) {
+    entry.file = attempt == 0 ? first
+                              : set_aside_path(aside.root, aside.name, path, stamp,
+                                               static_cast<unsigned>(attempt));
+    // Neither way takes a name that a file already has there.
+    const int status = way == TrashWay::link ? ::link(path.c_str(), entry.file.c_str())
+                                             : move_without_replacing(path, entry.file);
+    if (status == 0) return {};
+    if (errno != EEXIST) return set_aside_error({errno, std::generic_category()});
+  }
+  return set_aside_error({EEXIST, std::generic_category()});
 }
 
 }  // namespace tolvane::fsys::posix

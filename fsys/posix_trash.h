@@ -27,9 +27,31 @@ enum class TrashWay {
 // category, and `move` may serve instead.
 std::error_code put_in_trash(const std::string& path, TrashWay way, TrashEntry& entry);
 
-// Takes a file put in the trash back out of it: a linked one is forgotten
-// there, a moved one goes back to `path`.  Best effort, for undoing.
+// Takes a file put in the trash (or set aside) back out of it: a linked one
+// is forgotten there, a moved one goes back to `path`.  Best effort, for
+// undoing.
 void take_out_of_trash(const std::string& path, TrashWay way, const TrashEntry& entry);
+
+// True when put_in_trash would find a trash for a file at `path` (which may
+// not exist yet, nor its folder): one that stands usable or could be made.
+// Looks only; makes nothing.
+bool trash_would_take(const std::string& path);
+
+// The copy run's destination root (ending in "/") and the name of the
+// folder there that keeps replaced files where the volume has no usable
+// trash (set_aside.h); an empty root keeps nothing there.
+struct SetAsideFolder {
+  std::string root;
+  std::string name;
+};
+
+// Puts the file at `path` into the set-aside folder of `aside`, under its
+// path below the root, the given way; a name taken there is never written
+// over, and the next one of set_aside_path() is tried.  Sets entry.file to
+// where it went (entry.info empty).  On failure the file is where it was and
+// the error is in set_aside_category().
+std::error_code put_aside(const std::string& path, TrashWay way, const SetAsideFolder& aside,
+                          TrashEntry& entry);
 
 // `path` percent-encoded as a .trashinfo record's Path wants it: every byte
 // but ASCII letters, digits and "/-_.~" as %XX.

@@ -13,4 +13,11 @@ namespace tolvane::fsys {
 // on POSIX, where links are followed).
 std::optional<std::string> resolved_folder(const std::string& folder);
 
+// The absolute path `folder` (a folder path ending in the separator) names,
+// without its trailing separator, as a user would write it to find it: also
+// when it and folders above it do not exist yet (on POSIX the nearest
+// existing folder above it resolved, the rest as written).  `folder` without
+// its separator when it cannot be made absolute.
+std::string absolute_folder(const std::string& folder);
+
 }  // namespace tolvane::fsys

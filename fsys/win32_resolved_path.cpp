@@ -15,4 +15,17 @@ std::optional<std::string> resolved_folder(const std::string& folder) {
   return win32::to_utf8(full);
 }
 
+std::string absolute_folder(const std::string& folder) {
+  // Resolved by the text alone: a folder that does not exist yet resolves too.
+  std::wstring full = win32::long_path(folder);
+  if (full.starts_with(L"\\\\?\\UNC\\")) {
+    full = L"\\" + full.substr(7);
+  } else if (full.starts_with(L"\\\\?\\")) {
+    full = full.substr(4);
+  }
+  // A drive's root keeps its separator: "C:" alone names its current folder.
+  if (full.size() > 3 && full.back() == L'\\') full.pop_back();
+  return win32::to_utf8(full).value_or(folder);
+}
+
 }  // namespace tolvane::fsys

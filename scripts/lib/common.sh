@@ -9,8 +9,10 @@ base_packages=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev libgtest-
                fonts-noto-cjk xvfb xauth)
 # What scripts/test adds: the volume cases format ext4 and exFAT images,
 # attach them to loop devices and mount exFAT through FUSE; the accessibility
-# events test runs the window on a D-Bus session with the AT-SPI bus.
-test_packages=(e2fsprogs mount exfatprogs exfat-fuse fuse3 dbus-daemon at-spi2-core)
+# events test runs the window on a D-Bus session with the AT-SPI bus; the
+# manual page is rendered with groff and checked against its text with python3.
+test_packages=(e2fsprogs mount exfatprogs exfat-fuse fuse3 dbus-daemon at-spi2-core groff
+               python3)
 
 # ensure_packages pkg...: installs the missing ones with apt-get when root,
 # otherwise prints the line to run and fails.

@@ -126,14 +126,67 @@ TEST_F(PlanAndRun, PlanEqualsTheRealRun) {
   EXPECT_TRUE(done.back().at("message").text.starts_with("已完成7条。"))
       << done.back().at("message").text;
 
-  // The text plan marks the same entries.
-  EXPECT_NE(text_plan.out.find("  [改号：原名已被占用]"), std::string::npos) << text_plan.out;
-  EXPECT_NE(text_plan.out.find("  [替换，原有文件移入回收站]"), std::string::npos);
-  EXPECT_NE(text_plan.out.find("  [与原有文件相同，不重新拷贝]"), std::string::npos);
-  EXPECT_NE(text_plan.out.find("  [将失败：无法创建文件夹"), std::string::npos);
-  EXPECT_NE(text_plan.out.find("预演：共7条：新拷贝4条，替换1条（原有文件移入回收站），与原有文件相"
-                               "同1条，不可用或将失败1条；其中改号2条。未写入任何文件。"),
-            std::string::npos);
+  // The text plan marks the same entries, a failure with its reason.
+  const std::string sep(1, fsys::separator);
+  const auto line = [&](const std::string& source, const std::string& target) {
+    return tree.path(source) + " → " + tree.path(target);
+  };
+  for (const std::string& mark :
+       {line("src/deep/trip/c.jpg", "dst/trip/trip(3).jpg") + " 【改号：原名已被占用】\n",
+        line("src/trip/b.jpg", "dst/trip/trip(2).jpg") + " 【替换：原有文件移入回收站】\n",
+        line("src/ok/o.jpg", "dst/ok/ok(1).jpg") + " 【与原有文件相同，不重新拷贝】\n",
+        line("src/zoo/z.jpg", "dst/zoo") + sep +
+            " 【将失败：无法创建文件夹，已有同名的文件或文件夹（",
+        std::string("预演共7条：新拷贝4条，替换1条（原有文件移入回收站），替换0条（原有文件移入"
+                    "“被替换的文件”文件夹），与原有文件相同1条，将失败1条；其中改号2条。"
+                    "未写入任何文件。\n")}) {
+    EXPECT_NE(text_plan.out.find(mark), std::string::npos) << mark << "\n" << text_plan.out;
+  }
+}
+
+// A DEST that does not exist yet, one and two levels deep: the dry run says
+// it would make it and makes nothing; the run makes it with the folder above
+// it, says so on standard error, and copies into it; the next run finds it
+// and says nothing of it.
+TEST(CommandLineMissingDest, IsMadeWithTheFoldersAboveItAndSaidOnStandardError) {
+  tt::TempTree tree{"src/trip/a.jpg", "src/trip/b.jpg", "out/"};
+  for (const char* relative : {"out/new", "out/two/levels"}) {
+    SCOPED_TRACE(relative);
+    const std::string dest = tree.path(relative);
+    const std::set<std::string> folders_before = folders_below(tree.path("out"));
+    const testing::CliResult plan = run_cli({tree.path("src"), dest, "--dry-run"});
+    EXPECT_EQ(plan.status, exit_all_copied) << plan.err;
+    EXPECT_TRUE(plan.err.starts_with("DEST “" + dest + "” 不存在，拷贝时将新建：")) << plan.err;
+    EXPECT_TRUE(plan.err.ends_with(dest + "\n")) << plan.err;
+    EXPECT_NE(plan.out.find(" → " + tree.path(std::string(relative) + "/trip/trip(2).jpg") + "\n"),
+              std::string::npos)
+        << plan.out;
+    EXPECT_EQ(folders_below(tree.path("out")), folders_before) << "a dry run made folders";
+
+    const testing::CliResult real = run_cli({tree.path("src"), dest});
+    EXPECT_EQ(real.status, exit_all_copied) << real.err;
+    EXPECT_TRUE(real.err.starts_with("DEST “" + dest + "” 不存在，已新建：")) << real.err;
+    EXPECT_TRUE(real.err.ends_with(dest + "\n")) << real.err;
+    EXPECT_EQ(tree.read(std::string(relative) + "/trip/trip(1).jpg"), tree.read("src/trip/a.jpg"));
+    EXPECT_EQ(tree.read(std::string(relative) + "/trip/trip(2).jpg"), tree.read("src/trip/b.jpg"));
+
+    const testing::CliResult again = run_cli({tree.path("src"), dest});
+    EXPECT_EQ(again.status, exit_all_copied);
+    EXPECT_EQ(again.err, "");
+  }
+
+  // Typed relative to the current folder, whose first folder is missing too.
+  const std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(std::filesystem::u8path(tree.path("out")));
+  const std::string relative = std::string("备份") + fsys::separator + "2026";
+  const testing::CliResult plan = run_cli({tree.path("src"), relative, "--dry-run"});
+  const testing::CliResult real = run_cli({tree.path("src"), relative});
+  std::filesystem::current_path(was);
+  EXPECT_EQ(plan.status, exit_all_copied) << plan.err;
+  EXPECT_EQ(real.status, exit_all_copied) << real.err;
+  EXPECT_EQ(real.err,
+            "DEST “" + relative + "” 不存在，已新建：" + tree.path("out/备份/2026") + "\n");
+  EXPECT_EQ(tree.read("out/备份/2026/trip/trip(2).jpg"), tree.read("src/trip/b.jpg"));
 }
 
 // The folders the dot rule leaves out are named on standard error and

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -60,6 +61,113 @@ TEST(CommandLinePosix, PlanForeseesNamesTooLong) {
     EXPECT_EQ(done[0].at("outcome").text, "failed");
     EXPECT_NE(done[0].at("reason").text.find("文件名或路径太长"), std::string::npos);
   }
+}
+
+// On a volume whose trash cannot be made (a tmpfs with a file where this
+// user's .Trash-$uid would go), the dry run foresees the run: the old file
+// set aside in DEST rather than sent to a trash, entry by entry the same
+// outcomes; the run then keeps the old file where its closing lines say.
+TEST(CommandLinePosix, DryRunForeseesTheSetAsideWhereTheVolumeHasNoTrash) {
+  tt::TempTree tree({"src/trip/a.jpg", "src/trip/b.jpg", "dst/"});
+  tt::TmpfsMount mount(tree.path("dst"), "size=1m");
+  if (!mount.mounted()) GTEST_SKIP() << mount.reason();
+  tree.write("dst/.Trash-" + std::to_string(::getuid()), "not a folder");
+  tree.write("dst/trip/trip(2).jpg", "an older b");
+  const std::vector<std::string> arguments = {tree.path("src"), tree.path("dst")};
+  const auto with = [&](std::vector<std::string> more) {
+    more.insert(more.begin(), arguments.begin(), arguments.end());
+    return more;
+  };
+  const testing::CliResult text_plan = testing::run_cli(with({"--dry-run"}));
+  EXPECT_EQ(text_plan.status, exit_all_copied);
+  for (const std::string& part :
+       {tree.path("dst/trip/trip(2).jpg") +
+            " 【替换：因该磁盘没有可用的回收站，原有文件移入“被替换的文件”文件夹】\n",
+        std::string(
+            "替换0条（原有文件移入回收站），替换1条（原有文件移入“被替换的文件”文件夹）")}) {
+    EXPECT_NE(text_plan.out.find(part), std::string::npos) << text_plan.out;
+  }
+  const std::vector<testing::JsonObject> planned =
+      testing::parse_json_lines(testing::run_cli(with({"--dry-run", "--json"})).out);
+  EXPECT_EQ(tree.read("dst/trip/trip(2).jpg"), "an older b") << "a dry run wrote";
+
+  const testing::CliResult real = testing::run_cli(with({"--json"}));
+  EXPECT_EQ(real.status, exit_all_copied) << real.out;
+  const std::vector<testing::JsonObject> done = testing::parse_json_lines(real.out);
+  ASSERT_EQ(planned.size(), 3u);
+  ASSERT_EQ(done.size(), 3u);
+  for (std::size_t k = 0; k < 2; ++k) {
+    EXPECT_EQ(planned[k].at("outcome").text, done[k].at("outcome").text) << k;
+  }
+  EXPECT_EQ(done[1].at("outcome").text, "set_aside");
+  EXPECT_EQ(planned[2].at("set_aside").text, "1");
+  EXPECT_EQ(done[2].at("set_aside").text, "1");
+  EXPECT_NE(done[2].at("message").text.find("原文件已按原来的相对路径移入“" +
+                                            tree.path("dst/被替换的文件/") + "”。"),
+            std::string::npos)
+      << done[2].at("message").text;
+  EXPECT_EQ(tree.read("dst/被替换的文件/trip/trip(2).jpg"), "an older b");
+  EXPECT_EQ(tree.read("dst/trip/trip(2).jpg"), tree.read("src/trip/b.jpg"));
+}
+
+// As a user who cannot read everything: a folder that cannot be read makes
+// the command exit 1 though every file listed was copied; a source that
+// cannot be read, where a different file stands at its target, fails in the
+// dry run as in the run, with the same reason, and both exit 1.
+TEST(CommandLinePosix, UnreadableFolderOrSourceExitsOneInThePlanAsInTheRun) {
+  tt::TempTree tree({"one/ok/a.jpg", "one/shut/c.jpg", "out/", "two/trip/a.jpg", "two/trip/b.jpg",
+                     "dst/trip/trip(2).jpg"});
+  tree.write("dst/trip/trip(2).jpg", "an older b");
+  ::chmod(tree.path("one/shut").c_str(), 0);
+  ::chmod(tree.path("two/trip/b.jpg").c_str(), 0);
+  for (const char* writable : {"out", "dst", "dst/trip"}) {
+    ::chmod(tree.path(writable).c_str(), 0777);
+  }
+  const auto status_of = [](const testing::CliResult& result) {
+    return std::to_string(result.status);
+  };
+  std::string reason;
+  // Root reads whatever it likes: the commands run as nobody in a child then.
+  const std::optional<std::string> seen = tt::run_unprivileged(
+      [&] {
+        const std::vector<std::string> one = {tree.path("one"), tree.path("out")};
+        const testing::CliResult real_one = testing::run_cli(one);
+        std::string told = "one: dry run " +
+                           status_of(testing::run_cli({one[0], one[1], "--dry-run"})) + ", run " +
+                           status_of(real_one) + "\n" + real_one.out;
+        const std::vector<std::string> two = {tree.path("two"), tree.path("dst"), "--json"};
+        const testing::CliResult plan = testing::run_cli({two[0], two[1], two[2], "--dry-run"});
+        const testing::CliResult text_plan = testing::run_cli({two[0], two[1], "--dry-run"});
+        const testing::CliResult real = testing::run_cli(two);
+        told += "two: dry run " + status_of(plan) + ", run " + status_of(real) + "\n";
+        const std::vector<testing::JsonObject> planned = testing::parse_json_lines(plan.out);
+        const std::vector<testing::JsonObject> done = testing::parse_json_lines(real.out);
+        for (std::size_t k = 0; k + 1 < planned.size() && k + 1 < done.size(); ++k) {
+          told += planned[k].at("outcome").text + " " + planned[k].at("reason").text + " | " +
+                  done[k].at("outcome").text + " " + done[k].at("reason").text + "\n";
+        }
+        told += text_plan.out.substr(text_plan.out.find('\n') + 1);
+        return told;
+      },
+      reason);
+  ::chmod(tree.path("one/shut").c_str(), 0755);
+  if (!seen) GTEST_SKIP() << "no unreadable file to test: " << reason;
+  const std::string denied = "无法拷贝，没有权限（Permission denied）";
+  EXPECT_EQ(*seen,
+            "one: dry run 1, run 1\n"
+            "共计读取1条，1个文件夹未读\n已完成1条。\n"
+            "two: dry run 1, run 1\n"
+            "copied  | copied \n"
+            "failed " +
+                denied + " | failed " + denied + "\n" + tree.path("two/trip/a.jpg") + " → " +
+                tree.path("dst/trip/trip(1).jpg") + "\n" + tree.path("two/trip/b.jpg") + " → " +
+                tree.path("dst/trip/trip(2).jpg") + " 【将失败：" + denied +
+                "】\n"
+                "预演共2条：新拷贝1条，替换0条（原有文件移入回收站），替换0条（原有文件移入"
+                "“被替换的文件”文件夹），与原有文件相同0条，将失败1条；其中改号0条。"
+                "未写入任何文件。\n");
+  EXPECT_EQ(tree.read("dst/trip/trip(2).jpg"), "an older b");
+  EXPECT_EQ(tree.read("out/ok/ok(1).jpg"), tree.read("one/ok/a.jpg"));
 }
 
 TEST(CommandLinePosix, JsonCarriesEveryNameExactly) {

@@ -198,53 +198,80 @@ TEST_P(Replace, SameNamesFromSeveralFoldersTakeTrashNamesOfTheirOwn) {
   EXPECT_EQ(trash.records.size(), static_cast<std::size_t>(folders));
 }
 
-// One row per way the trash can be unusable: the old file stays whole, the
-// entry fails saying so, and the trash holds no half record.
+// A trash that is there but refuses the file (read-only, run as an
+// unprivileged user): the old file stays whole, the entry fails saying so,
+// and the trash holds no half record.
 TEST_P(Replace, AnOldFileThatCannotBeTrashedStaysAndItsEntryFails) {
-  struct Row {
-    const char* name;
-    const char* reason;  // in the closing message
-  };
-  const std::vector<Row> rows = {
-      {"read-only trash", "原有文件无法移入回收站，已原样保留，未拷贝：没有权限"},
-      {"other file system without a usable trash", "该磁盘上没有可用的回收站"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    empty_trash();
-    std::unique_ptr<tt::TmpfsMount> mount;
-    if (std::string(row.name) == "read-only trash") {
-      if (tt::is_root()) {
-        std::cout << "[ skipped  ] " << row.name << ": root writes a read-only folder\n";
-        continue;
-      }
-      fs::create_directories(tt::home_trash() + "files");
-      fs::create_directories(tt::home_trash() + "info");
-      fs::permissions(tt::home_trash() + "info", fs::perms::owner_read | fs::perms::owner_exec);
-    } else {
-      fs::create_directories(tree.path("out/trip"));
-      mount = std::make_unique<tt::TmpfsMount>(tree.path("out/trip"), "size=1m");
-      if (!mount->mounted()) {
-        std::cout << "[ skipped  ] " << row.name << ": " << mount->reason() << "\n";
-        continue;
-      }
-      // Where this user's trash would go, something that is not a folder.
-      tree.write("out/trip/.Trash-" + std::to_string(::getuid()), "not a folder");
-    }
-    tree.write("out/trip/trip(2).jpg", "the only copy");
-    const CopyReport report = run();
-    EXPECT_EQ(tree.read("out/trip/trip(2).jpg"), "the only copy");
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].index, 1u);
-    EXPECT_NE(window.reports.at(0).first.find(row.reason), std::string::npos)
-        << window.reports.at(0).first;
-    EXPECT_TRUE(window.reports.at(0).second);
-    EXPECT_EQ(trash_at(tt::home_trash()).records, tt::TreeFiles{});
-    EXPECT_EQ(tt::hidden_files_below(tree.path("out/trip")),
-              mount ? std::vector<std::string>{".Trash-" + std::to_string(::getuid())}
-                    : std::vector<std::string>{});
-    if (!mount) fs::permissions(tt::home_trash() + "info", fs::perms::owner_all);
+  if (tt::is_root()) GTEST_SKIP() << "root writes a read-only folder";
+  fs::create_directories(tt::home_trash() + "files");
+  fs::create_directories(tt::home_trash() + "info");
+  fs::permissions(tt::home_trash() + "info", fs::perms::owner_read | fs::perms::owner_exec);
+  tree.write("out/trip/trip(2).jpg", "the only copy");
+  const CopyReport report = run();
+  fs::permissions(tt::home_trash() + "info", fs::perms::owner_all);
+  EXPECT_EQ(tree.read("out/trip/trip(2).jpg"), "the only copy");
+  ASSERT_EQ(report.failures.size(), 1u);
+  EXPECT_EQ(report.failures[0].index, 1u);
+  EXPECT_NE(window.reports.at(0).first.find("原有文件无法移入回收站，已原样保留：没有权限"),
+            std::string::npos)
+      << window.reports.at(0).first;
+  EXPECT_TRUE(window.reports.at(0).second);
+  EXPECT_EQ(trash_at(tt::home_trash()).records, tt::TreeFiles{});
+  EXPECT_EQ(tt::hidden_files_below(tree.path("out/trip")), std::vector<std::string>{});
+}
+
+// A volume whose trash cannot be made (a tmpfs with a file where this
+// user's .Trash-$uid would go, and the home trash on another volume) keeps
+// each old file in the destination's set-aside folder under its path below
+// the root: the entry succeeds and the closing message says where.  A second
+// replacement of the same name takes a name with the time beside the first.
+TEST_P(Replace, WithoutAUsableTrashTheOldFileIsSetAsideInTheDestination) {
+  fs::create_directories(tree.path("out"));
+  tt::TmpfsMount mount(tree.path("out"), "size=1m");
+  if (!mount.mounted()) GTEST_SKIP() << mount.reason();
+  const std::string blocked = ".Trash-" + std::to_string(::getuid());
+  tree.write("out/" + blocked, "not a folder");
+  tree.write("out/trip/trip(2).jpg", "the only copy");
+  tree.write("out/trip/trip(3).jpg", tree.read("photos/trip/c.jpg"));  // unchanged
+  fs::last_write_time(tree.path("out/trip/trip(3).jpg"),
+                      fs::last_write_time(tree.path("photos/trip/c.jpg")));
+
+  CopyReport report = run();
+  EXPECT_TRUE(report.failures.empty()) << window.reports.at(0).first;
+  EXPECT_EQ(report.set_aside, 1u);
+  EXPECT_EQ(report.replaced, 0u);
+  EXPECT_EQ(window.reports.at(0),
+            std::make_pair("已完成3条。\n其中1条替换了原有文件，因该磁盘没有可用的回收站，"
+                           "原文件已按原来的相对路径移入“" +
+                               tree.path("out/被替换的文件/") +
+                               "”。\n其中1条与原有文件相同，未重新拷贝。",
+                           false));
+  tt::TreeFiles expected = {{blocked, "not a folder"},
+                            {"被替换的文件/trip/trip(2).jpg", "the only copy"}};
+  for (const char* name : {"a", "b", "c"}) {
+    expected["trip/trip(" + std::to_string(name[0] - 'a' + 1) + ").jpg"] =
+        tree.read("photos/trip/" + std::string(name) + ".jpg");
   }
+  EXPECT_EQ(tt::tree_difference(tt::files_below(tree.path("out")), expected), "");
+  EXPECT_EQ(trash_at(tt::home_trash()).files, tt::TreeFiles{});
+
+  const std::string first_b = tree.read("photos/trip/b.jpg");
+  tree.write("photos/trip/b.jpg", "b, edited since");
+  report = run();
+  EXPECT_EQ(report.set_aside, 1u);
+  EXPECT_EQ(report.unchanged, 2u);
+  const tt::TreeFiles kept = tt::files_below(tree.path("out/被替换的文件/trip"));
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_EQ(kept.at("trip(2).jpg"), "the only copy");
+  const auto& [stamped, bytes] =
+      *(kept.begin()->first == "trip(2).jpg" ? std::next(kept.begin()) : kept.begin());
+  EXPECT_EQ(bytes, first_b);
+  // "trip(2) 20260105-093000.jpg": the time as the set-aside names take it.
+  EXPECT_TRUE(stamped.starts_with("trip(2) 2") && stamped.ends_with(".jpg") &&
+              stamped.size() == std::string("trip(2) 20260105-093000.jpg").size())
+      << stamped;
+  EXPECT_EQ(tree.read("out/trip/trip(2).jpg"), "b, edited since");
+  EXPECT_EQ(tt::hidden_files_below(tree.path("out")), std::vector<std::string>{blocked});
 }
 
 // ---- A replacement stopped at each step ------------------------------------

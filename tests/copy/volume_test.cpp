@@ -102,7 +102,7 @@ TEST_F(VolumeTest, ReplacedFilesKeptInTheSetAsideFolderAreCountedAndItIsNamed) {
             native("/out/被替换的文件/"));
   ASSERT_EQ(window.reports.size(), 1u);
   EXPECT_EQ(window.reports[0].first,
-            "已完成3条。\n其中2条替换了原有文件，该磁盘没有可用的回收站，原文件已按原来的相对路径"
+            "已完成3条。\n其中2条替换了原有文件，因该磁盘没有可用的回收站，原文件已按原来的相对路径"
             "移入“" +
                 native("/out/被替换的文件/") + "”。\n其中1条与原有文件相同，未重新拷贝。");
   EXPECT_FALSE(window.reports[0].second);
@@ -177,7 +177,7 @@ TEST(RefusedNameReason, OnlyARefusalOfANameThatHoldsSuchACharacterNamesIt) {
 // The old file that could not be set aside is said to be kept, and why; on
 // Windows a file another program holds open is said to be in use.
 TEST(SetAsideReason, SaysTheOldFileStayedAndWhy) {
-  const std::string kept = "原有文件无法移入“被替换的文件”文件夹，已原样保留，未拷贝：";
+  const std::string kept = "原有文件无法移入“被替换的文件”文件夹，已原样保留：";
   const int denied = windows_names ? 5 : EACCES;  // ERROR_ACCESS_DENIED
   EXPECT_TRUE(failure_reason(fsys::set_aside_error({denied, std::system_category()}))
                   .starts_with(kept + "没有权限（"));

@@ -108,7 +108,7 @@ TEST_P(UncShares, GatherFromShareToShareKeepsTheReplacedFileOnTheShare) {
   EXPECT_EQ(read("backup/out/trip/trip(2).jpg"), "b");
   EXPECT_EQ(read("backup/out/被替换的文件/trip/trip(1).jpg"), "an older trip(1)");
   EXPECT_EQ(message,
-            "已完成3条。\n其中1条替换了原有文件，该磁盘没有可用的回收站，"
+            "已完成3条。\n其中1条替换了原有文件，因该磁盘没有可用的回收站，"
             "原文件已按原来的相对路径移入“" +
                 unc("backup\\out\\被替换的文件\\") + "”。");
 

@@ -29,6 +29,8 @@ class FakeForm1Controls : public Form1Controls {
   scan::FileList files;
   int progress_min = -1, progress_max = -1, progress_value = -1;
   std::vector<std::pair<std::string, bool>> messages;  // text, warning
+  std::vector<std::string> questions;                  // every Yes/No question asked
+  bool answer_yes = false;                             // the answer to each
   Control focus = Control::Command1;
   int focus_moves = 0;  // bumped whenever the focus changes hands
   bool closed = false;
@@ -40,7 +42,7 @@ class FakeForm1Controls : public Form1Controls {
   std::vector<TaskState> task_states;  // every show_task_progress, in order
   int runs_ended = 0;
 
-  std::function<void()> on_process_events, on_keep_alive, on_message, on_run_ended;
+  std::function<void()> on_process_events, on_keep_alive, on_message, on_question, on_run_ended;
 
   bool enabled(Control control) const {
     return !disabled.contains(control) || !disabled.at(control);
@@ -87,6 +89,11 @@ class FakeForm1Controls : public Form1Controls {
   void show_message(std::string_view text, bool warning) override {
     messages.emplace_back(text, warning);
     if (on_message) on_message();
+  }
+  bool ask_yes_no(std::string_view text) override {
+    questions.emplace_back(text);
+    if (on_question) on_question();
+    return answer_yes;
   }
   bool has_focus(Control control) override { return focus == control; }
   void set_focus(Control control) override { move_focus(control); }

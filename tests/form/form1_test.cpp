@@ -38,7 +38,7 @@ class Form1Test : public ::testing::Test {
     form.Command2_Click();
   }
 
-  MemoryTree tree{"a.jpg", "b.jpg", "empty/", "trip/c.jpg"};
+  MemoryTree tree{"a.jpg", "b.jpg", "empty/", "out/", "trip/c.jpg"};
   FakeForm1Controls window;
   Form1 form{window, tree};
 };
@@ -136,7 +136,7 @@ TEST_F(Form1Test, FoldersLeftOutByTheDotRuleAreCountedAndNamed) {
 
   tree.unreadable.push_back(MemoryTree::native("R/trip/"));
   scan(MemoryTree::root_text());
-  EXPECT_EQ(window.captions[Control::Label2], "共计读取2条，未读1，略过7");
+  EXPECT_EQ(window.captions[Control::Label2], "共计读取2条，8个文件夹未读");
   const std::string details = window.descriptions[Control::Label2];
   EXPECT_EQ(details.rfind("1个文件夹无法读取：\n" + MemoryTree::native("R/trip/") + "：", 0), 0u)
       << details;
@@ -155,7 +155,7 @@ TEST_F(Form1Test, RefusedDestinationSaysWhyAndKeepsCommand2) {
   const std::string ends_in_separator =
       "另存为目录末尾不要加" + quoted_separator() + "：请去掉后再按“拷贝”。";
   const std::pair<std::string, std::string> cases[] = {
-      {"", "请先填写另存为目录(文件夹)，再按“拷贝”。"},
+      {"", "请先填写另存为目录，再按“拷贝”。"},
       {std::string(fsys::start_folder_text), ends_in_separator},
       {MemoryTree::native("R/out/"), ends_in_separator},
       {"R/out/", ends_in_separator},
@@ -303,6 +303,72 @@ TEST_F(Form1Test, HandlersRefuseDuringACopyAndItsMessage) {
   EXPECT_EQ(window.messages.size(), 1u);
   EXPECT_EQ(tree.copies.size(), 3u);
   EXPECT_TRUE(form.close_requested());  // the run is over
+}
+
+// A destination that does not exist yet is asked about by its absolute
+// path, presses refused while the question is open.  No copies nothing and
+// keeps the list ready, as a refused text does; Yes makes it with every
+// missing folder above it, then copies; a folder that cannot be made says
+// why and copies nothing.
+TEST_F(Form1Test, MissingDestinationIsMadeWithItsParentsOnlyOnYes) {
+  scan(MemoryTree::root_text());
+  Presses presses{form, window, tree};
+  window.on_question = [&] { presses.press_everything(); };
+  const std::string two_deep = MemoryTree::native("R/new/2026");
+  copy(two_deep);
+  ASSERT_EQ(window.questions.size(), 1u);
+  const std::string& asked = window.questions[0];
+  const std::string head = "另存为目录“";
+  const std::string tail = two_deep + "”不存在，要新建吗？";
+  ASSERT_TRUE(asked.starts_with(head) && asked.ends_with(tail)) << asked;
+  const std::string shown = asked.substr(head.size(), asked.size() - head.size() - tail.size());
+  EXPECT_TRUE(shown.starts_with(std::string(1, fsys::separator)) ||
+              (shown.size() > 2 && shown[1] == ':' && shown[2] == fsys::separator))
+      << "not absolute: " << asked;
+  EXPECT_EQ(presses.rounds, 1);
+  EXPECT_TRUE(presses.all_refused);
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_TRUE(tree.made_folders.empty());
+  EXPECT_TRUE(tree.copies.empty());
+  EXPECT_TRUE(window.enabled(Control::Command2));
+  EXPECT_EQ(window.files.size(), 3u);
+
+  window.answer_yes = true;
+  for (const std::string& text : {MemoryTree::native("R/one"), two_deep}) {
+    SCOPED_TRACE(text);
+    scan(MemoryTree::root_text());
+    tree.made_folders.clear();
+    tree.copies.clear();
+    window.messages.clear();
+    copy(text);
+    EXPECT_EQ(window.messages, (decltype(window.messages){{"已完成3条。", false}}));
+    std::vector<std::string> made = {text + fsys::separator, text + MemoryTree::native("/R/"),
+                                     text + MemoryTree::native("/trip/")};
+    if (text == two_deep) made.insert(made.begin(), MemoryTree::native("R/new/"));
+    EXPECT_EQ(tree.made_folders, made);
+    std::sort(tree.copies.begin(), tree.copies.end());
+    EXPECT_EQ(tree.copies,
+              (std::vector<std::string>{text + MemoryTree::native("/R/R(1).jpg"),
+                                        text + MemoryTree::native("/R/R(2).jpg"),
+                                        text + MemoryTree::native("/trip/trip(1).jpg")}));
+    EXPECT_FALSE(window.enabled(Control::Command2));
+  }
+  EXPECT_EQ(window.questions.size(), 3u);  // the existing one is not asked about again
+
+  scan(MemoryTree::root_text());
+  tree.unmakable = MemoryTree::native("R/locked/");
+  tree.made_folders.clear();
+  window.messages.clear();
+  copy(MemoryTree::native("R/locked/x"));
+  ASSERT_EQ(window.messages.size(), 1u);
+  const auto& [why, warning] = window.messages[0];
+  EXPECT_TRUE(why.starts_with("无法新建另存为目录“") &&
+              why.find(MemoryTree::native("R/locked/x”：没有权限（")) != std::string::npos &&
+              why.ends_with("）。"))
+      << why;
+  EXPECT_TRUE(warning);
+  EXPECT_TRUE(tree.made_folders.empty());
+  EXPECT_TRUE(window.enabled(Control::Command2));
 }
 
 TEST_F(Form1Test, CloseDuringAScanStopsItAndClosesAfterwards) {

@@ -52,9 +52,11 @@ class MemoryTree : public fsys::WholeCopyFileSystem {
 
   std::chrono::milliseconds read_delay{0}, copy_delay{0};
   int folders_read = 0;
-  std::vector<std::string> unreadable;  // folders whose read is denied
-  std::string failing_target;           // copies to a target holding this fail
-  std::vector<std::string> copies;      // targets, in the order the copies ended
+  std::vector<std::string> unreadable;    // folders whose read is denied
+  std::string failing_target;             // copies to a target holding this fail
+  std::vector<std::string> copies;        // targets, in the order the copies ended
+  std::vector<std::string> made_folders;  // in the order they were made
+  std::string unmakable;                  // making this folder is denied
 
   fsys::FolderContents read_folder(const std::string& folder) override {
     ++folders_read;
@@ -82,8 +84,26 @@ class MemoryTree : public fsys::WholeCopyFileSystem {
   }
   std::error_code move_to_trash(const std::string&) override { return {}; }
   std::error_code flush() override { return {}; }
-  std::error_code make_folder(const std::string&) override { return {}; }
-  bool folder_exists(const std::string&) override { return true; }
+  // As a disk makes one folder: its parent must be there, its name free.
+  std::error_code make_folder(const std::string& folder) override {
+    const std::lock_guard<std::mutex> one_at_a_time(copies_lock_);
+    if (folders_.contains(folder)) return std::make_error_code(std::errc::file_exists);
+    if (folder == unmakable) return std::make_error_code(std::errc::permission_denied);
+    const std::size_t cut = folder.rfind(fsys::separator, folder.size() - 2);
+    const auto parent = folders_.find(folder.substr(0, cut + 1));
+    if (cut == std::string::npos || parent == folders_.end()) {
+      return std::make_error_code(std::errc::no_such_file_or_directory);
+    }
+    parent->second.push_back(
+        {folder.substr(cut + 1, folder.size() - cut - 2), fsys::EntryKind::folder});
+    folders_[folder];
+    made_folders.push_back(folder);
+    return {};
+  }
+  bool folder_exists(const std::string& folder) override {
+    const std::lock_guard<std::mutex> one_at_a_time(copies_lock_);
+    return folders_.contains(folder);
+  }
 
  private:
   std::map<std::string, std::vector<fsys::FolderEntry>> folders_;

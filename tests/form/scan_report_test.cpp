@@ -30,7 +30,7 @@ TEST(ScanReport, CountLineNamesUnreadableFoldersOnlyWhenThereAreAny) {
   EXPECT_EQ(count_line(0, 0), "共计读取0条");
   EXPECT_EQ(count_line(120, 2), "共计读取120条，2个文件夹未读");
   EXPECT_EQ(count_line(120, 0, 3), "共计读取120条，3个文件夹略过");
-  EXPECT_EQ(count_line(120, 2, 3), "共计读取120条，未读2，略过3");
+  EXPECT_EQ(count_line(120, 2, 3), "共计读取120条，5个文件夹未读");
   EXPECT_EQ(unreadable_details(0, {}), "");
   EXPECT_EQ(left_out_details(0, {}), "");
   EXPECT_EQ(left_out_details(7, {"p/a.b/", "p/c.d/"}),

@@ -132,12 +132,11 @@ TEST_F(CardVolume, ARefusedNameAfterTheTrashPutsTheOldFileBack) {
   EXPECT_EQ(names_in(card.path()), (std::vector<std::string>{".Trash-0", "old.jpg"}));
 }
 
-// A kill between reserving a name and dating the reservation leaves an
-// empty file beside the killed copy's temporary.  On this card "Trip/" and
-// "trip/" are one folder: whichever spelling the next run meets first
-// sweeps the temporary, and the other must still know the empty file for
-// what it is.
-TEST_F(CardVolume, AnUndatedReservationIsKnownUnderEverySpellingOfItsFolder) {
+// A killed copy's temporary is swept whichever spelling of its folder the
+// next run meets first ("Trip/" and "trip/" are one folder on this card).
+// An empty file at a target is the user's unless dated as a reservation:
+// even beside such a temporary it goes to the card's trash.
+TEST_F(CardVolume, AStaleTemporaryIsSweptUnderEverySpellingAndAnEmptyFileTrashed) {
   sources.write("a.jpg", "first photo");
   ASSERT_TRUE(file_system->folds_letter_case(card.path() + "/"));
   ASSERT_EQ(::mkdir(card.path("Trip").c_str(), 0755), 0);
@@ -145,13 +144,15 @@ TEST_F(CardVolume, AnUndatedReservationIsKnownUnderEverySpellingOfItsFolder) {
   write_at(card.path("Trip/.tolvane-1-7-b00000000.tmp"), "half a photo");
   write_at(card.path("Trip/Trip(2).jpg"), "");
   CopyOutcome outcome = CopyOutcome::replaced;
-  ASSERT_FALSE(file_system->copy_file(sources.path("a.jpg"), card.path("trip/trip(1).jpg"), outcome));
+  ASSERT_FALSE(
+      file_system->copy_file(sources.path("a.jpg"), card.path("trip/trip(1).jpg"), outcome));
   EXPECT_EQ(outcome, CopyOutcome::copied);
-  ASSERT_FALSE(file_system->copy_file(sources.path("a.jpg"), card.path("Trip/Trip(2).jpg"), outcome));
-  EXPECT_EQ(outcome, CopyOutcome::copied);
+  ASSERT_FALSE(
+      file_system->copy_file(sources.path("a.jpg"), card.path("Trip/Trip(2).jpg"), outcome));
+  EXPECT_EQ(outcome, CopyOutcome::replaced);
   EXPECT_EQ(tt::read_file(card.path("Trip/Trip(2).jpg")), "first photo");
   EXPECT_EQ(names_in(card.path("Trip")), (std::vector<std::string>{"Trip(2).jpg", "trip(1).jpg"}));
-  EXPECT_TRUE(names_in(card.path(".Trash-0/files")).empty());
+  EXPECT_EQ(names_in(card.path(".Trash-0/files")), std::vector<std::string>{"Trip(2).jpg"});
 }
 
 // Each flush puts on the disk the names given since the one before: with

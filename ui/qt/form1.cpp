@@ -17,6 +17,7 @@
 #include <QSignalBlocker>
 
 #include "form/form1_layout.h"
+#include "form/user_texts.h"
 #include "ui/qt/application.h"
 #include "ui/qt/file_list_model.h"
 #include "ui/qt/folder_drop.h"
@@ -260,6 +261,18 @@ void Form1::show_message(std::string_view text, bool warning) {
                   from_utf8(text), QMessageBox::Ok, this);
   box.setObjectName(QStringLiteral("copy_report"));
   box.exec();
+}
+
+bool Form1::ask_yes_no(std::string_view text) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Tolvane"), from_utf8(text),
+                  QMessageBox::Yes | QMessageBox::No, this);
+  box.setObjectName(QStringLiteral("question"));
+  // Qt's own words are English unless a translation is loaded.
+  box.button(QMessageBox::Yes)->setText(from_utf8(form::yes_button));
+  box.button(QMessageBox::No)->setText(from_utf8(form::no_button));
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
 }
 
 bool Form1::has_focus(Control control) { return widget(control)->hasFocus(); }

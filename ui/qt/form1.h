@@ -82,6 +82,7 @@ class Form1 : public QWidget, private form::Form1Controls {
   const scan::FileList& lists() override;
   void show_progress(int min, int max, int value) override;
   void show_message(std::string_view text, bool warning) override;
+  bool ask_yes_no(std::string_view text) override;
   bool has_focus(form::Control control) override;
   void set_focus(form::Control control) override;
   std::uintptr_t focus_mark() override;

@@ -1,9 +1,11 @@
-// Renders the window to a PNG for the README, in one of three states:
+// Renders the window to a PNG for the README, in one of four states:
 // "start" as the program opens, "scanned" after a scan of a small made-up
 // photo tree, "copied" after copying that tree's photos (the closing message
-// box is dismissed by itself); or "count-lines": Label2 with its
-// surroundings after each kind of scan that has a suffix to tell, one strip
-// below the other.  Usage: tolvane_screenshot STATE OUTPUT.png
+// box is dismissed by itself), "question" with the question a copy into a
+// destination that does not exist asks drawn over the window where it
+// opens (answered No); or "count-lines": Label2 with its surroundings after
+// each kind of scan that has a suffix to tell, one strip below the other.
+// Usage: tolvane_screenshot STATE OUTPUT.png
 // The display scale follows QT_SCALE_FACTOR.
 #include <QApplication>
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -65,6 +68,34 @@ bool copy(tolvane::qt::Form1& form, const QDir& dir) {
   control<QPushButton>(form, "Command2")->click();
   return boxes_closed == 1 &&
          control<QLabel>(form, "Label6")->text().endsWith(QStringLiteral("100.00%"));
+}
+
+// The window with the question a copy into `dir`/out/2026, which does not
+// exist, asks: the box drawn over the window at its place, then answered
+// No.  A null image when no question came.
+QImage question(tolvane::qt::Form1& form, const QDir& dir) {
+  control<QLineEdit>(form, "Text2")->setText(QDir::toNativeSeparators(dir.path() + "/out/2026"));
+  QImage picture;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    QApplication::processEvents();
+    picture = form.grab().toImage();
+    QPainter painter(&picture);
+    const QImage shown = box->grab().toImage();
+    // Offscreen, both windows stand where they would on a screen: the box
+    // over the middle of the window.
+    const QPoint at = box->frameGeometry().topLeft() - form.geometry().topLeft();
+    painter.drawImage(at, shown);
+    // Offscreen windows have no frame: a line marks the box's edge.
+    painter.setPen(QColor(0x70, 0x70, 0x70));
+    painter.drawRect(QRect(at, box->frameGeometry().size()).adjusted(0, 0, -1, -1));
+    box->button(QMessageBox::No)->click();
+  });
+  answer.start(20);
+  control<QPushButton>(form, "Command2")->click();
+  return picture;
 }
 
 // The disk as it is, except one folder whose reading is denied: the picture
@@ -143,11 +174,12 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   tolvane::qt::set_up_application(application);
   const bool known_state =
-      argc == 3 &&
-      (std::strcmp(argv[1], "start") == 0 || std::strcmp(argv[1], "scanned") == 0 ||
-       std::strcmp(argv[1], "copied") == 0 || std::strcmp(argv[1], "count-lines") == 0);
+      argc == 3 && (std::strcmp(argv[1], "start") == 0 || std::strcmp(argv[1], "scanned") == 0 ||
+                    std::strcmp(argv[1], "copied") == 0 || std::strcmp(argv[1], "question") == 0 ||
+                    std::strcmp(argv[1], "count-lines") == 0);
   if (!known_state) {
-    std::fprintf(stderr, "usage: tolvane_screenshot start|scanned|copied|count-lines OUTPUT.png\n");
+    std::fprintf(
+        stderr, "usage: tolvane_screenshot start|scanned|copied|question|count-lines OUTPUT.png\n");
     return 2;
   }
   const char* state = argv[1];
@@ -178,6 +210,14 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   QApplication::processEvents();
+  if (std::strcmp(state, "question") == 0) {
+    const QImage picture = question(form, dir);
+    if (picture.isNull() || !picture.save(QString::fromLocal8Bit(argv[2]))) {
+      std::fprintf(stderr, "no question to picture, or cannot write %s\n", argv[2]);
+      return 1;
+    }
+    return 0;
+  }
   if (!form.grab().save(QString::fromLocal8Bit(argv[2]))) {
     std::fprintf(stderr, "cannot write %s\n", argv[2]);
     return 1;

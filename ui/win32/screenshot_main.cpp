@@ -1,9 +1,10 @@
 // Not part of the product: pictures of the window for the README.  Shows
 // Form1 at start-up, after a scan of a made-up tree with Chinese names, or
-// with the closing message of a copy open, or after a scan that left folders
+// with the closing message of a copy open, or with the question a copy into
+// a destination that does not exist asks, or after a scan that left folders
 // out by the dot rule with the pointer resting on the count line and its
 // tooltip open, and writes what the screen shows of it as a 24-bit BMP:
-// tolvane_win32_screenshot start|scanned|copied|tooltip OUT.bmp
+// tolvane_win32_screenshot start|scanned|copied|question|tooltip OUT.bmp
 #include <cstdio>
 #include <cwchar>
 #include <filesystem>
@@ -23,6 +24,7 @@ using tolvane::win32::Form1Window;
 RECT capture_area;
 std::wstring output;
 bool written = false;
+int answer = IDOK;  // the button that dismisses the pictured box
 
 void pump_for(DWORD milliseconds) {
   const DWORD end = GetTickCount() + milliseconds;
@@ -100,10 +102,14 @@ void CALLBACK picture_message_box(HWND, UINT, UINT_PTR timer, DWORD) {
   GetWindowRect(box, &box_rect);
   RECT area;
   UnionRect(&area, &capture_area, &box_rect);
+  // Where the box stood first is painted again (at a high DPI it lies
+  // partly inside the pictured area).
+  RedrawWindow(GetWindow(box, GW_OWNER), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   UpdateWindow(box);
-  Sleep(300);
+  pump_for(300);
   written = write_bmp(area);
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
 }
 
 // The tooltip window of this thread once it shows, or null.
@@ -139,7 +145,8 @@ void make_tree(const fs::path& root) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
-    std::fputs("usage: tolvane_win32_screenshot start|scanned|copied|tooltip OUT.bmp\n", stderr);
+    std::fputs("usage: tolvane_win32_screenshot start|scanned|copied|question|tooltip OUT.bmp\n",
+               stderr);
     return 2;
   }
   const std::wstring state = argv[1];
@@ -194,8 +201,11 @@ int wmain(int argc, wchar_t** argv) {
     RECT area;
     UnionRect(&area, &capture_area, &tip);
     written = write_bmp(area);
-  } else if (state == L"copied") {
-    SetWindowTextW(GetDlgItem(form.handle(), 112), (root / L"整理").wstring().c_str());
+  } else if (state == L"copied" || state == L"question") {
+    // The question: a destination one folder below one that exists; No.
+    const fs::path destination = state == L"copied" ? root / L"整理" : root / L"整理" / L"2026";
+    if (state == L"question") answer = IDNO;
+    SetWindowTextW(GetDlgItem(form.handle(), 112), destination.wstring().c_str());
     SetTimer(nullptr, 0, 500, picture_message_box);
     SendMessageW(GetDlgItem(form.handle(), 104), BM_CLICK, 0, 0);
   } else {

@@ -129,6 +129,12 @@ void Form1Window::show_message(std::string_view text, bool warning) {
               MB_OK | (warning ? MB_ICONWARNING : 0));
 }
 
+bool Form1Window::ask_yes_no(std::string_view text) {
+  // The system's own buttons, in the system's language.
+  return MessageBoxW(window_, fsys::win32::to_utf16(text).c_str(), L"Tolvane",
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDYES;
+}
+
 bool Form1Window::has_focus(Control which) {
   HWND focus = GetFocus();
   HWND target = control(which);

@@ -2,6 +2,7 @@
 // read and dismissed as a user would.
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -10,6 +11,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <optional>
+#include <vector>
 
 #include "fsys/path_separator.h"
 #include "scan/file_list.h"
@@ -22,12 +24,15 @@ using tolvane::testing::TempTree;
 
 namespace {
 
-// What the closing message box showed before the test pressed its button.
+// What a message box showed before the test pressed its button.
 struct SeenMessage {
   QString title;
   QString text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   int buttons = 0;
+  QString name;            // the box's object name
+  QStringList words;       // its buttons' texts, Yes first
+  bool yes_first = false;  // Yes is the default button
 };
 
 QString typed(const TempTree& tree, std::string_view relative) {
@@ -43,7 +48,9 @@ class CopyTest : public QObject {
 
  private:
   std::unique_ptr<Form1> form_;
-  std::optional<SeenMessage> message_;
+  std::optional<SeenMessage> message_;  // the last box of the last copy
+  std::vector<SeenMessage> boxes_;      // every box of the last copy, in order
+  bool answer_yes_ = false;             // to a Yes/No question
 
   template <typename T>
   T* control(const char* name) {
@@ -55,17 +62,28 @@ class CopyTest : public QObject {
     QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
   }
 
-  // Clicks Command2 with Text2 set, answering the message box if one comes.
+  // Clicks Command2 with Text2 set, answering each message box that comes:
+  // OK, or answer_yes_ to a question.
   void copy(const QString& destination_text) {
     control<QLineEdit>("Text2")->setText(destination_text);
     message_.reset();
+    boxes_.clear();
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [this] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return;
-      message_ = SeenMessage{box->windowTitle(), box->text(), box->icon(),
-                             static_cast<int>(box->buttons().size())};
-      box->button(QMessageBox::Ok)->click();
+      if (!box || !box->isVisible()) return;
+      message_ = SeenMessage{
+          box->windowTitle(), box->text(), box->icon(), static_cast<int>(box->buttons().size()),
+          box->objectName(),  {},          false};
+      QAbstractButton* yes = box->button(QMessageBox::Yes);
+      if (yes) {
+        message_->words = {yes->text(), box->button(QMessageBox::No)->text()};
+        message_->yes_first = box->defaultButton() == yes;
+      }
+      boxes_.push_back(*message_);
+      (yes ? box->button(answer_yes_ ? QMessageBox::Yes : QMessageBox::No)
+           : box->button(QMessageBox::Ok))
+          ->click();
     });
     watcher.start(10);
     QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
@@ -115,7 +133,7 @@ class CopyTest : public QObject {
     TempTree tree{"src/a.jpg", "out/"};
     scan(typed(tree, "src"));
     form_->set_progress_value(1);
-    const QString empty = QStringLiteral("请先填写另存为目录(文件夹)，再按“拷贝”。");
+    const QString empty = QStringLiteral("请先填写另存为目录，再按“拷贝”。");
     const QString separator = QStringLiteral("另存为目录末尾不要加“/”：请去掉后再按“拷贝”。");
     for (const auto& [text, why] :
          {std::pair{QString(), empty},
@@ -133,6 +151,35 @@ class CopyTest : public QObject {
     QVERIFY(message_);
     QCOMPARE(message_->text, QStringLiteral("已完成1条。"));
     QCOMPARE(tree.read("out/src/src(1).jpg"), std::string("src/a.jpg"));
+  }
+
+  // A destination two levels below the last folder that exists: the
+  // question names it, its answer No copies nothing and keeps the list
+  // ready, Yes makes both folders and copies.
+  void missing_destination_is_made_on_yes() {
+    TempTree tree{"src/a.jpg", "out/"};
+    scan(typed(tree, "src"));
+    const QString question =
+        QStringLiteral("另存为目录“%1”不存在，要新建吗？").arg(typed(tree, "out/new/2026"));
+    answer_yes_ = false;
+    copy(typed(tree, "out/new/2026"));
+    QCOMPARE(boxes_.size(), std::size_t{1});
+    QCOMPARE(boxes_[0].name, QStringLiteral("question"));
+    QCOMPARE(boxes_[0].title, QStringLiteral("Tolvane"));
+    QCOMPARE(boxes_[0].text, question);
+    QCOMPARE(boxes_[0].icon, QMessageBox::Question);
+    QCOMPARE(boxes_[0].words, (QStringList{QStringLiteral("是"), QStringLiteral("否")}));
+    QVERIFY(boxes_[0].yes_first);
+    QVERIFY(!QFileInfo::exists(typed(tree, "out/new")));
+    QVERIFY(control<QPushButton>("Command2")->isEnabled());
+
+    answer_yes_ = true;
+    copy(typed(tree, "out/new/2026"));
+    QCOMPARE(boxes_.size(), std::size_t{2});
+    QCOMPARE(boxes_[0].text, question);
+    QCOMPARE(boxes_[1].text, QStringLiteral("已完成1条。"));
+    QCOMPARE(tree.read("out/new/2026/src/src(1).jpg"), std::string("src/a.jpg"));
+    QVERIFY(!control<QPushButton>("Command2")->isEnabled());
   }
 
   void failed_entries_are_reported_with_a_warning() {

@@ -277,6 +277,40 @@ TEST_F(Form1WindowTest, ScanAndCopyThroughTheButtonsAndTheMessageBox) {
   EXPECT_FALSE(IsWindowEnabled(item(command2)));
 }
 
+// A destination two levels below the last folder that exists: the system's
+// Yes/No box with its question icon names it; No makes nothing and keeps
+// 拷贝 enabled, Yes makes both folders and copies, then the closing message.
+TEST_F(Form1WindowTest, MissingDestinationIsAskedAboutThenMadeOnYes) {
+  TempTree tree{"源/旅行/a甲.jpg", "目标/"};
+  set_text(text1, typed(tree, "源"));
+  click(command1);
+  set_text(text2, typed(tree, "目标/新/2026"));
+  const std::wstring question =
+      L"另存为目录“" + typed(tree, "目标/新/2026") + L"”不存在，要新建吗？";
+  {
+    MessageBoxWatcher watcher({}, GetCurrentThreadId(), {IDNO});
+    click(command2);
+    const auto seen = watcher.seen();
+    ASSERT_TRUE(seen) << "no message box";
+    EXPECT_EQ(seen->title, L"Tolvane");
+    EXPECT_EQ(seen->text, question);
+    EXPECT_TRUE(seen->icon);
+    EXPECT_TRUE(seen->yes_no);
+  }
+  EXPECT_EQ(GetFileAttributesW(typed(tree, "目标/新").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(IsWindowEnabled(item(command2)));
+
+  MessageBoxWatcher watcher({}, GetCurrentThreadId(), {IDYES, IDOK});
+  click(command2);
+  const std::vector<testing::SeenMessage> seen = watcher.seen_all();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].text, question);
+  EXPECT_EQ(seen[1].text, L"已完成1条。");
+  EXPECT_TRUE(seen[1].only_ok);
+  EXPECT_EQ(tree.read("目标/新/2026/旅行/旅行(1).jpg"), "源/旅行/a甲.jpg");
+  EXPECT_FALSE(IsWindowEnabled(item(command2)));
+}
+
 TEST_F(Form1WindowTest, FailuresAreReportedWithAWarningIcon) {
   // A file stands where the tag's folder must go.
   TempTree tree{"s/trip/a.jpg", "out/trip"};

@@ -46,8 +46,12 @@ void pump_messages() {
   }
 }
 
-MessageBoxWatcher::MessageBoxWatcher(std::function<void(HWND)> while_open, DWORD thread)
-    : thread_(thread), while_open_(std::move(while_open)), watcher_([this] { watch(); }) {}
+MessageBoxWatcher::MessageBoxWatcher(std::function<void(HWND)> while_open, DWORD thread,
+                                     std::vector<int> presses)
+    : thread_(thread),
+      while_open_(std::move(while_open)),
+      presses_(std::move(presses)),
+      watcher_([this] { watch(); }) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
   stop_ = true;
@@ -55,15 +59,22 @@ MessageBoxWatcher::~MessageBoxWatcher() {
 }
 
 std::optional<SeenMessage> MessageBoxWatcher::seen() {
-  if (!done_) return std::nullopt;
+  if (!done_ || seen_.empty()) return std::nullopt;
+  return seen_.front();
+}
+
+std::vector<SeenMessage> MessageBoxWatcher::seen_all() {
+  if (!done_) return {};
   return seen_;
 }
 
 void MessageBoxWatcher::watch() {
   const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  HWND last = nullptr;
   while (!stop_ && std::chrono::steady_clock::now() < give_up) {
     HWND box = message_box_of(thread_);
-    if (box == nullptr) {
+    // The box just answered may still be on its way out.
+    if (box == nullptr || (box == last && IsWindow(box))) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
       continue;
     }
@@ -77,14 +88,19 @@ void MessageBoxWatcher::watch() {
       seen.icon = seen.icon || (icon != nullptr && IsWindowVisible(icon) &&
                                 SendMessageW(icon, STM_GETICON, 0, 0) != 0);
     }
-    seen.only_ok = GetDlgItem(box, IDOK) != nullptr && GetDlgItem(box, IDCANCEL) == nullptr &&
-                   GetDlgItem(box, IDYES) == nullptr && GetDlgItem(box, IDNO) == nullptr;
+    const auto has = [box](int id) { return GetDlgItem(box, id) != nullptr; };
+    seen.only_ok = has(IDOK) && !has(IDCANCEL) && !has(IDYES) && !has(IDNO);
+    seen.yes_no = has(IDYES) && has(IDNO) && !has(IDOK) && !has(IDCANCEL);
     if (while_open_) while_open_(box);
-    seen_ = seen;
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-    done_ = true;
-    return;
+    const int press = presses_.at(seen_.size());
+    seen_.push_back(seen);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, press)));
+    last = box;
+    if (seen_.size() == presses_.size()) {
+      done_ = true;
+      return;
+    }
   }
 }
 
