@@ -4,6 +4,7 @@
 // Not part of the product.
 //
 //   tolvane_floor copy SOURCE DEST TAGS [--threads N] [--no-sync]
+//   tolvane_floor safe-copy SOURCE DEST TAGS [--threads N]
 //   tolvane_floor recheck SOURCE DEST TAGS [--threads N]
 //   tolvane_floor walk ROOT [--threads N] [--ext .jpg]
 //
@@ -13,6 +14,11 @@
 // source, fstat it, create the target, copy_file_range, futimens, close both;
 // then one syncfs (none with --no-sync).  No temporaries, no naming rules,
 // no look at what stands at a target.
+// "safe-copy" is the least a copy needs so that a name only ever shows data
+// on the disk: the writer threads make each copy unnamed (O_TMPFILE) in its
+// tag folder, opened once, and hand it on; a naming thread takes them in
+// batches of at most 8192, runs one syncfs per batch, then links each to its
+// name and closes it.
 // "recheck" is the re-run over such a copy that finds every target
 // unchanged: per file one stat of the source and one of the target, and the
 // size and time compared.
@@ -25,6 +31,7 @@
 // included), files.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,6 +67,7 @@ using Clock = std::chrono::steady_clock;
 [[noreturn]] void usage() {
   std::fprintf(stderr,
                "usage: tolvane_floor copy SOURCE DEST TAGS [--threads N] [--no-sync]\n"
+               "       tolvane_floor safe-copy SOURCE DEST TAGS [--threads N]\n"
                "       tolvane_floor recheck SOURCE DEST TAGS [--threads N]\n"
                "       tolvane_floor walk ROOT [--threads N] [--ext .jpg]\n");
   std::exit(2);
@@ -183,6 +191,116 @@ double copy_floor(const std::string& source, const std::string& dest, const Plan
   }
   for (std::thread& copier : copiers) copier.join();
   if (sync && ::syncfs(dest_root) != 0) fail("syncfs " + dest);
+  ::close(dest_root);
+  ::close(source_root);
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Copies `job` into an unnamed file in `folder` and returns its descriptor.
+int copy_unnamed(int source_root, int folder, const Job& job) {
+  const int in = ::openat(source_root, job.source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) fail("open " + job.source);
+  struct stat info;
+  if (::fstat(in, &info) != 0) fail("fstat " + job.source);
+  const int out = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, info.st_mode & 0777);
+  if (out < 0) fail("O_TMPFILE in the folder of " + job.target);
+  for (off_t left = info.st_size; left > 0;) {
+    const ssize_t copied =
+        ::copy_file_range(in, nullptr, out, nullptr, static_cast<std::size_t>(left), 0);
+    if (copied < 0 && errno == EINTR) continue;
+    if (copied < 0) fail("copy_file_range " + job.source);
+    if (copied == 0) break;
+    left -= copied;
+  }
+  const struct timespec times[2] = {info.st_atim, info.st_mtim};
+  if (::futimens(out, times) != 0) fail("futimens " + job.target);
+  ::close(in);
+  return out;
+}
+
+// Unnamed copies waiting for their batch's flush, in the order they were made.
+struct Unnamed {
+  int fd;
+  std::size_t job;
+};
+
+double safe_copy_floor(const std::string& source, const std::string& dest, const Plan& plan,
+                       std::size_t threads) {
+  // A batch holds its copies open: the descriptor limit must allow one.
+  constexpr std::size_t batch = 8192;
+  struct rlimit limit;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+  }
+  const Clock::time_point start = Clock::now();
+  const int source_root = open_folder(source);
+  const int dest_root = open_folder(dest);
+  std::vector<int> folders(plan.tags.size(), -1);
+  std::atomic<std::size_t> folders_made{0};
+  std::atomic<std::size_t> next{0};
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<Unnamed> ready;
+  std::size_t writers_left = threads;
+  std::vector<std::thread> writers;
+  writers.reserve(threads);
+  for (std::size_t k = 0; k < threads; ++k) {
+    writers.emplace_back([&] {
+      for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < plan.jobs.size();) {
+        const Job& job = plan.jobs[i];
+        for (std::size_t made; (made = folders_made.load(std::memory_order_acquire)) <= job.tag;) {
+          folders_made.wait(made, std::memory_order_acquire);
+        }
+        const int fd = copy_unnamed(source_root, folders[job.tag], job);
+        std::unique_lock lock(mutex);
+        // No more than one batch waits beside the one being named.
+        changed.wait(lock, [&] { return ready.size() < batch; });
+        ready.push_back({fd, i});
+        if (ready.size() == batch) changed.notify_all();
+      }
+      const std::lock_guard lock(mutex);
+      --writers_left;
+      changed.notify_all();
+    });
+  }
+  std::thread namer([&] {
+    std::vector<Unnamed> taken;
+    for (;;) {
+      {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return ready.size() >= batch || writers_left == 0; });
+        if (ready.empty()) return;
+        taken.swap(ready);
+      }
+      changed.notify_all();
+      if (::syncfs(dest_root) != 0) fail("syncfs " + dest);
+      for (const Unnamed& copy : taken) {
+        const Job& job = plan.jobs[copy.job];
+        const char* name = job.target.c_str() + job.target.find('/') + 1;
+        if (::linkat(copy.fd, "", folders[job.tag], name, AT_EMPTY_PATH) != 0) {
+          const std::string self = "/proc/self/fd/" + std::to_string(copy.fd);
+          if (::linkat(AT_FDCWD, self.c_str(), folders[job.tag], name, AT_SYMLINK_FOLLOW) != 0) {
+            fail("link " + job.target);
+          }
+        }
+        ::close(copy.fd);
+      }
+      taken.clear();
+    }
+  });
+  for (std::size_t t = 0; t < plan.tags.size(); ++t) {
+    if (::mkdirat(dest_root, plan.tags[t].c_str(), 0777) != 0) fail("mkdir " + plan.tags[t]);
+    folders[t] = ::openat(dest_root, plan.tags[t].c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folders[t] < 0) fail("open " + plan.tags[t]);
+    folders_made.store(t + 1, std::memory_order_release);
+    folders_made.notify_all();
+  }
+  for (std::thread& writer : writers) writer.join();
+  namer.join();
+  // The names are on the disk too before the run ends.
+  if (::syncfs(dest_root) != 0) fail("syncfs " + dest);
+  for (const int folder : folders) ::close(folder);
   ::close(dest_root);
   ::close(source_root);
   return std::chrono::duration<double>(Clock::now() - start).count();
@@ -312,7 +430,7 @@ int main(int argc, char** argv) {
   if (argc < 3) usage();
   const std::string mode = argv[1];
   const std::size_t positional = mode == "walk" ? 1 : 3;
-  if ((mode != "walk" && mode != "copy" && mode != "recheck") ||
+  if ((mode != "walk" && mode != "copy" && mode != "safe-copy" && mode != "recheck") ||
       argc < static_cast<int>(2 + positional)) {
     usage();
   }
@@ -344,6 +462,8 @@ int main(int argc, char** argv) {
     files = plan.jobs.size();
     if (mode == "copy") {
       seconds = copy_floor(argv[2], argv[3], plan, threads, sync);
+    } else if (mode == "safe-copy") {
+      seconds = safe_copy_floor(argv[2], argv[3], plan, threads);
     } else {
       std::size_t changed = 0;
       seconds = recheck_floor(argv[2], argv[3], plan, threads, changed);
