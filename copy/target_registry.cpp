@@ -48,21 +48,29 @@ void TargetRegistry::claim(const std::string& path) { taken_.insert(path_hash(pa
 std::string TargetRegistry::claim_numbered(std::string_view folder, std::string_view tag,
                                            std::size_t number, std::string_view extension_text,
                                            bool* renumbered) {
-  std::string prefix(folder);
-  prefix.append(tag);
-  std::size_t& highest = highest_number_[key(prefix)];
+  const bool same_prefix = last_highest_ != nullptr && last_prefix_.size() == folder.size() + tag.size() &&
+                           std::string_view(last_prefix_).starts_with(folder) &&
+                           std::string_view(last_prefix_).substr(folder.size()) == tag;
+  if (!same_prefix) {
+    last_prefix_.assign(folder);
+    last_prefix_.append(tag);
+    last_highest_ = &highest_number_[key(last_prefix_)];
+  }
+  std::size_t& highest = *last_highest_;
   std::string target = numbered_target(folder, tag, number, extension_text);
   if (renumbered != nullptr) *renumbered = false;
-  if (taken(target)) {
+  // A free name is claimed by the same look that finds it free.
+  if (!taken_.insert(path_hash(target))) {
     if (renumbered != nullptr) *renumbered = true;
     // Every number up to `highest` is either claimed or was skipped as
     // taken, so the search starts above it.
     number = std::max(number, highest) + 1;
     target = numbered_target(folder, tag, number, extension_text);
-    while (taken(target)) target = numbered_target(folder, tag, ++number, extension_text);
+    while (!taken_.insert(path_hash(target))) {
+      target = numbered_target(folder, tag, ++number, extension_text);
+    }
   }
   highest = std::max(highest, number);
-  claim(target);
   return target;
 }
 

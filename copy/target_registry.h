@@ -12,7 +12,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
+
+#include "copy/hash_set_64.h"
 
 namespace tolvane::copy {
 
@@ -50,10 +51,14 @@ class TargetRegistry {
   std::uint64_t path_hash(std::string_view path) const;
 
   bool fold_letter_case_ = false;
-  std::unordered_set<std::uint64_t> taken_;  // hashes of path keys
+  HashSet64 taken_;  // hashes of path keys
   // Per folder + tag key: the highest number claimed, so a collision search
   // starts above it instead of counting up from 1 again.
   std::unordered_map<std::string, std::size_t> highest_number_;
+  // The entries of one tag follow each other: the folder + tag claimed last
+  // and its highest number (elements of an unordered_map stay put).
+  std::string last_prefix_;
+  std::size_t* last_highest_ = nullptr;
   // Per kept-name target key: the next "(k)" to try.
   std::unordered_map<std::string, std::size_t> next_copy_number_;
 };
