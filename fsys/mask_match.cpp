@@ -41,7 +41,29 @@ std::size_t char_length(std::string_view text, std::size_t at) {
   return length;
 }
 
+// "*" and then plain ASCII, as "*.jpg": the name's end decides alone.  The
+// star takes whole characters, and no ASCII byte lies inside a character, so
+// the end of the name matches wherever it starts.
+bool ends_like(std::string_view mask, std::string_view name, bool& decided) {
+  decided = mask.size() >= 2 && mask.front() == '*';
+  for (std::size_t m = 1; decided && m < mask.size(); ++m) {
+    const auto c = static_cast<unsigned char>(mask[m]);
+    decided = c < 0x80 && c != '*' && c != '?';
+  }
+  if (!decided) return false;
+  const std::string_view end = mask.substr(1);
+  if (name.size() < end.size()) return false;
+  const std::string_view tail = name.substr(name.size() - end.size());
+  for (std::size_t i = 0; i < end.size(); ++i) {
+    if (upper(end[i]) != upper(tail[i])) return false;
+  }
+  return true;
+}
+
 bool plain_match(std::string_view mask, std::string_view name) {
+  bool decided = false;
+  const bool ends = ends_like(mask, name, decided);
+  if (decided) return ends;
   std::size_t m = 0;
   std::size_t n = 0;
   // Where the last star stood in the mask, and where in the name its run
