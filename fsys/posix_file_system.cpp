@@ -32,6 +32,7 @@
 #include "fsys/posix_copy.h"
 #include "fsys/posix_descriptor.h"
 #include "fsys/posix_entry_kind.h"
+#include "fsys/posix_source_folders.h"
 #include "fsys/posix_temporaries.h"
 #include "fsys/posix_trash.h"
 #include "fsys/quick_check.h"
@@ -157,17 +158,26 @@ class PosixFileSystem final : public FileSystem {
     // source's copy already, and one more look at the source tells that
     // without opening it: opening every source would cost a re-run more
     // than the copying it saves.
+    // Both are looked up by name within their open folders where they have
+    // one, not by the whole path again.
+    const std::size_t source_cut = source.rfind('/');
+    const std::shared_ptr<const Descriptor> source_folder =
+        source_cut == std::string::npos
+            ? nullptr
+            : source_folders_.folder(std::string_view(source).substr(0, source_cut + 1));
+    const int source_at = source_folder ? source_folder->get() : AT_FDCWD;
+    const char* source_name = source.c_str() + (source_folder ? source_cut + 1 : 0);
     struct stat existing;
-    if (may_exist && ::lstat(target.c_str(), &existing) == 0) {
+    if (may_exist && look_at_target(*staged, target, existing)) {
       struct stat source_seen;
-      if (::stat(source.c_str(), &source_seen) == 0 && S_ISREG(source_seen.st_mode) &&
+      if (::fstatat(source_at, source_name, &source_seen, 0) == 0 && S_ISREG(source_seen.st_mode) &&
           !posix::same_file(existing, source_seen) &&
           posix::looks_unchanged(existing, source_seen)) {
         return finished({}, CopyOutcome::unchanged);
       }
     }
     // O_NONBLOCK keeps a FIFO from hanging the open; regular files ignore it.
-    Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    Descriptor in(::openat(source_at, source_name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!in) return finished(last_error());
     if (::fstat(in.get(), &staged->source_info) != 0) return finished(last_error());
     if (S_ISDIR(staged->source_info.st_mode)) {
@@ -295,6 +305,7 @@ class PosixFileSystem final : public FileSystem {
     }
     devices_.clear();
     made_folders_.clear();
+    source_folders_.close_all();
     // A folder may be gone or replaced before the next run: its descriptor
     // would still name the old one.
     for (EnteredFolder* entered : open_folders_) entered->open.reset();
@@ -345,6 +356,16 @@ class PosixFileSystem final : public FileSystem {
     std::weak_ptr<const Descriptor> open;
     bool may_exist = true;
   };
+
+  // lstat of `target`, within its open folder where it has one.
+  static bool look_at_target(const posix::PosixStagedCopy& staged, const std::string& target,
+                             struct stat& existing) {
+    if (const std::shared_ptr<const Descriptor> folder = staged.folder.lock()) {
+      const char* name = target.c_str() + target.rfind('/') + 1;
+      return ::fstatat(folder->get(), name, &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    }
+    return ::lstat(target.c_str(), &existing) == 0;
+  }
 
   // enter_folder for the folder of `target`, by way of the thread's last.
   std::error_code enter_target_folder(const std::string& target, posix::PosixStagedCopy& staged,
@@ -515,6 +536,7 @@ class PosixFileSystem final : public FileSystem {
   std::unordered_map<dev_t, Descriptor> devices_;
   // Where replaced files go on a volume without a usable trash.
   posix::SetAsideFolder set_aside_;
+  posix::SourceFolders source_folders_;
 };
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fsys/file_system.h"
@@ -310,6 +311,43 @@ TEST_F(PosixFileSystem, EveryFlushPutsTheCopiesSinceTheLastOneOnTheDevice) {
     if (!left) GTEST_SKIP() << "this kernel does not tell which pages are written (cachestat)";
     EXPECT_EQ(*left, 0u);
   }
+}
+
+// The names of the folders this process holds open under `root`.
+std::vector<std::string> held_open_under(const std::string& root) {
+  std::vector<std::string> held;
+  DIR* fds = ::opendir("/proc/self/fd");
+  if (fds == nullptr) return held;
+  while (const dirent* entry = ::readdir(fds)) {
+    char target[4096];
+    const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (length > 0 && std::string_view(target, length).starts_with(root)) {
+      held.emplace_back(target, length);
+    }
+  }
+  ::closedir(fds);
+  return held;
+}
+
+// A window session runs the copy again and again: between runs the user
+// may swap the card the photos come from, and must be able to unmount it.
+TEST_F(PosixFileSystem, ASourceFolderSwappedBetweenRunsIsReadAnewAndNoneStaysOpen) {
+  testing::TempTree tree({"card/trip/", "out/"});
+  tree.write("card/trip/a.jpg", "first card");
+  tree.write("card/trip/b.jpg", "first card too");
+  ASSERT_FALSE(file_system->copy_file(tree.path("card/trip/a.jpg"), tree.path("out/1.jpg")));
+  ASSERT_FALSE(file_system->flush());
+  EXPECT_EQ(held_open_under(tree.path("card")), std::vector<std::string>{});
+
+  ASSERT_EQ(::rename(tree.path("card").c_str(), tree.path("first-card").c_str()), 0);
+  tree.add("card/trip/");
+  tree.write("card/trip/b.jpg", "second card");
+  ASSERT_FALSE(file_system->copy_file(tree.path("card/trip/b.jpg"), tree.path("out/2.jpg")));
+  ASSERT_FALSE(file_system->flush());
+  EXPECT_EQ(tree.read("out/1.jpg"), "first card");
+  EXPECT_EQ(tree.read("out/2.jpg"), "second card");
+  EXPECT_EQ(held_open_under(tree.path("card")), std::vector<std::string>{});
 }
 
 TEST_F(PosixFileSystem, CopyAcrossFileSystems) {
