@@ -100,7 +100,11 @@ std::optional<RecordedRun> Journals::last_run_into(const std::string& root) {
     if (!head || fsys::path_key(destination_of(*head)) != key) continue;
     const std::optional<std::string> text = restorer_.read_text(folder_ + name, SIZE_MAX);
     if (!text) return std::nullopt;
-    return parse_journal(folder_ + name, *text);
+    RecordedRun run = parse_journal(folder_ + name, *text);
+    // A re-run that found every copy in place wrote nothing: the run to
+    // undo is the one before it.
+    if (!run.undone && run.copies.empty() && run.folders.empty()) continue;
+    return run;
   }
   return std::nullopt;
 }

@@ -27,7 +27,8 @@ class Journals {
   // written: the run goes on without one.
   std::unique_ptr<RunJournal> start_run(const std::string& root);
 
-  // The last run into `root`, undone or not; nothing when there is none.
+  // The last run into `root` that wrote anything, undone or not; nothing
+  // when there is none.
   std::optional<RecordedRun> last_run_into(const std::string& root);
 
   // Marks `run` undone, so that undoing it again finds nothing to undo.
