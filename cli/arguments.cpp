@@ -24,6 +24,8 @@ ParsedArguments parse_arguments(const std::vector<std::string>& arguments) {
       options.dry_run = true;
     } else if (argument == "--json") {
       options.json = true;
+    } else if (argument == "--undo") {
+      options.undo = true;
     } else if (argument == "--dot-folders") {
       options.dot_folders = true;
     } else if (argument.starts_with("--ext=")) {
@@ -41,6 +43,14 @@ ParsedArguments parse_arguments(const std::vector<std::string>& arguments) {
     }
   }
   if (options.help) return parsed;
+  if (options.undo) {
+    if (positional.size() != 1) {
+      parsed.error = positional.empty() ? "--undo 后缺少 DEST" : "多余的参数：" + positional[1];
+    } else {
+      options.destination = positional[0];
+    }
+    return parsed;
+  }
   if (positional.empty()) {
     parsed.error = "缺少 SOURCE 和 DEST";
   } else if (positional.size() == 1) {

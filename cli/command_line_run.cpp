@@ -5,6 +5,7 @@
 #include "cli/command_line_window.h"
 #include "cli/help_text.h"
 #include "cli/input_checks.h"
+#include "cli/undo_command.h"
 #include "cli/plan_file_system.h"
 #include "copy/copy_run.h"
 #include "form/run_flow.h"
@@ -38,6 +39,9 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
     out << help_text();
     return exit_all_copied;
   }
+  const std::unique_ptr<fsys::Restorer> restorer = fsys::make_native_restorer();
+  journal::Journals journals(fsys::journal_folder(), *restorer);
+  if (options.undo) return run_undo(options, journals, out, err);
 
   std::string problem;
   const std::optional<CheckedFolders> folders = check_inputs(options, disk, problem);
@@ -58,6 +62,8 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
   RunOutput output(out, options);
   ProgressDisplay progress(err, err_is_terminal);
   CommandLineWindow window(options, progress, output);
+  // A plan writes nothing, not even a journal.
+  if (!options.dry_run) window.set_journals(&journals);
   // The checks above made sure SOURCE names a folder, so the walk takes place.
   const scan::ScanResult scanned =
       form::scan_source(

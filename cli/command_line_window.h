@@ -50,6 +50,8 @@ class CommandLineWindow final : public scan::ScanFrontEnd, public form::CopyWind
     closing_text_ = text;
   }
   void end_copy_command() override { progress_.finish(); }
+  journal::Journals* journals() override { return journals_; }
+  void set_journals(journal::Journals* journals) { journals_ = journals; }
 
  private:
   const Options& options_;
@@ -57,6 +59,7 @@ class CommandLineWindow final : public scan::ScanFrontEnd, public form::CopyWind
   RunOutput& output_;
   scan::FileList files_;
   std::string closing_text_;
+  journal::Journals* journals_ = nullptr;
 };
 
 }  // namespace tolvane::cli

@@ -7,6 +7,7 @@ namespace tolvane::cli {
 std::string_view help_text() {
   return R"(用法：tolvane-cli SOURCE DEST [--ext .jpg] [--flat] [--dry-run] [--json]
                     [--dot-folders]
+      tolvane-cli --undo DEST [--dry-run] [--json]
 
 读取 SOURCE 文件夹树中扩展名为 --ext 的文件（广度优先，与窗口的“开始读取”相同），
 名称含“.”的文件夹（如 photos.old）及其下的一切不读取，只在标准错误输出中列出；
@@ -36,6 +37,11 @@ std::string_view help_text() {
                folders_left_out 是因名称含“.”而略过的文件夹数，set_aside 是原有文件
                移入“被替换的文件”的条数）。非 UTF-8 的路径字节写作 U+FFFD，原始字节以
                十六进制另存于 source_hex / target_hex。
+  --undo DEST  撤销上次拷贝到 DEST 的文件：未改动的拷贝删除（源文件已不在或已改动时
+               移入回收站），被替换的文件放回原名，新建的空文件夹移除；拷贝后有改动
+               的文件保留并列出。--dry-run 只列出计划；--json 每步一个对象。
+               退出状态：0 全部撤销，1 有文件保留，2 没有可撤销的拷贝。
+               之后的拷贝不再拷贝之前拷贝到同一目录的文件。
   -h, --help   显示本说明。
   --           其后的参数都不是选项。
 

@@ -9,13 +9,14 @@ namespace tolvane::cli {
 
 struct Options {
   std::string source;              // SOURCE, the folder text as typed
-  std::string destination;         // DEST, the folder text as typed
+  std::string destination;         // DEST, the folder text as typed (the one argument of --undo)
   std::string extension = ".jpg";  // --ext: the window's extension box
   bool flat = false;               // --flat: the window's flat mode
   bool dry_run = false;            // --dry-run: the plan only
   bool json = false;               // --json: one object per line
   bool dot_folders = false;        // --dot-folders: walk folders named with a dot too
   bool help = false;               // --help / -h
+  bool undo = false;               // --undo: undo the last run into DEST
 };
 
 struct ParsedArguments {

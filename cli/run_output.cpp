@@ -12,6 +12,7 @@ namespace {
 
 std::string_view outcome_word(const copy::EntryResult& result) {
   if (result.failure != nullptr) return "failed";
+  if (result.earlier_copy) return "earlier_copy";
   switch (result.outcome) {
     case fsys::CopyOutcome::copied:
     // The run gives such an entry its next name and copies it again; it is
@@ -46,7 +47,8 @@ void RunOutput::entry(const copy::EntryResult& result) {
   if (failed) {
     ++failed_;
   } else {
-    ++(outcome == fsys::CopyOutcome::replaced    ? replaced_
+    ++(result.earlier_copy                       ? earlier_copies_
+       : outcome == fsys::CopyOutcome::replaced  ? replaced_
        : outcome == fsys::CopyOutcome::set_aside ? set_aside_
        : outcome == fsys::CopyOutcome::unchanged ? unchanged_
                                                  : copied_);
@@ -76,7 +78,11 @@ void RunOutput::entry(const copy::EntryResult& result) {
     out_ << " 【替换：因" << form::no_usable_trash << "，原有文件移入“"
          << form::set_aside_folder_name << "”文件夹】";
   }
-  if (!failed && outcome == fsys::CopyOutcome::unchanged) out_ << " 【与原有文件相同，不重新拷贝】";
+  if (result.earlier_copy) {
+    out_ << " 【之前拷贝到该目录的文件，不再拷贝】";
+  } else if (!failed && outcome == fsys::CopyOutcome::unchanged) {
+    out_ << " 【与原有文件相同，不重新拷贝】";
+  }
   out_ << '\n';
 }
 
@@ -101,7 +107,7 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
   line.number("folders_left_out", folders_left_out_);
   line.number("entries", report.entries).number("copied", copied_);
   line.number("replaced", replaced_).number("set_aside", set_aside_);
-  line.number("unchanged", unchanged_);
+  line.number("unchanged", unchanged_).number("earlier_copies", earlier_copies_);
   line.number("renumbered", renumbered_);
   line.number("failed", failed_).text("message", message);
   line.number("exit_status", static_cast<std::size_t>(exit_status));

@@ -35,6 +35,7 @@ class RunOutput {
   std::size_t replaced_ = 0;          // the old file went to the trash
   std::size_t set_aside_ = 0;         // the old file went to the set-aside folder
   std::size_t unchanged_ = 0;
+  std::size_t earlier_copies_ = 0;  // an earlier run's copies, left out
   std::size_t renumbered_ = 0;
   std::size_t failed_ = 0;
 };

@@ -30,6 +30,9 @@ struct EntryResult {
   fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
   // Set when the entry was not copied.
   const CopyFailure* failure = nullptr;
+  // The entry is a copy an earlier run made into this destination, left
+  // out: nothing was written for it.
+  bool earlier_copy = false;
 };
 
 class CopyFrontEnd {

@@ -31,6 +31,8 @@ struct CopyResult {
   CopyJob job;
   std::error_code error;
   fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
+  fsys::FileIdentity identity = {};  // the copy's, where the file system said it
+  fsys::KeptFile kept = {};     // where a file the copy replaced went
 };
 
 }  // namespace tolvane::copy

@@ -59,6 +59,9 @@ class EntryReports {
   void refused(const CopyFailure& failure) {
     add(failure.index, {failure.source, failure.target, false, fsys::CopyOutcome::copied, failure});
   }
+  void left_out(std::size_t index, std::string source) {
+    add(index, {std::move(source), {}, false, fsys::CopyOutcome::unchanged, std::nullopt, true});
+  }
 
  private:
   struct Finished {
@@ -66,6 +69,7 @@ class EntryReports {
     bool renumbered;
     fsys::CopyOutcome outcome;
     std::optional<CopyFailure> failure;
+    bool earlier_copy = false;
   };
 
   void add(std::size_t index, Finished entry) {
@@ -74,7 +78,7 @@ class EntryReports {
          next = waiting_.erase(next), ++next_) {
       const Finished& done = next->second;
       front_end_.entry_done({next->first, done.source, done.target, done.renumbered, done.outcome,
-                             done.failure ? &*done.failure : nullptr});
+                             done.failure ? &*done.failure : nullptr, done.earlier_copy});
     }
   }
 
@@ -90,7 +94,7 @@ class EntryReports {
 // (every step then happens on this thread, in list order); otherwise it
 // counts the entries finished, stepping through the same values and texts.
 void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
-                  CopyFrontEnd& front_end, CopyReport& report) {
+                  CopyFrontEnd& front_end, RunRecorder* recorder, CopyReport& report) {
   EntryReports entries(front_end);
   const std::chrono::milliseconds patience = front_end.keep_alive_interval();
   std::vector<CopyResult> results;
@@ -104,6 +108,9 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
         planner.renumber(result.job);
         renamed.push_back(std::move(result.job));
         continue;
+      }
+      if (recorder != nullptr && !result.error && result.outcome != fsys::CopyOutcome::unchanged) {
+        recorder->named(result);
       }
       count(result.job, result.error, result.outcome, report);
       entries.copied(result.job, result.error, result.outcome);
@@ -126,6 +133,13 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
   CopyJob job;
   CopyFailure failure;
   for (std::size_t i = 0; i < planner.entries(); ++i) {
+    if (planner.left_out(i)) {
+      ++report.earlier_copies;
+      if (serial) show_progress(i, front_end);
+      entries.left_out(i, front_end.source_path(i));
+      if (!serial) show_progress(finished++, front_end);
+      continue;
+    }
     planner.begin(i);
     if (serial) show_progress(i, front_end);
     if (planner.finish(job, failure)) {
@@ -148,24 +162,25 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
 }  // namespace
 
 CopyReport copy_entries(const std::string& destination, fsys::FileSystem& file_system,
-                        CopyFrontEnd& front_end, std::size_t workers) {
+                        CopyFrontEnd& front_end, std::size_t workers, RunRecorder* recorder) {
   CopyReport report;
   report.set_aside_folder = fsys::set_aside_folder(destination, front_end.set_aside_folder_name());
   file_system.set_destination_root(destination, front_end.set_aside_folder_name());
-  EntryPlanner planner(destination, file_system, front_end);
+  EntryPlanner planner(destination, file_system, front_end, recorder);
   report.entries = planner.entries();
   if (workers <= 1) {
-    SerialCopies pipeline(file_system);
-    copy_through(pipeline, true, planner, front_end, report);
+    SerialCopies pipeline(file_system, recorder);
+    copy_through(pipeline, true, planner, front_end, recorder, report);
   } else {
-    CopyWorkers pipeline(file_system, workers, workers * jobs_per_worker);
-    copy_through(pipeline, false, planner, front_end, report);
+    CopyWorkers pipeline(file_system, workers, workers * jobs_per_worker, recorder);
+    copy_through(pipeline, false, planner, front_end, recorder, report);
   }
 
   // Done must mean on the device: the user may unplug it next.
   if (report.entries > 0) {
     front_end.flushing(report.entries - 1);
     report.flush_error = file_system.flush();
+    if (recorder != nullptr) recorder->run_ended();
     // The run ends on its own last progress line.
     front_end.progress(report.entries - 1);
   }

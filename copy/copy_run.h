@@ -10,6 +10,7 @@
 
 #include "copy/copy_front_end.h"
 #include "copy/copy_workers.h"
+#include "copy/run_recorder.h"
 #include "fsys/file_system.h"
 
 namespace tolvane::copy {
@@ -38,6 +39,8 @@ struct CopyReport {
   // went to `set_aside_folder` under its path below the destination root.
   std::size_t set_aside = 0;
   std::string set_aside_folder;
+  // Listed files that an earlier run copied into this destination, left out.
+  std::size_t earlier_copies = 0;
   std::vector<CopyFailure> failures;
   std::error_code flush_error;  // the copies may not all be on the device
 };
@@ -52,7 +55,11 @@ struct CopyReport {
 // calls from several threads at once.  With 1, every call happens on the
 // calling thread in list order, and each entry's progress is shown before
 // its copy rather than after it.
+// With a `recorder`, the run's journal learns every folder and copy it
+// needs to undo the run, each copy before it takes its name, and listed
+// files it knows for earlier copies into `destination` are left out.
 CopyReport copy_entries(const std::string& destination, fsys::FileSystem& file_system,
-                        CopyFrontEnd& front_end, std::size_t workers = default_copy_workers());
+                        CopyFrontEnd& front_end, std::size_t workers = default_copy_workers(),
+                        RunRecorder* recorder = nullptr);
 
 }  // namespace tolvane::copy

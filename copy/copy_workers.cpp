@@ -20,8 +20,9 @@ std::size_t default_copy_workers() {
 }
 
 CopyWorkers::CopyWorkers(fsys::FileSystem& file_system, std::size_t threads,
-                         std::size_t queue_limit)
+                         std::size_t queue_limit, RunRecorder* recorder)
     : file_system_(file_system),
+      recorder_(recorder),
       queue_limit_(std::max<std::size_t>(queue_limit, 1)),
       batch_limit_(batch_limit_within(file_system.staged_copies_allowed(),
                                       std::max<std::size_t>(threads, 1))) {
@@ -132,11 +133,12 @@ void CopyWorkers::work() {
         if (idle()) idle_since_ = std::chrono::steady_clock::now();
         if (start.staged) {
           if (batch_.empty()) batch_opened_ = std::chrono::steady_clock::now();
-          batch_.add(std::move(job), std::move(start.staged));
+          batch_.add(std::move(job), start);
           // The first copy of a batch starts the flushing thread's clock.
           wake_flusher = batch_.size() == 1 || batch_due(std::chrono::steady_clock::now());
         } else {
-          finished_.push_back({std::move(job), start.error, start.outcome});
+          finished_.push_back({std::move(job), start.error, start.outcome,
+                               std::move(start.identity), std::move(start.kept)});
           // The last result ends any wait; results alone wake a run only
           // when it waits for nothing else.
           wake_run = (run_waits_ == RunWaits::for_results && finished_.size() == 1) ||

@@ -41,7 +41,9 @@ class CopyWorkers final : public CopyPipeline {
   // which must allow calls from several threads at once.  At most
   // `queue_limit` jobs wait beside those being copied, so a run of a million
   // entries holds a few dozen paths here, not a million.
-  CopyWorkers(fsys::FileSystem& file_system, std::size_t threads, std::size_t queue_limit);
+  // `recorder` (may be null) learns of each batch before it is named.
+  CopyWorkers(fsys::FileSystem& file_system, std::size_t threads, std::size_t queue_limit,
+              RunRecorder* recorder = nullptr);
   // Lets every job handed out finish and be named, then joins the threads.
   ~CopyWorkers();
   CopyWorkers(const CopyWorkers&) = delete;
@@ -74,6 +76,7 @@ class CopyWorkers final : public CopyPipeline {
   enum class RunWaits { no, for_room, for_results };
 
   fsys::FileSystem& file_system_;
+  RunRecorder* recorder_;
   const std::size_t queue_limit_;
   const std::size_t batch_limit_;  // batch_limit, or less where the file system allows less
   std::mutex mutex_;

@@ -16,16 +16,27 @@ std::error_code unusable_name() { return std::make_error_code(std::errc::invalid
 }  // namespace
 
 EntryPlanner::EntryPlanner(const std::string& destination, fsys::FileSystem& file_system,
-                           CopyFrontEnd& front_end)
+                           CopyFrontEnd& front_end, RunRecorder* recorder)
     : destination_(destination),
       file_system_(file_system),
       front_end_(front_end),
+      recorder_(recorder),
       entries_(front_end.entry_count()) {
   // On a volume that folds letter case, folders "Trip" and "trip" are one,
   // and so are the names trip(1).jpg and Trip(1).jpg in it.
   if (entries_ > 0 && file_system_.folds_letter_case(destination_)) targets_.fold_letter_case();
   targets_.reserve(entries_);
-  for (std::size_t i = 0; i < entries_; ++i) targets_.add_source(front_end_.source_path(i));
+  for (std::size_t i = 0; i < entries_; ++i) {
+    const std::string source = front_end_.source_path(i);
+    // An earlier copy's name is free for this run's copy of the same file,
+    // which the quick check then finds unchanged.
+    if (recorder_ != nullptr && recorder_->earlier_copy(source)) {
+      if (left_out_.empty()) left_out_.resize(entries_, false);
+      left_out_[i] = true;
+      continue;
+    }
+    targets_.add_source(source);
+  }
 }
 
 std::error_code EntryPlanner::ensure_folder(const std::string& folder) {
@@ -34,7 +45,11 @@ std::error_code EntryPlanner::ensure_folder(const std::string& folder) {
     std::error_code error = file_system_.make_folder(folder);
     // Another program may have made it since the test: the folder is
     // there, which is all this run needs.
-    if (error == std::errc::file_exists && file_system_.folder_exists(folder)) error.clear();
+    if (error == std::errc::file_exists && file_system_.folder_exists(folder)) {
+      error.clear();
+    } else if (!error && recorder_ != nullptr) {
+      recorder_->folder_made(folder);
+    }
     known->second = error;
   }
   return known->second;

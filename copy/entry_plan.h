@@ -8,10 +8,12 @@
 #include <string>
 #include <system_error>
 #include <unordered_map>
+#include <vector>
 
 #include "copy/copy_front_end.h"
 #include "copy/copy_job.h"
 #include "copy/copy_run.h"
+#include "copy/run_recorder.h"
 #include "copy/target_registry.h"
 #include "fsys/file_system.h"
 
@@ -20,10 +22,14 @@ namespace tolvane::copy {
 class EntryPlanner {
  public:
   // Reads the entry count and marks every listed source as taken.
+  // Entries that `recorder` (may be null) knows for an earlier run's copies
+  // are left out, and are no source this run must keep from writing to.
   EntryPlanner(const std::string& destination, fsys::FileSystem& file_system,
-               CopyFrontEnd& front_end);
+               CopyFrontEnd& front_end, RunRecorder* recorder = nullptr);
 
   std::size_t entries() const { return entries_; }
+  // True when entry `index` is an earlier run's copy, left out of this run.
+  bool left_out(std::size_t index) const { return !left_out_.empty() && left_out_[index]; }
 
   // The first half of entry `index` (the next in list order): reads its
   // source, tag and the flat mode, makes its folder when missing, and numbers it.
@@ -48,7 +54,9 @@ class EntryPlanner {
   const std::string& destination_;
   fsys::FileSystem& file_system_;
   CopyFrontEnd& front_end_;
+  RunRecorder* recorder_;
   std::size_t entries_;
+  std::vector<bool> left_out_;  // empty when nothing is
   TargetRegistry targets_;
   std::unordered_map<std::string, std::error_code> folder_outcome_;  // by path key
 

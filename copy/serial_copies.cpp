@@ -8,8 +8,9 @@
 
 namespace tolvane::copy {
 
-SerialCopies::SerialCopies(fsys::FileSystem& file_system)
+SerialCopies::SerialCopies(fsys::FileSystem& file_system, RunRecorder* recorder)
     : file_system_(file_system),
+      recorder_(recorder),
       // One batch at a time: it may take the whole allowance.
       batch_limit_(std::clamp<std::size_t>(file_system.staged_copies_allowed(), 1, batch_limit)) {}
 
@@ -24,11 +25,12 @@ void SerialCopies::hand_out(std::vector<CopyJob>& jobs) {
       start.error = std::make_error_code(std::errc::not_enough_memory);
     }
     if (!start.staged) {
-      finished_.push_back({std::move(job), start.error, start.outcome});
+      finished_.push_back({std::move(job), start.error, start.outcome, std::move(start.identity),
+                           std::move(start.kept)});
       continue;
     }
     if (batch_.empty()) batch_opened_ = std::chrono::steady_clock::now();
-    batch_.add(std::move(job), std::move(start.staged));
+    batch_.add(std::move(job), start);
     if (batch_.size() >= batch_limit_ || last_handed_out_ ||
         std::chrono::steady_clock::now() - batch_opened_ >= batch_age) {
       finish_batch();
@@ -53,7 +55,7 @@ void SerialCopies::take_results(std::vector<CopyResult>& results,
 void SerialCopies::finish_batch() {
   if (batch_.empty()) return;
   flush_batch(file_system_, batch_);
-  name_batch(file_system_, batch_, finished_);
+  name_batch(file_system_, batch_, finished_, recorder_);
 }
 
 }  // namespace tolvane::copy

@@ -15,7 +15,8 @@ namespace tolvane::copy {
 
 class SerialCopies final : public CopyPipeline {
  public:
-  explicit SerialCopies(fsys::FileSystem& file_system);
+  // `recorder` (may be null) learns of each batch before it is named.
+  SerialCopies(fsys::FileSystem& file_system, RunRecorder* recorder);
 
   bool has_room_for(std::size_t /*count*/) override { return true; }
   // Stages each job at once; a full or old batch is flushed and named then.
@@ -29,6 +30,7 @@ class SerialCopies final : public CopyPipeline {
   void finish_batch();
 
   fsys::FileSystem& file_system_;
+  RunRecorder* recorder_;
   const std::size_t batch_limit_;
   StagedBatch batch_;
   std::chrono::steady_clock::time_point batch_opened_;

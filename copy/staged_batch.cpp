@@ -5,6 +5,8 @@
 #include <new>
 #include <utility>
 
+#include "copy/run_recorder.h"
+
 namespace tolvane::copy {
 
 std::size_t batch_limit_within(std::size_t allowed, std::size_t stagers) {
@@ -12,9 +14,11 @@ std::size_t batch_limit_within(std::size_t allowed, std::size_t stagers) {
   return std::clamp<std::size_t>(third > stagers ? third - stagers : 1, 1, batch_limit);
 }
 
-void StagedBatch::add(CopyJob job, std::unique_ptr<fsys::StagedCopy> staged) {
+void StagedBatch::add(CopyJob job, fsys::CopyStart& start) {
   jobs.push_back(std::move(job));
-  namings.emplace_back().staged = std::move(staged);
+  fsys::CopyNaming& naming = namings.emplace_back();
+  naming.staged = std::move(start.staged);
+  naming.identity = start.identity;
 }
 
 void StagedBatch::clear() {
@@ -45,15 +49,18 @@ void flush_batch(fsys::FileSystem& file_system, StagedBatch& batch) {
   }
 }
 
-void name_batch(fsys::FileSystem& file_system, StagedBatch& batch,
-                std::vector<CopyResult>& results) {
+void name_batch(fsys::FileSystem& file_system, StagedBatch& batch, std::vector<CopyResult>& results,
+                RunRecorder* recorder) {
+  if (recorder != nullptr) recorder->naming(batch.jobs, batch.namings);
   try {
     file_system.name_copies(batch.namings);
   } catch (const std::bad_alloc&) {
     fail_unfinished(batch);
   }
   for (std::size_t k = 0; k < batch.jobs.size(); ++k) {
-    results.push_back({std::move(batch.jobs[k]), batch.namings[k].error, batch.namings[k].outcome});
+    fsys::CopyNaming& naming = batch.namings[k];
+    results.push_back({std::move(batch.jobs[k]), naming.error, naming.outcome,
+                       std::move(naming.identity), std::move(naming.kept)});
   }
   batch.clear();
 }

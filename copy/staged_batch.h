@@ -12,6 +12,8 @@
 
 namespace tolvane::copy {
 
+class RunRecorder;
+
 // A batch of staged copies is named once it holds this many (or fewer, as
 // the file system's staged_copies_allowed() says), or once its first copy
 // has waited this long, or once nothing has been copied for lull_age, or at
@@ -34,7 +36,8 @@ struct StagedBatch {
 
   bool empty() const { return jobs.empty(); }
   std::size_t size() const { return jobs.size(); }
-  void add(CopyJob job, std::unique_ptr<fsys::StagedCopy> staged);
+  // Takes the staged half of `start`, with what start_copy said of it.
+  void add(CopyJob job, fsys::CopyStart& start);
   // Empties the batch and keeps its memory for the next one.
   void clear();
 };
@@ -44,8 +47,10 @@ struct StagedBatch {
 void flush_batch(fsys::FileSystem& file_system, StagedBatch& batch);
 
 // Names the flushed copies of `batch` and appends a result per job, in
-// batch order, to `results`; empties the batch.
-void name_batch(fsys::FileSystem& file_system, StagedBatch& batch,
-                std::vector<CopyResult>& results);
+// batch order, to `results`; empties the batch.  The recorder, if any, has
+// every copy about to be named on the disk before the first takes its name.
+void name_batch(fsys::FileSystem& file_system, StagedBatch& batch, std::vector<CopyResult>& results,
+                RunRecorder* recorder);
+
 
 }  // namespace tolvane::copy

@@ -8,6 +8,8 @@
 
 #include "form/form1_copy_window.h"
 #include "form/run_flow.h"
+#include "form/undo_flow.h"
+#include "form/undo_texts.h"
 #include "form/user_texts.h"
 #include "fsys/missing_folders.h"
 #include "fsys/path_separator.h"
@@ -63,6 +65,42 @@ void Form1::Form_Load() {
   progress_min_ = 0;
   set_progress_value(0);
   controls_.set_check_value(0);
+  follow_undo();
+}
+
+void Form1::set_journals(journal::Journals* journals) {
+  journals_ = journals;
+  follow_undo();
+}
+
+bool Form1::undo_available() {
+  if (journals_ == nullptr || busy()) return false;
+  const std::optional<std::string> root = scan::folder_path_from_text(controls_.text(Control::Text2));
+  bool undone_already = false;
+  return root && run_to_undo(*journals_, *root, undone_already).has_value();
+}
+
+void Form1::follow_undo() { controls_.set_undo_enabled(undo_available()); }
+
+void Form1::Text2_Change() { follow_undo(); }
+
+void Form1::Undo_Click() {
+  if (busy() || journals_ == nullptr) return;
+  const std::string text2 = controls_.text(Control::Text2);
+  const std::optional<std::string> root = scan::folder_path_from_text(text2);
+  copying_ = true;  // the boxes are modal; no press may start a run under them
+  const std::string shown = root ? fsys::absolute_folder(*root) : text2;
+  bool undone_already = false;
+  const std::optional<journal::RecordedRun> run =
+      root ? run_to_undo(*journals_, *root, undone_already) : std::nullopt;
+  if (!run) {
+    controls_.show_message(nothing_to_undo(shown, undone_already), false);
+  } else if (controls_.ask_yes_no(undo_question(shown, undo_last_run(*journals_, *run, true)))) {
+    const undo::UndoReport report = undo_last_run(*journals_, *run, false);
+    controls_.show_message(undo_message(shown, report), report.left() > 0);
+  }
+  copying_ = false;
+  follow_undo();
 }
 
 void Form1::Combo1_Click() {
@@ -155,6 +193,7 @@ void Form1::Command2_Click() {
   Form1CopyWindow window(*this);
   run_copy_command(text2, file_system_, window, copy_workers_);
   copying_ = false;
+  follow_undo();
 }
 
 bool Form1::destination_ready(const std::string& root) {

@@ -13,6 +13,7 @@
 #include "copy/copy_workers.h"
 #include "form/form1_controls.h"
 #include "fsys/file_system.h"
+#include "journal/journals.h"
 #include "scan/folder_walk.h"
 #include "scan/scan_front_end.h"
 
@@ -33,6 +34,19 @@ class Form1 : public scan::ScanFrontEnd {
   void Command1_Click();
   void Command2_Click();
   void Combo1_Click();
+  // Text2's text changed: the undo item follows the folder it names.
+  void Text2_Change();
+  // "撤销上次拷贝" (the context menu, Ctrl+Z): asks, in numbers, then undoes
+  // the last run into the folder Text2 names and says what was done and
+  // left.  Says there is nothing to undo when there is no such run.
+  void Undo_Click();
+  // True when the journal holds a run into Text2's folder not yet undone.
+  bool undo_available();
+
+  // Where copy runs keep their journals and undo finds them; none (the
+  // default) keeps none and undoes nothing.
+  void set_journals(journal::Journals* journals);
+  journal::Journals* journals() { return journals_; }
 
   // The window system asks to close the window: true when it may close now.
   // During a scan the request is kept and granted once the scan has
@@ -84,8 +98,12 @@ class Form1 : public scan::ScanFrontEnd {
   // made, with the folders above it, on the user's Yes.
   bool destination_ready(const std::string& root);
 
+  // Enables or disables the undo item as undo_available() says.
+  void follow_undo();
+
   Form1Controls& controls_;
   fsys::FileSystem& file_system_;
+  journal::Journals* journals_ = nullptr;
 
   float progress_min_ = 0;
   float progress_max_ = 100;

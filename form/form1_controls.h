@@ -104,6 +104,9 @@ class Form1Controls {
   // walk and the copy run take no input, yet must never look hung.
   virtual void keep_alive() = 0;
 
+  // The item "撤销上次拷贝" of the window's context menu, and its Ctrl+Z.
+  virtual void set_undo_enabled(bool enabled) = 0;
+
   // Closes the window for good (a close asked for during a scan, granted
   // once the scan has returned).
   virtual void close_window() = 0;

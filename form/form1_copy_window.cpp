@@ -80,4 +80,6 @@ void Form1CopyWindow::entry_done(const copy::EntryResult& result) {
 
 void Form1CopyWindow::end_copy_command() { form_.end_copy_command(); }
 
+journal::Journals* Form1CopyWindow::journals() { return form_.journals(); }
+
 }  // namespace tolvane::form

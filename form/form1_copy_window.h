@@ -29,6 +29,7 @@ class Form1CopyWindow : public CopyWindow {
   void show_report(std::string_view text, bool warning) override;
   void entry_done(const copy::EntryResult& result) override;
   void end_copy_command() override;
+  journal::Journals* journals() override;
 
  private:
   // Puts the latest progress on the screen and lets the window answer the

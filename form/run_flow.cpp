@@ -44,7 +44,11 @@ void CopyWindow::flushing(std::size_t index) {
 
 copy::CopyReport copy_folder(const std::string& destination, fsys::FileSystem& file_system,
                              CopyWindow& window, std::size_t workers) {
-  copy::CopyReport report = copy::copy_entries(destination, file_system, window, workers);
+  journal::Journals* journals = window.journals();
+  const std::unique_ptr<journal::RunJournal> journal =
+      journals != nullptr ? journals->start_run(destination) : nullptr;
+  copy::CopyReport report =
+      copy::copy_entries(destination, file_system, window, workers, journal.get());
   // The message appears over the run's own last progress line.
   window.show_report(closing_message(report), !report.failures.empty() || report.flush_error);
   return report;

@@ -16,6 +16,7 @@
 #include "copy/copy_workers.h"
 #include "form/user_texts.h"
 #include "fsys/file_system.h"
+#include "journal/journals.h"
 #include "scan/folder_walk.h"
 #include "scan/scan_front_end.h"
 
@@ -62,6 +63,8 @@ class CopyWindow : public copy::CopyFrontEnd {
   // After a copy command, run or not: the bar back to 0 and the copy
   // button disabled.
   virtual void end_copy_command() = 0;
+  // Where the run keeps its journal; none keeps none (a plan, a test).
+  virtual journal::Journals* journals() { return nullptr; }
 
   // copy::CopyFrontEnd, worded here once for every front end.
   std::string_view set_aside_folder_name() final { return form::set_aside_folder_name; }

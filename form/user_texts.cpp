@@ -229,6 +229,9 @@ std::string closing_message(const copy::CopyReport& report) {
             std::string(no_usable_trash) + "，原文件已按原来的相对路径移入“" +
             report.set_aside_folder + "”。";
   }
+  if (report.earlier_copies > 0) {
+    text += "\n其中" + std::to_string(report.earlier_copies) + "条是之前拷贝到该目录的文件，未再拷贝。";
+  }
   if (report.unchanged > 0) {
     text += "\n其中" + std::to_string(report.unchanged) + "条与原有文件相同，未重新拷贝。";
   }

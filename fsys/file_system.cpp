@@ -13,6 +13,7 @@ std::error_code FileSystem::copy_file(const std::string& source, const std::stri
   if (!start.staged) return start.error;
   std::vector<CopyNaming> batch(1);
   batch.front().staged = std::move(start.staged);
+  batch.front().identity = start.identity;
   flush_staged(batch);
   name_copies(batch);
   outcome = batch.front().outcome;

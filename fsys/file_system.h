@@ -11,6 +11,8 @@
 #include <system_error>
 #include <vector>
 
+#include "fsys/kept_file.h"
+
 namespace tolvane::fsys {
 
 // What a folder listing says an entry is.  Only ordinary files and folders
@@ -51,6 +53,11 @@ struct CopyStart {
   std::error_code error;
   CopyOutcome outcome = CopyOutcome::copied;
   std::unique_ptr<StagedCopy> staged;
+  // What the run's journal keeps of the copy: its identity (staged or
+  // whole; unknown when the backend does not say) and, for a whole copy
+  // that replaced a file, where that file went.
+  FileIdentity identity = {};
+  KeptFile kept = {};
 };
 
 // One staged copy of a batch handed to name_copies, and what became of it.
@@ -58,6 +65,8 @@ struct CopyNaming {
   std::unique_ptr<StagedCopy> staged;
   std::error_code error;
   CopyOutcome outcome = CopyOutcome::copied;
+  FileIdentity identity = {};  // the staged copy's, as start_copy said it
+  KeptFile kept = {};     // where a file the copy replaced went
 };
 
 struct FolderContents {

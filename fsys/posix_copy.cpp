@@ -208,7 +208,11 @@ Copied replace_existing(PosixStagedCopy& staged) {
   }
   if (!error) error = probe_replace_step(ReplaceStep::take_target_name);
   if (!error) error = rename_over(staged);
-  if (!error) return {{}, aside ? CopyOutcome::set_aside : CopyOutcome::replaced};
+  if (!error) {
+    return {{},
+            aside ? CopyOutcome::set_aside : CopyOutcome::replaced,
+            {aside ? KeptIn::set_aside : KeptIn::trash, entry.file, entry.info}};
+  }
   // A refused trash or set-aside left the old file where it was; otherwise
   // it comes back out the way it went in.
   if (error.category() != trash_category() && error.category() != set_aside_category()) {

@@ -59,6 +59,7 @@ class PosixStagedCopy final : public StagedCopy {
 struct Copied {
   std::error_code error;
   CopyOutcome outcome = CopyOutcome::copied;
+  KeptFile kept = {};  // where a replaced file went
 };
 
 // The first half: writes the source, open as `in` and described by

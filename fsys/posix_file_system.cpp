@@ -32,6 +32,7 @@
 #include "fsys/posix_copy.h"
 #include "fsys/posix_descriptor.h"
 #include "fsys/posix_entry_kind.h"
+#include "fsys/posix_identity.h"
 #include "fsys/posix_source_folders.h"
 #include "fsys/posix_temporaries.h"
 #include "fsys/posix_trash.h"
@@ -132,6 +133,25 @@ bool is_fuse(const std::string& folder) {
 // flushing the whole volume.
 constexpr std::size_t flush_each_below = 4;
 
+// The copy's size and time are its source's; its number is the staged
+// file's own, which it keeps when it takes its name.
+FileIdentity staged_identity(const posix::PosixStagedCopy& staged) {
+  struct stat info;
+  bool seen = false;
+  bool lasting = false;
+  if (staged.data) {
+    seen = ::fstat(staged.data.get(), &info) == 0;
+    lasting = seen && posix::numbers_last(staged.data.get());
+  } else if (!staged.temporary.empty()) {
+    Descriptor named(::open(staged.temporary.c_str(), O_RDONLY | O_CLOEXEC));
+    seen = named && ::fstat(named.get(), &info) == 0;
+    lasting = seen && posix::numbers_last(named.get());
+  }
+  FileIdentity identity = posix::identity_of(staged.source_info, false);
+  if (seen && lasting) identity.file_id = std::to_string(info.st_ino);
+  return identity;
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   PosixFileSystem() : id_(next_id_.fetch_add(1) + 1) {
@@ -198,6 +218,7 @@ class PosixFileSystem final : public FileSystem {
     }
     if (const std::error_code error = posix::stage(in.get(), *staged, hold)) return finished(error);
     CopyStart start;
+    start.identity = staged_identity(*staged);
     start.staged = std::move(staged);
     return start;
   }
@@ -249,6 +270,7 @@ class PosixFileSystem final : public FileSystem {
       const posix::Copied copied = posix::give_name(*staged);
       naming.error = copied.error;
       naming.outcome = copied.outcome;
+      naming.kept = copied.kept;
       if (!copied.error &&
           (copied.outcome == CopyOutcome::copied || copied.outcome == CopyOutcome::replaced ||
            copied.outcome == CopyOutcome::set_aside)) {

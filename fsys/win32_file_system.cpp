@@ -69,14 +69,14 @@ class FindHandle {
 
 // The volume and file index of an existing file, which two paths share only
 // when they name the same file (hard links and letter case included).
-struct FileIdentity {
+struct VolumeFileNumber {
   DWORD volume;
   DWORD index_high;
   DWORD index_low;
-  bool operator==(const FileIdentity&) const = default;
+  bool operator==(const VolumeFileNumber&) const = default;
 };
 
-std::optional<FileIdentity> identity_of(const std::wstring& path) {
+std::optional<VolumeFileNumber> identity_of(const std::wstring& path) {
   const HANDLE file =
       CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -85,7 +85,7 @@ std::optional<FileIdentity> identity_of(const std::wstring& path) {
   const bool known = GetFileInformationByHandle(file, &info) != 0;
   CloseHandle(file);
   if (!known) return std::nullopt;
-  return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return VolumeFileNumber{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
 // The folder part of a long-form path, separator included.
@@ -319,10 +319,24 @@ class Win32FileSystem final : public WholeCopyFileSystem {
   // while the old content is in the bin or in that folder.
   std::error_code copy_whole(const std::string& source, const std::string& target,
                              CopyOutcome& outcome) override {
+    KeptFile kept_file;
+    return copy_keeping(source, target, outcome, kept_file);
+  }
+
+  // The whole copy, saying where a replaced file went: the run's journal
+  // keeps it for undo.
+  CopyStart start_copy(const std::string& source, const std::string& target) override {
+    CopyStart start;
+    start.error = copy_keeping(source, target, start.outcome, start.kept);
+    return start;
+  }
+
+  std::error_code copy_keeping(const std::string& source, const std::string& target,
+                               CopyOutcome& outcome, KeptFile& kept_file) {
     outcome = CopyOutcome::copied;
     const std::wstring from = long_path(source);
     const std::wstring to = long_path(target);
-    const std::optional<FileIdentity> source_identity = identity_of(from);
+    const std::optional<VolumeFileNumber> source_identity = identity_of(from);
     if (!source_identity) return last_error();
     if (identity_of(to) == source_identity) {
       // Copying a file onto itself would replace it with its own copy at
@@ -397,6 +411,10 @@ class Win32FileSystem final : public WholeCopyFileSystem {
       put_back(kept, to);
       remove_temporary(temporary);
       return error;
+    }
+    if (outcome == CopyOutcome::replaced) kept_file = {KeptIn::recycle_bin, {}, {}};
+    if (outcome == CopyOutcome::set_aside) {
+      kept_file = {KeptIn::set_aside, win32::to_utf8(kept).value_or(std::string()), {}};
     }
     return {};
   }

@@ -34,6 +34,7 @@ class FakeForm1Controls : public Form1Controls {
   Control focus = Control::Command1;
   int focus_moves = 0;  // bumped whenever the focus changes hands
   bool closed = false;
+  bool undo_enabled = false;  // the undo item, as the form last set it
   struct TaskState {
     TaskProgress state;
     int value, max;
@@ -105,6 +106,7 @@ class FakeForm1Controls : public Form1Controls {
     if (on_keep_alive) on_keep_alive();
   }
   void close_window() override { closed = true; }
+  void set_undo_enabled(bool enabled) override { undo_enabled = enabled; }
   void show_task_progress(TaskProgress state, int value, int max) override {
     task_states.push_back({state, value, max});
   }

@@ -1,5 +1,5 @@
-// Sets XDG_DATA_HOME to a fresh temporary folder as the program starts, and
-// removes that folder as it ends.
+// Sets XDG_DATA_HOME (and XDG_STATE_HOME below it) to a fresh temporary
+// folder as the program starts, and removes that folder as it ends.
 #include "tests/support/private_trash.h"
 
 #include <stdlib.h>
@@ -17,8 +17,10 @@ class PrivateDataHome {
     std::string pattern = (std::filesystem::temp_directory_path() / "tolvane-data-XXXXXX").string();
     // Without a folder of its own the program must not run at all: the
     // real trash would take what the tests replace.
+    // Nor may it keep its run journals among the user's own.
     if (::mkdtemp(pattern.data()) == nullptr ||
-        ::setenv("XDG_DATA_HOME", pattern.c_str(), 1) != 0) {
+        ::setenv("XDG_DATA_HOME", pattern.c_str(), 1) != 0 ||
+        ::setenv("XDG_STATE_HOME", (pattern + "/state").c_str(), 1) != 0) {
       ::_exit(2);
     }
     folder_ = pattern;

@@ -17,6 +17,7 @@
 #include <QSignalBlocker>
 
 #include "form/form1_layout.h"
+#include "form/undo_texts.h"
 #include "form/user_texts.h"
 #include "ui/qt/application.h"
 #include "ui/qt/file_list_model.h"
@@ -51,15 +52,38 @@ Widget* place(QWidget* parent, Control control) {
 }  // namespace
 
 Form1::Form1(std::unique_ptr<fsys::FileSystem> file_system, QWidget* parent)
-    : QWidget(parent), file_system_(std::move(file_system)) {
+    : QWidget(parent),
+      file_system_(std::move(file_system)),
+      restorer_(fsys::make_native_restorer()),
+      journals_(std::make_unique<journal::Journals>(fsys::journal_folder(), *restorer_)) {
   create_controls();
+  create_undo_item();
   form_ = std::make_unique<form::Form1>(static_cast<form::Form1Controls&>(*this), *file_system_);
+  form_->set_journals(journals_.get());
   form_->Form_Load();
+  connect(Text2, &QLineEdit::textChanged, this, [this] { form_->Text2_Change(); });
   name_controls_for_assistive_tools();
   accept_folder_drops(*this, {Text1, Text2});
 }
 
 Form1::~Form1() = default;
+
+// One action serves the two context menus and the key, so that the menus
+// show Ctrl+Z beside the item and assistive tools reach it as a menu item.
+void Form1::create_undo_item() {
+  undo_action_ = new QAction(from_utf8(form::undo_item), this);
+  undo_action_->setObjectName(QStringLiteral("UndoLastCopy"));
+  undo_action_->setShortcut(QKeySequence(QKeySequence::Undo));
+  undo_action_->setShortcutContext(Qt::WindowShortcut);
+  undo_action_->setEnabled(false);
+  connect(undo_action_, &QAction::triggered, this, [this] { form_->Undo_Click(); });
+  for (QWidget* owner : {static_cast<QWidget*>(this), static_cast<QWidget*>(List1)}) {
+    owner->addAction(undo_action_);
+    owner->setContextMenuPolicy(Qt::ActionsContextMenu);
+  }
+}
+
+void Form1::set_undo_enabled(bool enabled) { undo_action_->setEnabled(enabled); }
 
 void Form1::create_controls() {
   setObjectName(QStringLiteral("Form1"));

@@ -3,6 +3,7 @@
 // serves through form::Form1Controls.  It holds no rule of its own.
 #pragma once
 
+#include <QAction>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -12,6 +13,8 @@
 #include "form/form1.h"
 #include "form/form1_controls.h"
 #include "fsys/file_system.h"
+#include "fsys/restorer.h"
+#include "journal/journals.h"
 
 class QCheckBox;
 class QComboBox;
@@ -50,6 +53,8 @@ class Form1 : public QWidget, private form::Form1Controls {
   bool scanning() const { return form_->scanning(); }
   bool busy() const { return form_->busy(); }
   void set_copy_workers(std::size_t count) { form_->set_copy_workers(count); }
+  // "撤销上次拷贝": in the context menu of List1 and of the window, and Ctrl+Z.
+  QAction* undo_action() const { return undo_action_; }
 
  public slots:
   void Command1_Click() { form_->Command1_Click(); }
@@ -61,6 +66,7 @@ class Form1 : public QWidget, private form::Form1Controls {
 
  private:
   void create_controls();
+  void create_undo_item();
   void name_controls_for_assistive_tools();
   QWidget* widget(form::Control control) const;
 
@@ -89,9 +95,13 @@ class Form1 : public QWidget, private form::Form1Controls {
   void process_events() override;
   void keep_alive() override;
   void close_window() override;
+  void set_undo_enabled(bool enabled) override;
   void run_ended() override;
 
   std::unique_ptr<fsys::FileSystem> file_system_;
+  std::unique_ptr<fsys::Restorer> restorer_;
+  std::unique_ptr<journal::Journals> journals_;
+  QAction* undo_action_ = nullptr;
   FileListModel* file_model_ = nullptr;
 
   QPushButton* Command1 = nullptr;

@@ -8,6 +8,7 @@
 #include "fsys/win32_path.h"
 #include "ui/win32/described_label.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/undo_menu.h"
 #include "ui/win32/folder_drop.h"
 #include "ui/win32/form1_layout.h"
 #include "ui/win32/message_pump.h"
@@ -71,7 +72,10 @@ RECT pixel_rect(const form::ControlPlace& place, UINT dpi) {
 
 Form1Window::Form1Window(std::unique_ptr<fsys::FileSystem> file_system,
                          std::unique_ptr<Taskbar> taskbar)
-    : file_system_(std::move(file_system)), taskbar_(std::move(taskbar)) {
+    : file_system_(std::move(file_system)),
+      taskbar_(std::move(taskbar)),
+      restorer_(fsys::make_native_restorer()),
+      journals_(std::make_unique<journal::Journals>(fsys::journal_folder(), *restorer_)) {
   register_window_class(&Form1Window::window_procedure);
   CreateWindowExW(0, window_class_name, L"", window_style, CW_USEDEFAULT, CW_USEDEFAULT,
                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance(), this);
@@ -80,6 +84,7 @@ Form1Window::Form1Window(std::unique_ptr<fsys::FileSystem> file_system,
   create_controls();
   lay_out(window_dpi(window_), nullptr);
   form_ = std::make_unique<form::Form1>(static_cast<form::Form1Controls&>(*this), *file_system_);
+  form_->set_journals(journals_.get());
   form_->Form_Load();
   accept_folder_drops({control(Control::Text1), control(Control::Text2)});
 }
@@ -258,6 +263,13 @@ LRESULT Form1Window::handle_message(UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_COMMAND:
       on_command(LOWORD(wparam), HIWORD(wparam));
       return 0;
+    case WM_CONTEXTMENU:
+      // Right-click, Shift+F10 or the menu key anywhere but in a text box,
+      // which keeps its own menu.
+      if (form_ != nullptr && choose_from_undo_menu(window_, lparam, form_->undo_available())) {
+        form_->Undo_Click();
+      }
+      return 0;
     case WM_NOTIFY:
       return on_notify(*reinterpret_cast<NMHDR*>(lparam));
     case WM_CLOSE:
@@ -286,7 +298,11 @@ LRESULT Form1Window::handle_message(UINT message, WPARAM wparam, LPARAM lparam) 
 
 void Form1Window::on_command(int id, int code) {
   if (form_ == nullptr) return;
-  if (id == control_id(Control::Command1) && code == BN_CLICKED) {
+  if (id == undo_command_id) {
+    form_->Undo_Click();
+  } else if (id == control_id(Control::Text2) && code == EN_CHANGE) {
+    form_->Text2_Change();
+  } else if (id == control_id(Control::Command1) && code == BN_CLICKED) {
     form_->Command1_Click();
   } else if (id == control_id(Control::Command2) && code == BN_CLICKED) {
     form_->Command2_Click();

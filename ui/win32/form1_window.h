@@ -13,6 +13,8 @@
 #include "form/form1.h"
 #include "form/form1_controls.h"
 #include "fsys/file_system.h"
+#include "fsys/restorer.h"
+#include "journal/journals.h"
 #include "scan/file_list.h"
 #include "ui/win32/taskbar.h"
 #include "ui/win32/windows_api.h"
@@ -80,9 +82,13 @@ class Form1Window : private form::Form1Controls {
   void close_window() override;
   void show_task_progress(form::TaskProgress state, int value, int max) override;
   void run_ended() override;
+  // The menu is made when shown, its item's state asked of the form then.
+  void set_undo_enabled(bool /*enabled*/) override {}
 
   std::unique_ptr<fsys::FileSystem> file_system_;
   std::unique_ptr<Taskbar> taskbar_;
+  std::unique_ptr<fsys::Restorer> restorer_;
+  std::unique_ptr<journal::Journals> journals_;
   HWND window_ = nullptr;
   // Indexed by form::Control; the window itself at Control::Form1.
   std::array<HWND, 18> controls_{};

@@ -2,6 +2,8 @@
 // program's own loop still ends once the handler has returned.
 #include "ui/win32/message_pump.h"
 
+#include "ui/win32/undo_menu.h"
+
 namespace tolvane::win32 {
 
 int run_message_loop(HWND dialog) {
@@ -9,6 +11,10 @@ int run_message_loop(HWND dialog) {
   BOOL got;
   while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0) {
     if (got == -1) return 1;
+    if (dialog != nullptr && is_undo_key(message)) {
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(undo_command_id, 1), 0);
+      continue;
+    }
     if (dialog != nullptr && IsWindow(dialog) && IsDialogMessageW(dialog, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);

@@ -1,0 +1,43 @@
+// What a copy run tells the journal that lets it be undone, and what it
+// asks of it: the folders it made, each batch's copies before they take
+// their names, each copy once named, and which listed files are copies an
+// earlier run made into the same destination.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "copy/copy_job.h"
+#include "fsys/file_system.h"
+
+namespace tolvane::copy {
+
+class RunRecorder {
+ public:
+  virtual ~RunRecorder() = default;
+
+  // True when the listed file `source` is a copy an earlier run made into
+  // this run's destination and is unchanged since: gathering it again
+  // would copy the run's own output.  Called once per entry before the run.
+  virtual bool earlier_copy(const std::string& source) = 0;
+
+  // A folder this run made.
+  virtual void folder_made(const std::string& folder) = 0;
+
+  // The flushed copies of a batch (jobs and namings side by side; those
+  // without a staged half are not named), about to take their names.  On
+  // the device when it returns, so that a kill or a power cut at any later
+  // instant leaves every name the run gave known.  Called on whichever
+  // thread names the batch.
+  virtual void naming(const std::vector<CopyJob>& jobs,
+                      const std::vector<fsys::CopyNaming>& namings) = 0;
+
+  // A copy now at its name (copied, replaced or set aside), on the run's
+  // thread.
+  virtual void named(const CopyResult& result) = 0;
+
+  // After the run's last copy and its flush.
+  virtual void run_ended() = 0;
+};
+
+}  // namespace tolvane::copy

@@ -1,0 +1,42 @@
+// Escaping, so that any name a volume holds fits one field of one line.
+#include "journal/journal_lines.h"
+
+namespace tolvane::journal {
+
+std::string line_of(const std::vector<std::string>& fields) {
+  std::string line;
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    if (k > 0) line += '\t';
+    for (const char c : fields[k]) {
+      if (c == '\\') {
+        line += "\\\\";
+      } else if (c == '\t') {
+        line += "\\t";
+      } else if (c == '\n') {
+        line += "\\n";
+      } else {
+        line += c;
+      }
+    }
+  }
+  line += '\n';
+  return line;
+}
+
+std::vector<std::string> fields_of(std::string_view line) {
+  std::vector<std::string> fields(1);
+  for (std::size_t k = 0; k < line.size(); ++k) {
+    const char c = line[k];
+    if (c == '\t') {
+      fields.emplace_back();
+    } else if (c == '\\' && k + 1 < line.size()) {
+      const char next = line[++k];
+      fields.back() += next == 't' ? '\t' : next == 'n' ? '\n' : next;
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+}  // namespace tolvane::journal

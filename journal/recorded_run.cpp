@@ -1,0 +1,66 @@
+// Reading a journal back: later lines about a target complete earlier ones.
+#include "journal/recorded_run.h"
+
+#include <charconv>
+#include <string_view>
+#include <unordered_map>
+
+#include "journal/journal_lines.h"
+
+namespace tolvane::journal {
+namespace {
+
+template <typename Number>
+Number number_of(const std::string& text) {
+  Number value{};
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+fsys::KeptIn kept_in(const std::string& word) {
+  if (word == "trash") return fsys::KeptIn::trash;
+  if (word == "set_aside") return fsys::KeptIn::set_aside;
+  if (word == "recycle_bin") return fsys::KeptIn::recycle_bin;
+  return fsys::KeptIn::nowhere;
+}
+
+}  // namespace
+
+RecordedRun parse_journal(const std::string& path, const std::string& text) {
+  RecordedRun run;
+  run.journal = path;
+  std::unordered_map<std::string, std::size_t> by_target;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) break;  // cut short
+    const std::vector<std::string> fields =
+        fields_of(std::string_view(text).substr(start, end - start));
+    start = end + 1;
+    const std::string& kind = fields[0];
+    if (kind == "destination" && fields.size() == 2) {
+      run.destination = fields[1];
+    } else if (kind == "folder" && fields.size() == 2) {
+      run.folders.push_back(fields[1]);
+    } else if ((kind == "naming" && fields.size() == 6) || (kind == "named" && fields.size() == 9)) {
+      auto [place, added] = by_target.try_emplace(fields[1], run.copies.size());
+      if (added) run.copies.emplace_back();
+      RecordedCopy& copy = run.copies[place->second];
+      copy.target = fields[1];
+      copy.source = fields[2];
+      copy.identity = {number_of<std::uint64_t>(fields[3]), number_of<std::int64_t>(fields[4]),
+                       fields[5]};
+      if (kind == "named") {
+        copy.named = true;
+        copy.kept = {kept_in(fields[6]), fields[7], fields[8]};
+      }
+    } else if (kind == "ended") {
+      run.ended = true;
+    } else if (kind == "undone") {
+      run.undone = true;
+    }
+  }
+  return run;
+}
+
+}  // namespace tolvane::journal

@@ -1,0 +1,36 @@
+// A run as its journal tells it, read back for undo and for the next run
+// into the same destination.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "fsys/kept_file.h"
+
+namespace tolvane::journal {
+
+struct RecordedCopy {
+  std::string target;  // absolute
+  std::string source;  // absolute
+  fsys::FileIdentity identity;
+  // The copy took its name, as the run said after naming it.  False for a
+  // copy recorded only before its naming (a kill or a power cut came
+  // before the run could say more): it may or may not have its name, and
+  // whether it replaced a file is not known.
+  bool named = false;
+  fsys::KeptFile kept;  // where a file it replaced went
+};
+
+struct RecordedRun {
+  std::string journal;      // the journal's own path
+  std::string destination;  // absolute, ending in the separator
+  std::vector<std::string> folders;  // made by the run, outermost first
+  std::vector<RecordedCopy> copies;  // one per target, in the order named
+  bool ended = false;                // the run reached its end
+  bool undone = false;
+};
+
+// Reads a journal's text; a line cut short by a kill is ignored.
+RecordedRun parse_journal(const std::string& path, const std::string& text);
+
+}  // namespace tolvane::journal

@@ -1,0 +1,107 @@
+// Journal lines as the run goes: "folder", "naming" before a batch takes its
+// names (then synced), "named" after each copy, "ended" at the end.  Every
+// path is written absolute, so that undo finds it from any folder.
+#include "journal/run_journal.h"
+
+#include "fsys/path_key.h"
+#include "fsys/path_separator.h"
+#include "fsys/resolved_path.h"
+#include "journal/journal_lines.h"
+
+namespace tolvane::journal {
+namespace {
+
+std::string_view kept_word(fsys::KeptIn where) {
+  switch (where) {
+    case fsys::KeptIn::trash:
+      return "trash";
+    case fsys::KeptIn::set_aside:
+      return "set_aside";
+    case fsys::KeptIn::recycle_bin:
+      return "recycle_bin";
+    case fsys::KeptIn::nowhere:
+      break;
+  }
+  return "-";
+}
+
+std::vector<std::string> identity_fields(std::string kind, std::string target, std::string source,
+                                         const fsys::FileIdentity& identity) {
+  return {std::move(kind), std::move(target), std::move(source), std::to_string(identity.size),
+          std::to_string(identity.modified), identity.file_id};
+}
+
+}  // namespace
+
+RunJournal::RunJournal(fsys::Restorer& restorer, std::unique_ptr<fsys::AppendedFile> file,
+                       std::string root, std::string absolute_root, EarlierCopies earlier)
+    : restorer_(restorer),
+      file_(std::move(file)),
+      root_(std::move(root)),
+      absolute_root_(std::move(absolute_root)),
+      earlier_(std::move(earlier)) {}
+
+std::string RunJournal::absolute(const std::string& path) {
+  if (path.starts_with(root_)) return absolute_root_ + path.substr(root_.size());
+  const std::size_t cut = path.rfind(fsys::separator);
+  const std::string folder = cut == std::string::npos ? "." + std::string(1, fsys::separator)
+                                                      : path.substr(0, cut + 1);
+  if (folder != last_folder_) {
+    last_folder_ = folder;
+    last_absolute_folder_ = fsys::absolute_folder(folder) + fsys::separator;
+  }
+  return last_absolute_folder_ + path.substr(cut == std::string::npos ? 0 : cut + 1);
+}
+
+void RunJournal::append(const std::string& text, bool sync) {
+  // A journal that cannot be written costs the run its undo, never a copy.
+  if (!file_ || file_->append(text)) return;
+  if (sync) file_->sync();
+}
+
+bool RunJournal::earlier_copy(const std::string& source) {
+  if (earlier_.empty()) return false;
+  const std::string path = absolute(source);
+  const auto found = earlier_.find(fsys::path_key(path));
+  if (found == earlier_.end()) return false;
+  const std::optional<fsys::FileIdentity> now = restorer_.identify(path);
+  return now && fsys::same_file_as_recorded(*now, found->second);
+}
+
+void RunJournal::folder_made(const std::string& folder) {
+  const std::lock_guard lock(mutex_);
+  append(line_of({"folder", absolute(folder)}), false);
+}
+
+void RunJournal::naming(const std::vector<copy::CopyJob>& jobs,
+                        const std::vector<fsys::CopyNaming>& namings) {
+  std::string lines;
+  const std::lock_guard lock(mutex_);
+  for (std::size_t k = 0; k < jobs.size(); ++k) {
+    if (!namings[k].staged) continue;
+    lines += line_of(identity_fields("naming", absolute(jobs[k].target), absolute(jobs[k].source),
+                                     namings[k].identity));
+  }
+  if (!lines.empty()) append(lines, true);
+}
+
+void RunJournal::named(const copy::CopyResult& result) {
+  fsys::FileIdentity identity = result.identity;
+  // A file system that copies each file whole says nothing before: the
+  // copy is looked at now.
+  if (!identity.known()) identity = restorer_.identify(result.job.target).value_or(identity);
+  const std::lock_guard lock(mutex_);
+  std::vector<std::string> fields = identity_fields("named", absolute(result.job.target),
+                                                    absolute(result.job.source), identity);
+  fields.emplace_back(kept_word(result.kept.where));
+  fields.push_back(result.kept.file);
+  fields.push_back(result.kept.record);
+  append(line_of(fields), false);
+}
+
+void RunJournal::run_ended() {
+  const std::lock_guard lock(mutex_);
+  append(line_of({"ended"}), true);
+}
+
+}  // namespace tolvane::journal

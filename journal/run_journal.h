@@ -1,0 +1,47 @@
+// The journal of one copy run as the run writes it: the copy run's
+// recorder, backed by one appended file.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "copy/run_recorder.h"
+#include "fsys/restorer.h"
+
+namespace tolvane::journal {
+
+// The copies earlier runs made into a destination, by the key of their
+// absolute target path.
+using EarlierCopies = std::unordered_map<std::string, fsys::FileIdentity>;
+
+class RunJournal final : public copy::RunRecorder {
+ public:
+  // `file` holds the journal's header already.  `root` is the destination
+  // as the run names its targets, `absolute_root` as the journal keeps it.
+  RunJournal(fsys::Restorer& restorer, std::unique_ptr<fsys::AppendedFile> file, std::string root,
+             std::string absolute_root, EarlierCopies earlier);
+
+  bool earlier_copy(const std::string& source) override;
+  void folder_made(const std::string& folder) override;
+  void naming(const std::vector<copy::CopyJob>& jobs,
+              const std::vector<fsys::CopyNaming>& namings) override;
+  void named(const copy::CopyResult& result) override;
+  void run_ended() override;
+
+ private:
+  std::string absolute(const std::string& path);
+  void append(const std::string& text, bool sync);
+
+  fsys::Restorer& restorer_;
+  std::unique_ptr<fsys::AppendedFile> file_;
+  const std::string root_, absolute_root_;
+  EarlierCopies earlier_;
+  std::mutex mutex_;  // the flushing or naming thread and the run's thread
+  // The last folder made absolute and what it became: sources come folder
+  // by folder.
+  std::string last_folder_, last_absolute_folder_;
+};
+
+}  // namespace tolvane::journal
