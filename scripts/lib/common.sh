@@ -12,7 +12,7 @@ base_packages=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev libgtest-
 # events test runs the window on a D-Bus session with the AT-SPI bus; the
 # manual page is rendered with groff and checked against its text with python3.
 test_packages=(e2fsprogs mount exfatprogs exfat-fuse fuse3 dbus-daemon at-spi2-core groff
-               python3)
+               python3 python3-gi gir1.2-atspi-2.0 xdotool)
 
 # ensure_packages pkg...: installs the missing ones with apt-get when root,
 # otherwise prints the line to run and fails.

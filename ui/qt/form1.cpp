@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QMenu>
 #include <QSignalBlocker>
 
 #include "form/form1_layout.h"
@@ -76,11 +77,22 @@ void Form1::create_undo_item() {
   undo_action_->setShortcut(QKeySequence(QKeySequence::Undo));
   undo_action_->setShortcutContext(Qt::WindowShortcut);
   undo_action_->setEnabled(false);
-  connect(undo_action_, &QAction::triggered, this, [this] { form_->Undo_Click(); });
-  for (QWidget* owner : {static_cast<QWidget*>(this), static_cast<QWidget*>(List1)}) {
-    owner->addAction(undo_action_);
-    owner->setContextMenuPolicy(Qt::ActionsContextMenu);
-  }
+  // Queued: the question box runs an event loop of its own, and a screen
+  // reader that pressed the item waits for its press to return first.
+  connect(undo_action_, &QAction::triggered, this, [this] { form_->Undo_Click(); },
+          Qt::QueuedConnection);
+  addAction(undo_action_);
+  // One menu for the window's whole life, rather than one made per click:
+  // a screen reader meets the same menu and item each time it opens.
+  undo_menu_ = new QMenu(this);
+  undo_menu_->addAction(undo_action_);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { undo_menu_->popup(mapToGlobal(at)); });
+  // A list reports where it was clicked in its viewport.
+  List1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(List1, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { undo_menu_->popup(List1->viewport()->mapToGlobal(at)); });
 }
 
 void Form1::set_undo_enabled(bool enabled) { undo_action_->setEnabled(enabled); }

@@ -17,6 +17,7 @@
 #include "journal/journals.h"
 
 class QCheckBox;
+class QMenu;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -102,6 +103,7 @@ class Form1 : public QWidget, private form::Form1Controls {
   std::unique_ptr<fsys::Restorer> restorer_;
   std::unique_ptr<journal::Journals> journals_;
   QAction* undo_action_ = nullptr;
+  QMenu* undo_menu_ = nullptr;
   FileListModel* file_model_ = nullptr;
 
   QPushButton* Command1 = nullptr;
