@@ -35,7 +35,8 @@ std::string_view help_text() {
                （copied/replaced/set_aside/unchanged/failed）、renumbered、reason，
                最后一个 summary 对象（folders_unreadable 是无法读取的文件夹数，
                folders_left_out 是因名称含“.”而略过的文件夹数，set_aside 是原有文件
-               移入“被替换的文件”的条数）。非 UTF-8 的路径字节写作 U+FFFD，原始字节以
+               移入“被替换的文件”的条数，earlier_copies 是之前拷贝到 DEST、这次未再
+               拷贝的条数）。非 UTF-8 的路径字节写作 U+FFFD，原始字节以
                十六进制另存于 source_hex / target_hex。
   --undo DEST  撤销上次拷贝到 DEST 的文件：未改动的拷贝删除（源文件已不在或已改动时
                移入回收站），被替换的文件放回原名，新建的空文件夹移除；拷贝后有改动

@@ -3,21 +3,28 @@
 // photo tree, "copied" after copying that tree's photos (the closing message
 // box is dismissed by itself), "question" with the question a copy into a
 // destination that does not exist asks drawn over the window where it
-// opens (answered No); or "count-lines": Label2 with its surroundings after
-// each kind of scan that has a suffix to tell, one strip below the other.
-// Usage: tolvane_screenshot STATE OUTPUT.png
+// opens (answered No); "undo-menu" after the copy, List1's menu open on
+// "撤销上次拷贝"; "undo-question" with the question that item asks (answered
+// No); or "count-lines": Label2 with its surroundings after each kind of
+// scan that has a suffix to tell, one strip below the other.
+// Usage: tolvane_screenshot STATE OUTPUT.png (the run journal of the undo
+// states goes to a folder of the demo tree's, not the user's)
 // The display scale follows QT_SCALE_FACTOR.
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "fsys/file_system.h"
@@ -70,6 +77,17 @@ bool copy(tolvane::qt::Form1& form, const QDir& dir) {
          control<QLabel>(form, "Label6")->text().endsWith(QStringLiteral("100.00%"));
 }
 
+// `shown` drawn over the window's picture where it stands on the screen,
+// with a line at its edge (offscreen windows have no frame):
+// offscreen, both windows stand where they would on a screen.
+void draw_over(QImage& picture, const QWidget& form, QWidget& shown) {
+  QPainter painter(&picture);
+  const QPoint at = shown.frameGeometry().topLeft() - form.geometry().topLeft();
+  painter.drawImage(at, shown.grab().toImage());
+  painter.setPen(QColor(0x70, 0x70, 0x70));
+  painter.drawRect(QRect(at, shown.frameGeometry().size()).adjusted(0, 0, -1, -1));
+}
+
 // The window with the question a copy into `dir`/out/2026, which does not
 // exist, asks: the box drawn over the window at its place, then answered
 // No.  A null image when no question came.
@@ -82,19 +100,49 @@ QImage question(tolvane::qt::Form1& form, const QDir& dir) {
     if (box == nullptr || !box->isVisible()) return;
     QApplication::processEvents();
     picture = form.grab().toImage();
-    QPainter painter(&picture);
-    const QImage shown = box->grab().toImage();
-    // Offscreen, both windows stand where they would on a screen: the box
-    // over the middle of the window.
-    const QPoint at = box->frameGeometry().topLeft() - form.geometry().topLeft();
-    painter.drawImage(at, shown);
-    // Offscreen windows have no frame: a line marks the box's edge.
-    painter.setPen(QColor(0x70, 0x70, 0x70));
-    painter.drawRect(QRect(at, box->frameGeometry().size()).adjusted(0, 0, -1, -1));
+    draw_over(picture, form, *box);
     box->button(QMessageBox::No)->click();
   });
   answer.start(20);
   control<QPushButton>(form, "Command2")->click();
+  return picture;
+}
+
+// After a copy: List1's menu open over the list.  A null image when no
+// menu showed.
+QImage undo_menu(tolvane::qt::Form1& form) {
+  auto* list1 = control<QListView>(form, "List1");
+  QContextMenuEvent opened(QContextMenuEvent::Mouse, QPoint(60, 40),
+                           list1->viewport()->mapToGlobal(QPoint(60, 40)));
+  QApplication::sendEvent(list1->viewport(), &opened);
+  QApplication::processEvents();
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  if (menu == nullptr) return {};
+  QImage picture = form.grab().toImage();
+  draw_over(picture, form, *menu);
+  menu->close();
+  return picture;
+}
+
+// After a copy: the question "撤销上次拷贝" asks, over the window, then
+// answered No.  A null image when no question came.
+QImage undo_question(tolvane::qt::Form1& form) {
+  QImage picture;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    QApplication::processEvents();
+    picture = form.grab().toImage();
+    draw_over(picture, form, *box);
+    box->button(QMessageBox::No)->click();
+  });
+  answer.start(20);
+  form.undo_action()->trigger();
+  // The press is handled once control is back in the event loop.
+  for (int i = 0; i < 100 && picture.isNull(); ++i) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
   return picture;
 }
 
@@ -176,10 +224,14 @@ int main(int argc, char* argv[]) {
   const bool known_state =
       argc == 3 && (std::strcmp(argv[1], "start") == 0 || std::strcmp(argv[1], "scanned") == 0 ||
                     std::strcmp(argv[1], "copied") == 0 || std::strcmp(argv[1], "question") == 0 ||
+                    std::strcmp(argv[1], "undo-menu") == 0 ||
+                    std::strcmp(argv[1], "undo-question") == 0 ||
                     std::strcmp(argv[1], "count-lines") == 0);
   if (!known_state) {
     std::fprintf(
-        stderr, "usage: tolvane_screenshot start|scanned|copied|question|count-lines OUTPUT.png\n");
+        stderr,
+        "usage: tolvane_screenshot start|scanned|copied|question|undo-menu|undo-question|"
+        "count-lines OUTPUT.png\n");
     return 2;
   }
   const char* state = argv[1];
@@ -202,10 +254,13 @@ int main(int argc, char* argv[]) {
     }
     return 0;
   }
+  const bool undo = std::strncmp(state, "undo-", 5) == 0;
+  // The window reads the journal as it opens: it must be the demo's own.
+  if (undo) ::setenv("XDG_STATE_HOME", (dir.path() + "/state").toLocal8Bit().constData(), 1);
   tolvane::qt::Form1 form;
   form.show();
   if (std::strcmp(state, "start") != 0) scan(form, dir);
-  if (std::strcmp(state, "copied") == 0 && !copy(form, dir)) {
+  if ((std::strcmp(state, "copied") == 0 || undo) && !copy(form, dir)) {
     std::fprintf(stderr, "the copy run did not end at 100 %% with its message\n");
     return 1;
   }
@@ -214,6 +269,15 @@ int main(int argc, char* argv[]) {
     const QImage picture = question(form, dir);
     if (picture.isNull() || !picture.save(QString::fromLocal8Bit(argv[2]))) {
       std::fprintf(stderr, "no question to picture, or cannot write %s\n", argv[2]);
+      return 1;
+    }
+    return 0;
+  }
+  if (undo) {
+    const QImage picture =
+        std::strcmp(state, "undo-menu") == 0 ? undo_menu(form) : undo_question(form);
+    if (picture.isNull() || !picture.save(QString::fromLocal8Bit(argv[2]))) {
+      std::fprintf(stderr, "no menu or question to picture, or cannot write %s\n", argv[2]);
       return 1;
     }
     return 0;
