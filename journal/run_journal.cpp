@@ -42,15 +42,29 @@ RunJournal::RunJournal(fsys::Restorer& restorer, std::unique_ptr<fsys::AppendedF
       earlier_(std::move(earlier)) {}
 
 std::string RunJournal::absolute(const std::string& path) {
-  if (path.starts_with(root_)) return absolute_root_ + path.substr(root_.size());
+  if (path.starts_with(root_)) {
+    std::string absolute = absolute_root_;
+    absolute.append(path, root_.size());
+    return absolute;
+  }
   const std::size_t cut = path.rfind(fsys::separator);
-  const std::string folder = cut == std::string::npos ? "." + std::string(1, fsys::separator)
-                                                      : path.substr(0, cut + 1);
+  // Built by appending: GCC 12 at -O3 (the package's build) takes a sum of
+  // strings here for an overlapping copy and refuses it.
+  std::string folder;
+  if (cut == std::string::npos) {
+    folder.push_back('.');
+    folder.push_back(fsys::separator);
+  } else {
+    folder.assign(path, 0, cut + 1);
+  }
   if (folder != last_folder_) {
     last_folder_ = folder;
-    last_absolute_folder_ = fsys::absolute_folder(folder) + fsys::separator;
+    last_absolute_folder_ = fsys::absolute_folder(folder);
+    last_absolute_folder_.push_back(fsys::separator);
   }
-  return last_absolute_folder_ + path.substr(cut == std::string::npos ? 0 : cut + 1);
+  std::string absolute = last_absolute_folder_;
+  absolute.append(path, cut == std::string::npos ? 0 : cut + 1);
+  return absolute;
 }
 
 void RunJournal::append(const std::string& text, bool sync) {

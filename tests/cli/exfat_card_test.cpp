@@ -4,13 +4,16 @@
 // renames take no flags; every copy must land all the same, and no copy of
 // a run may take another's place.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "tests/cli/run_cli.h"
 #include "tests/cli/volume_run.h"
 #include "tests/support/loop_volume.h"
 #include "tests/support/temp_tree.h"
@@ -180,6 +183,34 @@ TEST_F(ExfatCard, ChangedSourceReplacesItsCopyAndKeepsTheOldInTheCardsTrash) {
   ASSERT_EQ(trashed.size(), 1u) << "the card's trash " << trash_files();
   EXPECT_TRUE(trashed.begin()->second == old_copy) << "the trash holds other bytes";
   EXPECT_EQ(tt::files_below(trash("info")).count(trashed.begin()->first + ".trashinfo"), 1u);
+}
+
+// Undo on the card, which has no links: the copies go, the photo of the
+// user's that a copy replaced comes back out of the card's own trash with
+// its bytes and its time, and the card is as it was before the run.
+TEST_F(ExfatCard, UndoLeavesTheCardAsItWasBeforeTheRun) {
+  const std::string users = dst() + "/春节/春节(1).jpg";
+  ASSERT_TRUE(std::filesystem::create_directory(dst() + "/春节"));
+  std::ofstream(users, std::ios::binary) << "an older photo of the user's";
+  struct stat before_info {};
+  ASSERT_EQ(::stat(users.c_str(), &before_info), 0);
+  const auto before = tt::files_below(dst());
+
+  const VolumeRun copied = run("run to undo");
+  EXPECT_EQ(copied.count("replaced"), 1u);
+  EXPECT_EQ(tt::files_below(trash_files()).size(), 1u);
+
+  const testing::CliResult undone = testing::run_cli({"--undo", dst()});
+  std::cout << "[ closing  ] undo (exit status " << undone.status << "): " << undone.out;
+  // 0: everything was put back.
+  EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+  EXPECT_EQ(tt::tree_difference(tt::files_below(dst()), before), "");
+  struct stat after_info {};
+  ASSERT_EQ(::stat(users.c_str(), &after_info), 0);
+  EXPECT_EQ(after_info.st_mtime, before_info.st_mtime);
+  EXPECT_EQ(tt::files_below(trash_files()).size(), 0u);
+  EXPECT_EQ(tt::files_below(trash("info")).size(), 0u);
+  EXPECT_EQ(testing::joined(tt::hidden_files_below(dst())), "");
 }
 
 TEST_F(ExfatCard, KilledRunsThenRerunLeaveEveryCopyWholeAndNothingReplaced) {
