@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "fsys/file_system.h"
 #include "ui/qt/application.h"
@@ -88,11 +89,9 @@ void draw_over(QImage& picture, const QWidget& form, QWidget& shown) {
   painter.drawRect(QRect(at, shown.frameGeometry().size()).adjusted(0, 0, -1, -1));
 }
 
-// The window with the question a copy into `dir`/out/2026, which does not
-// exist, asks: the box drawn over the window at its place, then answered
-// No.  A null image when no question came.
-QImage question(tolvane::qt::Form1& form, const QDir& dir) {
-  control<QLineEdit>(form, "Text2")->setText(QDir::toNativeSeparators(dir.path() + "/out/2026"));
+// The window with the question `ask` brings up drawn over it at its place,
+// then answered No.  A null image when no question came.
+QImage answered_no(tolvane::qt::Form1& form, const std::function<void()>& ask) {
   QImage picture;
   QTimer answer;
   QObject::connect(&answer, &QTimer::timeout, [&] {
@@ -104,8 +103,18 @@ QImage question(tolvane::qt::Form1& form, const QDir& dir) {
     box->button(QMessageBox::No)->click();
   });
   answer.start(20);
-  control<QPushButton>(form, "Command2")->click();
+  ask();
+  // A queued press is handled once control is back in the event loop.
+  for (int i = 0; i < 100 && picture.isNull(); ++i) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
   return picture;
+}
+
+// The question a copy into `dir`/out/2026, which does not exist, asks.
+QImage question(tolvane::qt::Form1& form, const QDir& dir) {
+  control<QLineEdit>(form, "Text2")->setText(QDir::toNativeSeparators(dir.path() + "/out/2026"));
+  return answered_no(form, [&] { control<QPushButton>(form, "Command2")->click(); });
 }
 
 // After a copy: List1's menu open over the list.  A null image when no
@@ -124,26 +133,9 @@ QImage undo_menu(tolvane::qt::Form1& form) {
   return picture;
 }
 
-// After a copy: the question "撤销上次拷贝" asks, over the window, then
-// answered No.  A null image when no question came.
+// After a copy: the question "撤销上次拷贝" asks.
 QImage undo_question(tolvane::qt::Form1& form) {
-  QImage picture;
-  QTimer answer;
-  QObject::connect(&answer, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) return;
-    QApplication::processEvents();
-    picture = form.grab().toImage();
-    draw_over(picture, form, *box);
-    box->button(QMessageBox::No)->click();
-  });
-  answer.start(20);
-  form.undo_action()->trigger();
-  // The press is handled once control is back in the event loop.
-  for (int i = 0; i < 100 && picture.isNull(); ++i) {
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return picture;
+  return answered_no(form, [&] { form.undo_action()->trigger(); });
 }
 
 // The disk as it is, except one folder whose reading is denied: the picture
