@@ -76,8 +76,7 @@ void Form1::set_journals(journal::Journals* journals) {
 bool Form1::undo_available() {
   if (journals_ == nullptr || busy()) return false;
   const std::optional<std::string> root = scan::folder_path_from_text(controls_.text(Control::Text2));
-  bool undone_already = false;
-  return root && run_to_undo(*journals_, *root, undone_already).has_value();
+  return root && journals_->can_undo(*root);
 }
 
 void Form1::follow_undo() { controls_.set_undo_enabled(undo_available()); }

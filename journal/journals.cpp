@@ -16,6 +16,8 @@ namespace {
 
 constexpr std::string_view journal_prefix = "run-";
 constexpr std::string_view journal_suffix = ".journal";
+// The empty file beside an undone journal.
+constexpr std::string_view undone_suffix = ".undone";
 // Enough for the header of any journal, whatever its destination's length.
 constexpr std::size_t header_bytes = 16384;
 
@@ -38,26 +40,21 @@ std::string absolute_root(const std::string& root) {
 Journals::Journals(std::string folder, fsys::Restorer& restorer)
     : folder_(std::move(folder)), restorer_(restorer) {}
 
-std::vector<std::string> Journals::journal_names() {
+std::vector<std::string> Journals::journal_names(std::vector<std::string>* all) {
   std::vector<std::string> names;
   if (folder_.empty()) return names;
   for (std::string& name : restorer_.file_names(folder_)) {
-    if (name.starts_with(journal_prefix) && name.ends_with(journal_suffix)) {
-      names.push_back(std::move(name));
-    }
+    if (name.starts_with(journal_prefix) && name.ends_with(journal_suffix)) names.push_back(name);
+    if (all != nullptr) all->push_back(std::move(name));
   }
   std::sort(names.rbegin(), names.rend());
   return names;
 }
 
-std::unique_ptr<RunJournal> Journals::start_run(const std::string& root) {
-  if (folder_.empty() || restorer_.make_folders(folder_)) return nullptr;
-  const std::string destination = absolute_root(root);
+EarlierCopies Journals::earlier_copies(const std::vector<std::string>& names,
+                                      const std::string& destination) {
   const std::string key = fsys::path_key(destination);
-  // Every copy that earlier runs into this destination made and did not
-  // take back, so that this run leaves them out if they are listed.
   EarlierCopies earlier;
-  std::vector<std::string> names = journal_names();
   for (const std::string& name : names) {
     const std::optional<std::string> head = restorer_.read_text(folder_ + name, header_bytes);
     if (!head || fsys::path_key(destination_of(*head)) != key) continue;
@@ -69,8 +66,24 @@ std::unique_ptr<RunJournal> Journals::start_run(const std::string& root) {
       earlier.try_emplace(fsys::path_key(copy.target), copy.identity);
     }
   }
+  return earlier;
+}
+
+std::unique_ptr<RunJournal> Journals::start_run(const std::string& root) {
+  if (folder_.empty() || restorer_.make_folders(folder_)) return nullptr;
+  const std::string destination = absolute_root(root);
+  std::vector<std::string> names = journal_names();
+  // Read only if a listed file lies in the destination: only then can the
+  // run meet a copy an earlier run made there, and reading every earlier
+  // journal would cost a re-run more than its look at each file.
+  const std::size_t kept = std::min(names.size(), kept_runs - 1);
+  auto earlier = [this, older = std::vector<std::string>(names.begin(), names.begin() + kept),
+                  destination] { return earlier_copies(older, destination); };
   // The oldest go, leaving room for this one.
-  for (std::size_t k = kept_runs - 1; k < names.size(); ++k) restorer_.remove_file(folder_ + names[k]);
+  for (std::size_t k = kept_runs - 1; k < names.size(); ++k) {
+    restorer_.remove_file(folder_ + names[k]);
+    restorer_.remove_file(folder_ + names[k] + std::string(undone_suffix));
+  }
 
   const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                        std::chrono::system_clock::now().time_since_epoch())
@@ -109,12 +122,37 @@ std::optional<RecordedRun> Journals::last_run_into(const std::string& root) {
   return std::nullopt;
 }
 
+bool Journals::can_undo(const std::string& root) {
+  // Enough of a journal to see whether its run wrote anything: a run that
+  // did writes its first folder or copy in its first lines.
+  constexpr std::size_t first_lines = header_bytes + 4096;
+  const std::string key = fsys::path_key(absolute_root(root));
+  std::vector<std::string> all;
+  for (const std::string& name : journal_names(&all)) {
+    const std::optional<std::string> head = restorer_.read_text(folder_ + name, first_lines);
+    if (!head || fsys::path_key(destination_of(*head)) != key) continue;
+    const bool undone = head->find("\nundone\n") != std::string::npos ||
+                        std::find(all.begin(), all.end(), name + std::string(undone_suffix)) != all.end();
+    const bool wrote = head->find("\nfolder\t") != std::string::npos ||
+                       head->find("\nnaming\t") != std::string::npos ||
+                       head->find("\nnamed\t") != std::string::npos;
+    // A re-run that found every copy in place wrote nothing: the run to
+    // undo is the one before it.
+    if (!undone && !wrote) continue;
+    return !undone;
+  }
+  return false;
+}
+
 std::error_code Journals::mark_undone(const RecordedRun& run) {
   std::error_code error;
   const std::unique_ptr<fsys::AppendedFile> file = restorer_.open_appended(run.journal, false, error);
   if (!file) return error;
   if (const std::error_code written = file->append(line_of({"undone"}))) return written;
-  return file->sync();
+  if (const std::error_code synced = file->sync()) return synced;
+  const std::unique_ptr<fsys::AppendedFile> mark =
+      restorer_.open_appended(run.journal + std::string(undone_suffix), true, error);
+  return mark ? mark->sync() : error;
 }
 
 }  // namespace tolvane::journal

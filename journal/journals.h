@@ -31,14 +31,26 @@ class Journals {
   // when there is none.
   std::optional<RecordedRun> last_run_into(const std::string& root);
 
-  // Marks `run` undone, so that undoing it again finds nothing to undo.
+  // Whether last_run_into(root) would give a run not undone yet, told from
+  // the journals' first lines and the marks beside them, never from a whole
+  // journal: the window asks at each change of Text2 and after each run,
+  // and the journal of a million copies is hundreds of megabytes.
+  bool can_undo(const std::string& root);
+
+  // Marks `run` undone, so that undoing it again finds nothing to undo: a
+  // line at the journal's end, and an empty file beside it for can_undo.
   std::error_code mark_undone(const RecordedRun& run);
 
   fsys::Restorer& restorer() { return restorer_; }
 
  private:
-  // Journal names, newest first.
-  std::vector<std::string> journal_names();
+  // Journal names, newest first; `all`, when given, gets every name in the
+  // folder.
+  std::vector<std::string> journal_names(std::vector<std::string>* all = nullptr);
+  // The copies that the runs named in `names` made into `destination` and
+  // did not take back.
+  EarlierCopies earlier_copies(const std::vector<std::string>& names,
+                               const std::string& destination);
 
   std::string folder_;
   fsys::Restorer& restorer_;

@@ -34,12 +34,14 @@ std::vector<std::string> identity_fields(std::string kind, std::string target, s
 }  // namespace
 
 RunJournal::RunJournal(fsys::Restorer& restorer, std::unique_ptr<fsys::AppendedFile> file,
-                       std::string root, std::string absolute_root, EarlierCopies earlier)
+                       std::string root, std::string absolute_root,
+                       std::function<EarlierCopies()> earlier)
     : restorer_(restorer),
       file_(std::move(file)),
       root_(std::move(root)),
       absolute_root_(std::move(absolute_root)),
-      earlier_(std::move(earlier)) {}
+      read_earlier_(std::move(earlier)),
+      root_key_(fsys::path_key(absolute_root_)) {}
 
 std::string RunJournal::absolute(const std::string& path) {
   if (path.starts_with(root_)) {
@@ -74,10 +76,13 @@ void RunJournal::append(const std::string& text, bool sync) {
 }
 
 bool RunJournal::earlier_copy(const std::string& source) {
-  if (earlier_.empty()) return false;
   const std::string path = absolute(source);
-  const auto found = earlier_.find(fsys::path_key(path));
-  if (found == earlier_.end()) return false;
+  const std::string key = fsys::path_key(path);
+  // Every earlier copy lies in the destination.
+  if (!key.starts_with(root_key_)) return false;
+  if (!earlier_) earlier_ = read_earlier_ ? read_earlier_() : EarlierCopies();
+  const auto found = earlier_->find(key);
+  if (found == earlier_->end()) return false;
   const std::optional<fsys::FileIdentity> now = restorer_.identify(path);
   return now && fsys::same_file_as_recorded(*now, found->second);
 }

