@@ -21,7 +21,13 @@ namespace tt = tolvane::testing;
 
 TEST(UndoItem, OfferedForTheLastRunIntoText2AskedInNumbersThenDone) {
   tt::TempTree tree({"dst/"});
-  for (int k = 1; k <= 3; ++k) tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(64 + k, k));
+  // Enough copies that the journal outgrows the first lines the window
+  // reads: that the run is undone must show all the same.
+  constexpr int photos = 150;
+  for (int k = 1; k <= photos; ++k) {
+    tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(64 + k, k));
+  }
+  const std::string count = std::to_string(photos);
   const std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
   const std::unique_ptr<fsys::Restorer> restorer = fsys::make_native_restorer();
   journal::Journals journals(fsys::journal_folder(), *restorer);
@@ -38,7 +44,7 @@ TEST(UndoItem, OfferedForTheLastRunIntoText2AskedInNumbersThenDone) {
   form.Text2_Change();
   EXPECT_FALSE(controls.undo_enabled);  // nothing copied there yet
   form.Command2_Click();
-  ASSERT_EQ(tt::files_below(tree.path("dst")).size(), 3u);
+  ASSERT_EQ(tt::files_below(tree.path("dst")).size(), std::size_t{photos});
   EXPECT_TRUE(controls.undo_enabled);
 
   // Another folder in Text2: nothing to undo there.
@@ -53,8 +59,8 @@ TEST(UndoItem, OfferedForTheLastRunIntoText2AskedInNumbersThenDone) {
   controls.answer_yes = false;
   form.Undo_Click();
   ASSERT_FALSE(controls.questions.empty());
-  EXPECT_EQ(controls.questions.back(), "将删除上次拷贝到“" + shown + "”的3个文件。要撤销吗？");
-  EXPECT_EQ(tt::files_below(tree.path("dst")).size(), 3u);  // No touches nothing
+  EXPECT_EQ(controls.questions.back(), "将删除上次拷贝到“" + shown + "”的" + count + "个文件。要撤销吗？");
+  EXPECT_EQ(tt::files_below(tree.path("dst")).size(), std::size_t{photos});  // No touches nothing
   EXPECT_TRUE(controls.undo_enabled);
 
   controls.answer_yes = true;
@@ -62,7 +68,8 @@ TEST(UndoItem, OfferedForTheLastRunIntoText2AskedInNumbersThenDone) {
   EXPECT_EQ(tt::files_below(tree.path("dst")), tt::TreeFiles{});
   EXPECT_FALSE(std::filesystem::exists(tree.path("dst/trip")));
   EXPECT_EQ(controls.messages.back().first,
-            "已撤销上次拷贝到“" + shown + "”的文件：删除了3个文件，放回了0个被替换的文件，移除了1个文件夹。");
+            "已撤销上次拷贝到“" + shown + "”的文件：删除了" + count +
+                "个文件，放回了0个被替换的文件，移除了1个文件夹。");
   EXPECT_FALSE(controls.messages.back().second);
   EXPECT_FALSE(controls.undo_enabled);
 
