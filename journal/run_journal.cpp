@@ -41,7 +41,8 @@ RunJournal::RunJournal(fsys::Restorer& restorer, std::unique_ptr<fsys::AppendedF
       root_(std::move(root)),
       absolute_root_(std::move(absolute_root)),
       read_earlier_(std::move(earlier)),
-      root_key_(fsys::path_key(absolute_root_)) {}
+      root_key_(fsys::path_key(absolute_root_)),
+      typed_root_key_(fsys::path_key(root_)) {}
 
 std::string RunJournal::absolute(const std::string& path) {
   if (path.starts_with(root_)) {
@@ -76,9 +77,14 @@ void RunJournal::append(const std::string& text, bool sync) {
 }
 
 bool RunJournal::earlier_copy(const std::string& source) {
+  // Every earlier copy lies in the destination, and a source listed there
+  // is spelled as the destination is, as typed or resolved: resolving the
+  // folder of every source (a readlink per step of its path) would cost a
+  // re-run a fifth of its time.
+  const std::string source_key = fsys::path_key(source);
+  if (!source_key.starts_with(typed_root_key_) && !source_key.starts_with(root_key_)) return false;
   const std::string path = absolute(source);
   const std::string key = fsys::path_key(path);
-  // Every earlier copy lies in the destination.
   if (!key.starts_with(root_key_)) return false;
   if (!earlier_) earlier_ = read_earlier_ ? read_earlier_() : EarlierCopies();
   const auto found = earlier_->find(key);

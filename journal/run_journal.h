@@ -43,6 +43,7 @@ class RunJournal final : public copy::RunRecorder {
   std::function<EarlierCopies()> read_earlier_;
   std::optional<EarlierCopies> earlier_;  // read once a source lies in the destination
   const std::string root_key_;            // path key of absolute_root_
+  const std::string typed_root_key_;      // and of root_
   std::mutex mutex_;  // the flushing or naming thread and the run's thread
   // The last folder made absolute and what it became: sources come folder
   // by folder.
