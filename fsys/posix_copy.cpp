@@ -221,6 +221,20 @@ Copied replace_existing(PosixStagedCopy& staged) {
   return {error};
 }
 
+// An empty file that a run killed between reserving the target's name and
+// dating the reservation left: its copy of this very source lay unnamed
+// beside it until the sweep before this run's first copy into the folder.
+// A file of the user's is not so paired with a copy of ours.
+bool killed_before_dating(const PosixStagedCopy& staged, const struct stat& existing) {
+  if (!S_ISREG(existing.st_mode) || existing.st_size != 0 || staged.left_copies == nullptr) {
+    return false;
+  }
+  for (const struct stat& left : *staged.left_copies) {
+    if (looks_unchanged(left, staged.source_info)) return true;
+  }
+  return false;
+}
+
 // The target's name is taken by `existing`: what the copy does about it.
 Copied name_over(PosixStagedCopy& staged, const struct stat& existing) {
   if (S_ISDIR(existing.st_mode)) return {std::make_error_code(std::errc::is_a_directory)};
@@ -232,7 +246,7 @@ Copied name_over(PosixStagedCopy& staged, const struct stat& existing) {
   if (looks_unchanged(existing, staged.source_info)) return {{}, CopyOutcome::unchanged};
   // Only an empty file so dated: a photo a camera dated 1980, or an empty
   // file of any other date, is the user's and goes to the trash.
-  if (is_reservation(existing)) {
+  if (is_reservation(existing) || killed_before_dating(staged, existing)) {
     // Left by a copy of this program that never finished: nothing of the
     // user's is in it.
     if (const std::error_code error = name_hidden(staged)) return {error};

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "fsys/file_system.h"
 #include "fsys/posix_descriptor.h"
@@ -54,6 +55,9 @@ class PosixStagedCopy final : public StagedCopy {
   // Where a replaced file goes on a volume without a usable trash: the file
   // system's, told before the run's first copy; none keeps it nowhere.
   const SetAsideFolder* set_aside = nullptr;
+  // The copies killed runs left unnamed in the target's folder, as the sweep
+  // before this run's first copy there found them; null when none.
+  const std::vector<struct stat>* left_copies = nullptr;
 };
 
 struct Copied {

@@ -364,6 +364,7 @@ class PosixFileSystem final : public FileSystem {
   struct EnteredFolder {
     posix::VolumeWays* ways = nullptr;
     std::shared_ptr<const Descriptor> open;  // null once closed
+    const std::vector<struct stat>* left_copies = nullptr;  // what its sweep removed
   };
 
   // What a copy thread learnt of the folder it copied into last.  Its next
@@ -377,6 +378,7 @@ class PosixFileSystem final : public FileSystem {
     posix::VolumeWays* ways = nullptr;
     std::weak_ptr<const Descriptor> open;
     bool may_exist = true;
+    const std::vector<struct stat>* left_copies = nullptr;
   };
 
   // lstat of `target`, within its open folder where it has one.
@@ -399,12 +401,14 @@ class PosixFileSystem final : public FileSystem {
         std::string_view(target).substr(0, cut + 1) == last.folder) {
       staged.ways = last.ways;
       staged.folder = last.open;
+      staged.left_copies = last.left_copies;
       may_exist = last.may_exist;
       return {};
     }
     std::string folder = posix::folder_of(target);
     if (const std::error_code error = enter_folder(folder, staged, may_exist)) return error;
-    last = {id_, epoch, std::move(folder), staged.ways, staged.folder, may_exist};
+    last = {id_,          epoch,     std::move(folder), staged.ways, staged.folder,
+            may_exist, staged.left_copies};
     return {};
   }
 
@@ -433,6 +437,7 @@ class PosixFileSystem final : public FileSystem {
       if (const auto known = folder_ways_.find(folder); known != folder_ways_.end()) {
         staged.ways = known->second.ways;
         staged.folder = known->second.open;
+        staged.left_copies = known->second.left_copies;
         return {};
       }
       // The copy threads that meet a folder at once sweep it once.  A
@@ -452,18 +457,26 @@ class PosixFileSystem final : public FileSystem {
     // Another thread may copy into the folder meanwhile: its temporaries
     // carry this process's id, which the sweep never removes.
     if (sweep) {
-      posix::remove_stale_temporaries(folder);
+      // What it removed tells a name reserved by a killed copy from a file
+      // of the user's.
+      std::vector<struct stat> removed;
+      posix::remove_stale_temporaries(folder, &removed);
       {
         const std::lock_guard lock(mutex_);
+        if (!removed.empty()) left_copies_[key] = std::move(removed);
         sweeping_folders_.erase(key);
       }
       swept_.notify_all();
     }
     EnteredFolder entered;
     if (const std::error_code error = open_folder(folder, entered)) return error;
+    const std::lock_guard lock(mutex_);
+    if (const auto left = left_copies_.find(key); may_exist && left != left_copies_.end()) {
+      entered.left_copies = &left->second;
+    }
     staged.ways = entered.ways;
     staged.folder = entered.open;
-    const std::lock_guard lock(mutex_);
+    staged.left_copies = entered.left_copies;
     remember_folder(folder, std::move(entered));
     return {};
   }
@@ -483,7 +496,7 @@ class PosixFileSystem final : public FileSystem {
   // copies not yet named go by its path.
   void remember_folder(const std::string& folder, EnteredFolder opened) {
     const auto [entered, added] =
-        folder_ways_.try_emplace(folder, EnteredFolder{opened.ways, nullptr});
+        folder_ways_.try_emplace(folder, EnteredFolder{opened.ways, nullptr, opened.left_copies});
     if (!added || entered->second.open) return;
     entered->second.open = std::move(opened.open);
     open_folders_.push_back(&entered->second);
@@ -548,6 +561,9 @@ class PosixFileSystem final : public FileSystem {
   int descriptor_budget_ = 0;
   std::size_t open_folders_kept_ = 0;                 // at most this many in open_folders_
   std::unordered_set<std::string> swept_folders_;     // whose sweep one thread has begun
+  // By sweep key: what each sweep removed, where it removed anything (its
+  // elements stay where they are, and copies point to them).
+  std::unordered_map<std::string, std::vector<struct stat>> left_copies_;
   std::unordered_set<std::string> sweeping_folders_;  // and not yet ended
   std::condition_variable swept_;
   // Folders found to fold letter case, and so everything below them.

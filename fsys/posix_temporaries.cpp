@@ -77,7 +77,7 @@ bool is_stale_temporary(const std::string& name) {
                   });
 }
 
-bool remove_stale_temporaries(const std::string& folder) {
+bool remove_stale_temporaries(const std::string& folder, std::vector<struct stat>* removed) {
   struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
   };
@@ -92,7 +92,9 @@ bool remove_stale_temporaries(const std::string& folder) {
         !S_ISREG(info.st_mode)) {
       continue;
     }
-    ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+    if (::unlinkat(::dirfd(dir.get()), entry->d_name, 0) == 0 && removed != nullptr) {
+      removed->push_back(info);
+    }
   }
   return found;
 }

@@ -2,9 +2,11 @@
 // the sweep that clears those a killed copy or a power cut left behind.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 #include "fsys/posix_descriptor.h"
 
@@ -27,7 +29,10 @@ bool is_stale_temporary(const std::string& name);
 // Removes from `folder` the temporary files that copies killed half-way left
 // there: only names temporary_name makes, only stale ones, only ordinary
 // files.  Everything else, and any failure, is left alone.  True when it
-// found any: a copy of an earlier run was cut short in this folder.
-bool remove_stale_temporaries(const std::string& folder);
+// found any: a copy of an earlier run was cut short in this folder.  What
+// each removed file was (its size and time are its source's once it was
+// whole) goes to `removed` when given.
+bool remove_stale_temporaries(const std::string& folder,
+                              std::vector<struct stat>* removed = nullptr);
 
 }  // namespace tolvane::fsys::posix

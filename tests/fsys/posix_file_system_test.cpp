@@ -506,11 +506,12 @@ TEST_F(PosixFileSystem, CopiesIntoMadeAndFoundFoldersOnTwoVolumesAreNamedAndFlus
 }
 
 // What a killed copy left is swept away; an empty file at a target is the
-// user's all the same, even beside such leftovers, and goes to the trash:
-// only an empty file dated as this program dates its reservations is taken
-// over.
+// user's all the same, even beside such leftovers, and goes to the trash.
+// Taken over are an empty file dated as this program dates its
+// reservations, and one that a copy killed before it could date it left
+// beside its own whole copy of this very photo.
 TEST_F(PosixFileSystem, AnEmptyFileBesideACutShortCopyIsTrashedAndTheLeftoverSwept) {
-  testing::TempTree tree({"cut/", "kept/"});
+  testing::TempTree tree({"cut/", "kept/", "undated/"});
   tree.write("photo.jpg", "photo");
   // Another boot's temporary: stale whatever process now has its number.
   tree.write("cut/.tolvane-1-7-b00000000.tmp", "half a photo");
@@ -518,17 +519,29 @@ TEST_F(PosixFileSystem, AnEmptyFileBesideACutShortCopyIsTrashedAndTheLeftoverSwe
   tree.write("kept/p(1).jpg", "");
   const struct timespec reservation_time[2] = {{315532802, 0}, {315532802, 0}};
   ASSERT_EQ(::utimensat(AT_FDCWD, tree.path("kept/p(1).jpg").c_str(), reservation_time, 0), 0);
+  tree.write("undated/.tolvane-1-8-b00000000.tmp", "photo");
+  const struct stat photo = info_of(tree.path("photo.jpg"));
+  const struct timespec photo_time[2] = {photo.st_atim, photo.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, tree.path("undated/.tolvane-1-8-b00000000.tmp").c_str(),
+                        photo_time, 0), 0);
+  tree.write("undated/p(1).jpg", "");
   CopyOutcome cut_outcome = CopyOutcome::unchanged;
   CopyOutcome kept_outcome = CopyOutcome::unchanged;
+  CopyOutcome undated_outcome = CopyOutcome::unchanged;
   ASSERT_FALSE(
       file_system->copy_file(tree.path("photo.jpg"), tree.path("cut/p(1).jpg"), cut_outcome));
   ASSERT_FALSE(
       file_system->copy_file(tree.path("photo.jpg"), tree.path("kept/p(1).jpg"), kept_outcome));
+  ASSERT_FALSE(file_system->copy_file(tree.path("photo.jpg"), tree.path("undated/p(1).jpg"),
+                                      undated_outcome));
   EXPECT_EQ(cut_outcome, CopyOutcome::replaced);
   EXPECT_EQ(kept_outcome, CopyOutcome::copied);
+  EXPECT_EQ(undated_outcome, CopyOutcome::copied);
   EXPECT_EQ(tree.read("cut/p(1).jpg"), "photo");
   EXPECT_EQ(tree.read("kept/p(1).jpg"), "photo");
+  EXPECT_EQ(tree.read("undated/p(1).jpg"), "photo");
   EXPECT_EQ(testing::hidden_files_below(tree.path("cut")), std::vector<std::string>{});
+  EXPECT_EQ(testing::hidden_files_below(tree.path("undated")), std::vector<std::string>{});
 }
 
 // Staged copies hold descriptors until their batch is named; a process
