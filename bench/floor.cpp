@@ -139,14 +139,16 @@ Plan read_plan(const std::string& tags_folder) {
   return plan;
 }
 
-void copy_one(int source_root, int dest_root, const Job& job) {
+// Writes the source of `job` into `out`, which `create` opens given the
+// source's status, and dates it as the source; closes the source, and
+// returns `out` open.
+template <typename Create>
+int copy_data(int source_root, const Job& job, Create create) {
   const int in = ::openat(source_root, job.source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) fail("open " + job.source);
   struct stat info;
   if (::fstat(in, &info) != 0) fail("fstat " + job.source);
-  const int out = ::openat(dest_root, job.target.c_str(),
-                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777);
-  if (out < 0) fail("create " + job.target);
+  const int out = create(info);
   for (off_t left = info.st_size; left > 0;) {
     const ssize_t copied =
         ::copy_file_range(in, nullptr, out, nullptr, static_cast<std::size_t>(left), 0);
@@ -157,8 +159,18 @@ void copy_one(int source_root, int dest_root, const Job& job) {
   }
   const struct timespec times[2] = {info.st_atim, info.st_mtim};
   if (::futimens(out, times) != 0) fail("futimens " + job.target);
-  if (::close(out) != 0) fail("close " + job.target);
   ::close(in);
+  return out;
+}
+
+void copy_one(int source_root, int dest_root, const Job& job) {
+  const int out = copy_data(source_root, job, [&](const struct stat& info) {
+    const int fd = ::openat(dest_root, job.target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                            info.st_mode & 0777);
+    if (fd < 0) fail("create " + job.target);
+    return fd;
+  });
+  if (::close(out) != 0) fail("close " + job.target);
 }
 
 // The main thread makes the tag folders in turn while the threads copy
@@ -198,24 +210,11 @@ double copy_floor(const std::string& source, const std::string& dest, const Plan
 
 // Copies `job` into an unnamed file in `folder` and returns its descriptor.
 int copy_unnamed(int source_root, int folder, const Job& job) {
-  const int in = ::openat(source_root, job.source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) fail("open " + job.source);
-  struct stat info;
-  if (::fstat(in, &info) != 0) fail("fstat " + job.source);
-  const int out = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, info.st_mode & 0777);
-  if (out < 0) fail("O_TMPFILE in the folder of " + job.target);
-  for (off_t left = info.st_size; left > 0;) {
-    const ssize_t copied =
-        ::copy_file_range(in, nullptr, out, nullptr, static_cast<std::size_t>(left), 0);
-    if (copied < 0 && errno == EINTR) continue;
-    if (copied < 0) fail("copy_file_range " + job.source);
-    if (copied == 0) break;
-    left -= copied;
-  }
-  const struct timespec times[2] = {info.st_atim, info.st_mtim};
-  if (::futimens(out, times) != 0) fail("futimens " + job.target);
-  ::close(in);
-  return out;
+  return copy_data(source_root, job, [&](const struct stat& info) {
+    const int fd = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, info.st_mode & 0777);
+    if (fd < 0) fail("O_TMPFILE in the folder of " + job.target);
+    return fd;
+  });
 }
 
 // Unnamed copies waiting for their batch's flush, in the order they were made.

@@ -62,11 +62,8 @@ int run_undo(const Options& options, journal::Journals& journals, std::ostream& 
   }
   const undo::UndoReport report = form::undo_last_run(journals, *run, options.dry_run);
   const int status = report.left() == 0 ? 0 : 1;
-  std::string message = form::undo_message(shown, report);
-  if (options.dry_run) {
-    message = form::undo_question(shown, report);
-    message = "预演：" + message.substr(0, message.rfind("要撤销吗？")) + "未改动任何文件。";
-  }
+  const std::string message = options.dry_run ? form::undo_dry_run_message(shown, report)
+                                               : form::undo_message(shown, report);
   for (const undo::UndoAction& action : report.actions) {
     if (!options.json) {
       if (options.dry_run) out << plan_line(action) << '\n';
@@ -79,10 +76,7 @@ int run_undo(const Options& options, journal::Journals& journals, std::ostream& 
     } else {
       line.text("from", action.from);
     }
-    const bool left = action.step == undo::UndoStep::changed_copy ||
-                      action.step == undo::UndoStep::kept_elsewhere ||
-                      action.step == undo::UndoStep::failed;
-    if (left) {
+    if (undo::left_as_is(action.step)) {
       line.text("reason", form::left_line(action));
     } else {
       line.null("reason");

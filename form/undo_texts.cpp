@@ -14,9 +14,8 @@ constexpr std::size_t left_listed = 5;
 
 std::string quoted(std::string_view folder) { return "“" + std::string(folder) + "”"; }
 
-}  // namespace
-
-std::string undo_question(std::string_view folder, const undo::UndoReport& plan) {
+// What undoing `plan` (a dry run) will do, in numbers.
+std::string undo_plan(std::string_view folder, const undo::UndoReport& plan) {
   std::string text = "将删除上次拷贝到" + quoted(folder) + "的" +
                      std::to_string(plan.copies_removed()) + "个文件";
   const std::size_t back = plan.count(undo::UndoStep::put_back);
@@ -28,7 +27,20 @@ std::string undo_question(std::string_view folder, const undo::UndoReport& plan)
   if (const std::size_t left = plan.left(); left > 0) {
     text += std::to_string(left) + "个文件自拷贝后有改动或无法放回，将保留原样。";
   }
-  return text + "要撤销吗？";
+  return text;
+}
+
+}  // namespace
+
+std::string undo_question(std::string_view folder, const undo::UndoReport& plan) {
+  return undo_plan(folder, plan) + "要撤销吗？";
+}
+
+std::string undo_dry_run_message(std::string_view folder, const undo::UndoReport& plan) {
+  std::string text = "预演：";
+  text += undo_plan(folder, plan);
+  text += "未改动任何文件。";
+  return text;
 }
 
 std::string left_line(const undo::UndoAction& action) {
@@ -64,10 +76,7 @@ std::string undo_message(std::string_view folder, const undo::UndoReport& report
   text += "项未撤销：";
   std::size_t listed = 0;
   for (const undo::UndoAction& action : report.actions) {
-    if (action.step != undo::UndoStep::changed_copy &&
-        action.step != undo::UndoStep::kept_elsewhere && action.step != undo::UndoStep::failed) {
-      continue;
-    }
+    if (!undo::left_as_is(action.step)) continue;
     if (listed++ == left_listed) break;
     text += '\n';
     text += left_line(action);

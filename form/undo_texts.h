@@ -18,6 +18,10 @@ inline constexpr std::string_view undo_keys = "Ctrl+Z";
 // `folder` is the destination as the user finds it.
 std::string undo_question(std::string_view folder, const undo::UndoReport& plan);
 
+// The same plan as a dry run of tolvane-cli --undo ends it:
+// "预演：将删除…放回原处。未改动任何文件。".
+std::string undo_dry_run_message(std::string_view folder, const undo::UndoReport& plan);
+
 // What undoing did and what it left, and why each was left.
 std::string undo_message(std::string_view folder, const undo::UndoReport& report);
 

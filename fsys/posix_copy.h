@@ -27,6 +27,9 @@ struct VolumeWays {
   // A FUSE volume: syncfs may return before its server has written
   // anything, so each copy is flushed on its own by the thread that wrote it.
   bool flush_each = false;
+  // It keeps its file numbers across mounts, so a copy's number identifies
+  // it in the run's journal.
+  bool numbers_last = true;
   dev_t device = 0;  // the volume's st_dev, by which a flush finds it
 };
 

@@ -123,32 +123,24 @@ DescriptorBudget allow_open_files() {
           static_cast<int>(std::clamp<rlim_t>(kept_back / 4, 16, 1024))};
 }
 
-bool is_fuse(const std::string& folder) {
-  struct statfs info;
-  constexpr long fuse_magic = 0x65735546;
-  return ::statfs(folder.c_str(), &info) == 0 && static_cast<long>(info.f_type) == fuse_magic;
-}
-
 // Below this many copies on one volume, flushing each costs less than
 // flushing the whole volume.
 constexpr std::size_t flush_each_below = 4;
 
-// The copy's size and time are its source's; its number is the staged
-// file's own, which it keeps when it takes its name.
+// The copy's size and time are its source's; its number, on a volume that
+// keeps numbers, is the staged file's own, which it keeps when it takes its
+// name.  What the volume keeps was learnt once for all its copies.
 FileIdentity staged_identity(const posix::PosixStagedCopy& staged) {
+  FileIdentity identity = posix::identity_of(staged.source_info, false);
+  if (!staged.ways->numbers_last) return identity;
   struct stat info;
   bool seen = false;
-  bool lasting = false;
   if (staged.data) {
     seen = ::fstat(staged.data.get(), &info) == 0;
-    lasting = seen && posix::numbers_last(staged.data.get());
   } else if (!staged.temporary.empty()) {
-    Descriptor named(::open(staged.temporary.c_str(), O_RDONLY | O_CLOEXEC));
-    seen = named && ::fstat(named.get(), &info) == 0;
-    lasting = seen && posix::numbers_last(named.get());
+    seen = ::stat(staged.temporary.c_str(), &info) == 0;
   }
-  FileIdentity identity = posix::identity_of(staged.source_info, false);
-  if (seen && lasting) identity.file_id = std::to_string(info.st_ino);
+  if (seen) identity.file_id = std::to_string(info.st_ino);
   return identity;
 }
 
@@ -515,12 +507,15 @@ class PosixFileSystem final : public FileSystem {
         return known->second.get();
       }
     }
-    const bool fuse = is_fuse(folder);
+    struct statfs info;
+    const long type = ::statfs(folder.c_str(), &info) == 0 ? static_cast<long>(info.f_type) : 0;
     const std::lock_guard lock(mutex_);
     auto& volume = volumes_[device];
     if (!volume) {
       volume = std::make_unique<posix::VolumeWays>();
-      volume->flush_each = fuse;
+      volume->flush_each = type == posix::fuse_type;
+      // Unknown (statfs refused): no number is trusted.
+      volume->numbers_last = type != 0 && posix::numbers_last_on(type);
       volume->device = device;
     }
     return volume.get();

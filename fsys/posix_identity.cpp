@@ -16,12 +16,14 @@ FileIdentity identity_of(const struct stat& info, bool numbers_last) {
   return identity;
 }
 
+bool numbers_last_on(long type) {
+  constexpr long msdos = 0x4d44, exfat = 0x2011BAB0;
+  return type != fuse_type && type != msdos && type != exfat;
+}
+
 bool numbers_last(int fd) {
   struct statfs volume;
-  if (::fstatfs(fd, &volume) != 0) return false;
-  constexpr long fuse = 0x65735546, msdos = 0x4d44, exfat = 0x2011BAB0;
-  const long type = static_cast<long>(volume.f_type);
-  return type != fuse && type != msdos && type != exfat;
+  return ::fstatfs(fd, &volume) == 0 && numbers_last_on(static_cast<long>(volume.f_type));
 }
 
 }  // namespace tolvane::fsys::posix

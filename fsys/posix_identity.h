@@ -11,7 +11,13 @@ namespace tolvane::fsys::posix {
 // exFAT through FUSE number files anew at each mount.
 FileIdentity identity_of(const struct stat& info, bool numbers_last);
 
-// True when the volume holding the open file `fd` keeps its file numbers.
+// True when a volume of statfs type `type` keeps its file numbers.
+bool numbers_last_on(long type);
+
+// The same for the volume holding the open file `fd`.
 bool numbers_last(int fd);
+
+// The statfs type of FUSE volumes.
+inline constexpr long fuse_type = 0x65735546;
 
 }  // namespace tolvane::fsys::posix

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -123,14 +124,15 @@ class PosixRestorer final : public Restorer {
     if (!fd) return std::nullopt;
     std::string text;
     char buffer[65536];
+    // No more than asked: the window reads the first lines of every
+    // journal at each change of the destination.
     while (text.size() < limit) {
-      const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+      const ssize_t got = ::read(fd.get(), buffer, std::min(sizeof buffer, limit - text.size()));
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) return std::nullopt;
       if (got == 0) break;
       text.append(buffer, static_cast<std::size_t>(got));
     }
-    if (text.size() > limit) text.resize(limit);
     return text;
   }
 

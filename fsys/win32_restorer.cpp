@@ -3,6 +3,7 @@
 // is rather than put back.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -169,13 +170,15 @@ class Win32Restorer final : public Restorer {
     if (!file) return std::nullopt;
     std::string text;
     char buffer[65536];
+    // No more than asked: the window reads the first lines of every
+    // journal at each change of the destination.
     while (text.size() < limit) {
       DWORD got = 0;
-      if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+      const auto wanted = static_cast<DWORD>(std::min(sizeof buffer, limit - text.size()));
+      if (!ReadFile(file.get(), buffer, wanted, &got, nullptr)) return std::nullopt;
       if (got == 0) break;
       text.append(buffer, got);
     }
-    if (text.size() > limit) text.resize(limit);
     return text;
   }
 };

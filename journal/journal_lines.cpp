@@ -39,4 +39,33 @@ std::vector<std::string> fields_of(std::string_view line) {
   return fields;
 }
 
+namespace {
+
+struct KeptName {
+  fsys::KeptIn where;
+  std::string_view word;
+};
+
+constexpr KeptName kept_names[] = {
+    {fsys::KeptIn::trash, "trash"},
+    {fsys::KeptIn::set_aside, "set_aside"},
+    {fsys::KeptIn::recycle_bin, "recycle_bin"},
+};
+
+}  // namespace
+
+std::string_view kept_word(fsys::KeptIn where) {
+  for (const KeptName& name : kept_names) {
+    if (name.where == where) return name.word;
+  }
+  return "-";
+}
+
+fsys::KeptIn kept_in(std::string_view word) {
+  for (const KeptName& name : kept_names) {
+    if (name.word == word) return name.where;
+  }
+  return fsys::KeptIn::nowhere;
+}
+
 }  // namespace tolvane::journal

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fsys/kept_file.h"
+
 namespace tolvane::journal {
 
 // `fields` joined into one line, ending in "\n".
@@ -13,5 +15,10 @@ std::string line_of(const std::vector<std::string>& fields);
 
 // The fields of one line (without its "\n").
 std::vector<std::string> fields_of(std::string_view line);
+
+// Where a replaced file went, as a journal line spells it, and back; a word
+// that is none of them reads as nowhere.
+std::string_view kept_word(fsys::KeptIn where);
+fsys::KeptIn kept_in(std::string_view word);
 
 }  // namespace tolvane::journal

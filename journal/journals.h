@@ -33,8 +33,8 @@ class Journals {
 
   // Whether last_run_into(root) would give a run not undone yet, told from
   // the journals' first lines and the marks beside them, never from a whole
-  // journal: the window asks at each change of Text2 and after each run,
-  // and the journal of a million copies is hundreds of megabytes.
+  // journal: the window asks at each change of its destination and after
+  // each run, and the journal of a million copies is hundreds of megabytes.
   bool can_undo(const std::string& root);
 
   // Marks `run` undone, so that undoing it again finds nothing to undo: a

@@ -17,13 +17,6 @@ Number number_of(const std::string& text) {
   return value;
 }
 
-fsys::KeptIn kept_in(const std::string& word) {
-  if (word == "trash") return fsys::KeptIn::trash;
-  if (word == "set_aside") return fsys::KeptIn::set_aside;
-  if (word == "recycle_bin") return fsys::KeptIn::recycle_bin;
-  return fsys::KeptIn::nowhere;
-}
-
 }  // namespace
 
 RecordedRun parse_journal(const std::string& path, const std::string& text) {

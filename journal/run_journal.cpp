@@ -11,20 +11,6 @@
 namespace tolvane::journal {
 namespace {
 
-std::string_view kept_word(fsys::KeptIn where) {
-  switch (where) {
-    case fsys::KeptIn::trash:
-      return "trash";
-    case fsys::KeptIn::set_aside:
-      return "set_aside";
-    case fsys::KeptIn::recycle_bin:
-      return "recycle_bin";
-    case fsys::KeptIn::nowhere:
-      break;
-  }
-  return "-";
-}
-
 std::vector<std::string> identity_fields(std::string kind, std::string target, std::string source,
                                          const fsys::FileIdentity& identity) {
   return {std::move(kind), std::move(target), std::move(source), std::to_string(identity.size),

@@ -96,6 +96,11 @@ std::size_t UndoReport::count(UndoStep step) const {
       actions.begin(), actions.end(), [step](const UndoAction& action) { return action.step == step; }));
 }
 
+std::size_t UndoReport::left() const {
+  return static_cast<std::size_t>(std::count_if(
+      actions.begin(), actions.end(), [](const UndoAction& action) { return left_as_is(action.step); }));
+}
+
 UndoReport undo_run(const journal::RecordedRun& run, fsys::Restorer& restorer, bool dry_run) {
   UndoReport report;
   report.destination = run.destination;

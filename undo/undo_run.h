@@ -26,6 +26,12 @@ enum class UndoStep : std::uint8_t {
   failed,          // the step was refused (`error`)
 };
 
+// True for the steps that leave a file as it is.
+constexpr bool left_as_is(UndoStep step) {
+  return step == UndoStep::changed_copy || step == UndoStep::kept_elsewhere ||
+         step == UndoStep::failed;
+}
+
 struct UndoAction {
   UndoStep step;
   std::string path;  // the copy, the replaced file's name, or the folder
@@ -43,10 +49,7 @@ struct UndoReport {
     return count(UndoStep::delete_copy) + count(UndoStep::trash_copy);
   }
   // Files left as they are, and why; none when everything was put back.
-  std::size_t left() const {
-    return count(UndoStep::changed_copy) + count(UndoStep::kept_elsewhere) +
-           count(UndoStep::failed);
-  }
+  std::size_t left() const;
 };
 
 // Undoes `run`; with `dry_run`, says what it would do and touches nothing.
