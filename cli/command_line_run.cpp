@@ -48,10 +48,11 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
   if (!folders) return refuse(err, problem);
 
   PlanFileSystem plan(disk);
+  std::vector<std::string> made;
   if (folders->destination_missing) {
     // The plan makes it as the run would, so its entries are planned into it.
     fsys::FileSystem& made_on = options.dry_run ? static_cast<fsys::FileSystem&>(plan) : disk;
-    if (const std::error_code error = fsys::make_missing_folders(made_on, folders->destination)) {
+    if (const std::error_code error = fsys::make_missing_folders(made_on, folders->destination, &made)) {
       return refuse(err,
                     "无法新建 DEST “" + options.destination + "”：" + form::failure_reason(error));
     }
@@ -62,8 +63,11 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
   RunOutput output(out, options);
   ProgressDisplay progress(err, err_is_terminal);
   CommandLineWindow window(options, progress, output);
-  // A plan writes nothing, not even a journal.
-  if (!options.dry_run) window.set_journals(&journals);
+  // A plan writes nothing, not even a journal; it reads the journals to
+  // leave out what a run would leave out.
+  if (options.dry_run) journals.set_read_only();
+  window.set_journals(&journals);
+  window.set_destination_folders_made(std::move(made));
   // The checks above made sure SOURCE names a folder, so the walk takes place.
   const scan::ScanResult scanned =
       form::scan_source(

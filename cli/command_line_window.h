@@ -4,6 +4,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/options.h"
 #include "cli/progress_display.h"
@@ -52,6 +54,10 @@ class CommandLineWindow final : public scan::ScanFrontEnd, public form::CopyWind
   void end_copy_command() override { progress_.finish(); }
   journal::Journals* journals() override { return journals_; }
   void set_journals(journal::Journals* journals) { journals_ = journals; }
+  std::vector<std::string> destination_folders_made() override { return destination_made_; }
+  void set_destination_folders_made(std::vector<std::string> made) {
+    destination_made_ = std::move(made);
+  }
 
  private:
   const Options& options_;
@@ -60,6 +66,7 @@ class CommandLineWindow final : public scan::ScanFrontEnd, public form::CopyWind
   scan::FileList files_;
   std::string closing_text_;
   journal::Journals* journals_ = nullptr;
+  std::vector<std::string> destination_made_;
 };
 
 }  // namespace tolvane::cli

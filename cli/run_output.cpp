@@ -95,7 +95,12 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
               std::to_string(set_aside_) + "条（原有文件移入“" +
               std::string(form::set_aside_folder_name) + "”文件夹），与原有文件相同" +
               std::to_string(unchanged_) + "条，将失败" + std::to_string(failed_) + "条；其中改号" +
-              std::to_string(renumbered_) + "条。未写入任何文件。";
+              std::to_string(renumbered_) + "条。";
+    // Said only when there are some, as the closing message says it.
+    if (earlier_copies_ > 0) {
+      message += "另有" + std::to_string(earlier_copies_) + "条是之前拷贝到该目录的文件，不再拷贝。";
+    }
+    message += "未写入任何文件。";
   }
   if (!options_.json) {
     out_ << message << '\n';

@@ -191,6 +191,7 @@ void Form1::Command2_Click() {
   copying_ = true;
   Form1CopyWindow window(*this);
   run_copy_command(text2, file_system_, window, copy_workers_);
+  destination_made_.clear();
   copying_ = false;
   follow_undo();
 }
@@ -204,7 +205,9 @@ bool Form1::destination_ready(const std::string& root) {
   copying_ = true;  // the boxes are modal; no press may start a run under them
   bool made = false;
   if (controls_.ask_yes_no(destination_question(shown))) {
-    if (const std::error_code error = fsys::make_missing_folders(file_system_, root)) {
+    destination_made_.clear();
+    if (const std::error_code error =
+            fsys::make_missing_folders(file_system_, root, &destination_made_)) {
       controls_.show_message(destination_not_made(shown, error), true);
     } else {
       made = true;

@@ -47,6 +47,8 @@ class Form1 : public scan::ScanFrontEnd {
   // default) keeps none and undoes nothing.
   void set_journals(journal::Journals* journals);
   journal::Journals* journals() { return journals_; }
+  // The destination's folders made on the user's Yes for the run under way.
+  const std::vector<std::string>& destination_folders_made() const { return destination_made_; }
 
   // The window system asks to close the window: true when it may close now.
   // During a scan the request is kept and granted once the scan has
@@ -104,6 +106,7 @@ class Form1 : public scan::ScanFrontEnd {
   Form1Controls& controls_;
   fsys::FileSystem& file_system_;
   journal::Journals* journals_ = nullptr;
+  std::vector<std::string> destination_made_;
 
   float progress_min_ = 0;
   float progress_max_ = 100;

@@ -82,4 +82,8 @@ void Form1CopyWindow::end_copy_command() { form_.end_copy_command(); }
 
 journal::Journals* Form1CopyWindow::journals() { return form_.journals(); }
 
+std::vector<std::string> Form1CopyWindow::destination_folders_made() {
+  return form_.destination_folders_made();
+}
+
 }  // namespace tolvane::form

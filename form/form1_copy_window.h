@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "form/run_flow.h"
 
@@ -30,6 +31,7 @@ class Form1CopyWindow : public CopyWindow {
   void entry_done(const copy::EntryResult& result) override;
   void end_copy_command() override;
   journal::Journals* journals() override;
+  std::vector<std::string> destination_folders_made() override;
 
  private:
   // Puts the latest progress on the screen and lets the window answer the

@@ -47,6 +47,9 @@ copy::CopyReport copy_folder(const std::string& destination, fsys::FileSystem& f
   journal::Journals* journals = window.journals();
   const std::unique_ptr<journal::RunJournal> journal =
       journals != nullptr ? journals->start_run(destination) : nullptr;
+  if (journal) {
+    for (const std::string& folder : window.destination_folders_made()) journal->folder_made(folder);
+  }
   copy::CopyReport report =
       copy::copy_entries(destination, file_system, window, workers, journal.get());
   // The message appears over the run's own last progress line.

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "copy/copy_front_end.h"
 #include "copy/copy_run.h"
@@ -65,6 +66,10 @@ class CopyWindow : public copy::CopyFrontEnd {
   virtual void end_copy_command() = 0;
   // Where the run keeps its journal; none keeps none (a plan, a test).
   virtual journal::Journals* journals() { return nullptr; }
+  // The folders of the destination's path that the front end made for this
+  // run (asked, or told by the command line), outermost first: the journal
+  // keeps them with the run's own, so that undo takes them away too.
+  virtual std::vector<std::string> destination_folders_made() { return {}; }
 
   // copy::CopyFrontEnd, worded here once for every front end.
   std::string_view set_aside_folder_name() final { return form::set_aside_folder_name; }

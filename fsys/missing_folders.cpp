@@ -38,7 +38,8 @@ std::optional<std::string> nearest_existing_folder(FileSystem& file_system,
   return std::nullopt;
 }
 
-std::error_code make_missing_folders(FileSystem& file_system, const std::string& folder) {
+std::error_code make_missing_folders(FileSystem& file_system, const std::string& folder,
+                                     std::vector<std::string>* made) {
   std::vector<std::string> missing;
   for (std::optional<std::string> at = folder; at && !file_system.folder_exists(*at);
        at = parent_folder(*at)) {
@@ -46,7 +47,9 @@ std::error_code make_missing_folders(FileSystem& file_system, const std::string&
   }
   for (auto at = missing.rbegin(); at != missing.rend(); ++at) {
     const std::error_code error = file_system.make_folder(*at);
-    if (error && !(error == std::errc::file_exists && file_system.folder_exists(*at))) {
+    if (!error) {
+      if (made != nullptr) made->push_back(*at);
+    } else if (!(error == std::errc::file_exists && file_system.folder_exists(*at))) {
       return error;
     }
   }

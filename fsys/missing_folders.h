@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "fsys/file_system.h"
 
@@ -25,6 +26,8 @@ std::optional<std::string> nearest_existing_folder(FileSystem& file_system,
 // Makes `folder` and every missing folder above it, outermost first.  The
 // first folder that cannot be made ends it with that error; what was made
 // before it stays.  A folder another program makes meanwhile is taken as made.
-std::error_code make_missing_folders(FileSystem& file_system, const std::string& folder);
+// `made`, when given, gets the folders this call made, outermost first.
+std::error_code make_missing_folders(FileSystem& file_system, const std::string& folder,
+                                     std::vector<std::string>* made = nullptr);
 
 }  // namespace tolvane::fsys

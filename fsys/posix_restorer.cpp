@@ -72,6 +72,13 @@ class PosixRestorer final : public Restorer {
     return {};
   }
 
+  std::optional<KeptFile> find_replaced(const std::string& path, std::int64_t since) override {
+    const std::optional<posix::TrashEntry> entry =
+        posix::find_trashed(path, since / 1'000'000'000);
+    if (!entry) return std::nullopt;
+    return KeptFile{KeptIn::trash, entry->file, entry->info};
+  }
+
   std::error_code put_back(const KeptFile& kept, const std::string& path) override {
     if (kept.file.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
     if (const std::error_code error = rename_without_replacing(kept.file, path)) return error;

@@ -294,6 +294,62 @@ std::error_code put_in_trash(const std::string& path, TrashWay way, TrashEntry& 
   return refused(EEXIST);
 }
 
+std::optional<TrashEntry> find_trashed(const std::string& path, std::int64_t since) {
+  const std::size_t cut = path.rfind('/');
+  if (cut == std::string::npos || cut + 1 == path.size()) return std::nullopt;
+  char real_folder[PATH_MAX];
+  if (::realpath((cut == 0 ? std::string("/") : path.substr(0, cut)).c_str(), real_folder) ==
+      nullptr) {
+    return std::nullopt;
+  }
+  // As put_in_trash records it: the real folder and the name.
+  const std::string folder = real_folder;
+  const std::string name = path.substr(cut + 1);
+  struct stat info;
+  if (::stat(folder.c_str(), &info) != 0) return std::nullopt;
+  const std::optional<TrashFolder> trash = trash_for(folder, info.st_dev, Finding::look);
+  if (!trash) return std::nullopt;
+  const std::string original = (folder == "/" ? "" : folder) + "/" + name;
+  const std::string shown =
+      trash->relative_base.empty() ? original : original.substr(trash->relative_base.size());
+  const std::string wanted_path = "\nPath=" + percent_encoded(shown) + "\n";
+  // Records carry the local time to the second, which sorts as text.
+  const time_t since_time = static_cast<time_t>(since);
+  struct tm local;
+  ::localtime_r(&since_time, &local);
+  char earliest[32];
+  ::strftime(earliest, sizeof earliest, "%Y-%m-%dT%H:%M:%S", &local);
+
+  std::optional<TrashEntry> newest;
+  std::string newest_date;
+  // Names are tried in put_in_trash's order; a run of free ones ends it.
+  for (int attempt = 1, free_in_a_row = 0; attempt <= 1000 && free_in_a_row < 32; ++attempt) {
+    const std::string chosen = trash_name(name, attempt);
+    TrashEntry entry{trash->root + "files/" + chosen, trash->root + "info/" + chosen + ".trashinfo"};
+    const int fd = ::open(entry.info.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+      ++free_in_a_row;
+      continue;
+    }
+    free_in_a_row = 0;
+    char buffer[8192];
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+    if (got <= 0) continue;
+    const std::string record(buffer, static_cast<std::size_t>(got));
+    const std::size_t date = record.find("\nDeletionDate=");
+    if (record.find(wanted_path) == std::string::npos || date == std::string::npos) continue;
+    const std::string deleted = record.substr(date + 14, 19);
+    struct stat kept;
+    if (deleted < earliest || ::lstat(entry.file.c_str(), &kept) != 0) continue;
+    if (!newest || deleted > newest_date) {
+      newest = std::move(entry);
+      newest_date = deleted;
+    }
+  }
+  return newest;
+}
+
 void take_out_of_trash(const std::string& path, TrashWay way, const TrashEntry& entry) {
   if (way == TrashWay::link) {
     ::unlink(entry.file.c_str());

@@ -3,6 +3,8 @@
 // record, so that a desktop's trash can show and restore it.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -31,6 +33,13 @@ std::error_code put_in_trash(const std::string& path, TrashWay way, TrashEntry& 
 // is forgotten there, a moved one goes back to `path`.  Best effort, for
 // undoing.
 void take_out_of_trash(const std::string& path, TrashWay way, const TrashEntry& entry);
+
+// The newest entry that put_in_trash made for a file at `path` (absolute,
+// its folder real) at or after `since` (seconds since 1970), looking in the
+// trash that put_in_trash would use and under the names it would give;
+// nothing when there is none.  For a run cut short after it trashed a file
+// but before its journal could say where.
+std::optional<TrashEntry> find_trashed(const std::string& path, std::int64_t since);
 
 // True when put_in_trash would find a trash for a file at `path` (which may
 // not exist yet, nor its folder): one that stands usable or could be made.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,11 @@ class Restorer {
   // Moves the kept file back to `path`, never over a file that stands
   // there (file_exists then), and forgets its trash record.
   virtual std::error_code put_back(const KeptFile& kept, const std::string& path) = 0;
+  // Where a file replaced at `path` by a run that started at `since`
+  // (nanoseconds since 1970) was kept, found without the run's word for it:
+  // the run was cut short between keeping it and saying where.  Nothing
+  // when no such file is found (or the system's trash cannot be searched).
+  virtual std::optional<KeptFile> find_replaced(const std::string& path, std::int64_t since) = 0;
   // Removes `folder` (a folder path, with or without its separator) when it
   // is empty; directory_not_empty otherwise.
   virtual std::error_code remove_empty_folder(const std::string& folder) = 0;

@@ -8,22 +8,26 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "fsys/file_system.h"
 #include "fsys/name_order.h"
 #include "fsys/path_separator.h"
 #include "fsys/quick_check.h"
 #include "fsys/replace_steps.h"
+#include "fsys/resolved_path.h"
 #include "fsys/set_aside.h"
 #include "fsys/temporary_names.h"
 #include "fsys/trash_error.h"
 #include "fsys/win32_entry_kind.h"
+#include "fsys/win32_identity.h"
 #include "fsys/win32_path.h"
 #include "fsys/win32_recycle_bin.h"
 
@@ -231,11 +235,12 @@ std::string local_stamp() {
 
 // Moves the old file at `target` into the set-aside folder `name` of `root`
 // (all three the core's text), under the first free name of set_aside_path(); sets
-// `kept` to where it went (long form).  A name taken there is never written
+// `kept` to where it went (long form) and `kept_text` to the same as the
+// core spells it, absolute.  A name taken there is never written
 // over; on failure the file is where it was.  Renaming needs no write
 // access, so a read-only file goes as it is.
 std::error_code set_aside(const std::string& root, std::string_view name, const std::string& target,
-                          std::wstring& kept) {
+                          std::wstring& kept, std::string& kept_text) {
   // A caller that named no root has nowhere to keep it: the file stays.
   if (root.empty()) return trash_error(EXDEV);
   if (const std::error_code probed = probe_replace_step(ReplaceStep::set_aside)) {
@@ -255,8 +260,12 @@ std::error_code set_aside(const std::string& root, std::string_view name, const 
   const std::string stamp = local_stamp();
   constexpr unsigned attempts = 100;
   for (unsigned attempt = 0; attempt <= attempts; ++attempt) {
-    kept = long_path(attempt == 0 ? first : set_aside_path(root, name, target, stamp, attempt));
-    if (MoveFileExW(from.c_str(), kept.c_str(), 0)) return {};
+    kept_text = attempt == 0 ? first : set_aside_path(root, name, target, stamp, attempt);
+    kept = long_path(kept_text);
+    if (MoveFileExW(from.c_str(), kept.c_str(), 0)) {
+      kept_text = absolute_folder(kept_text);
+      return {};
+    }
     const DWORD error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
       return set_aside_error({static_cast<int>(error), std::system_category()});
@@ -265,7 +274,25 @@ std::error_code set_aside(const std::string& root, std::string_view name, const 
   return set_aside_error({ERROR_ALREADY_EXISTS, std::system_category()});
 }
 
-class Win32FileSystem final : public WholeCopyFileSystem {
+// A copy flushed under its hidden name, waiting for its target's name.
+// Dropped unnamed, it removes its temporary.
+struct Win32StagedCopy final : StagedCopy {
+  Win32StagedCopy(std::wstring temporary_name, std::wstring long_target, std::string target_text)
+      : temporary(std::move(temporary_name)),
+        to(std::move(long_target)),
+        target(std::move(target_text)) {}
+  ~Win32StagedCopy() override {
+    if (!temporary.empty()) remove_temporary(temporary);
+  }
+  Win32StagedCopy(const Win32StagedCopy&) = delete;
+  Win32StagedCopy& operator=(const Win32StagedCopy&) = delete;
+
+  std::wstring temporary;  // long form; empty once named
+  std::wstring to;         // the target, long form
+  std::string target;      // the target as the core spells it
+};
+
+class Win32FileSystem final : public FileSystem {
  public:
   // A listing shares nothing with other calls.
   bool reads_folders_from_any_thread() const override { return true; }
@@ -313,50 +340,43 @@ class Win32FileSystem final : public WholeCopyFileSystem {
     return contents;
   }
 
-  // A replaced file goes to the Recycle Bin, or where the volume has none to
-  // the set-aside folder, before the copy is moved to its name: both take a
-  // file only by moving it, so for that instant the target's name is free,
-  // while the old content is in the bin or in that folder.
-  std::error_code copy_whole(const std::string& source, const std::string& target,
-                             CopyOutcome& outcome) override {
-    KeptFile kept_file;
-    return copy_keeping(source, target, outcome, kept_file);
-  }
-
-  // The whole copy, saying where a replaced file went: the run's journal
-  // keeps it for undo.
+  // Each copy is written under a hidden name of its own and flushed there
+  // (start_copy); only then does it take its name (name_copies), after the
+  // run's journal has noted the name it is about to take.  A replaced file
+  // goes to the Recycle Bin, or where the volume has none to the set-aside
+  // folder, just before the copy is moved to its name: both take a file only
+  // by moving it, so for that instant the target's name is free, while the
+  // old content is in the bin or in that folder.
   CopyStart start_copy(const std::string& source, const std::string& target) override {
     CopyStart start;
-    start.error = copy_keeping(source, target, start.outcome, start.kept);
-    return start;
-  }
-
-  std::error_code copy_keeping(const std::string& source, const std::string& target,
-                               CopyOutcome& outcome, KeptFile& kept_file) {
-    outcome = CopyOutcome::copied;
     const std::wstring from = long_path(source);
     const std::wstring to = long_path(target);
     const std::optional<VolumeFileNumber> source_identity = identity_of(from);
-    if (!source_identity) return last_error();
+    if (!source_identity) {
+      start.error = last_error();
+      return start;
+    }
     if (identity_of(to) == source_identity) {
       // Copying a file onto itself would replace it with its own copy at
       // best; refuse, the source is never touched.
-      return std::make_error_code(std::errc::invalid_argument);
+      start.error = std::make_error_code(std::errc::invalid_argument);
+      return start;
     }
-    const std::optional<WIN32_FILE_ATTRIBUTE_DATA> existing = file_data(to);
-    if (existing) {
+    if (const std::optional<WIN32_FILE_ATTRIBUTE_DATA> existing = file_data(to)) {
       const std::optional<WIN32_FILE_ATTRIBUTE_DATA> original = file_data(from);
-      if (!original) return last_error();
+      if (!original) {
+        start.error = last_error();
+        return start;
+      }
       if (looks_unchanged(*existing, *original)) {
-        outcome = CopyOutcome::unchanged;
-        return {};
+        start.outcome = CopyOutcome::unchanged;
+        return start;
       }
       if (existing->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        return std::make_error_code(std::errc::is_a_directory);
+        start.error = std::make_error_code(std::errc::is_a_directory);
+        return start;
       }
-      if (std::error_code probed = probe_replace_step(ReplaceStep::write_new_content)) {
-        return probed;
-      }
+      if ((start.error = probe_replace_step(ReplaceStep::write_new_content))) return start;
     }
 
     const std::wstring folder = folder_of(to);
@@ -371,53 +391,40 @@ class Win32FileSystem final : public WholeCopyFileSystem {
     if (first_write) remove_stale_temporaries(folder);
     std::wstring temporary;
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    if (std::error_code error = copy_to_temporary(from, folder, temporary, attributes)) {
-      return error;
-    }
+    if ((start.error = copy_to_temporary(from, folder, temporary, attributes))) return start;
+    auto staged = std::make_unique<Win32StagedCopy>(temporary, to, target);
+    if ((start.error = flush_to_device(temporary))) return start;
     // The finished copy keeps its source's attributes (read-only, archive)
     // but drops the hidden mark it wore while unfinished: it is the
     // program's output and must show.  Wine also reports a name starting
     // with "." as hidden, so the mark is cleared whatever was read.
-    if (std::error_code error = flush_to_device(temporary)) {
-      remove_temporary(temporary);
-      return error;
-    }
     if (attributes != INVALID_FILE_ATTRIBUTES) {
       SetFileAttributesW(temporary.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_HIDDEN});
     }
-    // The old file leaves its name only now, with the copy ready to take it.
-    std::wstring kept;
-    if (existing) {
-      std::error_code error = recycle_target(to);
-      outcome = CopyOutcome::replaced;
-      if (error == trash_error(EXDEV)) {
-        // No bin takes it here: keep it in sight in the destination instead.
-        const auto [root, name] = destination_root();
-        error = set_aside(root, name, target, kept);
-        outcome = CopyOutcome::set_aside;
-      }
-      if (error) {
-        remove_temporary(temporary);
-        return error;
-      }
-    }
-    if (const std::error_code probed = probe_replace_step(ReplaceStep::take_target_name)) {
-      put_back(kept, to);
-      remove_temporary(temporary);
-      return probed;
-    }
-    if (!take_name(temporary, to)) {
-      const std::error_code error = last_error();
-      put_back(kept, to);
-      remove_temporary(temporary);
-      return error;
-    }
-    if (outcome == CopyOutcome::replaced) kept_file = {KeptIn::recycle_bin, {}, {}};
-    if (outcome == CopyOutcome::set_aside) {
-      kept_file = {KeptIn::set_aside, win32::to_utf8(kept).value_or(std::string()), {}};
-    }
-    return {};
+    start.identity = win32::identity_at(temporary).value_or(FileIdentity{});
+    start.staged = std::move(staged);
+    return start;
   }
+
+  // Each copy was flushed when it was staged.
+  void flush_staged(std::vector<CopyNaming>& /*batch*/) override {}
+
+  void name_copies(std::vector<CopyNaming>& batch) override {
+    for (CopyNaming& naming : batch) {
+      if (!naming.staged) continue;
+      auto& staged = static_cast<Win32StagedCopy&>(*naming.staged);
+      naming.error = take_target(staged, naming.outcome, naming.kept);
+      // A copy that took its name leaves no temporary to remove; one that
+      // did not is removed with its staged half.
+      if (!naming.error) staged.temporary.clear();
+      naming.staged.reset();
+    }
+  }
+
+  // Staged copies hold no open handle.
+  std::size_t staged_copies_allowed() const override { return SIZE_MAX; }
+  // The copy run's target registry compares names as Windows does.
+  bool folds_letter_case(const std::string& /*folder*/) override { return false; }
 
   void set_destination_root(const std::string& root, std::string_view set_aside_name) override {
     const std::lock_guard lock(mutex_);
@@ -447,6 +454,44 @@ class Win32FileSystem final : public WholeCopyFileSystem {
   std::pair<std::string, std::string> destination_root() {
     const std::lock_guard lock(mutex_);
     return {root_, set_aside_name_};
+  }
+
+  // Moves the staged copy to its name, the old file at the name first to the
+  // Recycle Bin or the set-aside folder; says where that file went.
+  std::error_code take_target(const Win32StagedCopy& staged, CopyOutcome& outcome,
+                              KeptFile& kept_file) {
+    outcome = CopyOutcome::copied;
+    const std::optional<WIN32_FILE_ATTRIBUTE_DATA> existing = file_data(staged.to);
+    std::wstring kept;
+    std::string kept_text;
+    if (existing) {
+      if (existing->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return std::make_error_code(std::errc::is_a_directory);
+      }
+      std::error_code error = recycle_target(staged.to);
+      outcome = CopyOutcome::replaced;
+      if (error == trash_error(EXDEV)) {
+        // No bin takes it here: keep it in sight in the destination instead.
+        const auto [root, name] = destination_root();
+        error = set_aside(root, name, staged.target, kept, kept_text);
+        outcome = CopyOutcome::set_aside;
+      }
+      if (error) return error;
+    }
+    if (const std::error_code probed = probe_replace_step(ReplaceStep::take_target_name)) {
+      put_back(kept, staged.to);
+      return probed;
+    }
+    if (!take_name(staged.temporary, staged.to)) {
+      const std::error_code error = last_error();
+      put_back(kept, staged.to);
+      return error;
+    }
+    if (outcome == CopyOutcome::replaced) kept_file = {KeptIn::recycle_bin, {}, {}};
+    if (outcome == CopyOutcome::set_aside) {
+      kept_file = {KeptIn::set_aside, std::move(kept_text), {}};
+    }
+    return {};
   }
 
   // The old file set aside at `kept` back at `target`, when it was set aside

@@ -9,6 +9,7 @@
 
 #include "fsys/restorer.h"
 #include "fsys/trash_error.h"
+#include "fsys/win32_identity.h"
 #include "fsys/win32_path.h"
 #include "fsys/win32_recycle_bin.h"
 
@@ -32,24 +33,6 @@ class Handle {
   HANDLE handle_;
 };
 
-// FILETIME counts 100 ns from 1601; the journal counts ns from 1970.
-std::int64_t unix_nanoseconds(const FILETIME& time) {
-  const std::int64_t ticks =
-      (static_cast<std::int64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-  return (ticks - 116444736000000000LL) * 100;
-}
-
-// NTFS and ReFS keep a file's number; FAT and exFAT make one up.
-bool numbers_last(HANDLE file) {
-  wchar_t name[MAX_PATH + 1] = {};
-  if (!GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, nullptr, name,
-                                     MAX_PATH + 1)) {
-    return false;
-  }
-  const std::wstring system = name;
-  return system == L"NTFS" || system == L"ReFS";
-}
-
 class Win32AppendedFile final : public AppendedFile {
  public:
   explicit Win32AppendedFile(HANDLE file) : file_(file) {}
@@ -72,23 +55,7 @@ class Win32AppendedFile final : public AppendedFile {
 class Win32Restorer final : public Restorer {
  public:
   std::optional<FileIdentity> identify(const std::string& path) override {
-    Handle file(CreateFileW(win32::long_path(path).c_str(), 0,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !GetFileInformationByHandle(file.get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return std::nullopt;
-    }
-    FileIdentity identity;
-    identity.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    identity.modified = unix_nanoseconds(info.ftLastWriteTime);
-    if (numbers_last(file.get())) {
-      identity.file_id = std::to_string(info.dwVolumeSerialNumber) + ":" +
-                         std::to_string((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
-                                        info.nFileIndexLow);
-    }
-    return identity;
+    return win32::identity_at(win32::long_path(path));
   }
 
   std::error_code remove_file(const std::string& path) override {
@@ -99,6 +66,12 @@ class Win32Restorer final : public Restorer {
     if (const std::error_code error = win32::recycle(win32::long_path(path))) return error;
     kept = {KeptIn::recycle_bin, {}, {}};
     return {};
+  }
+
+  // The Recycle Bin is searched by the shell only.
+  std::optional<KeptFile> find_replaced(const std::string& /*path*/,
+                                        std::int64_t /*since*/) override {
+    return std::nullopt;
   }
 
   std::error_code put_back(const KeptFile& kept, const std::string& path) override {

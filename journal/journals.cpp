@@ -70,7 +70,13 @@ EarlierCopies Journals::earlier_copies(const std::vector<std::string>& names,
 }
 
 std::unique_ptr<RunJournal> Journals::start_run(const std::string& root) {
-  if (folder_.empty() || restorer_.make_folders(folder_)) return nullptr;
+  if (folder_.empty()) return nullptr;
+  if (read_only_) {
+    return std::make_unique<RunJournal>(restorer_, nullptr, root, absolute_root(root), [this, root] {
+      return earlier_copies(journal_names(), absolute_root(root));
+    });
+  }
+  if (restorer_.make_folders(folder_)) return nullptr;
   const std::string destination = absolute_root(root);
   std::vector<std::string> names = journal_names();
   // Read only if a listed file lies in the destination: only then can the

@@ -27,6 +27,10 @@ class Journals {
   // written: the run goes on without one.
   std::unique_ptr<RunJournal> start_run(const std::string& root);
 
+  // From now on a run's journal only reads the earlier ones, to leave out
+  // their copies as a real run would: it writes and prunes nothing (a plan).
+  void set_read_only() { read_only_ = true; }
+
   // The last run into `root` that wrote anything, undone or not; nothing
   // when there is none.
   std::optional<RecordedRun> last_run_into(const std::string& root);
@@ -54,6 +58,7 @@ class Journals {
 
   std::string folder_;
   fsys::Restorer& restorer_;
+  bool read_only_ = false;
 };
 
 // `root` (ending in the separator) as journals name a destination.

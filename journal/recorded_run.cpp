@@ -22,6 +22,11 @@ Number number_of(const std::string& text) {
 RecordedRun parse_journal(const std::string& path, const std::string& text) {
   RecordedRun run;
   run.journal = path;
+  // Journals are named "run-<start in ns>-<n>.journal".
+  const std::size_t name = path.rfind("run-");
+  if (name != std::string::npos) {
+    std::from_chars(path.data() + name + 4, path.data() + path.size(), run.started);
+  }
   std::unordered_map<std::string, std::size_t> by_target;
   std::size_t start = 0;
   while (start < text.size()) {

@@ -2,6 +2,7 @@
 // into the same destination.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct RecordedRun {
   std::string destination;  // absolute, ending in the separator
   std::vector<std::string> folders;  // made by the run, outermost first
   std::vector<RecordedCopy> copies;  // one per target, in the order named
+  std::int64_t started = 0;          // ns since 1970, from the journal's name
   bool ended = false;                // the run reached its end
   bool undone = false;
 };

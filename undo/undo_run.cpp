@@ -4,14 +4,21 @@
 #include "undo/undo_run.h"
 
 #include <algorithm>
+#include <set>
+
+#include "fsys/path_separator.h"
 
 namespace tolvane::undo {
 namespace {
 
 class Undoer {
  public:
-  Undoer(fsys::Restorer& restorer, bool dry_run, UndoReport& report)
-      : restorer_(restorer), dry_run_(dry_run), report_(report) {}
+  Undoer(fsys::Restorer& restorer, bool dry_run, std::int64_t started, UndoReport& report)
+      : restorer_(restorer), dry_run_(dry_run), started_(started), report_(report) {}
+
+  // The folders of the set-aside folder that files came back from, to be
+  // removed once empty: the run made them for its replaced files.
+  std::set<std::string> set_aside_folders;
 
   void undo_copy(const journal::RecordedCopy& copy) {
     const std::optional<fsys::FileIdentity> now = restorer_.identify(copy.target);
@@ -25,16 +32,23 @@ class Undoer {
       return;
     }
     if (now && !remove_copy(copy)) return;
-    if (copy.kept.where == fsys::KeptIn::nowhere) return;
-    if (copy.kept.where == fsys::KeptIn::recycle_bin) {
-      add(UndoStep::kept_elsewhere, copy.target, kept_at(copy.kept));
+    fsys::KeptFile kept = copy.kept;
+    // A run cut short between trashing a file and saying where left only
+    // the line before the naming: the trash's own record tells.
+    if (!copy.named && kept.where == fsys::KeptIn::nowhere) {
+      kept = restorer_.find_replaced(copy.target, started_).value_or(kept);
+    }
+    if (kept.where == fsys::KeptIn::nowhere) return;
+    if (kept.where == fsys::KeptIn::recycle_bin) {
+      add(UndoStep::kept_elsewhere, copy.target, kept_at(kept));
       return;
     }
-    const std::error_code error = dry_run_ ? std::error_code() : restorer_.put_back(copy.kept, copy.target);
+    const std::error_code error = dry_run_ ? std::error_code() : restorer_.put_back(kept, copy.target);
     if (error) {
-      add(UndoStep::failed, copy.target, kept_at(copy.kept), error);
+      add(UndoStep::failed, copy.target, kept_at(kept), error);
     } else {
-      add(UndoStep::put_back, copy.target, copy.kept.file);
+      add(UndoStep::put_back, copy.target, kept.file);
+      if (kept.where == fsys::KeptIn::set_aside) note_set_aside_folders(kept.file);
     }
   }
 
@@ -79,6 +93,16 @@ class Undoer {
 
   static std::string kept_at(const fsys::KeptFile& kept) { return kept.file; }
 
+  // Every folder above `file` inside the destination.
+  void note_set_aside_folders(const std::string& file) {
+    const std::string& root = report_.destination;
+    if (root.empty() || !file.starts_with(root)) return;
+    for (std::size_t cut = file.find(fsys::separator, root.size()); cut != std::string::npos;
+         cut = file.find(fsys::separator, cut + 1)) {
+      set_aside_folders.insert(file.substr(0, cut + 1));
+    }
+  }
+
   void add(UndoStep step, const std::string& path, std::string from = {},
            std::error_code error = {}) {
     report_.actions.push_back({step, path, std::move(from), error});
@@ -86,6 +110,7 @@ class Undoer {
 
   fsys::Restorer& restorer_;
   const bool dry_run_;
+  const std::int64_t started_;
   UndoReport& report_;
 };
 
@@ -104,8 +129,13 @@ std::size_t UndoReport::left() const {
 UndoReport undo_run(const journal::RecordedRun& run, fsys::Restorer& restorer, bool dry_run) {
   UndoReport report;
   report.destination = run.destination;
-  Undoer undoer(restorer, dry_run, report);
+  Undoer undoer(restorer, dry_run, run.started, report);
   for (auto copy = run.copies.rbegin(); copy != run.copies.rend(); ++copy) undoer.undo_copy(*copy);
+  // Innermost first: a longer path of one branch sorts after its parent.
+  for (auto folder = undoer.set_aside_folders.rbegin();
+       !dry_run && folder != undoer.set_aside_folders.rend(); ++folder) {
+    restorer.remove_empty_folder(*folder);
+  }
   for (auto folder = run.folders.rbegin(); folder != run.folders.rend(); ++folder) {
     undoer.remove_folder(*folder);
   }

@@ -6,13 +6,17 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <thread>
 
+#include "fsys/posix_trash.h"
+#include "fsys/restorer.h"
 #include "tests/cli/cli_process.h"
 #include "tests/cli/json_reader.h"
 #include "tests/cli/run_cli.h"
@@ -125,6 +129,13 @@ TEST(Undo, ReRunsIntoTheSourceNeverGatherTheirOwnCopies) {
   ASSERT_EQ(run_cli({src, dst}).status, 0);
   const tt::TreeFiles first = tt::files_below(dst);
   ASSERT_EQ(first.size(), 7u);
+  // The plan of a re-run leaves them out as the re-run does.
+  const testing::CliResult plan = run_cli({src, dst, "--dry-run"});
+  EXPECT_EQ(plan.status, 0);
+  EXPECT_NE(plan.out.find("与原有文件相同7条，将失败0条；其中改号0条。另有7条是之前拷贝到该目录的文件，"
+                          "不再拷贝。未写入任何文件。"),
+            std::string::npos)
+      << plan.out;
   for (int again = 0; again < 2; ++again) {
     const testing::CliResult rerun = run_cli({src, dst});
     EXPECT_EQ(rerun.status, 0);
@@ -135,6 +146,75 @@ TEST(Undo, ReRunsIntoTheSourceNeverGatherTheirOwnCopies) {
   { std::ofstream(tree.path("照片/归集/home/home(1).jpg"), std::ios::app) << "edited"; }
   const testing::CliResult after_edit = run_cli({src, dst});
   EXPECT_NE(after_edit.out.find("其中6条是之前拷贝到该目录的文件"), std::string::npos) << after_edit.out;
+}
+
+TEST(Undo, TakesAwayTheDestinationFoldersTheRunMadeButNoneThatHoldTheUsersFiles) {
+  tt::TempTree tree({"backup/"});
+  for (int k = 1; k <= 3; ++k) tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(300 + k, k));
+  // DEST and the folder above it are made by the run.
+  const std::string dst = tree.path("backup/2026/归集");
+  const testing::CliResult run = run_cli({tree.path("src"), dst});
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  ASSERT_NE(run.err.find("已新建"), std::string::npos) << run.err;
+  ASSERT_EQ(tt::files_below(dst).size(), 3u);
+
+  const testing::CliResult plan = run_cli({"--undo", dst, "--dry-run", "--json"});
+  EXPECT_EQ(testing::parse_json_lines(plan.out).back().at("folders_removed").text, "3");
+  const testing::CliResult undone = run_cli({"--undo", dst});
+  EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+  EXPECT_FALSE(std::filesystem::exists(tree.path("backup/2026")));
+  EXPECT_TRUE(std::filesystem::is_directory(tree.path("backup")));
+
+  // Made again by a second run, and holding a file of the user's by the
+  // undo: that folder stays, with the file, and only the run's folder goes.
+  ASSERT_EQ(run_cli({tree.path("src"), dst}).status, 0);
+  tree.write("backup/2026/notes.txt", "mine");
+  EXPECT_EQ(run_cli({"--undo", dst}).status, 0);
+  EXPECT_FALSE(std::filesystem::exists(dst));
+  EXPECT_EQ(tt::files_below(tree.path("backup")), (tt::TreeFiles{{"2026/notes.txt", "mine"}}));
+}
+
+// The newest journal, as a kill right after a batch's naming leaves it: the
+// lines before the naming, none after.
+void cut_newest_journal_after_naming() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(fsys::journal_folder())) {
+    if (entry.path().extension() == ".journal") names.push_back(entry.path().string());
+  }
+  ASSERT_FALSE(names.empty());
+  std::sort(names.begin(), names.end());
+  std::istringstream lines(tt::read_file(names.back()));
+  std::string kept;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.starts_with("named\t") && line != "ended") kept += line + "\n";
+  }
+  std::ofstream(names.back(), std::ios::trunc) << kept;
+}
+
+TEST(Undo, FindsInTheTrashWhatARunCutShortReplacedButNotWhatTheUserTrashedBefore) {
+  tt::TempTree tree({"dst/trip/"});
+  for (int k = 1; k <= 2; ++k) tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(900 + k, k));
+  tree.write("dst/trip/trip(1).jpg", "the user's own trip(1)");
+  set_old_time(tree.path("dst/trip/trip(1).jpg"));
+  // A file of the name the run's second copy takes, trashed by the user long
+  // before the run: the run replaced nothing there, and it stays.
+  const std::string trash = tt::home_trash();
+  std::filesystem::create_directories(trash + "files");
+  std::filesystem::create_directories(trash + "info");
+  std::ofstream(trash + "files/trip(2).jpg") << "trashed in 2020";
+  std::ofstream(trash + "info/trip(2).jpg.trashinfo")
+      << "[Trash Info]\nPath=" << fsys::posix::percent_encoded(tree.path("dst/trip/trip(2).jpg"))
+      << "\nDeletionDate=2020-01-01T00:00:00\n";
+  const tt::TreeFiles trash_before = tt::files_below(trash);
+  const std::string dst = tree.path("dst");
+
+  ASSERT_EQ(run_cli({tree.path("src"), dst}).status, 0);
+  cut_newest_journal_after_naming();
+  const testing::CliResult undone = run_cli({"--undo", dst, "--json"});
+  EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+  EXPECT_EQ(testing::parse_json_lines(undone.out).back().at("put_back").text, "1");
+  EXPECT_EQ(tt::files_below(dst), (tt::TreeFiles{{"trip/trip(1).jpg", "the user's own trip(1)"}}));
+  EXPECT_EQ(tt::tree_difference(tt::files_below(trash), trash_before), "");
 }
 
 TEST(Undo, TakesBackARunKilledMidway) {
