@@ -198,6 +198,9 @@ class PosixFileSystem final : public FileSystem {
     if (!S_ISREG(staged->source_info.st_mode)) {
       return finished(std::make_error_code(std::errc::invalid_argument));
     }
+    // Only a folder a copy is written into is swept: a re-run that finds
+    // every copy in place reads no folder of the destination.
+    if (may_exist) sweep_once(*staged);
     staged->target = target;
     staged->set_aside = &set_aside_;
     // Each staged copy may hold a descriptor until its batch is named; past
@@ -356,7 +359,6 @@ class PosixFileSystem final : public FileSystem {
   struct EnteredFolder {
     posix::VolumeWays* ways = nullptr;
     std::shared_ptr<const Descriptor> open;  // null once closed
-    const std::vector<struct stat>* left_copies = nullptr;  // what its sweep removed
   };
 
   // What a copy thread learnt of the folder it copied into last.  Its next
@@ -371,7 +373,13 @@ class PosixFileSystem final : public FileSystem {
     std::weak_ptr<const Descriptor> open;
     bool may_exist = true;
     const std::vector<struct stat>* left_copies = nullptr;
+    bool swept = false;  // its sweep is over, and left_copies is what it found
   };
+
+  static LastFolder& thread_last_folder() {
+    thread_local LastFolder last;
+    return last;
+  }
 
   // lstat of `target`, within its open folder where it has one.
   static bool look_at_target(const posix::PosixStagedCopy& staged, const std::string& target,
@@ -386,7 +394,7 @@ class PosixFileSystem final : public FileSystem {
   // enter_folder for the folder of `target`, by way of the thread's last.
   std::error_code enter_target_folder(const std::string& target, posix::PosixStagedCopy& staged,
                                       bool& may_exist) {
-    thread_local LastFolder last;
+    LastFolder& last = thread_last_folder();
     const std::uint64_t epoch = epoch_.load(std::memory_order_acquire);
     const std::size_t cut = target.rfind('/');
     if (cut != std::string::npos && last.file_system == id_ && last.epoch == epoch &&
@@ -400,8 +408,52 @@ class PosixFileSystem final : public FileSystem {
     std::string folder = posix::folder_of(target);
     if (const std::error_code error = enter_folder(folder, staged, may_exist)) return error;
     last = {id_,          epoch,     std::move(folder), staged.ways, staged.folder,
-            may_exist, staged.left_copies};
+            may_exist, staged.left_copies, false};
     return {};
+  }
+
+  // Before the first copy written into the folder of the thread's last
+  // target: clears what killed copies left there, once per folder, and
+  // gives `staged` what that sweep removed.  The copy threads that meet a
+  // folder at once sweep it once; the others wait for that sweep, so that
+  // no copy is named beside what a killed one left.
+  void sweep_once(posix::PosixStagedCopy& staged) {
+    LastFolder& last = thread_last_folder();
+    if (last.swept) {
+      staged.left_copies = last.left_copies;
+      return;
+    }
+    bool sweep = false;
+    std::string key;
+    {
+      std::unique_lock lock(mutex_);
+      key = sweep_key(last.folder);
+      sweep = swept_folders_.insert(key).second;
+      if (sweep) {
+        sweeping_folders_.insert(key);
+      } else {
+        swept_.wait(lock, [&] { return !sweeping_folders_.contains(key); });
+      }
+    }
+    // Another thread may copy into the folder meanwhile: its temporaries
+    // carry this process's id, which the sweep never removes.
+    if (sweep) {
+      // What it removed tells a name reserved by a killed copy from a file
+      // of the user's.
+      std::vector<struct stat> removed;
+      posix::remove_stale_temporaries(last.folder, &removed);
+      {
+        const std::lock_guard lock(mutex_);
+        if (!removed.empty()) left_copies_[key] = std::move(removed);
+        sweeping_folders_.erase(key);
+      }
+      swept_.notify_all();
+    }
+    const std::lock_guard lock(mutex_);
+    const auto left = left_copies_.find(key);
+    staged.left_copies = left == left_copies_.end() ? nullptr : &left->second;
+    last.left_copies = staged.left_copies;
+    last.swept = true;
   }
 
   // Which folders are one for the sweep: on a volume that folds letter
@@ -415,60 +467,26 @@ class PosixFileSystem final : public FileSystem {
     return folder;
   }
 
-  // Before the first copy into `folder`: clears what killed copies left
-  // there, and learns its volume.  `may_exist` says whether the folder can
-  // hold files this run did not write; when it cannot, no look at the
-  // target precedes the copy, and a name found taken is handled as met.
+  // Before the first copy into `folder`: learns its volume and opens it.
+  // `may_exist` says whether the folder can hold files this run did not
+  // write; when it cannot, no look at the target precedes the copy, and a
+  // name found taken is handled as met.
   std::error_code enter_folder(const std::string& folder, posix::PosixStagedCopy& staged,
                                bool& may_exist) {
-    bool sweep = false;
-    std::string key;
     {
-      std::unique_lock lock(mutex_);
+      const std::lock_guard lock(mutex_);
       may_exist = !made_folders_.contains(folder);
       if (const auto known = folder_ways_.find(folder); known != folder_ways_.end()) {
         staged.ways = known->second.ways;
         staged.folder = known->second.open;
-        staged.left_copies = known->second.left_copies;
         return {};
       }
-      // The copy threads that meet a folder at once sweep it once.  A
-      // folder this run made holds nothing a killed copy left.  The others
-      // wait for that sweep, so that no copy is named beside what a killed
-      // one left.
-      if (may_exist) {
-        key = sweep_key(folder);
-        sweep = swept_folders_.insert(key).second;
-        if (sweep) {
-          sweeping_folders_.insert(key);
-        } else {
-          swept_.wait(lock, [&] { return !sweeping_folders_.contains(key); });
-        }
-      }
-    }
-    // Another thread may copy into the folder meanwhile: its temporaries
-    // carry this process's id, which the sweep never removes.
-    if (sweep) {
-      // What it removed tells a name reserved by a killed copy from a file
-      // of the user's.
-      std::vector<struct stat> removed;
-      posix::remove_stale_temporaries(folder, &removed);
-      {
-        const std::lock_guard lock(mutex_);
-        if (!removed.empty()) left_copies_[key] = std::move(removed);
-        sweeping_folders_.erase(key);
-      }
-      swept_.notify_all();
     }
     EnteredFolder entered;
     if (const std::error_code error = open_folder(folder, entered)) return error;
-    const std::lock_guard lock(mutex_);
-    if (const auto left = left_copies_.find(key); may_exist && left != left_copies_.end()) {
-      entered.left_copies = &left->second;
-    }
     staged.ways = entered.ways;
     staged.folder = entered.open;
-    staged.left_copies = entered.left_copies;
+    const std::lock_guard lock(mutex_);
     remember_folder(folder, std::move(entered));
     return {};
   }
@@ -488,7 +506,7 @@ class PosixFileSystem final : public FileSystem {
   // copies not yet named go by its path.
   void remember_folder(const std::string& folder, EnteredFolder opened) {
     const auto [entered, added] =
-        folder_ways_.try_emplace(folder, EnteredFolder{opened.ways, nullptr, opened.left_copies});
+        folder_ways_.try_emplace(folder, EnteredFolder{opened.ways, nullptr});
     if (!added || entered->second.open) return;
     entered->second.open = std::move(opened.open);
     open_folders_.push_back(&entered->second);
