@@ -71,26 +71,8 @@ class FindHandle {
   HANDLE handle_;
 };
 
-// The volume and file index of an existing file, which two paths share only
-// when they name the same file (hard links and letter case included).
-struct VolumeFileNumber {
-  DWORD volume;
-  DWORD index_high;
-  DWORD index_low;
-  bool operator==(const VolumeFileNumber&) const = default;
-};
-
-std::optional<VolumeFileNumber> identity_of(const std::wstring& path) {
-  const HANDLE file =
-      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  BY_HANDLE_FILE_INFORMATION info{};
-  const bool known = GetFileInformationByHandle(file, &info) != 0;
-  CloseHandle(file);
-  if (!known) return std::nullopt;
-  return VolumeFileNumber{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-}
+using win32::identity_of;
+using win32::VolumeFileNumber;
 
 // The folder part of a long-form path, separator included.
 std::wstring folder_of(const std::wstring& path) {

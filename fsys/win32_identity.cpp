@@ -24,19 +24,37 @@ bool numbers_last(HANDLE file) {
   return system == L"NTFS" || system == L"ReFS";
 }
 
-}  // namespace
-
-std::optional<FileIdentity> identity_at(const std::wstring& path) {
+// What the handle of the file at `path`, opened with `flags` and no access,
+// tells; `numbered` whether its volume keeps file numbers, when asked.
+std::optional<BY_HANDLE_FILE_INFORMATION> information_of(const std::wstring& path, DWORD flags,
+                                                        bool* numbered = nullptr) {
   const HANDLE file =
       CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+                  OPEN_EXISTING, flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info{};
-  const bool known = GetFileInformationByHandle(file, &info) != 0 &&
-                     !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-  const bool numbered = known && numbers_last(file);
+  const bool known = GetFileInformationByHandle(file, &info) != 0;
+  if (known && numbered != nullptr) *numbered = numbers_last(file);
   CloseHandle(file);
   if (!known) return std::nullopt;
+  return info;
+}
+
+}  // namespace
+
+std::optional<VolumeFileNumber> identity_of(const std::wstring& path) {
+  const std::optional<BY_HANDLE_FILE_INFORMATION> info =
+      information_of(path, FILE_FLAG_BACKUP_SEMANTICS);
+  if (!info) return std::nullopt;
+  return VolumeFileNumber{info->dwVolumeSerialNumber, info->nFileIndexHigh, info->nFileIndexLow};
+}
+
+std::optional<FileIdentity> identity_at(const std::wstring& path) {
+  bool numbered = false;
+  const std::optional<BY_HANDLE_FILE_INFORMATION> found =
+      information_of(path, FILE_FLAG_OPEN_REPARSE_POINT, &numbered);
+  if (!found || (found->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+  const BY_HANDLE_FILE_INFORMATION& info = *found;
   FileIdentity identity;
   identity.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   identity.modified = unix_nanoseconds(info.ftLastWriteTime);
