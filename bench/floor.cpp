@@ -225,13 +225,26 @@ struct Unnamed {
 
 double safe_copy_floor(const std::string& source, const std::string& dest, const Plan& plan,
                        std::size_t threads) {
-  // A batch holds its copies open: the descriptor limit must allow one.
-  constexpr std::size_t batch = 8192;
+  // A batch holds its copies open, and so does each tag folder until its
+  // last copy has its name: two batches and the open folders must fit the
+  // descriptor limit (a million files in leaf folders of their own make
+  // 100,000 tags, more than any limit).
+  constexpr std::size_t open_folders_kept = 2048;
   struct rlimit limit;
   if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
     limit.rlim_cur = limit.rlim_max;
     ::setrlimit(RLIMIT_NOFILE, &limit);
   }
+  const std::size_t allowed = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
+  if (allowed < open_folders_kept + 1024) fail("too few descriptors allowed");
+  const std::size_t batch =
+      std::min<std::size_t>(8192, (allowed - open_folders_kept - 256 - threads) / 2);
+  // How many copies each tag takes, to close its folder after the last.
+  std::vector<std::size_t> copies_of_tag(plan.tags.size(), 0);
+  for (const Job& job : plan.jobs) ++copies_of_tag[job.tag];
+  std::vector<std::size_t> linked_of_tag(plan.tags.size(), 0);
+  std::size_t folders_closed = 0;
+  bool opener_waiting = false;
   const Clock::time_point start = Clock::now();
   const int source_root = open_folder(source);
   const int dest_root = open_folder(dest);
@@ -256,7 +269,7 @@ double safe_copy_floor(const std::string& source, const std::string& dest, const
         // No more than one batch waits beside the one being named.
         changed.wait(lock, [&] { return ready.size() < batch; });
         ready.push_back({fd, i});
-        if (ready.size() == batch) changed.notify_all();
+        if (ready.size() == batch || opener_waiting) changed.notify_all();
       }
       const std::lock_guard lock(mutex);
       --writers_left;
@@ -268,11 +281,15 @@ double safe_copy_floor(const std::string& source, const std::string& dest, const
     for (;;) {
       {
         std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return ready.size() >= batch || writers_left == 0; });
+        // A stalled opener waits for folders to close: what is ready goes.
+        changed.wait(lock, [&] {
+          return ready.size() >= batch || writers_left == 0 || (opener_waiting && !ready.empty());
+        });
         if (ready.empty()) return;
         taken.swap(ready);
       }
       changed.notify_all();
+      std::size_t closed = 0;
       if (::syncfs(dest_root) != 0) fail("syncfs " + dest);
       for (const Unnamed& copy : taken) {
         const Job& job = plan.jobs[copy.job];
@@ -284,11 +301,30 @@ double safe_copy_floor(const std::string& source, const std::string& dest, const
           }
         }
         ::close(copy.fd);
+        if (++linked_of_tag[job.tag] == copies_of_tag[job.tag]) {
+          ::close(folders[job.tag]);
+          folders[job.tag] = -1;
+          ++closed;
+        }
       }
       taken.clear();
+      if (closed > 0) {
+        const std::lock_guard lock(mutex);
+        folders_closed += closed;
+      }
+      changed.notify_all();
     }
   });
   for (std::size_t t = 0; t < plan.tags.size(); ++t) {
+    {
+      std::unique_lock lock(mutex);
+      if (t - folders_closed >= open_folders_kept) {
+        opener_waiting = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return t - folders_closed < open_folders_kept; });
+        opener_waiting = false;
+      }
+    }
     if (::mkdirat(dest_root, plan.tags[t].c_str(), 0777) != 0) fail("mkdir " + plan.tags[t]);
     folders[t] = ::openat(dest_root, plan.tags[t].c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folders[t] < 0) fail("open " + plan.tags[t]);
@@ -299,7 +335,9 @@ double safe_copy_floor(const std::string& source, const std::string& dest, const
   namer.join();
   // The names are on the disk too before the run ends.
   if (::syncfs(dest_root) != 0) fail("syncfs " + dest);
-  for (const int folder : folders) ::close(folder);
+  for (const int folder : folders) {
+    if (folder >= 0) ::close(folder);
+  }
   ::close(dest_root);
   ::close(source_root);
   return std::chrono::duration<double>(Clock::now() - start).count();
