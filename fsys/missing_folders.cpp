@@ -28,7 +28,7 @@ std::optional<std::string> nearest_existing_folder(FileSystem& file_system,
     if (file_system.folder_exists(*at)) return at;
     top = *at;
   }
-  // Above a relative name ("归集\") stands the current folder; above a
+  // Above a relative name ("out\") stands the current folder; above a
   // root, nothing.
   const std::string_view name(top.data(), top.empty() ? 0 : top.size() - 1);
   const bool relative =

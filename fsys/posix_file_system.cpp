@@ -401,14 +401,13 @@ class PosixFileSystem final : public FileSystem {
         std::string_view(target).substr(0, cut + 1) == last.folder) {
       staged.ways = last.ways;
       staged.folder = last.open;
-      staged.left_copies = last.left_copies;
       may_exist = last.may_exist;
       return {};
     }
     std::string folder = posix::folder_of(target);
     if (const std::error_code error = enter_folder(folder, staged, may_exist)) return error;
-    last = {id_,          epoch,     std::move(folder), staged.ways, staged.folder,
-            may_exist, staged.left_copies, false};
+    // What a sweep found is learnt by sweep_once, for copies that need it.
+    last = {id_, epoch, std::move(folder), staged.ways, staged.folder, may_exist, nullptr, false};
     return {};
   }
 

@@ -217,12 +217,12 @@ std::string local_stamp() {
 
 // Moves the old file at `target` into the set-aside folder `name` of `root`
 // (all three the core's text), under the first free name of set_aside_path(); sets
-// `kept` to where it went (long form) and `kept_text` to the same as the
-// core spells it, absolute.  A name taken there is never written
+// `kept` to where it went, absolute, as the core spells it.  A name taken
+// there is never written
 // over; on failure the file is where it was.  Renaming needs no write
 // access, so a read-only file goes as it is.
 std::error_code set_aside(const std::string& root, std::string_view name, const std::string& target,
-                          std::wstring& kept, std::string& kept_text) {
+                          std::string& kept) {
   // A caller that named no root has nowhere to keep it: the file stays.
   if (root.empty()) return trash_error(EXDEV);
   if (const std::error_code probed = probe_replace_step(ReplaceStep::set_aside)) {
@@ -242,10 +242,9 @@ std::error_code set_aside(const std::string& root, std::string_view name, const 
   const std::string stamp = local_stamp();
   constexpr unsigned attempts = 100;
   for (unsigned attempt = 0; attempt <= attempts; ++attempt) {
-    kept_text = attempt == 0 ? first : set_aside_path(root, name, target, stamp, attempt);
-    kept = long_path(kept_text);
-    if (MoveFileExW(from.c_str(), kept.c_str(), 0)) {
-      kept_text = absolute_folder(kept_text);
+    kept = attempt == 0 ? first : set_aside_path(root, name, target, stamp, attempt);
+    if (MoveFileExW(from.c_str(), long_path(kept).c_str(), 0)) {
+      kept = absolute_folder(kept);
       return {};
     }
     const DWORD error = GetLastError();
@@ -444,8 +443,7 @@ class Win32FileSystem final : public FileSystem {
                               KeptFile& kept_file) {
     outcome = CopyOutcome::copied;
     const std::optional<WIN32_FILE_ATTRIBUTE_DATA> existing = file_data(staged.to);
-    std::wstring kept;
-    std::string kept_text;
+    std::string kept;
     if (existing) {
       if (existing->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         return std::make_error_code(std::errc::is_a_directory);
@@ -455,7 +453,7 @@ class Win32FileSystem final : public FileSystem {
       if (error == trash_error(EXDEV)) {
         // No bin takes it here: keep it in sight in the destination instead.
         const auto [root, name] = destination_root();
-        error = set_aside(root, name, staged.target, kept, kept_text);
+        error = set_aside(root, name, staged.target, kept);
         outcome = CopyOutcome::set_aside;
       }
       if (error) return error;
@@ -471,15 +469,15 @@ class Win32FileSystem final : public FileSystem {
     }
     if (outcome == CopyOutcome::replaced) kept_file = {KeptIn::recycle_bin, {}, {}};
     if (outcome == CopyOutcome::set_aside) {
-      kept_file = {KeptIn::set_aside, std::move(kept_text), {}};
+      kept_file = {KeptIn::set_aside, std::move(kept), {}};
     }
     return {};
   }
 
   // The old file set aside at `kept` back at `target`, when it was set aside
   // and its name is still free; otherwise it stays where the user finds it.
-  static void put_back(const std::wstring& kept, const std::wstring& target) {
-    if (!kept.empty()) MoveFileExW(kept.c_str(), target.c_str(), 0);
+  static void put_back(const std::string& kept, const std::wstring& target) {
+    if (!kept.empty()) MoveFileExW(long_path(kept).c_str(), target.c_str(), 0);
   }
 
   std::mutex mutex_;                                // the copy run copies on several threads

@@ -16,10 +16,6 @@ class Undoer {
   Undoer(fsys::Restorer& restorer, bool dry_run, std::int64_t started, UndoReport& report)
       : restorer_(restorer), dry_run_(dry_run), started_(started), report_(report) {}
 
-  // The folders of the set-aside folder that files came back from, to be
-  // removed once empty: the run made them for its replaced files.
-  std::set<std::string> set_aside_folders;
-
   void undo_copy(const journal::RecordedCopy& copy) {
     const std::optional<fsys::FileIdentity> now = restorer_.identify(copy.target);
     if (now && !fsys::same_file_as_recorded(*now, copy.identity)) {
@@ -49,6 +45,16 @@ class Undoer {
     } else {
       add(UndoStep::put_back, copy.target, kept.file);
       if (kept.where == fsys::KeptIn::set_aside) note_set_aside_folders(kept.file);
+    }
+  }
+
+  // The folders of the set-aside folder that files came back from, innermost
+  // first (a longer path of one branch sorts after its parent), removed
+  // once empty: the run made them for its replaced files.
+  void remove_set_aside_folders() {
+    if (dry_run_) return;
+    for (auto folder = set_aside_folders_.rbegin(); folder != set_aside_folders_.rend(); ++folder) {
+      restorer_.remove_empty_folder(*folder);
     }
   }
 
@@ -99,7 +105,7 @@ class Undoer {
     if (root.empty() || !file.starts_with(root)) return;
     for (std::size_t cut = file.find(fsys::separator, root.size()); cut != std::string::npos;
          cut = file.find(fsys::separator, cut + 1)) {
-      set_aside_folders.insert(file.substr(0, cut + 1));
+      set_aside_folders_.insert(file.substr(0, cut + 1));
     }
   }
 
@@ -112,6 +118,7 @@ class Undoer {
   const bool dry_run_;
   const std::int64_t started_;
   UndoReport& report_;
+  std::set<std::string> set_aside_folders_;
 };
 
 }  // namespace
@@ -131,11 +138,7 @@ UndoReport undo_run(const journal::RecordedRun& run, fsys::Restorer& restorer, b
   report.destination = run.destination;
   Undoer undoer(restorer, dry_run, run.started, report);
   for (auto copy = run.copies.rbegin(); copy != run.copies.rend(); ++copy) undoer.undo_copy(*copy);
-  // Innermost first: a longer path of one branch sorts after its parent.
-  for (auto folder = undoer.set_aside_folders.rbegin();
-       !dry_run && folder != undoer.set_aside_folders.rend(); ++folder) {
-    restorer.remove_empty_folder(*folder);
-  }
+  undoer.remove_set_aside_folders();
   for (auto folder = run.folders.rbegin(); folder != run.folders.rend(); ++folder) {
     undoer.remove_folder(*folder);
   }
