@@ -25,7 +25,8 @@ CopyWorkers::CopyWorkers(fsys::FileSystem& file_system, std::size_t threads,
       recorder_(recorder),
       queue_limit_(std::max<std::size_t>(queue_limit, 1)),
       batch_limit_(batch_limit_within(file_system.staged_copies_allowed(),
-                                      std::max<std::size_t>(threads, 1))) {
+                                      std::max<std::size_t>(threads, 1))),
+      copiers_(std::max<std::size_t>(threads, 1)) {
   threads = std::max<std::size_t>(threads, 1);
   threads_.reserve(threads);
   for (std::size_t k = 0; k < threads; ++k) threads_.emplace_back([this] { work(); });
@@ -98,10 +99,18 @@ void CopyWorkers::take_results(std::vector<CopyResult>& results, std::chrono::mi
   finished_.clear();
 }
 
-bool CopyWorkers::take_job(CopyJob& job) {
-  job = std::move(queue_.front());
-  queue_.pop_front();
-  ++copying_;
+bool CopyWorkers::take_jobs(std::vector<CopyJob>& jobs, std::size_t most) {
+  // A share of the queue, so that no thread sits idle while another holds
+  // several jobs; beyond the first, only jobs whose copies the batch still
+  // has room for, so that the copies allowed unnamed hold with every
+  // thread holding a run.
+  const std::size_t share = std::max<std::size_t>(queue_.size() / copiers_, 1);
+  most = std::min(most, share);
+  do {
+    jobs.push_back(std::move(queue_.front()));
+    queue_.pop_front();
+    ++copying_;
+  } while (jobs.size() < most && !queue_.empty() && batch_.size() + copying_ < batch_limit_);
   return run_waits_ == RunWaits::for_room && has_half_room();
 }
 
@@ -117,62 +126,92 @@ void CopyWorkers::last_job_handed_out() {
   batch_waiting_.notify_one();
 }
 
+void CopyWorkers::hand_on(std::vector<Done>& done, bool& wake_run, bool& wake_flusher,
+                          bool& wake_copier) {
+  const bool none_finished = finished_.empty();
+  const bool could_take = has_job_to_take();
+  copying_ -= done.size();
+  if (idle()) idle_since_ = std::chrono::steady_clock::now();
+  for (Done& copy : done) {
+    if (copy.start.staged) {
+      if (batch_.empty()) batch_opened_ = std::chrono::steady_clock::now();
+      batch_.add(std::move(copy.job), copy.start);
+      // The first copy of a batch starts the flushing thread's clock.
+      wake_flusher = wake_flusher || batch_.size() == 1;
+    } else {
+      fsys::CopyStart& start = copy.start;
+      finished_.push_back({std::move(copy.job), start.error, start.outcome,
+                           std::move(start.identity), std::move(start.kept)});
+    }
+  }
+  done.clear();
+  if (!batch_.empty() && batch_due(std::chrono::steady_clock::now())) wake_flusher = true;
+  // The last result ends any wait; results alone wake a run only when it
+  // waits for nothing else.
+  if (!finished_.empty()) {
+    wake_run = wake_run || (run_waits_ == RunWaits::for_results && none_finished) ||
+               (run_waits_ != RunWaits::no && outstanding_ == finished_.size());
+  }
+  // The last copy of a lull starts the shorter wait of a waiting batch.
+  if (!batch_.empty() && idle()) wake_flusher = true;
+  // Results that join no batch make room for a thread held back.
+  wake_copier = !could_take && threads_waiting_ > 0 && has_job_to_take();
+}
+
 void CopyWorkers::work() {
-  CopyJob job;
-  fsys::CopyStart start;
-  bool copied = false;  // `job` and `start` hold a copy to hand on
+  std::vector<CopyJob> jobs;  // taken, in list order
+  std::size_t next = 0;       // the first of `jobs` not yet copied
+  std::vector<Done> done;
+  // A thread whose last copy was slow takes one job at a time: a run of
+  // large files held by one thread would leave the others idle at the end
+  // and hold back progress.
+  bool quick = true;
   for (;;) {
     bool wake_run = false;
     bool wake_flusher = false;
-    bool took = false;
+    bool wake_copier = false;
+    if (next == jobs.size()) {
+      jobs.clear();
+      next = 0;
+    }
     {
-      // One lock hands on the copy just made and takes the next job.
+      // One lock hands on the copies just made and takes the next jobs.
       std::unique_lock lock(mutex_);
-      if (copied) {
-        --copying_;
-        if (idle()) idle_since_ = std::chrono::steady_clock::now();
-        if (start.staged) {
-          if (batch_.empty()) batch_opened_ = std::chrono::steady_clock::now();
-          batch_.add(std::move(job), start);
-          // The first copy of a batch starts the flushing thread's clock.
-          wake_flusher = batch_.size() == 1 || batch_due(std::chrono::steady_clock::now());
-        } else {
-          finished_.push_back({std::move(job), start.error, start.outcome,
-                               std::move(start.identity), std::move(start.kept)});
-          // The last result ends any wait; results alone wake a run only
-          // when it waits for nothing else.
-          wake_run = (run_waits_ == RunWaits::for_results && finished_.size() == 1) ||
-                     (run_waits_ != RunWaits::no && outstanding_ == finished_.size());
-        }
-        // The last copy of a lull starts the shorter wait of a waiting batch.
-        if (!batch_.empty() && idle()) wake_flusher = true;
-        copied = false;
-      }
-      if (has_job_to_take()) {
-        took = true;
-        wake_run = take_job(job) || wake_run;
+      if (!done.empty()) hand_on(done, wake_run, wake_flusher, wake_copier);
+      if (jobs.empty() && has_job_to_take()) {
+        wake_run = take_jobs(jobs, quick ? jobs_per_take : 1) || wake_run;
       }
     }
     if (wake_flusher) batch_waiting_.notify_one();
     if (wake_run) run_woken_.notify_one();
-    if (!took) {
+    if (wake_copier) job_waiting_.notify_one();
+    if (jobs.empty()) {
       std::unique_lock lock(mutex_);
       ++threads_waiting_;
       job_waiting_.wait(lock, [this] { return closing_ || has_job_to_take(); });
       --threads_waiting_;
       if (queue_.empty()) return;
-      const bool room_made = take_job(job);
+      const bool room_made = take_jobs(jobs, quick ? jobs_per_take : 1);
       lock.unlock();
       if (room_made) run_woken_.notify_one();
     }
-    try {
-      start = file_system_.start_copy(job.source, job.target);
-    } catch (const std::bad_alloc&) {
-      // A thread must not end the program; the entry fails like any other.
-      start = {};
-      start.error = std::make_error_code(std::errc::not_enough_memory);
+    // Copies the jobs taken, and hands them on after a slow one, so that a
+    // large file reaches its batch as soon as it is written.
+    while (next < jobs.size()) {
+      CopyJob& job = jobs[next++];
+      const auto began = std::chrono::steady_clock::now();
+      fsys::CopyStart start;
+      try {
+        start = file_system_.start_copy(job.source, job.target);
+      } catch (const std::bad_alloc&) {
+        // A thread must not end the program; the entry fails like any other.
+        start = {};
+        start.error = std::make_error_code(std::errc::not_enough_memory);
+      }
+      done.push_back({std::move(job), std::move(start)});
+      quick = std::chrono::steady_clock::now() - began < quick_copy;
+      if (!quick) break;
     }
-    copied = true;
   }
 }
 

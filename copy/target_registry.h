@@ -7,6 +7,7 @@
 // name look taken, so the run skips a name, never overwrites one.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,7 +34,7 @@ class TargetRegistry {
 
   // True when `path` is a listed source or a target this run has claimed
   // (compared by fsys::path_key).
-  bool taken(std::string_view path) const;
+  bool taken(std::string_view path);
 
   // Claims `folder` + `tag` + "(" + `number` + ")" + `extension_text`; when
   // that is taken, the same with the next number that this run has not used
@@ -47,8 +48,13 @@ class TargetRegistry {
 
  private:
   void claim(const std::string& path);
+  // Puts the sources still waiting in `pending_` into the set.
+  void settle_sources();
 
   std::uint64_t path_hash(std::string_view path) const;
+  // The hash of last_prefix_ + "(" + number + ")" + extension, from the
+  // prefix's hash state: a target is hashed by its last few bytes only.
+  std::uint64_t numbered_hash(std::size_t number, std::string_view extension_text) const;
 
   bool fold_letter_case_ = false;
   HashSet64 taken_;  // hashes of path keys
@@ -59,6 +65,15 @@ class TargetRegistry {
   // and its highest number (elements of an unordered_map stay put).
   std::string last_prefix_;
   std::size_t* last_highest_ = nullptr;
+  // The hash state after last_prefix_, where a path is its own key; then a
+  // target's hash continues from it (the hash runs byte by byte).
+  bool prefix_state_known_ = false;
+  std::uint64_t prefix_state_ = 0;
+  // Sources hashed, their slots being fetched, not yet in the set: they go
+  // in a few sources later, when their slots have arrived.
+  std::array<std::uint64_t, 16> pending_{};
+  std::size_t pending_first_ = 0;
+  std::size_t pending_count_ = 0;
   // Per kept-name target key: the next "(k)" to try.
   std::unordered_map<std::string, std::size_t> next_copy_number_;
 };

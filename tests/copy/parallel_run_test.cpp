@@ -211,8 +211,9 @@ TEST(CopyPool, NamesOnlyAFewEntriesAheadOfTheCopiesAndShowsEveryOneDone) {
   disk.open();
   run.join();
 
-  // The threads' jobs, the queue and the few planned jobs being handed out.
-  EXPECT_LE(ahead, workers + jobs_per_worker * workers + jobs_per_wake);
+  // The threads' runs of jobs, the queue and the few planned jobs being
+  // handed out.
+  EXPECT_LE(ahead, workers * jobs_per_take + jobs_per_worker * workers + jobs_per_wake);
   EXPECT_GT(ahead, workers);
   EXPECT_EQ(report.entries, entries);
   EXPECT_TRUE(report.failures.empty());
