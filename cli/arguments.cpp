@@ -1,9 +1,33 @@
 // Turns the argument list into Options or a usage message naming the fault.
 #include <string_view>
 
+#include "cli/option_table.h"
 #include "cli/options.h"
 
 namespace tolvane::cli {
+namespace {
+
+struct Match {
+  const OptionRow* row = nullptr;  // null: no option of the table
+  bool joined = false;             // "--ext=TEXT": the value follows the "="
+  std::string_view value;          // the joined value
+};
+
+Match match_option(std::string_view argument) {
+  for (const OptionRow& row : option_table()) {
+    if (argument == row.long_name || (!row.short_name.empty() && argument == row.short_name)) {
+      return {&row, false, {}};
+    }
+    // Only an option with a value takes "=": "--flat=1" is no option.
+    if (row.takes_value && argument.starts_with(row.long_name) &&
+        argument.substr(row.long_name.size()).starts_with('=')) {
+      return {&row, true, argument.substr(row.long_name.size() + 1)};
+    }
+  }
+  return {};
+}
+
+}  // namespace
 
 ParsedArguments parse_arguments(const std::vector<std::string>& arguments) {
   ParsedArguments parsed;
@@ -14,33 +38,27 @@ ParsedArguments parse_arguments(const std::vector<std::string>& arguments) {
     const std::string& argument = arguments[k];
     if (options_ended || argument == "-" || !argument.starts_with("-")) {
       positional.push_back(argument);
-    } else if (argument == "--") {
-      options_ended = true;
-    } else if (argument == "--help" || argument == "-h") {
-      options.help = true;
-    } else if (argument == "--flat") {
-      options.flat = true;
-    } else if (argument == "--dry-run") {
-      options.dry_run = true;
-    } else if (argument == "--json") {
-      options.json = true;
-    } else if (argument == "--undo") {
-      options.undo = true;
-    } else if (argument == "--dot-folders") {
-      options.dot_folders = true;
-    } else if (argument.starts_with("--ext=")) {
-      options.extension = argument.substr(6);
-    } else if (argument == "--ext") {
-      // "--ext --flat" lacks its text; "--ext=--flat" would be one.
-      if (k + 1 == arguments.size() || arguments[k + 1].starts_with("--")) {
-        parsed.error = "--ext 后缺少扩展名，例如 --ext .png";
-        return parsed;
-      }
-      options.extension = arguments[++k];
-    } else {
+      continue;
+    }
+    const Match match = match_option(argument);
+    if (match.row == nullptr) {
       parsed.error = "未知的选项：" + argument;
       return parsed;
     }
+    if (match.row->apply == nullptr) {
+      options_ended = true;
+      continue;
+    }
+    std::string_view value = match.value;
+    if (match.row->takes_value && !match.joined) {
+      // "--ext --flat" lacks its text; "--ext=--flat" would be one.
+      if (k + 1 == arguments.size() || arguments[k + 1].starts_with("--")) {
+        parsed.error = match.row->missing_value;
+        return parsed;
+      }
+      value = arguments[++k];
+    }
+    match.row->apply(options, value);
   }
   if (options.help) return parsed;
   if (options.undo) {

@@ -1,11 +1,18 @@
 // --help: the usage in Chinese, option names in English; the manual page
-// tolvane-cli.1.in says the same at length.
+// tolvane-cli.1.in says the same at length.  The options' own lines come
+// from the option table, so a new option shows here by being declared there.
 #include "cli/help_text.h"
 
-namespace tolvane::cli {
+#include <string_view>
 
-std::string_view help_text() {
-  return R"(用法：tolvane-cli SOURCE DEST [--ext .jpg] [--flat] [--dry-run] [--json]
+#include "cli/option_table.h"
+
+namespace tolvane::cli {
+namespace {
+
+// Before the options: how the command is called and what it does.
+constexpr std::string_view usage =
+    R"(用法：tolvane-cli SOURCE DEST [--ext .jpg] [--flat] [--dry-run] [--json]
                     [--dot-folders]
       tolvane-cli --undo DEST [--dry-run] [--json]
 
@@ -21,31 +28,10 @@ std::string_view help_text() {
 移入 DEST 下的“被替换的文件”文件夹。名称不可用的条目不拷贝并说明原因。
 
 选项：
-  --ext TEXT   扩展名，原样使用（默认 .jpg）；“.*”列出所有不隐藏的文件并保留原名，
-               同一文件夹中重名的拷贝在扩展名前加“(2)”“(3)”……，如 a(2).jpg。
-               不得含路径分隔符。
-  --flat       不建子文件夹，全部拷贝到 DEST 本身（窗口的“目录off”）。
-  --dry-run    只列出计划，不写入任何文件：每条一行“源 → 目标”，并在【】中标出
-               改号、替换（原有文件移入回收站或“被替换的文件”）、与原有文件相同
-               而不拷贝、将失败（及原因）的条目，最后是统计。
-  --dot-folders
-               名称含“.”的文件夹也读取（窗口略过它们）；隐藏的文件夹（如 Linux 上的
-               .cache）仍不读取，含“.”的文件名仍不当作文件夹。
-  --json       每行一个 JSON 对象：每条的 source、target、outcome
-               （copied/replaced/set_aside/unchanged/failed）、renumbered、reason，
-               最后一个 summary 对象（folders_unreadable 是无法读取的文件夹数，
-               folders_left_out 是因名称含“.”而略过的文件夹数，set_aside 是原有文件
-               移入“被替换的文件”的条数，earlier_copies 是之前拷贝到 DEST、这次未再
-               拷贝的条数）。非 UTF-8 的路径字节写作 U+FFFD，原始字节以
-               十六进制另存于 source_hex / target_hex。
-  --undo DEST  撤销上次拷贝到 DEST 的文件：未改动的拷贝删除（源文件已不在或已改动时
-               移入回收站），被替换的文件放回原名，新建的空文件夹移除；拷贝后有改动
-               的文件保留并列出。--dry-run 只列出计划；--json 每步一个对象。
-               退出状态：0 全部撤销，1 有文件保留，2 没有可撤销的拷贝。
-               之后的拷贝不再拷贝之前拷贝到同一目录的文件。
-  -h, --help   显示本说明。
-  --           其后的参数都不是选项。
+)";
 
+// After them, past a blank line: what holds for every run.
+constexpr std::string_view closing = R"(
 SOURCE 和 DEST 与窗口的文本框一样：不得为空，也不得以路径分隔符结尾。
 标准错误输出是终端时显示进度（百分比、条数、每秒文件数、剩余时间）。
 
@@ -54,6 +40,36 @@ SOURCE 和 DEST 与窗口的文本框一样：不得为空，也不得以路径�
           2 用法错误、SOURCE 无法读取、DEST 是文件或不可写入、DEST 无法新建、
             --ext 含路径分隔符。
 )";
+
+// Where each option's description starts, so the descriptions line up: a
+// label that leaves less than two blanks before it takes a line of its own.
+constexpr std::size_t label_indent = 2;
+constexpr std::size_t description_column = 15;
+
+void append_option(std::string& text, const OptionRow& row) {
+  const std::string label = option_label(row);
+  text.append(label_indent, ' ').append(label);
+  const std::size_t used = label_indent + label.size();
+  if (used + 2 <= description_column) {
+    text.append(description_column - used, ' ');
+  } else {
+    text.append("\n").append(description_column, ' ');
+  }
+  std::string_view lines = row.help;
+  for (std::size_t end = lines.find('\n'); end != std::string_view::npos; end = lines.find('\n')) {
+    text.append(lines.substr(0, end + 1)).append(description_column, ' ');
+    lines.remove_prefix(end + 1);
+  }
+  text.append(lines).append("\n");
+}
+
+}  // namespace
+
+std::string help_text() {
+  std::string text(usage);
+  for (const OptionRow& row : option_table()) append_option(text, row);
+  text.append(closing);
+  return text;
 }
 
 }  // namespace tolvane::cli

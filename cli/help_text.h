@@ -1,10 +1,10 @@
 // The text --help prints.
 #pragma once
 
-#include <string_view>
+#include <string>
 
 namespace tolvane::cli {
 
-std::string_view help_text();
+std::string help_text();
 
 }  // namespace tolvane::cli

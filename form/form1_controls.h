@@ -4,6 +4,7 @@
 // controls; Form1 holds every rule and never sees a toolkit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +36,10 @@ enum class Control : std::uint8_t {
   Label7,
   Check1,
 };
+
+// How many controls there are, window included, for tables indexed by
+// Control: Check1 is the last, and a control added after it moves this.
+inline constexpr std::size_t control_count = static_cast<std::size_t>(Control::Check1) + 1;
 
 // How a copy run stands, for a desktop that shows it beside the window (the
 // taskbar button on Windows).

@@ -46,6 +46,22 @@ constexpr bool follows_the_layout_table() {
 }
 static_assert(follows_the_layout_table(), "one native control per row of the layout table");
 
+// The window keeps its controls in arrays of form::control_count, indexed by
+// Control (form1_window.h): each row must fall inside them, and the rows and
+// the window itself fill them, so a control the count does not cover fails
+// here rather than writing past the arrays.
+constexpr bool fills_the_control_arrays() {
+  std::array<bool, form::control_count> taken{};
+  taken[static_cast<std::size_t>(Control::Form1)] = true;
+  for (const NativeControl& native : native_table) {
+    const auto index = static_cast<std::size_t>(native.control);
+    if (index >= taken.size() || taken[index]) return false;
+    taken[index] = true;
+  }
+  return native_table.size() + 1 == taken.size();
+}
+static_assert(fills_the_control_arrays(), "form::control_count covers every control");
+
 }  // namespace
 
 const std::array<NativeControl, form::form1_layout.size()> native_controls = native_table;

@@ -91,11 +91,11 @@ class Form1Window : private form::Form1Controls {
   std::unique_ptr<journal::Journals> journals_;
   HWND window_ = nullptr;
   // Indexed by form::Control; the window itself at Control::Form1.
-  std::array<HWND, 18> controls_{};
+  std::array<HWND, form::control_count> controls_{};
   HWND tooltip_ = nullptr;
   // What assistive tools read as each control's description (the tooltip's
   // text); indexed by form::Control.
-  std::array<std::wstring, 18> descriptions_;
+  std::array<std::wstring, form::control_count> descriptions_;
   HWND focus_before_deactivation_ = nullptr;
   bool quit_when_destroyed_ = false;
   HFONT font_ = nullptr;

@@ -6,7 +6,6 @@
 // tooltip open, and writes what the screen shows of it as a 24-bit BMP:
 // tolvane_win32_screenshot start|scanned|copied|question|tooltip OUT.bmp
 #include <cstdio>
-#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,12 +13,14 @@
 
 #include "fsys/win32_path.h"
 #include "ui/win32/form1_window.h"
+#include "ui/win32/shown_tooltip.h"
 #include "ui/win32/windows_api.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using tolvane::win32::Form1Window;
+using tolvane::win32::shown_tooltip;
 
 RECT capture_area;
 std::wstring output;
@@ -110,24 +111,6 @@ void CALLBACK picture_message_box(HWND, UINT, UINT_PTR timer, DWORD) {
   pump_for(300);
   written = write_bmp(area);
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-}
-
-// The tooltip window of this thread once it shows, or null.
-HWND shown_tooltip() {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM result) -> BOOL {
-        wchar_t name[32] = {};
-        GetClassNameW(window, name, 32);
-        if (_wcsicmp(name, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(window)) {
-          *reinterpret_cast<HWND*>(result) = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
 }
 
 void make_tree(const fs::path& root) {

@@ -10,7 +10,6 @@
 // clang-format on
 
 #include <chrono>
-#include <cwchar>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,6 +19,7 @@
 #include "tests/support/temp_tree.h"
 #include "tests/ui/win32/window_test_support.h"
 #include "ui/win32/form1_window.h"
+#include "ui/win32/shown_tooltip.h"
 
 namespace tolvane::win32 {
 namespace {
@@ -95,24 +95,6 @@ class DetailsTest : public ::testing::Test {
   RecordingTaskbar* taskbar = new RecordingTaskbar;
   Form1Window form{fsys::make_native_file_system(), std::unique_ptr<Taskbar>(taskbar)};
 };
-
-// The visible tooltip window of this thread, if one is shown.
-HWND shown_tooltip() {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM result) -> BOOL {
-        wchar_t name[32] = {};
-        GetClassNameW(window, name, 32);
-        if (_wcsicmp(name, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(window)) {
-          *reinterpret_cast<HWND*>(result) = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
 
 // Moves the real pointer onto the middle of `control`, from outside it, and
 // waits, taking the window's messages, until a tooltip shows.

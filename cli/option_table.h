@@ -1,0 +1,41 @@
+// The options of tolvane-cli, each declared once: the parser recognises
+// them from this table and --help describes them from it, so the two cannot
+// drift apart.  The manual page says more about each; a test holds it to the
+// same list.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "cli/options.h"
+
+namespace tolvane::cli {
+
+struct OptionRow {
+  std::string_view long_name;   // "--ext"
+  std::string_view short_name;  // "-h", or empty
+  // What --help shows after the name ("TEXT"), or empty.  --undo shows DEST,
+  // which the parser still reads as the one positional argument.
+  std::string_view argument_name;
+  // The option's own value follows it ("--ext .png") or is joined with "="
+  // ("--ext=.png"); only such an option takes "=".
+  bool takes_value;
+  // The message when the value is missing (the next argument is absent or
+  // is itself an option); used only when takes_value.
+  std::string_view missing_value;
+  // --help's description: lines separated by '\n', indented by --help.
+  std::string_view help;
+  // Sets Options from the option (and its value, empty for a switch); null
+  // for "--", which ends the options instead.
+  void (*apply)(Options& options, std::string_view value);
+};
+
+// Every option, in the order --help and the manual page list them.
+std::span<const OptionRow> option_table();
+
+// The option as --help and the manual page name it: "--ext TEXT",
+// "-h, --help".
+std::string option_label(const OptionRow& row);
+
+}  // namespace tolvane::cli
