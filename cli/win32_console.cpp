@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "cli/console.h"
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 
 namespace tolvane::cli {
 

@@ -6,7 +6,7 @@
 
 #include "cli/command_line_run.h"
 #include "cli/console.h"
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 
 int wmain(int argc, wchar_t** argv) {
   tolvane::cli::use_utf8_console();

@@ -10,7 +10,7 @@ namespace tolvane::fsys {
 #ifdef _WIN32
 // Paths that differ only in letter case name the same file: every letter,
 // not only ASCII, is upper-cased by the system's case table, as the file
-// system compares names (win32_path.cpp).
+// system compares names (win32/path.cpp).
 std::string path_key(std::string_view path);
 inline constexpr bool path_is_its_key = false;
 #else

@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "fsys/posix_trash.h"
+#include "fsys/posix/trash.h"
 #include "fsys/restorer.h"
 #include "tests/cli/cli_process.h"
 #include "tests/cli/json_reader.h"

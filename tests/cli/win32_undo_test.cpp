@@ -16,7 +16,7 @@
 #include "fsys/forwarding_file_system.h"
 #include "fsys/replace_steps.h"
 #include "fsys/restorer.h"
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 #include "journal/journal_lines.h"
 #include "tests/cli/json_reader.h"
 #include "tests/cli/run_cli.h"

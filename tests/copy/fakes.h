@@ -16,17 +16,11 @@
 #include "form/run_flow.h"
 #include "fsys/file_system.h"
 #include "fsys/path_separator.h"
+#include "tests/support/native_path.h"
 
 namespace tolvane::copy::testing {
 
-// `path` written with "/", in the platform's separator.
-inline std::string native(std::string_view path) {
-  std::string result(path);
-  for (char& c : result) {
-    if (c == '/') c = fsys::separator;
-  }
-  return result;
-}
+using tolvane::testing::native;
 
 using Log = std::vector<std::string>;
 

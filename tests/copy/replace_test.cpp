@@ -20,7 +20,7 @@
 
 #include "copy/copy_run.h"
 #include "fsys/file_system.h"
-#include "fsys/posix_trash.h"
+#include "fsys/posix/trash.h"
 #include "fsys/replace_steps.h"
 #include "tests/copy/fakes.h"
 #include "tests/copy/worker_counts.h"

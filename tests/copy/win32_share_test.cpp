@@ -16,7 +16,7 @@
 
 #include "copy/copy_run.h"
 #include "fsys/replace_steps.h"
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 #include "scan/folder_walk.h"
 #include "tests/copy/fakes.h"
 #include "tests/copy/worker_counts.h"

@@ -11,6 +11,7 @@
 
 #include "fsys/file_system.h"
 #include "fsys/path_separator.h"
+#include "tests/support/native_path.h"
 
 namespace tolvane::form::testing {
 
@@ -21,12 +22,7 @@ class MemoryTree : public fsys::WholeCopyFileSystem {
     for (const std::string& path : paths) add(path);
   }
 
-  static std::string native(std::string path) {
-    for (char& c : path) {
-      if (c == '/') c = fsys::separator;
-    }
-    return path;
-  }
+  static std::string native(std::string_view path) { return tolvane::testing::native(path); }
   // The tree's root as the user types it: no trailing separator.
   static std::string root_text() { return native("R"); }
 

@@ -10,16 +10,12 @@
 #include <vector>
 
 #include "fsys/path_separator.h"
+#include "tests/support/native_path.h"
 
 namespace tolvane::fsys {
 namespace {
 
-std::string native(std::string path) {
-  for (char& c : path) {
-    if (c == '/') c = separator;
-  }
-  return path;
-}
+using testing::native;
 
 // Folders by path; making one needs its parent, and `refused` is denied.
 // One that "another program" makes first answers file_exists.

@@ -9,17 +9,12 @@
 #include <system_error>
 
 #include "fsys/path_separator.h"
+#include "tests/support/native_path.h"
 
 namespace tolvane::fsys {
 namespace {
 
-// `path` written with "/", in the platform's separator.
-std::string native(std::string path) {
-  for (char& c : path) {
-    if (c == '/') c = separator;
-  }
-  return path;
-}
+using testing::native;
 
 struct Row {
   const char* what;

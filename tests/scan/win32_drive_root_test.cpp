@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fsys/path_separator.h"
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 #include "scan/folder_tag.h"
 #include "scan/folder_walk.h"
 #include "tests/scan/scan_test_fixture.h"

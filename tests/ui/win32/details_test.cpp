@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/win32/window_test_support.h"
 #include "ui/win32/form1_window.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "form/form1_layout.h"
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 #include "tests/form/longest_captions.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/win32/window_test_support.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "fsys/file_system.h"
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 #include "tests/support/no_disk_file_system.h"
 #include "tests/support/slow_file_system.h"
 #include "tests/support/temp_tree.h"
