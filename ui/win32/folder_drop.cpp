@@ -6,7 +6,7 @@
 #include <string>
 
 #include "form/folder_drop.h"
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 
 namespace tolvane::win32 {
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 #include "ui/win32/described_label.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/undo_menu.h"

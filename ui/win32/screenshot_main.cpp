@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 #include "ui/win32/form1_window.h"
 #include "ui/win32/shown_tooltip.h"
 #include "ui/win32/windows_api.h"

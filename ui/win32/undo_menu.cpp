@@ -5,7 +5,7 @@
 #include <string>
 
 #include "form/undo_texts.h"
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 
 namespace tolvane::win32 {
 

@@ -1,7 +1,7 @@
 // The controls' side of Form1's behaviour: each call of form::Form1Controls
 // done with a native control.  Texts cross from UTF-8 to UTF-16 here.
 
-#include "fsys/win32_path.h"
+#include "fsys/win32/path.h"
 #include "ui/win32/form1_window.h"
 #include "ui/win32/message_pump.h"
 
