@@ -14,7 +14,7 @@
 #include "app/run_display.h"
 #include "app/user_texts.h"
 #include "copy/copy_run.h"
-#include "copy/copy_workers.h"
+#include "copy/copy_worker_count.h"
 #include "fsys/file_system.h"
 #include "scan/folder_walk.h"
 #include "scan/scan_front_end.h"

@@ -11,6 +11,7 @@
 #include "cli/undo_command.h"
 #include "cli/plan_file_system.h"
 #include "copy/copy_run.h"
+#include "copy/copy_worker_count.h"
 #include "fsys/missing_folders.h"
 #include "fsys/resolved_path.h"
 #include "scan/folder_walk.h"

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "copy/copy_run.h"
+#include "copy/copy_workers.h"
 #include "fsys/file_system.h"
 #include "tests/copy/fakes.h"
 #include "tests/copy/worker_counts.h"
