@@ -52,7 +52,7 @@
 #include <vector>
 
 #include "bench/process_cpu.h"
-#include "copy/copy_workers.h"
+#include "copy/copy_worker_count.h"
 #include "scan/folder_read_ahead.h"
 
 namespace {

@@ -1,15 +1,17 @@
-// Checks the inputs, then drives the window's scan of SOURCE and its copy
-// command into DEST, over the real disk or, for a dry run, over the plan.
+// Checks the inputs, then drives the scan of SOURCE and the copy command
+// into DEST that the windows drive too, over the real disk or, for a dry run,
+// over the plan.
 #include "cli/command_line_run.h"
 
-#include "cli/command_line_window.h"
+#include "app/run_flow.h"
+#include "app/user_texts.h"
+#include "cli/command_line_front_end.h"
 #include "cli/help_text.h"
 #include "cli/input_checks.h"
 #include "cli/undo_command.h"
 #include "cli/plan_file_system.h"
 #include "copy/copy_run.h"
-#include "form/run_flow.h"
-#include "form/user_texts.h"
+#include "copy/copy_worker_count.h"
 #include "fsys/missing_folders.h"
 #include "fsys/resolved_path.h"
 #include "scan/folder_walk.h"
@@ -54,7 +56,7 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
     fsys::FileSystem& made_on = options.dry_run ? static_cast<fsys::FileSystem&>(plan) : disk;
     if (const std::error_code error = fsys::make_missing_folders(made_on, folders->destination, &made)) {
       return refuse(err,
-                    "无法新建 DEST “" + options.destination + "”：" + form::failure_reason(error));
+                    "无法新建 DEST “" + options.destination + "”：" + app::failure_reason(error));
     }
     err << "DEST “" << options.destination << "” 不存在，"
         << (options.dry_run ? "拷贝时将新建：" : "已新建：")
@@ -62,40 +64,40 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
   }
   RunOutput output(out, options);
   ProgressDisplay progress(err, err_is_terminal);
-  CommandLineWindow window(options, progress, output);
+  CommandLineFrontEnd front_end(options, progress, output);
   // A plan writes nothing, not even a journal; it reads the journals to
   // leave out what a run would leave out.
   if (options.dry_run) journals.set_read_only();
-  window.set_journals(&journals);
-  window.set_destination_folders_made(std::move(made));
+  front_end.set_journals(&journals);
+  front_end.set_destination_folders_made(std::move(made));
   // The checks above made sure SOURCE names a folder, so the walk takes place.
   const scan::ScanResult scanned =
-      form::scan_source(
-          options.source, disk, window,
+      app::scan_source(
+          options.source, disk, front_end,
           options.dot_folders ? scan::DottedFolders::walked : scan::DottedFolders::left_out)
           .result;
-  output.scanned(window.files().size(), scanned.folders_unreadable, scanned.folders_left_out);
+  output.scanned(front_end.files().size(), scanned.folders_unreadable, scanned.folders_left_out);
   if (scanned.folders_unreadable > 0) {
-    err << form::unreadable_details(scanned.folders_unreadable, scanned.first_unreadable) << '\n';
+    err << app::unreadable_details(scanned.folders_unreadable, scanned.first_unreadable) << '\n';
   }
   // As the window's tooltip names them: what the dot rule kept out is never
   // silently missing from the gather.
   if (scanned.folders_left_out > 0) {
-    err << form::left_out_details(scanned.folders_left_out, scanned.first_left_out)
+    err << app::left_out_details(scanned.folders_left_out, scanned.first_left_out)
         << "\n（加 --dot-folders 也读取这些文件夹）\n";
   }
 
   fsys::FileSystem& copies = options.dry_run ? static_cast<fsys::FileSystem&>(plan) : disk;
   // The plan's file system keeps what it would have written: one thread.
-  const std::optional<copy::CopyReport> report = form::run_copy_command(
-      options.destination, copies, window, options.dry_run ? 1 : copy::default_copy_workers());
+  const std::optional<copy::CopyReport> report = app::run_copy_command(
+      options.destination, copies, front_end, options.dry_run ? 1 : copy::default_copy_workers());
   // The checks above made sure DEST names a folder, so the run took place.
   // Copies that may not have reached the device are not "all copied", nor
   // is a gather that left out files of folders it could not read.
   const bool all_copied =
       report && report->failures.empty() && !report->flush_error && scanned.folders_unreadable == 0;
   const int status = all_copied ? exit_all_copied : exit_entries_failed;
-  output.finish(report.value_or(copy::CopyReport{}), window.closing_text(), status);
+  output.finish(report.value_or(copy::CopyReport{}), front_end.closing_text(), status);
   out.flush();
   return status;
 }

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
+#include "app/user_texts.h"
 #include "cli/console.h"
-#include "form/user_texts.h"
 #include "fsys/missing_folders.h"
 #include "fsys/path_key.h"
 #include "fsys/path_separator.h"
@@ -59,7 +59,7 @@ std::optional<CheckedFolders> check_inputs(const Options& options, fsys::FileSys
     return std::nullopt;
   }
   if (const std::error_code error = file_system.read_folder(folders.source).error) {
-    problem = "无法读取 SOURCE " + quoted(options.source) + "：" + form::failure_reason(error);
+    problem = "无法读取 SOURCE " + quoted(options.source) + "：" + app::failure_reason(error);
     return std::nullopt;
   }
   if (auto destination = folder_path("DEST", options.destination, problem)) {
@@ -87,9 +87,8 @@ std::optional<CheckedFolders> check_inputs(const Options& options, fsys::FileSys
   if (!nearest || !folder_writable(*nearest)) {
     problem =
         "无法新建 DEST " + quoted(options.destination) + "：" +
-        (nearest
-             ? quoted(fsys::absolute_folder(*nearest)) + " 不可写入"
-             : form::failure_reason(std::make_error_code(std::errc::no_such_file_or_directory)));
+        (nearest ? quoted(fsys::absolute_folder(*nearest)) + " 不可写入"
+                 : app::failure_reason(std::make_error_code(std::errc::no_such_file_or_directory)));
     return std::nullopt;
   }
   return folders;

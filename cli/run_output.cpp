@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "app/user_texts.h"
 #include "cli/json_line.h"
-#include "form/user_texts.h"
 
 namespace tolvane::cli {
 namespace {
@@ -37,7 +37,7 @@ void RunOutput::scanned(std::size_t listed, std::size_t folders_unreadable,
   folders_unreadable_ = folders_unreadable;
   folders_left_out_ = folders_left_out;
   if (!options_.json) {
-    out_ << form::count_line(listed, folders_unreadable, folders_left_out) << '\n';
+    out_ << app::count_line(listed, folders_unreadable, folders_left_out) << '\n';
   }
 }
 
@@ -61,7 +61,7 @@ void RunOutput::entry(const copy::EntryResult& result) {
     line.text("source", result.source).text("target", result.target);
     line.text("outcome", outcome_word(result)).boolean("renumbered", result.renumbered);
     if (failed) {
-      line.text("reason", form::failure_text(*result.failure));
+      line.text("reason", app::failure_text(*result.failure));
     } else {
       line.null("reason");
     }
@@ -71,12 +71,12 @@ void RunOutput::entry(const copy::EntryResult& result) {
   if (!options_.dry_run) return;  // a real run tells its failures at the end
   // Each mark in full-width brackets, the reason wherever it will fail.
   out_ << result.source << " → " << result.target;
-  if (failed) out_ << " 【将失败：" << form::failure_text(*result.failure) << "】";
+  if (failed) out_ << " 【将失败：" << app::failure_text(*result.failure) << "】";
   if (result.renumbered) out_ << " 【改号：原名已被占用】";
   if (!failed && outcome == fsys::CopyOutcome::replaced) out_ << " 【替换：原有文件移入回收站】";
   if (!failed && outcome == fsys::CopyOutcome::set_aside) {
-    out_ << " 【替换：因" << form::no_usable_trash << "，原有文件移入“"
-         << form::set_aside_folder_name << "”文件夹】";
+    out_ << " 【替换：因" << app::no_usable_trash << "，原有文件移入“" << app::set_aside_folder_name
+         << "”文件夹】";
   }
   if (result.earlier_copy) {
     out_ << " 【之前拷贝到该目录的文件，不再拷贝】";
@@ -93,7 +93,7 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
     message = "预演共" + std::to_string(report.entries) + "条：新拷贝" + std::to_string(copied_) +
               "条，替换" + std::to_string(replaced_) + "条（原有文件移入回收站），替换" +
               std::to_string(set_aside_) + "条（原有文件移入“" +
-              std::string(form::set_aside_folder_name) + "”文件夹），与原有文件相同" +
+              std::string(app::set_aside_folder_name) + "”文件夹），与原有文件相同" +
               std::to_string(unchanged_) + "条，将失败" + std::to_string(failed_) + "条；其中改号" +
               std::to_string(renumbered_) + "条。";
     // Said only when there are some, as the closing message says it.

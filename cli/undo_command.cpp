@@ -2,10 +2,10 @@
 // closing message (or a summary object).
 #include "cli/undo_command.h"
 
+#include "app/undo_flow.h"
+#include "app/undo_texts.h"
+#include "app/user_texts.h"
 #include "cli/json_line.h"
-#include "form/undo_flow.h"
-#include "form/undo_texts.h"
-#include "form/user_texts.h"
 #include "fsys/resolved_path.h"
 #include "scan/folder_walk.h"
 
@@ -43,7 +43,7 @@ std::string plan_line(const undo::UndoAction& action) {
     case undo::UndoStep::remove_folder:
       return "移除文件夹 " + action.path;
     default:
-      return "保留 " + form::left_line(action);
+      return "保留 " + app::left_line(action);
   }
 }
 
@@ -55,15 +55,15 @@ int run_undo(const Options& options, journal::Journals& journals, std::ostream& 
   const std::string shown = root ? fsys::absolute_folder(*root) : options.destination;
   bool undone_already = false;
   const std::optional<journal::RecordedRun> run =
-      root ? form::run_to_undo(journals, *root, undone_already) : std::nullopt;
+      root ? app::run_to_undo(journals, *root, undone_already) : std::nullopt;
   if (!run) {
-    err << "tolvane-cli：" << form::nothing_to_undo(shown, undone_already) << '\n';
+    err << "tolvane-cli：" << app::nothing_to_undo(shown, undone_already) << '\n';
     return exit_nothing_to_undo;
   }
-  const undo::UndoReport report = form::undo_last_run(journals, *run, options.dry_run);
+  const undo::UndoReport report = app::undo_last_run(journals, *run, options.dry_run);
   const int status = report.left() == 0 ? 0 : 1;
-  const std::string message = options.dry_run ? form::undo_dry_run_message(shown, report)
-                                               : form::undo_message(shown, report);
+  const std::string message =
+      options.dry_run ? app::undo_dry_run_message(shown, report) : app::undo_message(shown, report);
   for (const undo::UndoAction& action : report.actions) {
     if (!options.json) {
       if (options.dry_run) out << plan_line(action) << '\n';
@@ -77,7 +77,7 @@ int run_undo(const Options& options, journal::Journals& journals, std::ostream& 
       line.text("from", action.from);
     }
     if (undo::left_as_is(action.step)) {
-      line.text("reason", form::left_line(action));
+      line.text("reason", app::left_line(action));
     } else {
       line.null("reason");
     }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "copy/copy_front_end.h"
-#include "copy/copy_workers.h"
+#include "copy/copy_worker_count.h"
 #include "copy/run_recorder.h"
 #include "fsys/file_system.h"
 

@@ -11,14 +11,6 @@
 
 namespace tolvane::copy {
 
-std::size_t default_copy_workers() {
-  // Measured on the benchmark's small files (2 cores): more threads than
-  // cores keep the disk busy while others wait on the journal; beyond four
-  // nothing more was gained.
-  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  return std::clamp<std::size_t>(cores * 2, 2, 8);
-}
-
 CopyWorkers::CopyWorkers(fsys::FileSystem& file_system, std::size_t threads,
                          std::size_t queue_limit, RunRecorder* recorder)
     : file_system_(file_system),

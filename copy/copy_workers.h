@@ -22,9 +22,6 @@
 
 namespace tolvane::copy {
 
-// How many threads a copy run uses on this machine.
-std::size_t default_copy_workers();
-
 // A copy thread asleep for want of work is woken once this many jobs wait;
 // the run's thread hands out planned jobs this many at a time.
 inline constexpr std::size_t jobs_per_wake = 8;

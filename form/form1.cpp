@@ -6,11 +6,11 @@
 #include <limits>
 #include <optional>
 
-#include "form/form1_copy_window.h"
-#include "form/run_flow.h"
-#include "form/undo_flow.h"
-#include "form/undo_texts.h"
-#include "form/user_texts.h"
+#include "app/run_flow.h"
+#include "app/undo_flow.h"
+#include "app/undo_texts.h"
+#include "app/user_texts.h"
+#include "form/form1_run_display.h"
 #include "fsys/missing_folders.h"
 #include "fsys/path_separator.h"
 #include "fsys/resolved_path.h"
@@ -49,7 +49,7 @@ void Form1::Form_Load() {
                         "当前读取" + std::to_string(controls_.lists().size()) + "条");
   controls_.set_caption(Control::Label3, "读取的目录(文件夹)：");
   controls_.set_caption(Control::Label4, "扩展名：");
-  controls_.set_caption(Control::Label6, std::string(progress_prefix));
+  controls_.set_caption(Control::Label6, std::string(app::progress_prefix));
   controls_.set_caption(Control::Label5, "另存为目录(文件夹)：");
   controls_.set_caption(Control::Label7, "Vurla 软件工作室");
   controls_.set_caption(Control::Label8, "https://vurla.example.com");
@@ -91,12 +91,13 @@ void Form1::Undo_Click() {
   const std::string shown = root ? fsys::absolute_folder(*root) : text2;
   bool undone_already = false;
   const std::optional<journal::RecordedRun> run =
-      root ? run_to_undo(*journals_, *root, undone_already) : std::nullopt;
+      root ? app::run_to_undo(*journals_, *root, undone_already) : std::nullopt;
   if (!run) {
-    controls_.show_message(nothing_to_undo(shown, undone_already), false);
-  } else if (controls_.ask_yes_no(undo_question(shown, undo_last_run(*journals_, *run, true)))) {
-    const undo::UndoReport report = undo_last_run(*journals_, *run, false);
-    controls_.show_message(undo_message(shown, report), report.left() > 0);
+    controls_.show_message(app::nothing_to_undo(shown, undone_already), false);
+  } else if (controls_.ask_yes_no(
+                 app::undo_question(shown, app::undo_last_run(*journals_, *run, true)))) {
+    const undo::UndoReport report = app::undo_last_run(*journals_, *run, false);
+    controls_.show_message(app::undo_message(shown, report), report.left() > 0);
   }
   copying_ = false;
   follow_undo();
@@ -150,19 +151,19 @@ void Form1::Command1_Click() {
   if (busy()) return;
   controls_.clear_lists();
   set_progress_value(0);
-  controls_.set_caption(Control::Label6, std::string(progress_prefix));
+  controls_.set_caption(Control::Label6, std::string(app::progress_prefix));
   std::optional<ScanGuard> guard;
-  const ScanOutcome scanned =
-      scan_source(controls_.text(Control::Text1), file_system_, *this,
-                  scan::DottedFolders::left_out, [&] { guard.emplace(*this); });
+  const app::ScanOutcome scanned =
+      app::scan_source(controls_.text(Control::Text1), file_system_, *this,
+                       scan::DottedFolders::left_out, [&] { guard.emplace(*this); });
   guard.reset();
   const std::size_t count = controls_.lists().size();
   // A scan is never silent about what it did not read: the count line says
   // why it read nothing, and how many folders it could not read or left out
   // by the dot rule; the pointer and assistive tools reach which and why.
   controls_.set_caption(Control::Label2,
-                        count_caption(count, scanned.result, scanned.nothing_read));
-  controls_.set_description(Control::Label2, scan_details(scanned.result));
+                        app::count_caption(count, scanned.result, scanned.nothing_read));
+  controls_.set_description(Control::Label2, app::scan_details(scanned.result));
   if (count > 0) {
     set_command2_enabled(true);
     set_progress_max(static_cast<float>(count));
@@ -179,7 +180,7 @@ void Form1::Command1_Click() {
 void Form1::Command2_Click() {
   if (busy()) return;
   const std::string text2 = controls_.text(Control::Text2);
-  if (const std::optional<std::string> refusal = destination_refusal(text2)) {
+  if (const std::optional<std::string> refusal = app::destination_refusal(text2)) {
     // Nothing is copied, and the list stays ready: the user mends the text
     // and presses again, with no new scan.
     copying_ = true;  // the message is modal; no press may start a run under it
@@ -189,8 +190,8 @@ void Form1::Command2_Click() {
   }
   if (!destination_ready(*scan::folder_path_from_text(text2))) return;
   copying_ = true;
-  Form1CopyWindow window(*this);
-  run_copy_command(text2, file_system_, window, copy_workers_);
+  Form1RunDisplay display(*this);
+  app::run_copy_command(text2, file_system_, display, copy_workers_);
   destination_made_.clear();
   copying_ = false;
   follow_undo();
@@ -204,11 +205,11 @@ bool Form1::destination_ready(const std::string& root) {
   const std::string shown = fsys::absolute_folder(root);
   copying_ = true;  // the boxes are modal; no press may start a run under them
   bool made = false;
-  if (controls_.ask_yes_no(destination_question(shown))) {
+  if (controls_.ask_yes_no(app::destination_question(shown))) {
     destination_made_.clear();
     if (const std::error_code error =
             fsys::make_missing_folders(file_system_, root, &destination_made_)) {
-      controls_.show_message(destination_not_made(shown, error), true);
+      controls_.show_message(app::destination_not_made(shown, error), true);
     } else {
       made = true;
     }

@@ -9,12 +9,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "copy/copy_workers.h"
+#include "copy/copy_worker_count.h"
 #include "form/form1_controls.h"
 #include "fsys/file_system.h"
 #include "journal/journals.h"
-#include "scan/folder_walk.h"
 #include "scan/scan_front_end.h"
 
 namespace tolvane::form {

@@ -31,7 +31,7 @@ class CopyBadInput : public ::testing::Test {
  protected:
   // Scans `folder` for `extension` into a fresh window, as Command1 does.
   void scan(const std::string& folder, const std::string& extension = ".jpg") {
-    window = std::make_unique<testing::FakeCopyWindow>(log);
+    window = std::make_unique<testing::FakeRunDisplay>(log);
     tt::RecordingScanWindow scan_window(extension);
     scan::Search_folder(folder, *disk, scan_window);
     for (const auto& [path, tag] : scan_window.entries) window->add(path, tag);
@@ -81,7 +81,7 @@ class CopyBadInput : public ::testing::Test {
   tt::TempTree tree{"photos/t/a.jpg", "photos/t/b.jpg", "photos/u/c.jpg", "out/"};
   std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
   testing::Log log;
-  std::unique_ptr<testing::FakeCopyWindow> window;
+  std::unique_ptr<testing::FakeRunDisplay> window;
   int inputs = 0;
 };
 
@@ -122,7 +122,7 @@ TEST_F(CopyBadInput, FolderTagDotDotNeverLeavesTheDestination) {
   // The scan tags a folder typed as "photos/t/.." by its real name; a list
   // that holds the tag ".." all the same must not lead out of the destination.
   tree.write("photos/top.jpg", "top");
-  window = std::make_unique<testing::FakeCopyWindow>(log);
+  window = std::make_unique<testing::FakeRunDisplay>(log);
   window->add(tree.path("photos/top.jpg"), "..");
   window->add(tree.path("photos/t/a.jpg"), "t");
   const std::size_t dot_dot_entries =

@@ -20,7 +20,7 @@ namespace tolvane::copy {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FakeCopyWindow;
+using testing::FakeRunDisplay;
 using testing::Log;
 using tolvane::testing::TempTree;
 
@@ -81,7 +81,7 @@ class CopyRunOnDisk : public ::testing::Test {
   TempTree tree{"out/"};
   std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
   Log log;
-  FakeCopyWindow window{log};
+  FakeRunDisplay window{log};
   std::map<std::string, std::string> sources_before;
 };
 

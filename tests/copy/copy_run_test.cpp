@@ -13,10 +13,10 @@
 namespace tolvane::copy {
 namespace {
 
-using form::progress_percent_text;
+using app::progress_percent_text;
 
-using testing::FakeCopyWindow;
 using testing::FakeFileSystem;
+using testing::FakeRunDisplay;
 using testing::Log;
 using testing::native;
 using testing::serial;
@@ -60,7 +60,7 @@ class CopyRunTest : public ::testing::Test {
 
   Log log;
   FakeFileSystem disk{log};
-  FakeCopyWindow window{log};
+  FakeRunDisplay window{log};
 };
 
 TEST_F(CopyRunTest, FiveEntriesInTwoTagsFollowTheStepsInOrder) {

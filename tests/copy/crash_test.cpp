@@ -130,7 +130,7 @@ class KilledCopy : public ::testing::TestWithParam<std::size_t> {
 
   tt::TempTree tree;
   testing::Log log;
-  testing::FakeCopyWindow window{log};
+  testing::FakeRunDisplay window{log};
 };
 
 TEST_P(KilledCopy, EveryTargetIsOldOrNewAndTheLeftoverIsHiddenThenCleared) {
@@ -160,7 +160,7 @@ TEST_P(KilledCopy, EveryTargetIsOldOrNewAndTheLeftoverIsHiddenThenCleared) {
 
   // The next run into that folder finishes every copy and clears the rest.
   testing::Log next_log;
-  testing::FakeCopyWindow next{next_log};
+  testing::FakeRunDisplay next{next_log};
   next.list1 = window.list1;
   next.list2 = window.list2;
   const std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
@@ -206,7 +206,7 @@ TEST(StaleTemporaries, OnlyThoseOfEndedWritersGoAndOnlyWhereTheRunWrites) {
   tree.write("out/u/.tolvane-" + dead + "-0-1.tmp", "elsewhere");
 
   testing::Log log;
-  testing::FakeCopyWindow window{log};
+  testing::FakeRunDisplay window{log};
   window.add(tree.path("photos/t/a.jpg"), "t");
   const std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
   const CopyReport report = copy_folder(tree.path("out/"), *disk, window);

@@ -1,4 +1,4 @@
-// Fakes for the copy tests: a window holding a file list and recording what
+// Fakes for the copy tests: a run display holding a file list and recording what
 // the run shows, and an in-memory file system that records every call into
 // the same log and can fail its Nth copy or folder creation.  A file at a
 // target with the source's content counts as unchanged; a different one is
@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "form/run_flow.h"
+#include "app/run_flow.h"
 #include "fsys/file_system.h"
 #include "fsys/path_separator.h"
 #include "tests/support/native_path.h"
@@ -28,9 +28,9 @@ using Log = std::vector<std::string>;
 // fakes below are not meant for several threads.
 inline constexpr std::size_t serial = 1;
 
-class FakeCopyWindow : public form::CopyWindow {
+class FakeRunDisplay : public app::RunDisplay {
  public:
-  explicit FakeCopyWindow(Log& log) : log_(log) {}
+  explicit FakeRunDisplay(Log& log) : log_(log) {}
 
   // Appends an entry as the scan would, and sets Max to the count as it does.
   void add(std::string_view path, std::string_view tag) {

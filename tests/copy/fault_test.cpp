@@ -26,7 +26,7 @@
 namespace tolvane::copy {
 namespace {
 
-using form::failures_listed;
+using app::failures_listed;
 
 namespace tt = ::tolvane::testing;
 
@@ -83,7 +83,7 @@ class InjectedFaults : public ::testing::TestWithParam<std::size_t> {
     outcome.scan = scan::Search_folder(tree.path("photos/"), disk, scan_window);
 
     testing::Log log;
-    testing::FakeCopyWindow window(log);
+    testing::FakeRunDisplay window(log);
     window.flat = flat;
     for (const auto& [path, tag] : scan_window.entries) {
       window.list1.push_back(path);
@@ -158,7 +158,7 @@ class InjectedFaults : public ::testing::TestWithParam<std::size_t> {
       tt::RecordingScanWindow scan_window(".jpg");
       scan::Search_folder(tree.path("photos/"), counter, scan_window);
       testing::Log log;
-      testing::FakeCopyWindow window(log);
+      testing::FakeRunDisplay window(log);
       window.flat = flat;
       for (const auto& [path, tag] : scan_window.entries) window.add(path, tag);
       run_copy_command(tree.path("out"), counter, window, GetParam());

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "copy/copy_run.h"
+#include "copy/copy_workers.h"
 #include "fsys/file_system.h"
 #include "tests/copy/fakes.h"
 #include "tests/copy/worker_counts.h"
@@ -95,8 +96,8 @@ class PoolAgainstSerial : public ::testing::Test {
     faulty.copy_delay = std::chrono::milliseconds(5);
 
     // Hears of each finished entry, as the command line prints them.
-    struct ReportingWindow : testing::FakeCopyWindow {
-      using FakeCopyWindow::FakeCopyWindow;
+    struct ReportingWindow : testing::FakeRunDisplay {
+      using FakeRunDisplay::FakeRunDisplay;
       void entry_done(const EntryResult& done) override {
         heard.push_back(std::to_string(done.index) + " " + std::string(done.target) +
                         (done.renumbered ? " renumbered" : "") + (done.failure ? " failed" : ""));
@@ -180,12 +181,12 @@ class GatedCopies final : public tt::NoDiskFileSystem {
 };
 
 // Counts the entries the run has named: it reads Combo1 once for each.
-class CountingWindow final : public testing::FakeCopyWindow {
+class CountingWindow final : public testing::FakeRunDisplay {
  public:
-  using FakeCopyWindow::FakeCopyWindow;
+  using FakeRunDisplay::FakeRunDisplay;
   std::string extension_text() override {
     ++named;
-    return FakeCopyWindow::extension_text();
+    return FakeRunDisplay::extension_text();
   }
   std::atomic<std::size_t> named{0};
 };
@@ -262,11 +263,11 @@ class InOrderCopies final : public tt::NoDiskFileSystem {
 // the run holds only the few entries between.
 TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
   constexpr std::size_t entries = 4000;
-  struct HearingWindow final : testing::FakeCopyWindow {
-    HearingWindow(testing::Log& log, InOrderCopies& copies) : FakeCopyWindow(log), disk(copies) {}
+  struct HearingWindow final : testing::FakeRunDisplay {
+    HearingWindow(testing::Log& log, InOrderCopies& copies) : FakeRunDisplay(log), disk(copies) {}
     std::string extension_text() override {
       unheard.push_back(named++ - heard);
-      return FakeCopyWindow::extension_text();
+      return FakeRunDisplay::extension_text();
     }
     void entry_done(const EntryResult&) override { ++heard; }
     void keep_alive() override { disk.open(); }

@@ -83,7 +83,7 @@ class RealFaults : public ::testing::TestWithParam<std::size_t> {
   tt::TempTree tree{"out/"};
   std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
   testing::Log log;
-  testing::FakeCopyWindow window{log};
+  testing::FakeRunDisplay window{log};
   tt::TreeFiles sources;
   std::uint64_t seed = 0;
 };

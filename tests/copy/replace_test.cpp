@@ -89,7 +89,7 @@ class Replace : public ::testing::TestWithParam<std::size_t> {
 
   tt::TempTree tree;
   testing::Log log;
-  testing::FakeCopyWindow window{log};
+  testing::FakeRunDisplay window{log};
   std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
 };
 

@@ -9,8 +9,8 @@
 #include <system_error>
 #include <vector>
 
+#include "app/user_texts.h"
 #include "copy/copy_run.h"
-#include "form/user_texts.h"
 #include "fsys/path_separator.h"
 #include "fsys/set_aside.h"
 #include "tests/copy/fakes.h"
@@ -18,11 +18,11 @@
 namespace tolvane::copy {
 namespace {
 
-using form::failure_reason;
-using form::failure_text;
-using form::refused_in_name;
-using testing::FakeCopyWindow;
+using app::failure_reason;
+using app::failure_text;
+using app::refused_in_name;
 using testing::FakeFileSystem;
+using testing::FakeRunDisplay;
 using testing::Log;
 using testing::native;
 using testing::serial;
@@ -77,7 +77,7 @@ class VolumeTest : public ::testing::Test {
   Log log;
   FakeFileSystem disk{log};
   VolumeRefusingNames refusing{log};
-  FakeCopyWindow window{log};
+  FakeRunDisplay window{log};
 };
 
 TEST_F(VolumeTest, ReplacedFilesKeptInTheSetAsideFolderAreCountedAndItIsNamed) {
@@ -98,7 +98,7 @@ TEST_F(VolumeTest, ReplacedFilesKeptInTheSetAsideFolderAreCountedAndItIsNamed) {
   EXPECT_EQ(report.set_aside, 2u);
   EXPECT_EQ(report.replaced, 0u);
   EXPECT_EQ(report.unchanged, 1u);
-  EXPECT_EQ(fsys::set_aside_folder(native("/out/"), form::set_aside_folder_name),
+  EXPECT_EQ(fsys::set_aside_folder(native("/out/"), app::set_aside_folder_name),
             native("/out/被替换的文件/"));
   ASSERT_EQ(window.reports.size(), 1u);
   EXPECT_EQ(window.reports[0].first,
@@ -157,11 +157,11 @@ TEST(RefusedNameReason, OnlyARefusalOfANameThatHoldsSuchACharacterNamesIt) {
   const std::error_code einval = std::make_error_code(std::errc::invalid_argument);
   const std::string sep(1, fsys::separator);
   // A refusal for another cause, or of an ordinary name, keeps its words.
-  EXPECT_EQ(failure_reason(einval, "out" + sep + "trip(1).jpg"), form::error_in_words(einval));
+  EXPECT_EQ(failure_reason(einval, "out" + sep + "trip(1).jpg"), app::error_in_words(einval));
   const std::error_code full = std::make_error_code(std::errc::no_space_on_device);
-  EXPECT_EQ(failure_reason(full, "out" + sep + "a:b.jpg"), form::error_in_words(full));
+  EXPECT_EQ(failure_reason(full, "out" + sep + "a:b.jpg"), app::error_in_words(full));
   // Only the last name counts: the root may hold anything its system allows.
-  EXPECT_EQ(failure_reason(einval, "x:y" + sep + "trip(1).jpg"), form::error_in_words(einval));
+  EXPECT_EQ(failure_reason(einval, "x:y" + sep + "trip(1).jpg"), app::error_in_words(einval));
   const std::error_code eilseq = std::make_error_code(std::errc::illegal_byte_sequence);
   EXPECT_EQ(failure_reason(eilseq, "out" + sep + "a>b.jpg"),
             "目标磁盘不允许名称中有“>”（" + eilseq.message() + "）");

@@ -76,7 +76,7 @@ class UncShares : public ::testing::TestWithParam<std::size_t> {
     scan::Search_folder(unc("photos\\"), *disk_, scan_window);
     listed = scan_window.entries;
     testing::Log log;
-    testing::FakeCopyWindow window(log);
+    testing::FakeRunDisplay window(log);
     for (const auto& [path, tag] : listed) window.add(path, tag);
     std::optional<CopyReport> report =
         run_copy_command(unc("backup\\out"), *disk_, window, GetParam());

@@ -22,7 +22,7 @@
 
 namespace {
 
-using tolvane::copy::testing::FakeCopyWindow;
+using tolvane::copy::testing::FakeRunDisplay;
 using tolvane::copy::testing::Log;
 using tolvane::fsys::separator;
 
@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryFileSystem disk;
   disk.folders = {sep("/"), root, sep("/s/")};
   Log log;
-  FakeCopyWindow window(log);
+  FakeRunDisplay window(log);
   window.flat = (data[0] & 1) != 0;
   std::vector<std::string> extension_at;
 
@@ -146,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::map<std::string, std::string> before = disk.files;
 
   const tolvane::copy::CopyReport report =
-      tolvane::form::copy_folder(root, disk, window, tolvane::copy::testing::serial);
+      tolvane::app::copy_folder(root, disk, window, tolvane::copy::testing::serial);
 
   if (report.entries != window.list1.size()) std::abort();
   if (disk.targets.size() + report.failures.size() < report.entries) std::abort();

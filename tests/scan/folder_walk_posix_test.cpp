@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "form/user_texts.h"
+#include "app/user_texts.h"
 #include "tests/scan/scan_test_fixture.h"
 #include "tests/support/posix_setup.h"
 #include "tests/support/temp_tree.h"
@@ -53,9 +53,9 @@ TEST_F(ScanTest, UnreadableFolderListsNothingAndIsReportedWithItsReason) {
   const std::optional<std::string> outcome = testing::run_unprivileged(
       [&] {
         const std::size_t files = scan(tree.path("u/"), ".jpg").size();
-        return form::count_line(files, last_result.folders_unreadable) + "\n" +
-               form::unreadable_details(last_result.folders_unreadable,
-                                        last_result.first_unreadable);
+        return app::count_line(files, last_result.folders_unreadable) + "\n" +
+               app::unreadable_details(last_result.folders_unreadable,
+                                       last_result.first_unreadable);
       },
       reason);
   chmod(tree.path("u/locked").c_str(), 0755);

@@ -17,9 +17,9 @@
 #include <QMenu>
 #include <QSignalBlocker>
 
+#include "app/undo_texts.h"
+#include "app/user_texts.h"
 #include "form/form1_layout.h"
-#include "form/undo_texts.h"
-#include "form/user_texts.h"
 #include "ui/qt/application.h"
 #include "ui/qt/file_list_model.h"
 #include "ui/qt/folder_drop.h"
@@ -72,7 +72,7 @@ Form1::~Form1() = default;
 // One action serves the two context menus and the key, so that the menus
 // show Ctrl+Z beside the item and assistive tools reach it as a menu item.
 void Form1::create_undo_item() {
-  undo_action_ = new QAction(from_utf8(form::undo_item), this);
+  undo_action_ = new QAction(from_utf8(app::undo_item), this);
   undo_action_->setObjectName(QStringLiteral("UndoLastCopy"));
   undo_action_->setShortcut(QKeySequence(QKeySequence::Undo));
   undo_action_->setShortcutContext(Qt::WindowShortcut);
@@ -304,8 +304,8 @@ bool Form1::ask_yes_no(std::string_view text) {
                   QMessageBox::Yes | QMessageBox::No, this);
   box.setObjectName(QStringLiteral("question"));
   // Qt's own words are English unless a translation is loaded.
-  box.button(QMessageBox::Yes)->setText(from_utf8(form::yes_button));
-  box.button(QMessageBox::No)->setText(from_utf8(form::no_button));
+  box.button(QMessageBox::Yes)->setText(from_utf8(app::yes_button));
+  box.button(QMessageBox::No)->setText(from_utf8(app::no_button));
   box.setDefaultButton(QMessageBox::Yes);
   box.setEscapeButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "form/undo_texts.h"
+#include "app/undo_texts.h"
 #include "fsys/win32/path.h"
 
 namespace tolvane::win32 {
@@ -19,8 +19,8 @@ bool choose_from_undo_menu(HWND owner, LPARAM lparam, bool enabled) {
   }
   HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return false;
-  const std::wstring item = fsys::win32::to_utf16(std::string(form::undo_item) + "\t" +
-                                                  std::string(form::undo_keys));
+  const std::wstring item =
+      fsys::win32::to_utf16(std::string(app::undo_item) + "\t" + std::string(app::undo_keys));
   AppendMenuW(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), undo_command_id, item.c_str());
   const int chosen = static_cast<int>(TrackPopupMenu(
       menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, where.x, where.y, 0, owner, nullptr));

@@ -21,7 +21,7 @@
 #include "form/form1_layout.h"
 #include "fsys/path_separator.h"
 #include "scan/file_list.h"
-#include "tests/form/longest_captions.h"
+#include "tests/app/longest_captions.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/qt/form_control.h"
 #include "ui/qt/application.h"
@@ -260,7 +260,7 @@ void DesktopTest::dropped_folder_is_what_scan_walks() {
 void DesktopTest::captions_fit_at_this_scale() {
   // The captions at start, and the longest each label will show later:
   // Label2 with each of its suffixes in turn.
-  for (const std::string& count_line : tolvane::form::testing::longest_count_captions()) {
+  for (const std::string& count_line : tolvane::app::testing::longest_count_captions()) {
     control<QLabel>("Label2")->setText(QString::fromStdString(count_line));
     control<QLabel>("Label6")->setText(QStringLiteral("进度：100.00%"));
     QStringList checked;

@@ -15,7 +15,7 @@
 
 #include "form/form1_layout.h"
 #include "fsys/win32/path.h"
-#include "tests/form/longest_captions.h"
+#include "tests/app/longest_captions.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/win32/window_test_support.h"
 
@@ -183,7 +183,7 @@ TEST_F(Form1WindowTest, ControlsSitWhereTheTwipsSayAtEveryDpi) {
     }
     // The longest count lines Label2 will show, each suffix in turn.
     const std::wstring count_line = window_text(item(label2));
-    for (const std::string& caption : form::testing::longest_count_captions()) {
+    for (const std::string& caption : app::testing::longest_count_captions()) {
       SetWindowTextW(item(label2), wide(caption).c_str());
       const SIZE overflow = caption_overflow(item(label2), dpi, false);
       EXPECT_EQ(overflow.cx, 0) << caption << " too wide";

@@ -2,7 +2,7 @@
 // the copy run's failed entries share the phrases for the system's errors; a
 // refused trash says that the old file is untouched, a refused name which
 // character it was.
-#include "form/user_texts.h"
+#include "app/user_texts.h"
 
 #include <algorithm>
 #include <array>
@@ -16,7 +16,7 @@
 #include "fsys/set_aside.h"
 #include "fsys/trash_error.h"
 
-namespace tolvane::form {
+namespace tolvane::app {
 namespace {
 
 constexpr std::array<std::pair<std::errc, std::string_view>, 14> phrases{{
@@ -257,4 +257,4 @@ std::string closing_message(const copy::CopyReport& report) {
   return text;
 }
 
-}  // namespace tolvane::form
+}  // namespace tolvane::app

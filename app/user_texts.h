@@ -18,7 +18,7 @@
 #include "scan/folder_table.h"
 #include "scan/folder_walk.h"
 
-namespace tolvane::form {
+namespace tolvane::app {
 
 // Why a scan read nothing, as the count line tells it.
 enum class NothingRead : std::uint8_t {
@@ -126,4 +126,4 @@ inline constexpr std::size_t failures_listed = 5;
 // entries failed, their number and the first few with their reasons.
 std::string closing_message(const copy::CopyReport& report);
 
-}  // namespace tolvane::form
+}  // namespace tolvane::app

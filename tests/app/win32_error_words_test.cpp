@@ -6,9 +6,9 @@
 #include <string>
 #include <system_error>
 
-#include "form/user_texts.h"
+#include "app/user_texts.h"
 
-namespace tolvane::form {
+namespace tolvane::app {
 namespace {
 
 TEST(Win32Errors, AreWordedInTheWindowsLanguage) {
@@ -21,4 +21,4 @@ TEST(Win32Errors, AreWordedInTheWindowsLanguage) {
 }
 
 }  // namespace
-}  // namespace tolvane::form
+}  // namespace tolvane::app

@@ -1,25 +1,26 @@
 // The command line as the scan and the copy run see their front end: the
 // file list the scan fills, the settings from the options, progress to the
-// terminal, and each entry's outcome to the run's output.
+// terminal, and each entry's outcome to the run's output.  It is no window:
+// it shows a run through app::RunDisplay, as the windows' form does.
 #pragma once
 
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/run_display.h"
 #include "cli/options.h"
 #include "cli/progress_display.h"
 #include "cli/run_output.h"
-#include "form/run_flow.h"
 #include "scan/file_list.h"
 #include "scan/scan_front_end.h"
 
 namespace tolvane::cli {
 
-class CommandLineWindow final : public scan::ScanFrontEnd, public form::CopyWindow {
+class CommandLineFrontEnd final : public scan::ScanFrontEnd, public app::RunDisplay {
  public:
-  // All three must outlive the window.
-  CommandLineWindow(const Options& options, ProgressDisplay& progress, RunOutput& output)
+  // All three must outlive the front end.
+  CommandLineFrontEnd(const Options& options, ProgressDisplay& progress, RunOutput& output)
       : options_(options), progress_(progress), output_(output) {}
 
   const scan::FileList& files() const { return files_; }

@@ -1,12 +1,12 @@
 // Undo's words.  Numbers first, as the user weighs them; a file left is
 // always named with where it is, so nothing is lost from sight.
-#include "form/undo_texts.h"
+#include "app/undo_texts.h"
 
 #include <algorithm>
 
-#include "form/user_texts.h"
+#include "app/user_texts.h"
 
-namespace tolvane::form {
+namespace tolvane::app {
 namespace {
 
 // How many files left the closing message names one by one.
@@ -90,4 +90,4 @@ std::string nothing_to_undo(std::string_view folder, bool undone_already) {
   return "没有可撤销的拷贝：没有拷贝到" + quoted(folder) + "的记录。";
 }
 
-}  // namespace tolvane::form
+}  // namespace tolvane::app

@@ -1,7 +1,7 @@
 // The texts a scan ends with and the record of unreadable folders behind
 // them: the count line keeps its words when every folder was read, and a
 // scan that meets many unreadable folders keeps only the first few.
-#include "form/user_texts.h"
+#include "app/user_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +17,9 @@
 namespace tolvane::scan {
 namespace {
 
-using form::count_line;
-using form::left_out_details;
-using form::unreadable_details;
+using app::count_line;
+using app::left_out_details;
+using app::unreadable_details;
 using testing::Fault;
 using testing::FsOperation;
 

@@ -7,7 +7,7 @@
 
 #include "undo/undo_run.h"
 
-namespace tolvane::form {
+namespace tolvane::app {
 
 // The menu item, and its keys as menus show them.
 inline constexpr std::string_view undo_item = "撤销上次拷贝";
@@ -32,4 +32,4 @@ std::string nothing_to_undo(std::string_view folder, bool undone_already);
 // One line per file left: "<path>：<why>".
 std::string left_line(const undo::UndoAction& action);
 
-}  // namespace tolvane::form
+}  // namespace tolvane::app

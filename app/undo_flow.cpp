@@ -1,7 +1,7 @@
 // A run is undone once: its journal says so afterwards, whatever was left.
-#include "form/undo_flow.h"
+#include "app/undo_flow.h"
 
-namespace tolvane::form {
+namespace tolvane::app {
 
 std::optional<journal::RecordedRun> run_to_undo(journal::Journals& journals,
                                                 const std::string& root, bool& undone_already) {
@@ -18,4 +18,4 @@ undo::UndoReport undo_last_run(journal::Journals& journals, const journal::Recor
   return report;
 }
 
-}  // namespace tolvane::form
+}  // namespace tolvane::app

@@ -1,15 +1,11 @@
 // The scan and the copy command, shared by the windows and the command line.
-#include "form/run_flow.h"
+#include "app/run_flow.h"
 
-#include <algorithm>
-#include <climits>
+#include <memory>
 
-namespace tolvane::form {
-namespace {
+#include "journal/journals.h"
 
-int bar_value(std::size_t index) { return static_cast<int>(std::min<std::size_t>(index, INT_MAX)); }
-
-}  // namespace
+namespace tolvane::app {
 
 std::optional<NothingRead> nothing_read(std::string_view source_text, bool walked,
                                         const scan::ScanResult& result) {
@@ -33,39 +29,31 @@ ScanOutcome scan_source(std::string_view source_text, fsys::FileSystem& file_sys
   return outcome;
 }
 
-void CopyWindow::progress(std::size_t index) {
-  set_progress(bar_value(index), progress_caption(index, progress_max()));
-}
-
-void CopyWindow::flushing(std::size_t index) {
-  set_progress_now(bar_value(index),
-                   progress_caption(index, progress_max()) + std::string(flushing_suffix));
-}
-
 copy::CopyReport copy_folder(const std::string& destination, fsys::FileSystem& file_system,
-                             CopyWindow& window, std::size_t workers) {
-  journal::Journals* journals = window.journals();
+                             RunDisplay& display, std::size_t workers) {
+  journal::Journals* journals = display.journals();
   const std::unique_ptr<journal::RunJournal> journal =
       journals != nullptr ? journals->start_run(destination) : nullptr;
   if (journal) {
-    for (const std::string& folder : window.destination_folders_made()) journal->folder_made(folder);
+    for (const std::string& folder : display.destination_folders_made())
+      journal->folder_made(folder);
   }
   copy::CopyReport report =
-      copy::copy_entries(destination, file_system, window, workers, journal.get());
+      copy::copy_entries(destination, file_system, display, workers, journal.get());
   // The message appears over the run's own last progress line.
-  window.show_report(closing_message(report), !report.failures.empty() || report.flush_error);
+  display.show_report(closing_message(report), !report.failures.empty() || report.flush_error);
   return report;
 }
 
 std::optional<copy::CopyReport> run_copy_command(std::string_view destination_text,
-                                                 fsys::FileSystem& file_system, CopyWindow& window,
+                                                 fsys::FileSystem& file_system, RunDisplay& display,
                                                  std::size_t workers) {
   std::optional<copy::CopyReport> report;
   if (const std::optional<std::string> root = scan::folder_path_from_text(destination_text)) {
-    report = copy_folder(*root, file_system, window, workers);
+    report = copy_folder(*root, file_system, display, workers);
   }
-  window.end_copy_command();
+  display.end_copy_command();
   return report;
 }
 
-}  // namespace tolvane::form
+}  // namespace tolvane::app

@@ -8,15 +8,15 @@
 #include <string_view>
 #include <vector>
 
-#include "form/run_flow.h"
+#include "app/run_display.h"
 
 namespace tolvane::form {
 
 class Form1;
 
-class Form1CopyWindow : public CopyWindow {
+class Form1RunDisplay : public app::RunDisplay {
  public:
-  explicit Form1CopyWindow(Form1& form);
+  explicit Form1RunDisplay(Form1& form);
 
   std::size_t entry_count() override;
   std::string source_path(std::size_t index) override;

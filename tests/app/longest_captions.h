@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "form/user_texts.h"
+#include "app/user_texts.h"
 
-namespace tolvane::form::testing {
+namespace tolvane::app::testing {
 
 inline std::vector<std::string> longest_count_captions() {
   const auto caption = [](std::size_t unreadable, std::size_t left_out,
@@ -26,4 +26,4 @@ inline std::vector<std::string> longest_count_captions() {
           caption(0, 0, NothingRead::folder_missing)};
 }
 
-}  // namespace tolvane::form::testing
+}  // namespace tolvane::app::testing

@@ -8,7 +8,7 @@
 #include "journal/journals.h"
 #include "undo/undo_run.h"
 
-namespace tolvane::form {
+namespace tolvane::app {
 
 // The last run into `root` (a folder path ending in the separator) when it
 // can be undone: not undone yet.  `undone_already` says why there is none.
@@ -19,4 +19,4 @@ std::optional<journal::RecordedRun> run_to_undo(journal::Journals& journals,
 undo::UndoReport undo_last_run(journal::Journals& journals, const journal::RecordedRun& run,
                                bool dry_run);
 
-}  // namespace tolvane::form
+}  // namespace tolvane::app

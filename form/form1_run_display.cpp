@@ -1,6 +1,6 @@
 // Form1's side of a copy run.  Progress is kept for every entry but drawn
 // only a few times a second: drawing costs far more than a small file's copy.
-#include "form/form1_copy_window.h"
+#include "form/form1_run_display.h"
 
 #include "form/form1.h"
 #include "scan/file_list.h"
@@ -12,44 +12,44 @@ constexpr std::chrono::milliseconds refresh_interval{100};
 
 }  // namespace
 
-Form1CopyWindow::Form1CopyWindow(Form1& form)
+Form1RunDisplay::Form1RunDisplay(Form1& form)
     : form_(form), last_refresh_(std::chrono::steady_clock::now()) {}
 
-std::size_t Form1CopyWindow::entry_count() { return form_.controls().lists().size(); }
+std::size_t Form1RunDisplay::entry_count() { return form_.controls().lists().size(); }
 
-std::string Form1CopyWindow::source_path(std::size_t index) {
+std::string Form1RunDisplay::source_path(std::size_t index) {
   return std::string(form_.controls().lists().path(index));
 }
 
-std::string Form1CopyWindow::folder_tag(std::size_t index) {
+std::string Form1RunDisplay::folder_tag(std::size_t index) {
   return std::string(form_.controls().lists().tag(index));
 }
 
-bool Form1CopyWindow::flat_mode() { return form_.controls().check_value() == 1; }
+bool Form1RunDisplay::flat_mode() { return form_.controls().check_value() == 1; }
 
-std::string Form1CopyWindow::extension_text() { return form_.extension_text(); }
+std::string Form1RunDisplay::extension_text() { return form_.extension_text(); }
 
-float Form1CopyWindow::progress_max() { return form_.progress_max(); }
+float Form1RunDisplay::progress_max() { return form_.progress_max(); }
 
-void Form1CopyWindow::set_progress(int value, std::string_view label6_caption) {
+void Form1RunDisplay::set_progress(int value, std::string_view label6_caption) {
   form_.set_progress_value_quietly(static_cast<float>(value));
   progress_line_.assign(label6_caption);
   progress_shown_ = false;
   if (std::chrono::steady_clock::now() - last_refresh_ >= refresh_interval) refresh_window();
 }
 
-void Form1CopyWindow::set_progress_now(int value, std::string_view label6_caption) {
+void Form1RunDisplay::set_progress_now(int value, std::string_view label6_caption) {
   form_.set_progress_value_quietly(static_cast<float>(value));
   progress_line_.assign(label6_caption);
   progress_shown_ = false;
   refresh_window();
 }
 
-void Form1CopyWindow::keep_alive() {
+void Form1RunDisplay::keep_alive() {
   if (std::chrono::steady_clock::now() - last_refresh_ >= refresh_interval) refresh_window();
 }
 
-void Form1CopyWindow::refresh_window() {
+void Form1RunDisplay::refresh_window() {
   if (!progress_shown_) {
     form_.show_progress();
     form_.controls().set_caption(Control::Label6, progress_line_);
@@ -60,7 +60,7 @@ void Form1CopyWindow::refresh_window() {
   last_refresh_ = std::chrono::steady_clock::now();
 }
 
-void Form1CopyWindow::show_report(std::string_view text, bool warning) {
+void Form1RunDisplay::show_report(std::string_view text, bool warning) {
   // The display ends in the run's exact last state before the message.
   if (!progress_shown_) {
     form_.show_progress();
@@ -74,15 +74,15 @@ void Form1CopyWindow::show_report(std::string_view text, bool warning) {
   form_.controls().show_message(text, warning);
 }
 
-void Form1CopyWindow::entry_done(const copy::EntryResult& result) {
+void Form1RunDisplay::entry_done(const copy::EntryResult& result) {
   if (result.failure != nullptr) entries_failed_ = true;
 }
 
-void Form1CopyWindow::end_copy_command() { form_.end_copy_command(); }
+void Form1RunDisplay::end_copy_command() { form_.end_copy_command(); }
 
-journal::Journals* Form1CopyWindow::journals() { return form_.journals(); }
+journal::Journals* Form1RunDisplay::journals() { return form_.journals(); }
 
-std::vector<std::string> Form1CopyWindow::destination_folders_made() {
+std::vector<std::string> Form1RunDisplay::destination_folders_made() {
   return form_.destination_folders_made();
 }
 
