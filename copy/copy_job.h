@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
 #include <string>
 #include <system_error>
 
@@ -34,5 +35,17 @@ struct CopyResult {
   fsys::FileIdentity identity = {};  // the copy's, where the file system said it
   fsys::KeptFile kept = {};     // where a file the copy replaced went
 };
+
+// Starts `job`'s copy.  Out of memory, the entry fails like any other: the
+// threads that copy must not end the program.
+inline fsys::CopyStart start_copy_of(fsys::FileSystem& file_system, const CopyJob& job) {
+  try {
+    return file_system.start_copy(job.source, job.target);
+  } catch (const std::bad_alloc&) {
+    fsys::CopyStart start;
+    start.error = std::make_error_code(std::errc::not_enough_memory);
+    return start;
+  }
+}
 
 }  // namespace tolvane::copy

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <new>
 #include <utility>
 
 namespace tolvane::copy {
@@ -192,14 +191,7 @@ void CopyWorkers::work() {
     while (next < jobs.size()) {
       CopyJob& job = jobs[next++];
       const auto began = std::chrono::steady_clock::now();
-      fsys::CopyStart start;
-      try {
-        start = file_system_.start_copy(job.source, job.target);
-      } catch (const std::bad_alloc&) {
-        // A thread must not end the program; the entry fails like any other.
-        start = {};
-        start.error = std::make_error_code(std::errc::not_enough_memory);
-      }
+      fsys::CopyStart start = start_copy_of(file_system_, job);
       done.push_back({std::move(job), std::move(start)});
       quick = std::chrono::steady_clock::now() - began < quick_copy;
       if (!quick) break;

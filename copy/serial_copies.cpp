@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <new>
 #include <utility>
 
 namespace tolvane::copy {
@@ -17,13 +16,7 @@ SerialCopies::SerialCopies(fsys::FileSystem& file_system, RunRecorder* recorder)
 void SerialCopies::hand_out(std::vector<CopyJob>& jobs) {
   outstanding_ += jobs.size();
   for (CopyJob& job : jobs) {
-    fsys::CopyStart start;
-    try {
-      start = file_system_.start_copy(job.source, job.target);
-    } catch (const std::bad_alloc&) {
-      start = {};
-      start.error = std::make_error_code(std::errc::not_enough_memory);
-    }
+    fsys::CopyStart start = start_copy_of(file_system_, job);
     if (!start.staged) {
       finished_.push_back({std::move(job), start.error, start.outcome, std::move(start.identity),
                            std::move(start.kept)});

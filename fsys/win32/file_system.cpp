@@ -27,6 +27,7 @@
 #include "fsys/temporary_names.h"
 #include "fsys/trash_error.h"
 #include "fsys/win32/entry_kind.h"
+#include "fsys/win32/handle.h"
 #include "fsys/win32/identity.h"
 #include "fsys/win32/path.h"
 #include "fsys/win32/quick_check.h"
@@ -38,21 +39,8 @@ namespace {
 
 using win32::long_path;
 
-std::error_code last_error() { return {static_cast<int>(GetLastError()), std::system_category()}; }
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
+using win32::FindHandle;
+using win32::last_error;
 
 using win32::identity_of;
 using win32::VolumeFileNumber;

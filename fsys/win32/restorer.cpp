@@ -9,6 +9,7 @@
 
 #include "fsys/restorer.h"
 #include "fsys/trash_error.h"
+#include "fsys/win32/handle.h"
 #include "fsys/win32/identity.h"
 #include "fsys/win32/path.h"
 #include "fsys/win32/recycle_bin.h"
@@ -16,22 +17,8 @@
 namespace tolvane::fsys {
 namespace {
 
-std::error_code last_error() { return {static_cast<int>(GetLastError()), std::system_category()}; }
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return handle_; }
-  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
+using win32::last_error;
+using Handle = win32::FileHandle;
 
 class Win32AppendedFile final : public AppendedFile {
  public:

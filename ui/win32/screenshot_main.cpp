@@ -13,7 +13,7 @@
 
 #include "fsys/win32/path.h"
 #include "ui/win32/form1_window.h"
-#include "ui/win32/shown_tooltip.h"
+#include "ui/win32/shown_window.h"
 #include "ui/win32/windows_api.h"
 
 namespace {
@@ -21,6 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using tolvane::win32::Form1Window;
 using tolvane::win32::shown_tooltip;
+using tolvane::win32::shown_window_of_class;
 
 RECT capture_area;
 std::wstring output;
@@ -76,19 +77,7 @@ bool write_bmp(const RECT& area) {
 // Runs inside the message box's own loop: pictures the window with the box
 // over it, then dismisses the box.
 void CALLBACK picture_message_box(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND box = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM result) -> BOOL {
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (std::wstring(name) == L"#32770" && IsWindowVisible(window)) {
-          *reinterpret_cast<HWND*>(result) = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&box));
+  const HWND box = shown_window_of_class(GetCurrentThreadId(), L"#32770");
   if (box == nullptr) return;
   KillTimer(nullptr, timer);
   // Over the middle of the window, where Windows puts it; Wine centres it on

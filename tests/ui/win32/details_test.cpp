@@ -19,7 +19,7 @@
 #include "tests/support/temp_tree.h"
 #include "tests/ui/win32/window_test_support.h"
 #include "ui/win32/form1_window.h"
-#include "ui/win32/shown_tooltip.h"
+#include "ui/win32/shown_window.h"
 
 namespace tolvane::win32 {
 namespace {

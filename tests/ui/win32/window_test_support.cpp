@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cwchar>
 
+#include "ui/win32/shown_window.h"
+
 namespace tolvane::win32::testing {
 namespace {
 
@@ -12,22 +14,7 @@ namespace {
 constexpr int message_text_id = 0xFFFF;
 constexpr int icon_ids[] = {0x14, 1088};
 
-HWND message_box_of(DWORD thread) {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM result) -> BOOL {
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (std::wcscmp(name, L"#32770") == 0 && IsWindowVisible(window)) {
-          *reinterpret_cast<HWND*>(result) = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+HWND message_box_of(DWORD thread) { return shown_window_of_class(thread, L"#32770"); }
 
 }  // namespace
 
