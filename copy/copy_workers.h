@@ -24,13 +24,13 @@ namespace tolvane::copy {
 
 // A copy thread asleep for want of work is woken once this many jobs wait;
 // the run's thread hands out planned jobs this many at a time.
-inline constexpr std::size_t jobs_per_wake = 8;
+inline constexpr std::size_t jobs_per_wake = 32;
 
 // A copy thread takes up to this many jobs under one lock while its copies
 // are quick, and hands their results on together: a re-run that finds its
 // copies in place spends a few microseconds per job, less than a lock
 // passed between five threads costs.
-inline constexpr std::size_t jobs_per_take = 8;
+inline constexpr std::size_t jobs_per_take = 16;
 // A copy quicker than this counts as quick: a small file, or a target found
 // in place.
 inline constexpr std::chrono::microseconds quick_copy{1000};
@@ -39,7 +39,7 @@ inline constexpr std::chrono::microseconds quick_copy{1000};
 // half of them are taken, refills the queue in one go rather than a job or
 // two per wake-up (which on small files cost more switching between
 // threads than copying), few enough that memory stays flat.
-inline constexpr std::size_t jobs_per_worker = 16;
+inline constexpr std::size_t jobs_per_worker = 64;
 
 class CopyWorkers final : public CopyPipeline {
  public:
