@@ -14,11 +14,11 @@ HWND shown_window_of_class(DWORD thread, const wchar_t* class_name) {
   EnumThreadWindows(
       thread,
       [](HWND window, LPARAM lparam) -> BOOL {
-        auto& search = *reinterpret_cast<Search*>(lparam);
+        auto& wanted = *reinterpret_cast<Search*>(lparam);
         wchar_t name[64] = {};
         GetClassNameW(window, name, 64);
-        if (_wcsicmp(name, search.class_name) == 0 && IsWindowVisible(window)) {
-          search.found = window;
+        if (_wcsicmp(name, wanted.class_name) == 0 && IsWindowVisible(window)) {
+          wanted.found = window;
           return FALSE;
         }
         return TRUE;
