@@ -38,7 +38,7 @@ std::uint64_t hash_end(std::uint64_t state) {
 std::uint64_t TargetRegistry::path_hash(std::string_view path) const {
   // The run looks up every target at least twice: where a path is its own
   // key, it is hashed as it stands rather than copied first.
-  if (fsys::path_is_its_key && !fold_letter_case_) return hash_end(hash_on(hash_basis, path));
+  if (hashes_path_itself()) return hash_end(hash_on(hash_basis, path));
   return hash_end(hash_on(hash_basis, key(path)));
 }
 
@@ -103,11 +103,10 @@ std::string TargetRegistry::claim_numbered(std::string_view folder, std::string_
     last_prefix_.assign(folder);
     last_prefix_.append(tag);
     last_highest_ = &highest_number_[key(last_prefix_)];
-    prefix_state_known_ = fsys::path_is_its_key && !fold_letter_case_;
-    if (prefix_state_known_) prefix_state_ = hash_on(hash_basis, last_prefix_);
+    if (hashes_path_itself()) prefix_state_ = hash_on(hash_basis, last_prefix_);
   }
   const auto hash_of = [&](const std::string& target, std::size_t n) {
-    return prefix_state_known_ ? numbered_hash(n, extension_text) : path_hash(target);
+    return hashes_path_itself() ? numbered_hash(n, extension_text) : path_hash(target);
   };
   std::size_t& highest = *last_highest_;
   std::string target = numbered_target(folder, tag, number, extension_text);
@@ -126,7 +125,7 @@ std::string TargetRegistry::claim_numbered(std::string_view folder, std::string_
   highest = std::max(highest, number);
   // The entries of a tag follow each other: the next one's name is this
   // one's number plus one, whose slot is fetched while the entry is copied.
-  if (prefix_state_known_) taken_.prefetch(numbered_hash(number + 1, extension_text));
+  if (hashes_path_itself()) taken_.prefetch(numbered_hash(number + 1, extension_text));
   return target;
 }
 

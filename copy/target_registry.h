@@ -15,6 +15,7 @@
 #include <unordered_map>
 
 #include "copy/hash_set_64.h"
+#include "fsys/path_key.h"
 
 namespace tolvane::copy {
 
@@ -51,6 +52,8 @@ class TargetRegistry {
   // Puts the sources still waiting in `pending_` into the set.
   void settle_sources();
 
+  // True where a path is hashed as it stands, not by a key made from it.
+  bool hashes_path_itself() const { return fsys::path_is_its_key && !fold_letter_case_; }
   std::uint64_t path_hash(std::string_view path) const;
   // The hash of last_prefix_ + "(" + number + ")" + extension, from the
   // prefix's hash state: a target is hashed by its last few bytes only.
@@ -65,9 +68,8 @@ class TargetRegistry {
   // and its highest number (elements of an unordered_map stay put).
   std::string last_prefix_;
   std::size_t* last_highest_ = nullptr;
-  // The hash state after last_prefix_, where a path is its own key; then a
-  // target's hash continues from it (the hash runs byte by byte).
-  bool prefix_state_known_ = false;
+  // The hash state after last_prefix_, where a path is hashed as it stands;
+  // then a target's hash continues from it (the hash runs byte by byte).
   std::uint64_t prefix_state_ = 0;
   // Sources hashed, their slots being fetched, not yet in the set: they go
   // in a few sources later, when their slots have arrived.
