@@ -13,6 +13,7 @@
 
 #include "fsys/name_refusal.h"
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 #include "fsys/set_aside.h"
 #include "fsys/trash_error.h"
 
@@ -38,9 +39,10 @@ constexpr std::array<std::pair<std::errc, std::string_view>, 14> phrases{{
 
 std::string separator_in_quotes() { return std::string("“") + fsys::separator + "”"; }
 
-std::string_view last_name(std::string_view path) {
+// The target's own name, a folder's without its trailing separator.
+std::string_view target_name(std::string_view path) {
   if (!path.empty() && path.back() == fsys::separator) path.remove_suffix(1);
-  return path.substr(path.rfind(fsys::separator) + 1);  // npos + 1 is 0: all of it
+  return fsys::last_name(path);
 }
 
 std::string_view operation_text(copy::CopyOperation operation) {
@@ -187,7 +189,7 @@ std::string failure_reason(std::error_code error, std::string_view target) {
 }
 
 std::optional<std::string> refused_in_name(std::string_view target) {
-  const std::string_view name = last_name(target);
+  const std::string_view name = target_name(target);
   for (const char c : name) {
     const auto code = static_cast<unsigned char>(c);
     if (code > 0 && code < 0x20) {
@@ -230,7 +232,8 @@ std::string closing_message(const copy::CopyReport& report) {
             report.set_aside_folder + "”。";
   }
   if (report.earlier_copies > 0) {
-    text += "\n其中" + std::to_string(report.earlier_copies) + "条是之前拷贝到该目录的文件，未再拷贝。";
+    text +=
+        "\n其中" + std::to_string(report.earlier_copies) + "条是之前拷贝到该目录的文件，未再拷贝。";
   }
   if (report.unchanged > 0) {
     text += "\n其中" + std::to_string(report.unchanged) + "条与原有文件相同，未重新拷贝。";

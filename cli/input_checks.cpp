@@ -9,6 +9,7 @@
 #include "fsys/missing_folders.h"
 #include "fsys/path_key.h"
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 #include "fsys/resolved_path.h"
 #include "scan/folder_walk.h"
 
@@ -32,10 +33,8 @@ std::optional<std::string> folder_path(std::string_view what, std::string_view t
 
 // True when the folder that holds `path` lists a file of that name.
 bool is_file(const std::string& path, fsys::FileSystem& file_system) {
-  const std::size_t last = path.rfind(fsys::separator);
-  const std::string parent =
-      last == std::string::npos ? std::string(".") + fsys::separator : path.substr(0, last + 1);
-  const std::string name = path.substr(last == std::string::npos ? 0 : last + 1);
+  const std::string parent = fsys::folder_holding(path);
+  const std::string_view name = fsys::last_name(path);
   for (const fsys::FolderEntry& entry : file_system.read_folder(parent).entries) {
     if (entry.kind == fsys::EntryKind::file && fsys::paths_equal(entry.name, name)) return true;
   }

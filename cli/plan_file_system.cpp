@@ -8,6 +8,7 @@
 #include "fsys/copy_foresight.h"
 #include "fsys/path_key.h"
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 #include "fsys/quick_check.h"
 #include "fsys/trash_error.h"
 
@@ -22,9 +23,7 @@ std::string without_separator(std::string path) {
 // The folder part of `path` (up to and with its last separator; the current
 // folder for a relative name) and the name.
 std::pair<std::string, std::string> split(const std::string& path) {
-  const std::size_t last = path.rfind(fsys::separator);
-  if (last == std::string::npos) return {std::string(".") + fsys::separator, path};
-  return {path.substr(0, last + 1), path.substr(last + 1)};
+  return {fsys::folder_holding(path), std::string(fsys::last_name(path))};
 }
 
 }  // namespace
