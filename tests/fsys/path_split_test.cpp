@@ -24,7 +24,7 @@ TEST(PathSplit, AFolderPartKeepsItsSeparatorAndABareNameHasNone) {
   // A bare name lies in the current folder.
   EXPECT_EQ(folder_holding("a.jpg"), native("./"));
   EXPECT_EQ(folder_holding(native("out/a.jpg")), native("out/"));
-  EXPECT_EQ(last_name_start(std::wstring_view(L"\\\\?\\C:\\out\\a.jpg")), 10u);
+  EXPECT_EQ(last_name_start(std::wstring_view(L"\\\\?\\C:\\out\\a.jpg")), 11u);
   if (separator == '\\') {
     // Windows takes "/" for a separator too.
     EXPECT_EQ(last_name("C:\\photos/trip/a.jpg"), "a.jpg");
