@@ -83,8 +83,7 @@ TEST(CommandLinePosix, DryRunForeseesTheSetAsideWhereTheVolumeHasNoTrash) {
   for (const std::string& part :
        {tree.path("dst/trip/trip(2).jpg") +
             " 【替换：因该磁盘没有可用的回收站，原有文件移入“被替换的文件”文件夹】\n",
-        std::string(
-            "替换0条（原有文件移入回收站），替换1条（原有文件移入“被替换的文件”文件夹）")}) {
+        std::string("预演共2条：新拷贝1条，替换1条（原有文件移入“被替换的文件”文件夹）。")}) {
     EXPECT_NE(text_plan.out.find(part), std::string::npos) << text_plan.out;
   }
   const std::vector<testing::JsonObject> planned =
@@ -102,7 +101,7 @@ TEST(CommandLinePosix, DryRunForeseesTheSetAsideWhereTheVolumeHasNoTrash) {
   EXPECT_EQ(done[1].at("outcome").text, "set_aside");
   EXPECT_EQ(planned[2].at("set_aside").text, "1");
   EXPECT_EQ(done[2].at("set_aside").text, "1");
-  EXPECT_NE(done[2].at("message").text.find("原文件已按原来的相对路径移入“" +
+  EXPECT_NE(done[2].at("message").text.find("原有文件已按原来的相对路径移入“" +
                                             tree.path("dst/被替换的文件/") + "”。"),
             std::string::npos)
       << done[2].at("message").text;
@@ -155,7 +154,7 @@ TEST(CommandLinePosix, UnreadableFolderOrSourceExitsOneInThePlanAsInTheRun) {
   const std::string denied = "无法拷贝，没有权限（Permission denied）";
   EXPECT_EQ(*seen,
             "one: dry run 1, run 1\n"
-            "共计读取1条，1个文件夹未读\n已完成1条。\n"
+            "共计读取1条，1个文件夹未读\n已完成1条。\n另有1个文件夹无法读取，其中的文件未拷贝。\n"
             "two: dry run 1, run 1\n"
             "copied  | copied \n"
             "failed " +
@@ -163,9 +162,7 @@ TEST(CommandLinePosix, UnreadableFolderOrSourceExitsOneInThePlanAsInTheRun) {
                 tree.path("dst/trip/trip(1).jpg") + "\n" + tree.path("two/trip/b.jpg") + " → " +
                 tree.path("dst/trip/trip(2).jpg") + " 【将失败：" + denied +
                 "】\n"
-                "预演共2条：新拷贝1条，替换0条（原有文件移入回收站），替换0条（原有文件移入"
-                "“被替换的文件”文件夹），与原有文件相同0条，将失败1条；其中改号0条。"
-                "未写入任何文件。\n");
+                "预演共2条：新拷贝1条，将失败1条。未写入任何文件。\n");
   EXPECT_EQ(tree.read("dst/trip/trip(2).jpg"), "an older b");
   EXPECT_EQ(tree.read("out/ok/ok(1).jpg"), tree.read("one/ok/a.jpg"));
 }
