@@ -300,7 +300,7 @@ bool Form1::ask_yes_no(std::string_view text) {
   QMessageBox box(QMessageBox::Question, QStringLiteral("Tolvane"), from_utf8(text),
                   QMessageBox::Yes | QMessageBox::No, this);
   box.setObjectName(QStringLiteral("question"));
-  // Qt's own words are English unless a translation is loaded.
+  // The window's own words: Qt's translation would add the keys, "是(&Y)".
   box.button(QMessageBox::Yes)->setText(from_utf8(app::yes_button));
   box.button(QMessageBox::No)->setText(from_utf8(app::no_button));
   box.setDefaultButton(QMessageBox::Yes);
