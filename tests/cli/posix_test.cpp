@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -195,6 +196,38 @@ TEST(CommandLinePosix, JsonCarriesEveryNameExactly) {
   }
   EXPECT_EQ(seen, sources);
   EXPECT_EQ(lines.back().at("copied").text, std::to_string(sources.size()));
+}
+
+// The plain output keeps one entry to a line whatever the names hold: a
+// newline or a tab in a name is shown by its picture (U+240A, U+2409), in
+// the plan's lines and in the closing message's failures alike.
+TEST(CommandLinePosix, NamesWithControlCharactersKeepOneEntryToALine) {
+  tt::TempTree tree({"src/odd/", "dst/"});
+  for (const std::string& name : tt::odd_file_names()) tree.write("src/odd/" + name, name);
+  const std::size_t names = tt::odd_file_names().size();
+  const std::vector<std::string> arguments = {tree.path("src"), tree.path("dst"), "--ext", ".*"};
+  const auto lines_of = [](const std::string& out) {
+    return static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n'));
+  };
+  std::vector<std::string> dry = arguments;
+  dry.push_back("--dry-run");
+  const testing::CliResult plan = testing::run_cli(dry);
+  EXPECT_EQ(lines_of(plan.out), names + 2) << plan.out;  // the count, each entry, the summary
+  EXPECT_NE(plan.out.find(tree.path("src/odd/new\u240Aline.jpg") + " → "), std::string::npos)
+      << plan.out;
+  EXPECT_NE(plan.out.find("tab\u2409here.jpg"), std::string::npos) << plan.out;
+
+  // Copies that cannot be written: each failure on a line of its own.
+  tt::TempTree failing({"src/ctl/new\nline.jpg", "src/ctl/tab\there.jpg", "dst/"});
+  failing.write("dst/ctl", "not a folder");
+  const testing::CliResult real =
+      testing::run_cli({failing.path("src"), failing.path("dst"), "--ext", ".*"});
+  EXPECT_EQ(real.status, exit_entries_failed);
+  // The count, "已完成", the number failed, one line for each.
+  EXPECT_EQ(lines_of(real.out), 5u) << real.out;
+  EXPECT_NE(real.out.find("\n" + failing.path("src/ctl/new\u240Aline.jpg") + " → "),
+            std::string::npos)
+      << real.out;
 }
 
 TEST(CommandLinePosix, KilledRunThenRerunCopiesEveryFileOnce) {

@@ -203,6 +203,26 @@ TEST_F(Form1Test, RefusedDestinationSaysWhyAndKeepsCommand2) {
   EXPECT_FALSE(window.enabled(Control::Command2));
 }
 
+// A folder the scan could not read left its files out of the list: the copy
+// of the rest ends with a warning that says so, as the command line's exit
+// status does; the next scan that reads everything ends it.
+TEST_F(Form1Test, AFolderTheScanCouldNotReadMakesTheCopyWarn) {
+  tree.unreadable.push_back(MemoryTree::native("R/trip/"));
+  scan(MemoryTree::root_text());
+  copy(MemoryTree::native("R/out"));
+  EXPECT_EQ(window.messages,
+            (decltype(window.messages){
+                {"已完成2条。\n另有1个文件夹无法读取，其中的文件未拷贝。", true}}));
+  EXPECT_EQ(tree.copies.size(), 2u);
+
+  tree.unreadable.clear();
+  window.messages.clear();
+  scan(MemoryTree::root_text());
+  copy(MemoryTree::native("R/out"));
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_FALSE(window.messages[0].second) << window.messages[0].first;
+}
+
 // "/" in a folder text is the separator it stands for: the start folder's
 // files are tagged with its name and listed under the platform's separator.
 TEST_F(Form1Test, SlashInTheStartTextIsTheSeparator) {
