@@ -16,6 +16,10 @@ std::string quoted(std::string_view text) { return "“" + std::string(text) + "
 
 }  // namespace
 
+std::string refusal_line(std::string_view problem) {
+  return "tolvane-cli：" + std::string(problem);
+}
+
 std::string usage_error(std::string_view problem) {
   return std::string(problem) + "（用 --help 查看用法）";
 }

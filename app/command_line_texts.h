@@ -14,6 +14,9 @@
 
 namespace tolvane::app::command_line {
 
+// The one line on standard error that refuses a run: "tolvane-cli：<problem>".
+std::string refusal_line(std::string_view problem);
+
 // A usage error, then how to learn the usage: "…（用 --help 查看用法）".
 std::string usage_error(std::string_view problem);
 // The usage errors themselves.

@@ -20,7 +20,7 @@ namespace tolvane::cli {
 namespace {
 
 int refuse(std::ostream& err, const std::string& problem) {
-  err << "tolvane-cli：" << problem << '\n';
+  err << app::command_line::refusal_line(problem) << '\n';
   return exit_refused;
 }
 
