@@ -4,12 +4,8 @@
 namespace tolvane::cli {
 namespace {
 
-// Punctuation no line may start with, and punctuation no line may end with.
 constexpr std::u32string_view closing = U"，。；：、？！）】」』》〉”’…";
 constexpr std::u32string_view opening = U"（【「『《〈“‘";
-
-bool is_closing(char32_t code) { return closing.find(code) != std::u32string_view::npos; }
-bool is_opening(char32_t code) { return opening.find(code) != std::u32string_view::npos; }
 
 // The sequence at `text[k]`, read by its lead byte alone: the texts laid out
 // here are the program's own.
@@ -83,6 +79,10 @@ std::vector<TextCharacter> text_characters(std::string_view text) {
   }
   return characters;
 }
+
+bool is_closing(char32_t code) { return closing.find(code) != std::u32string_view::npos; }
+
+bool is_opening(char32_t code) { return opening.find(code) != std::u32string_view::npos; }
 
 bool is_wide(char32_t code) {
   // Arrows (→) are as wide as Chinese in a Chinese terminal's font.

@@ -21,6 +21,11 @@ struct TextCharacter {
 
 std::vector<TextCharacter> text_characters(std::string_view text);
 
+// Punctuation no line may start with (，。）】”…), and punctuation no line
+// may end with (（【“).
+bool is_closing(char32_t code);
+bool is_opening(char32_t code);
+
 // True for the characters a terminal shows two columns wide: Chinese and
 // full-width forms, and the punctuation and arrows set with them (“”‘’…→).
 bool is_wide(char32_t code);
