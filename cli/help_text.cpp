@@ -48,8 +48,9 @@ struct ExitStatus {
 constexpr std::array<ExitStatus, 3> exit_statuses{{
     {"0", "全部拷贝成功。"},
     {"1", "有条目失败，有文件夹无法读取（读取不完整），或拷贝最后写入磁盘时出错；预演时同样。"},
-    {"2", "用法错误，SOURCE 无法读取，SOURCE 或 DEST 为空或以路径分隔符结尾，DEST 是文件、不可写入"
-          "或无法新建，或 --ext 含路径分隔符。"},
+    {"2",
+     "用法错误，SOURCE 无法读取，SOURCE 或 DEST 为空或以路径分隔符结尾，DEST 是文件、不可写入"
+     "或无法新建，或 --ext 含路径分隔符。"},
 }};
 
 // Where an option's description starts, so the descriptions line up.

@@ -54,8 +54,7 @@ constexpr std::array<OptionRow, 8> table{{
      [](Options& options, std::string_view) { options.undo = true; }},
     {"--help", "-h", "", false, "", "显示本说明。", "",
      [](Options& options, std::string_view) { options.help = true; }},
-    {"--", "", "", false, "", "其后的参数都不是选项。", "",
-     nullptr},
+    {"--", "", "", false, "", "其后的参数都不是选项。", "", nullptr},
 }};
 
 }  // namespace

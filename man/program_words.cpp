@@ -70,10 +70,9 @@ class CaptionRecorder final : public form::Form1Controls {
 
 // The controls whose captions the load handler sets; a template calls each
 // by its designer name.
-constexpr Control captioned[] = {Control::Command1, Control::Command2, Control::Label1,
-                                 Control::Label2,   Control::Label3,   Control::Label4,
-                                 Control::Label5,   Control::Label6,   Control::Label7,
-                                 Control::Label8};
+constexpr Control captioned[] = {
+    Control::Command1, Control::Command2, Control::Label1, Control::Label2, Control::Label3,
+    Control::Label4,   Control::Label5,   Control::Label6, Control::Label7, Control::Label8};
 
 std::string joined(const std::vector<std::string>& items, std::string_view between) {
   std::string out;

@@ -23,12 +23,14 @@ bool is_text(std::string_view line) {
   return !line.empty() && !line.starts_with('.') && !line.starts_with('\'');
 }
 
-bool is_running_text(std::string_view line) {
-  if (is_text(line)) return true;
+// The text a line sets: all of a text line, a font macro's arguments, nothing
+// of any other request.
+std::string_view set_text(std::string_view line) {
+  if (is_text(line)) return line;
   for (std::string_view macro : font_macros) {
-    if (line.starts_with(macro)) return true;
+    if (line.starts_with(macro)) return line.substr(macro.size());
   }
-  return false;
+  return {};
 }
 
 std::u32string codes(std::string_view line) {
@@ -72,22 +74,24 @@ std::string troff_page(std::string_view page) {
     const std::string_view line = lines[k];
     const std::string_view after = k + 1 < lines.size() ? lines[k + 1] : std::string_view();
     const std::u32string line_codes = codes(line);
-    const std::u32string after_codes = codes(after);
     out.append(escaped(line_codes));
     // Where the next line goes on with the same run of text, troff would
     // put a blank between the two: Chinese wants none.  The line after .TP
     // is a tag, which ends where its line ends.
+    const std::u32string before = codes(set_text(line));
+    const std::u32string next = codes(set_text(after));
     const bool tag = k > 0 && lines[k - 1].starts_with(".TP");
-    if (!tag && !line_codes.empty() && !after_codes.empty() && is_running_text(line) &&
-        is_running_text(after)) {
-      const char32_t last = line_codes.back();
-      const char32_t next = after_codes.front();
+    if (!tag && !before.empty() && !next.empty()) {
+      const char32_t last = before.back();
+      const char32_t first = next.front();
       if (is_closing(last)) {
         out.append("\\:\\c");
-      } else if (is_opening(next) || is_closing(next)) {
-        out.append(is_opening(next) ? "\\:\\c" : "\\c");
-      } else if (is_text(line) && is_text(after) && is_wide(last) && is_wide(next)) {
-        out.append(may_break_between(last, next) ? "\\:\\c" : "\\c");
+      } else if (is_opening(first)) {
+        out.append("\\:\\c");
+      } else if (is_closing(first)) {
+        out.append("\\c");
+      } else if (is_wide(last) && is_wide(first)) {
+        out.append(may_break_between(last, first) ? "\\:\\c" : "\\c");
       }
     }
     out.append("\n");
