@@ -128,7 +128,7 @@ check_package() {
     echo "!! package: $faults faults"
     return 1
   fi
-  echo "Package holds $(wc -l <<<"$listing") entries; contents, control fields, desktop entry and start-up check out"
+  echo "Package holds $(wc -l <<<"$listing") entries; contents, control fields, lintian, AppStream, desktop entry, manual pages and start-up check out"
 }
 
 # check_package_documents ROOT: the manual pages, the changelog and the
