@@ -25,7 +25,8 @@ constexpr std::string_view synopsis =
 // What the command does, paragraph by paragraph.
 constexpr std::array<std::string_view, 3> description{
     "先读取 SOURCE 文件夹树中扩展名为 --ext 的文件（广度优先，与窗口的“开始读取”相同）：名称含“.”"
-    "的文件夹（如 photos.old）及其下的一切不读取，只在标准错误输出中列出；隐藏的文件和文件夹从不"
+    "的文件夹（如 "
+    "photos.old）及其下的一切不读取，只在标准错误输出中说明其数目和前几个；隐藏的文件和文件夹从不"
     "读取（Linux 上名称以“.”开头的，Windows 上带隐藏或系统属性的）。",
     "再拷贝到 DEST（与窗口的“拷贝”相同）：每个文件夹名一个子文件夹，文件改名为“文件夹名(序号)"
     "扩展名”，例如 trip 文件夹的第三个文件成为 trip/trip(3).jpg。源文件只读不写。DEST 不存在时"
