@@ -44,7 +44,8 @@ bool filled(std::string_view page, const std::map<std::string, std::string>& wor
         if (line_start && (word->second.starts_with('.') || word->second.starts_with('\''))) {
           out.append("\\&");
         }
-        out.append(word->second);
+        // A backslash in a word is the character, not an escape.
+        for (char c : word->second) out.append(c == '\\' ? "\\e" : std::string(1, c));
         continue;
       }
     }
