@@ -13,6 +13,7 @@
 
 #include "fsys/name_refusal.h"
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 #include "fsys/set_aside.h"
 #include "fsys/trash_error.h"
 
@@ -38,9 +39,10 @@ constexpr std::array<std::pair<std::errc, std::string_view>, 14> phrases{{
 
 std::string separator_in_quotes() { return std::string("“") + fsys::separator + "”"; }
 
-std::string_view last_name(std::string_view path) {
+// The target's own name, a folder's without its trailing separator.
+std::string_view target_name(std::string_view path) {
   if (!path.empty() && path.back() == fsys::separator) path.remove_suffix(1);
-  return path.substr(path.rfind(fsys::separator) + 1);  // npos + 1 is 0: all of it
+  return fsys::last_name(path);
 }
 
 std::string_view operation_text(copy::CopyOperation operation) {
@@ -59,10 +61,10 @@ std::string_view operation_text(copy::CopyOperation operation) {
 
 std::string count_line(std::size_t files, std::size_t unreadable, std::size_t left_out) {
   std::string line = "共计读取" + std::to_string(files) + "条";
-  // Both together in the room of one, as the folders not read: the tooltip
-  // tells them apart.
+  // Both, each by its own word, in the room of one; the tooltip names the
+  // folders.
   if (unreadable > 0 && left_out > 0) {
-    return line + "，" + std::to_string(unreadable + left_out) + "个文件夹未读";
+    return line + "，未读" + std::to_string(unreadable) + "/略过" + std::to_string(left_out);
   }
   if (unreadable > 0) line += "，" + std::to_string(unreadable) + "个文件夹未读";
   if (left_out > 0) line += "，" + std::to_string(left_out) + "个文件夹略过";
@@ -75,8 +77,13 @@ std::string unreadable_details(std::size_t unreadable,
   // The first line holds no "<", so a tooltip shows the text as plain text
   // whatever the paths below hold.
   std::string details = std::to_string(unreadable) + "个文件夹无法读取：";
+  // Appended piece by piece: GCC 12 at -O3 takes "\n" + a string here for an
+  // overlapping copy and refuses it.
   for (const scan::UnreadableFolder& folder : first) {
-    details += "\n" + folder.folder + "：" + error_in_words(folder.error);
+    details += '\n';
+    details += shown_path(folder.folder);
+    details += "：";
+    details += error_in_words(folder.error);
   }
   if (unreadable > first.size()) {
     details += "\n…另有" + std::to_string(unreadable - first.size()) + "个";
@@ -87,7 +94,10 @@ std::string unreadable_details(std::size_t unreadable,
 std::string left_out_details(std::size_t left_out, const std::vector<std::string>& first) {
   if (left_out == 0) return {};
   std::string details = std::to_string(left_out) + "个文件夹因名称含“.”而略过：";
-  for (const std::string& folder : first) details += "\n" + folder;
+  for (const std::string& folder : first) {
+    details += '\n';
+    details += shown_path(folder);
+  }
   if (left_out > first.size())
     details += "\n…另有" + std::to_string(left_out - first.size()) + "个";
   return details;
@@ -102,6 +112,9 @@ std::string count_caption(std::size_t files, const scan::ScanResult& result,
       return line + "（未填写文件夹）";
     case NothingRead::ends_in_separator:
       return line + "（末尾不要加" + separator_in_quotes() + "）";
+    case NothingRead::root_text:
+      // Taking the separator away would leave nothing: "/." names the root.
+      return line + "（根目录请写作“" + fsys::separator + ".”）";
     case NothingRead::folder_missing:
       return line + "（文件夹不存在）";
   }
@@ -116,10 +129,50 @@ std::string scan_details(const scan::ScanResult& result) {
   return unreadable;
 }
 
-std::optional<std::string> destination_refusal(std::string_view text2) {
-  if (scan::folder_path_from_text(text2)) return std::nullopt;
-  if (text2.empty()) return "请先填写另存为目录，再按“拷贝”。";
+std::string shown_path(std::string_view path) {
+  std::string shown;
+  shown.reserve(path.size());
+  for (const char c : path) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code >= 0x20 && code != 0x7F) {
+      shown += c;
+      continue;
+    }
+    // U+2400 + code in UTF-8 (E2 90 80 and on); DEL is U+2421.
+    const unsigned picture = code == 0x7F ? 0x21 : code;
+    shown += static_cast<char>(0xE2);
+    shown += static_cast<char>(0x90);
+    shown += static_cast<char>(0x80 + picture);
+  }
+  return shown;
+}
+
+std::optional<std::string> destination_refusal(const DestinationCheck& check) {
+  switch (check.problem) {
+    case DestinationProblem::none:
+    case DestinationProblem::not_writable:
+    case DestinationProblem::cannot_be_made:
+      // The run says so entry by entry, or the making of the folder does.
+      return std::nullopt;
+    case DestinationProblem::is_file:
+      return destination_is_file(check.shown);
+    case DestinationProblem::text:
+      break;
+  }
+  switch (check.text_fault.value_or(TextFault::empty)) {
+    case TextFault::empty:
+      return "请先填写另存为目录，再按“拷贝”。";
+    case TextFault::root:
+      return "另存为目录不要只写" + separator_in_quotes() +
+             "：请填写要拷贝到的文件夹，再按“拷贝”。";
+    case TextFault::ends_in_separator:
+      break;
+  }
   return "另存为目录末尾不要加" + separator_in_quotes() + "：请去掉后再按“拷贝”。";
+}
+
+std::string destination_is_file(std::string_view shown) {
+  return "另存为目录“" + std::string(shown) + "”是文件，不是文件夹。";
 }
 
 std::string destination_question(std::string_view folder) {
@@ -187,7 +240,7 @@ std::string failure_reason(std::error_code error, std::string_view target) {
 }
 
 std::optional<std::string> refused_in_name(std::string_view target) {
-  const std::string_view name = last_name(target);
+  const std::string_view name = target_name(target);
   for (const char c : name) {
     const auto code = static_cast<unsigned char>(c);
     if (code > 0 && code < 0x20) {
@@ -219,24 +272,30 @@ std::string failure_text(const copy::CopyFailure& failure) {
   return text;
 }
 
-std::string closing_message(const copy::CopyReport& report) {
+std::string closing_message(const copy::CopyReport& report, std::size_t folders_unreadable) {
   std::string text = "已完成" + std::to_string(report.entries) + "条。";
   if (report.replaced > 0) {
-    text += "\n其中" + std::to_string(report.replaced) + "条替换了原有文件，原文件已移入回收站。";
+    text += "\n其中" + std::to_string(report.replaced) + "条替换了原有文件，原有文件已移入回收站。";
   }
   if (report.set_aside > 0) {
     text += "\n其中" + std::to_string(report.set_aside) + "条替换了原有文件，因" +
-            std::string(no_usable_trash) + "，原文件已按原来的相对路径移入“" +
-            report.set_aside_folder + "”。";
+            std::string(no_usable_trash) + "，原有文件已按原来的相对路径移入“" +
+            shown_path(report.set_aside_folder) + "”。";
   }
   if (report.earlier_copies > 0) {
-    text += "\n其中" + std::to_string(report.earlier_copies) + "条是之前拷贝到该目录的文件，未再拷贝。";
+    text += "\n其中" + std::to_string(report.earlier_copies) + "条" +
+            std::string(earlier_copy_words) + "。";
   }
   if (report.unchanged > 0) {
-    text += "\n其中" + std::to_string(report.unchanged) + "条与原有文件相同，未重新拷贝。";
+    text +=
+        "\n其中" + std::to_string(report.unchanged) + "条" + std::string(unchanged_words) + "。";
   }
   if (report.flush_error) {
     text += "\n写入磁盘时出错，拷贝可能不完整：" + failure_reason(report.flush_error);
+  }
+  // Their files were never listed: the gather is not complete.
+  if (folders_unreadable > 0) {
+    text += "\n另有" + std::to_string(folders_unreadable) + "个文件夹无法读取，其中的文件未拷贝。";
   }
   if (report.failures.empty()) return text;
 
@@ -245,9 +304,9 @@ std::string closing_message(const copy::CopyReport& report) {
   for (std::size_t k = 0; k < listed; ++k) {
     const copy::CopyFailure& failure = report.failures[k];
     text += "\n";
-    text += failure.source;
+    text += shown_path(failure.source);
     text += " → ";
-    text += failure.target;
+    text += shown_path(failure.target);
     text += "：";
     text += failure_text(failure);
   }

@@ -14,6 +14,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/destination.h"
 #include "copy/copy_run.h"
 #include "scan/folder_table.h"
 #include "scan/folder_walk.h"
@@ -24,6 +25,7 @@ namespace tolvane::app {
 enum class NothingRead : std::uint8_t {
   empty_text,         // the source text is empty
   ends_in_separator,  // the source text ends in a separator, "C:\" included: no walk
+  root_text,          // the source text is only separators ("/"): no walk
   folder_missing,     // the walk found no folder at the source text's path
 };
 
@@ -40,8 +42,8 @@ inline constexpr std::string_view flushing_suffix = "，正在写入磁盘…";
 
 // "共计读取120条" when every folder was read; "共计读取120条，2个文件夹未读"
 // when `unreadable` folders were not, "共计读取120条，3个文件夹略过" when
-// `left_out` folders were kept out by the dot rule, "共计读取120条，5个文件夹
-// 未读" when both, counted together (short, so that it fits Label2).
+// `left_out` folders were kept out by the dot rule, "共计读取120条，未读2/略过3"
+// when both (short, so that it fits Label2).
 std::string count_line(std::size_t files, std::size_t unreadable, std::size_t left_out = 0);
 
 // One line per folder of `first` with the system's reason in words, then
@@ -65,10 +67,20 @@ std::string count_caption(std::size_t files, const scan::ScanResult& result,
 // out; empty when there are none.
 std::string scan_details(const scan::ScanResult& result);
 
-// The message a Command2 click shows instead of copying when `text2` names
-// no destination folder (empty, or ending in a separator); nothing when it
-// does.
-std::optional<std::string> destination_refusal(std::string_view text2);
+// A path as a line of plain text shows it: each control character (a
+// newline in a name) as its visible picture, U+2400 and on, so that one
+// entry stays on one line.
+std::string shown_path(std::string_view path);
+
+// The message a Command2 click shows instead of copying when `check` refuses
+// the destination: its text names no folder, or a file stands there; nothing
+// when it does not.
+std::optional<std::string> destination_refusal(const DestinationCheck& check);
+
+// "另存为目录“…”是文件，不是文件夹。": a file stands where the destination
+// `shown` (its absolute path, as the user finds it) would be.  The window and
+// the command line alike.
+std::string destination_is_file(std::string_view shown);
 
 // The question a Command2 click asks when the destination `folder` (its
 // absolute path, as the user finds it) does not exist:
@@ -120,10 +132,16 @@ std::string failure_text(const copy::CopyFailure& failure);
 // How many failures the closing message lists one by one.
 inline constexpr std::size_t failures_listed = 5;
 
+// What became of an entry that was not copied, as the closing message counts
+// it and a plan marks it.
+inline constexpr std::string_view earlier_copy_words = "是之前拷贝到该目录的文件，不再拷贝";
+inline constexpr std::string_view unchanged_words = "与原有文件相同，不重新拷贝";
+
 // "已完成" + entry count + "条。"; then, when not zero, how many replaced a
 // file now in the trash, how many one now in the set-aside folder (named),
-// and how many were unchanged; a failed flush; when
+// how many were earlier copies and how many unchanged; a failed flush; the
+// `folders_unreadable` folders whose files the scan never listed; when
 // entries failed, their number and the first few with their reasons.
-std::string closing_message(const copy::CopyReport& report);
+std::string closing_message(const copy::CopyReport& report, std::size_t folders_unreadable = 0);
 
 }  // namespace tolvane::app

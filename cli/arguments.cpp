@@ -1,6 +1,7 @@
 // Turns the argument list into Options or a usage message naming the fault.
 #include <string_view>
 
+#include "app/command_line_texts.h"
 #include "cli/option_table.h"
 #include "cli/options.h"
 
@@ -42,7 +43,7 @@ ParsedArguments parse_arguments(const std::vector<std::string>& arguments) {
     }
     const Match match = match_option(argument);
     if (match.row == nullptr) {
-      parsed.error = "未知的选项：" + argument;
+      parsed.error = app::command_line::unknown_option(argument);
       return parsed;
     }
     if (match.row->apply == nullptr) {
@@ -63,18 +64,19 @@ ParsedArguments parse_arguments(const std::vector<std::string>& arguments) {
   if (options.help) return parsed;
   if (options.undo) {
     if (positional.size() != 1) {
-      parsed.error = positional.empty() ? "--undo 后缺少 DEST" : "多余的参数：" + positional[1];
+      parsed.error = positional.empty() ? std::string(app::command_line::undo_without_destination)
+                                        : app::command_line::extra_argument(positional[1]);
     } else {
       options.destination = positional[0];
     }
     return parsed;
   }
   if (positional.empty()) {
-    parsed.error = "缺少 SOURCE 和 DEST";
+    parsed.error = app::command_line::missing_source_and_destination;
   } else if (positional.size() == 1) {
-    parsed.error = "缺少 DEST";
+    parsed.error = app::command_line::missing_destination;
   } else if (positional.size() > 2) {
-    parsed.error = "多余的参数：" + positional[2];
+    parsed.error = app::command_line::extra_argument(positional[2]);
   } else {
     options.source = positional[0];
     options.destination = positional[1];

@@ -1,73 +1,46 @@
-// The command line as the scan and the copy run see their front end: the
-// file list the scan fills, the settings from the options, progress to the
-// terminal, and each entry's outcome to the run's output.  It is no window:
-// it shows a run through app::RunDisplay, as the windows' form does.
+// The command line as the session's scan and copy run see their front end:
+// the file list the scan fills, --ext for the extension it reads, progress
+// to the terminal and each entry's outcome to the run's output.  It shows a
+// run as the windows do, through the session's events, and answers nothing
+// else.
 #pragma once
 
 #include <string>
-#include <utility>
-#include <vector>
+#include <string_view>
 
-#include "app/run_display.h"
-#include "cli/options.h"
+#include "app/run_events.h"
 #include "cli/progress_display.h"
 #include "cli/run_output.h"
 #include "scan/file_list.h"
-#include "scan/scan_front_end.h"
 
 namespace tolvane::cli {
 
-class CommandLineFrontEnd final : public scan::ScanFrontEnd, public app::RunDisplay {
+class CommandLineFrontEnd final : public app::ScanEvents, public app::CopyEvents {
  public:
   // All three must outlive the front end.
-  CommandLineFrontEnd(const Options& options, ProgressDisplay& progress, RunOutput& output)
-      : options_(options), progress_(progress), output_(output) {}
+  CommandLineFrontEnd(std::string_view extension, ProgressDisplay& progress, RunOutput& output)
+      : extension_(extension), progress_(progress), output_(output) {}
 
   const scan::FileList& files() const { return files_; }
-  // The closing message's text, once the run has ended.
-  const std::string& closing_text() const { return closing_text_; }
 
-  // Both the scan and the copy read the extension: --ext.
-  std::string extension_text() override { return options_.extension; }
-
+  // app::ScanEvents: the scan reads --ext for every folder.
+  std::string extension_text() override { return std::string(extension_); }
   void append_file(std::string_view path, std::string_view tag) override {
     files_.append(path, tag);
   }
   bool yield() override { return true; }
 
-  std::size_t entry_count() override { return files_.size(); }
-  std::string source_path(std::size_t index) override { return std::string(files_.path(index)); }
-  std::string folder_tag(std::size_t index) override { return std::string(files_.tag(index)); }
-  bool flat_mode() override { return options_.flat; }
-  // As in the window, the percentage is measured against the count found.
-  float progress_max() override { return static_cast<float>(files_.size()); }
-  void set_progress(int value, std::string_view caption) override {
-    progress_.update(static_cast<std::size_t>(value), files_.size(), caption);
-  }
-  void set_progress_now(int value, std::string_view caption) override {
-    progress_.update(static_cast<std::size_t>(value), files_.size(), caption, true);
+  // app::CopyEvents
+  void progress(int value, std::string_view caption, bool at_once) override {
+    progress_.update(static_cast<std::size_t>(value), files_.size(), caption, at_once);
   }
   void entry_done(const copy::EntryResult& result) override { output_.entry(result); }
-  void show_report(std::string_view text, bool /*warning*/) override {
-    progress_.finish();
-    closing_text_ = text;
-  }
-  void end_copy_command() override { progress_.finish(); }
-  journal::Journals* journals() override { return journals_; }
-  void set_journals(journal::Journals* journals) { journals_ = journals; }
-  std::vector<std::string> destination_folders_made() override { return destination_made_; }
-  void set_destination_folders_made(std::vector<std::string> made) {
-    destination_made_ = std::move(made);
-  }
 
  private:
-  const Options& options_;
+  std::string_view extension_;
   ProgressDisplay& progress_;
   RunOutput& output_;
   scan::FileList files_;
-  std::string closing_text_;
-  journal::Journals* journals_ = nullptr;
-  std::vector<std::string> destination_made_;
 };
 
 }  // namespace tolvane::cli

@@ -1,19 +1,21 @@
-// The whole command: arguments in, outcome out, through the same scan and
-// copy run as the window.  Kept apart from main so the tests run it in
-// process.
+// The whole command: arguments in, outcome out, through the same session as
+// the window.  Kept apart from main so the tests run it in process.
 #pragma once
 
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "app/run_verdict.h"
 #include "fsys/file_system.h"
 
 namespace tolvane::cli {
 
-inline constexpr int exit_all_copied = 0;
-inline constexpr int exit_entries_failed = 1;
-inline constexpr int exit_refused = 2;  // bad usage, SOURCE or DEST unusable
+// The exit statuses, as the session's verdict gives them.
+using app::exit_all_copied;
+using app::exit_refused;
+// Entries failed, the last flush failed, or a folder could not be read.
+inline constexpr int exit_entries_failed = app::exit_incomplete;
 
 // Runs `tolvane-cli` with `arguments` (UTF-8, without the program's name),
 // writing results to `out` and messages and progress to `err`; progress

@@ -1,5 +1,6 @@
-// The checks before anything is read or written: the extension text, SOURCE
-// and DEST.  Each fault gets a one-line Chinese message naming it.
+// The checks the command line makes before anything is read or written,
+// beyond the destination's (app/destination.h): --ext and SOURCE.  Each
+// fault gets a one-line message naming it, in app/'s words.
 #pragma once
 
 #include <optional>
@@ -10,18 +11,9 @@
 
 namespace tolvane::cli {
 
-struct CheckedFolders {
-  std::string source;                // folder path, ending in the separator
-  std::string destination;           // folder path, ending in the separator
-  bool destination_missing = false;  // the run makes it, with the folders above it
-};
-
-// The folder paths SOURCE and DEST name, or nothing with `problem` set when
-// --ext holds a separator, SOURCE or DEST is empty or ends in a separator
-// (the window would start no run), SOURCE cannot be read, DEST is a file or
-// not writable, or DEST is missing and the nearest folder above it that
-// exists is not writable (or there is none).
-std::optional<CheckedFolders> check_inputs(const Options& options, fsys::FileSystem& file_system,
-                                           std::string& problem);
+// Why the run cannot start: --ext holds a separator, or SOURCE is empty,
+// ends in a separator (the window would start no walk) or cannot be read.
+// Nothing when both are usable.
+std::optional<std::string> source_problem(const Options& options, fsys::FileSystem& file_system);
 
 }  // namespace tolvane::cli

@@ -1,23 +1,9 @@
-// Formats and draws the copy run's progress line.
+// Draws the copy run's progress line.
 #include "cli/progress_display.h"
 
-#include <cmath>
-#include <cstdio>
+#include "app/command_line_texts.h"
 
 namespace tolvane::cli {
-
-std::string progress_line(std::string_view caption, std::size_t index, std::size_t total,
-                          double seconds) {
-  std::string line(caption);
-  line += "  " + std::to_string(index + 1) + "/" + std::to_string(total);
-  if (index == 0 || seconds <= 0.0) return line + "  剩余 --:--";
-  const double rate = static_cast<double>(index) / seconds;
-  const long long left =
-      std::llround(static_cast<double>(total > index ? total - index : 0) / rate);
-  char text[64];
-  std::snprintf(text, sizeof text, "  %.1f 个/秒  剩余 %lld:%02lld", rate, left / 60, left % 60);
-  return line + text;
-}
 
 void ProgressDisplay::update(std::size_t index, std::size_t total, std::string_view caption,
                              bool at_once) {
@@ -31,7 +17,8 @@ void ProgressDisplay::update(std::size_t index, std::size_t total, std::string_v
   }
   const double seconds = std::chrono::duration<double>(now - start_).count();
   // "\r" and erase-to-end redraw the line in place.
-  out_ << '\r' << progress_line(caption, index, total, seconds) << "\x1b[K" << std::flush;
+  out_ << '\r' << app::command_line::progress_line(caption, index, total, seconds) << "\x1b[K"
+       << std::flush;
   drawn_ = true;
   last_draw_ = now;
 }

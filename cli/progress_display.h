@@ -1,6 +1,7 @@
 // The progress line on standard error while a copy runs: the window's
-// percentage text, the count, files per second and the time left.  Shown
-// only on a terminal, redrawn in place a few times a second.
+// percentage text, the count, files per second and the time left
+// (app::command_line::progress_line).  Shown only on a terminal, redrawn in
+// place a few times a second.
 #pragma once
 
 #include <chrono>
@@ -10,13 +11,6 @@
 #include <string_view>
 
 namespace tolvane::cli {
-
-// "进度：50.00%  4/7  2.0 个/秒  剩余 0:02": `caption` is the window's progress
-// line for entry `index` (0-based) of `total`, about to be copied when `seconds` have
-// passed; the entries before it are done.  The time left shows "--:--" until
-// the rate is known.
-std::string progress_line(std::string_view caption, std::size_t index, std::size_t total,
-                          double seconds);
 
 class ProgressDisplay {
  public:

@@ -45,14 +45,14 @@ void RunOutput::entry(const copy::EntryResult& result) {
   const bool failed = result.failure != nullptr;
   const fsys::CopyOutcome outcome = result.outcome;
   if (failed) {
-    ++failed_;
+    ++counts_.failed;
   } else {
-    ++(result.earlier_copy                       ? earlier_copies_
-       : outcome == fsys::CopyOutcome::replaced  ? replaced_
-       : outcome == fsys::CopyOutcome::set_aside ? set_aside_
-       : outcome == fsys::CopyOutcome::unchanged ? unchanged_
-                                                 : copied_);
-    if (result.renumbered) ++renumbered_;
+    ++(result.earlier_copy                       ? counts_.earlier_copies
+       : outcome == fsys::CopyOutcome::replaced  ? counts_.replaced
+       : outcome == fsys::CopyOutcome::set_aside ? counts_.set_aside
+       : outcome == fsys::CopyOutcome::unchanged ? counts_.unchanged
+                                                 : counts_.copied);
+    if (result.renumbered) ++counts_.renumbered;
   }
 
   if (options_.json) {
@@ -69,38 +69,15 @@ void RunOutput::entry(const copy::EntryResult& result) {
     return;
   }
   if (!options_.dry_run) return;  // a real run tells its failures at the end
-  // Each mark in full-width brackets, the reason wherever it will fail.
-  out_ << result.source << " → " << result.target;
-  if (failed) out_ << " 【将失败：" << app::failure_text(*result.failure) << "】";
-  if (result.renumbered) out_ << " 【改号：原名已被占用】";
-  if (!failed && outcome == fsys::CopyOutcome::replaced) out_ << " 【替换：原有文件移入回收站】";
-  if (!failed && outcome == fsys::CopyOutcome::set_aside) {
-    out_ << " 【替换：因" << app::no_usable_trash << "，原有文件移入“" << app::set_aside_folder_name
-         << "”文件夹】";
-  }
-  if (result.earlier_copy) {
-    out_ << " 【之前拷贝到该目录的文件，不再拷贝】";
-  } else if (!failed && outcome == fsys::CopyOutcome::unchanged) {
-    out_ << " 【与原有文件相同，不重新拷贝】";
-  }
-  out_ << '\n';
+  out_ << app::command_line::plan_line(result) << '\n';
 }
 
 void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_text,
                        int exit_status) {
   std::string message(closing_text);
   if (options_.dry_run) {
-    message = "预演共" + std::to_string(report.entries) + "条：新拷贝" + std::to_string(copied_) +
-              "条，替换" + std::to_string(replaced_) + "条（原有文件移入回收站），替换" +
-              std::to_string(set_aside_) + "条（原有文件移入“" +
-              std::string(app::set_aside_folder_name) + "”文件夹），与原有文件相同" +
-              std::to_string(unchanged_) + "条，将失败" + std::to_string(failed_) + "条；其中改号" +
-              std::to_string(renumbered_) + "条。";
-    // Said only when there are some, as the closing message says it.
-    if (earlier_copies_ > 0) {
-      message += "另有" + std::to_string(earlier_copies_) + "条是之前拷贝到该目录的文件，不再拷贝。";
-    }
-    message += "未写入任何文件。";
+    counts_.entries = report.entries;
+    message = app::command_line::plan_summary(counts_);
   }
   if (!options_.json) {
     out_ << message << '\n';
@@ -110,11 +87,11 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
   line.text("type", "summary").boolean("dry_run", options_.dry_run);
   line.number("listed", listed_).number("folders_unreadable", folders_unreadable_);
   line.number("folders_left_out", folders_left_out_);
-  line.number("entries", report.entries).number("copied", copied_);
-  line.number("replaced", replaced_).number("set_aside", set_aside_);
-  line.number("unchanged", unchanged_).number("earlier_copies", earlier_copies_);
-  line.number("renumbered", renumbered_);
-  line.number("failed", failed_).text("message", message);
+  line.number("entries", report.entries).number("copied", counts_.copied);
+  line.number("replaced", counts_.replaced).number("set_aside", counts_.set_aside);
+  line.number("unchanged", counts_.unchanged).number("earlier_copies", counts_.earlier_copies);
+  line.number("renumbered", counts_.renumbered);
+  line.number("failed", counts_.failed).text("message", message);
   line.number("exit_status", static_cast<std::size_t>(exit_status));
   out_ << line.str() << '\n';
 }

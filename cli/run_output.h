@@ -1,14 +1,15 @@
 // What the command line prints on standard output: for a dry run one plan
 // line per entry and the counts, for a real run the closing lines, and with
-// --json one object per entry and a summary instead.
+// --json one object per entry and a summary instead.  The words are app/'s.
 #pragma once
 
 #include <cstddef>
 #include <ostream>
 #include <string_view>
 
+#include "app/command_line_texts.h"
 #include "cli/options.h"
-#include "copy/copy_front_end.h"
+#include "copy/copy_events.h"
 #include "copy/copy_run.h"
 
 namespace tolvane::cli {
@@ -31,13 +32,7 @@ class RunOutput {
   std::size_t listed_ = 0;
   std::size_t folders_unreadable_ = 0;
   std::size_t folders_left_out_ = 0;  // by the dot rule
-  std::size_t copied_ = 0;            // to a free name
-  std::size_t replaced_ = 0;          // the old file went to the trash
-  std::size_t set_aside_ = 0;         // the old file went to the set-aside folder
-  std::size_t unchanged_ = 0;
-  std::size_t earlier_copies_ = 0;  // an earlier run's copies, left out
-  std::size_t renumbered_ = 0;
-  std::size_t failed_ = 0;
+  app::command_line::PlanCounts counts_;
 };
 
 }  // namespace tolvane::cli

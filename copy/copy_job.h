@@ -12,12 +12,11 @@
 namespace tolvane::copy {
 
 // How an entry's target name was made, so that it can take the next one;
-// its tag is the entry's own, found again by its index.
+// its tag is the entry's own, found again by its index, and the extension
+// and the flat mode are the run's.
 struct TargetParts {
-  std::string extension;  // as read for the entry (short: no allocation)
   std::size_t number = 0;
   bool keep_name = false;
-  bool flat = false;
 };
 
 struct CopyJob {
@@ -33,7 +32,7 @@ struct CopyResult {
   std::error_code error;
   fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
   fsys::FileIdentity identity = {};  // the copy's, where the file system said it
-  fsys::KeptFile kept = {};     // where a file the copy replaced went
+  fsys::KeptFile kept = {};          // where a file the copy replaced went
 };
 
 // Starts `job`'s copy.  Out of memory, the entry fails like any other: the

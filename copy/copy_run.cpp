@@ -19,8 +19,6 @@
 namespace tolvane::copy {
 namespace {
 
-void show_progress(std::size_t index, CopyFrontEnd& front_end) { front_end.progress(index); }
-
 void count(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome,
            CopyReport& report) {
   if (error) {
@@ -34,12 +32,12 @@ void count(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome,
   }
 }
 
-// Tells the front end about each entry in list order, however the copies
-// finish: a front end that prints one line per entry prints them in order.
-// Holds only the entries finished ahead of an earlier one still copying.
+// Tells of each entry in list order, however the copies finish: a front end
+// that prints one line per entry prints them in order.  Holds only the
+// entries finished ahead of an earlier one still copying.
 class EntryReports {
  public:
-  explicit EntryReports(CopyFrontEnd& front_end) : front_end_(front_end) {}
+  explicit EntryReports(CopyEvents& events) : events_(events) {}
 
   void copied(CopyJob& job, std::error_code error, fsys::CopyOutcome outcome) {
     std::optional<CopyFailure> failure;
@@ -48,8 +46,8 @@ class EntryReports {
     // Most entries finish in list order: those are told at once, without
     // being kept.
     if (job.index == next_ && waiting_.empty()) {
-      front_end_.entry_done({job.index, job.source, job.target, job.renumbered, outcome,
-                             failure ? &*failure : nullptr});
+      events_.entry_done({job.index, job.source, job.target, job.renumbered, outcome,
+                          failure ? &*failure : nullptr});
       ++next_;
       return;
     }
@@ -59,8 +57,8 @@ class EntryReports {
   void refused(const CopyFailure& failure) {
     add(failure.index, {failure.source, failure.target, false, fsys::CopyOutcome::copied, failure});
   }
-  void left_out(std::size_t index, std::string source) {
-    add(index, {std::move(source), {}, false, fsys::CopyOutcome::unchanged, std::nullopt, true});
+  void left_out(std::size_t index, std::string_view source) {
+    add(index, {std::string(source), {}, false, fsys::CopyOutcome::unchanged, std::nullopt, true});
   }
 
  private:
@@ -77,12 +75,12 @@ class EntryReports {
     for (auto next = waiting_.begin(); next != waiting_.end() && next->first == next_;
          next = waiting_.erase(next), ++next_) {
       const Finished& done = next->second;
-      front_end_.entry_done({next->first, done.source, done.target, done.renumbered, done.outcome,
-                             done.failure ? &*done.failure : nullptr, done.earlier_copy});
+      events_.entry_done({next->first, done.source, done.target, done.renumbered, done.outcome,
+                          done.failure ? &*done.failure : nullptr, done.earlier_copy});
     }
   }
 
-  CopyFrontEnd& front_end_;
+  CopyEvents& events_;
   std::map<std::size_t, Finished> waiting_;
   std::size_t next_ = 0;
 };
@@ -94,9 +92,10 @@ class EntryReports {
 // (every step then happens on this thread, in list order); otherwise it
 // counts the entries finished, stepping through the same values and texts.
 void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
-                  CopyFrontEnd& front_end, RunRecorder* recorder, CopyReport& report) {
-  EntryReports entries(front_end);
-  const std::chrono::milliseconds patience = front_end.keep_alive_interval();
+                  const scan::FileList& listed, CopyEvents& events, RunRecorder* recorder,
+                  CopyReport& report) {
+  EntryReports entries(events);
+  const std::chrono::milliseconds patience = events.keep_alive_interval();
   std::vector<CopyResult> results;
   std::vector<CopyJob> renamed;
   std::size_t finished = 0;
@@ -114,11 +113,11 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
       }
       count(result.job, result.error, result.outcome, report);
       entries.copied(result.job, result.error, result.outcome);
-      if (!serial) show_progress(finished++, front_end);
+      if (!serial) events.progress(finished++);
     }
     // Not finished: copied again under their next names.
     if (!renamed.empty()) pipeline.hand_out(renamed);
-    if (wait.count() > 0) front_end.keep_alive();
+    if (wait.count() > 0) events.keep_alive();
   };
 
   // Planned jobs go out a few at a time, and finished ones are taken as
@@ -135,20 +134,20 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
   for (std::size_t i = 0; i < planner.entries(); ++i) {
     if (planner.left_out(i)) {
       ++report.earlier_copies;
-      if (serial) show_progress(i, front_end);
-      entries.left_out(i, front_end.source_path(i));
-      if (!serial) show_progress(finished++, front_end);
+      if (serial) events.progress(i);
+      entries.left_out(i, listed.path(i));
+      if (!serial) events.progress(finished++);
       continue;
     }
     planner.begin(i);
-    if (serial) show_progress(i, front_end);
+    if (serial) events.progress(i);
     if (planner.finish(job, failure)) {
       planned.push_back(std::move(job));
       if (planned.size() >= per_hand_out) hand_out_planned();
     } else {
       entries.refused(failure);
       report.failures.push_back(std::move(failure));
-      if (!serial) show_progress(finished++, front_end);
+      if (!serial) events.progress(finished++);
     }
   }
   if (!planned.empty()) hand_out_planned();
@@ -161,28 +160,30 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
 
 }  // namespace
 
-CopyReport copy_entries(const std::string& destination, fsys::FileSystem& file_system,
-                        CopyFrontEnd& front_end, std::size_t workers, RunRecorder* recorder) {
+CopyReport copy_entries(const CopyRequest& request, fsys::FileSystem& file_system,
+                        CopyEvents& events, RunRecorder* recorder) {
+  const std::string& destination = request.destination;
   CopyReport report;
-  report.set_aside_folder = fsys::set_aside_folder(destination, front_end.set_aside_folder_name());
-  file_system.set_destination_root(destination, front_end.set_aside_folder_name());
-  EntryPlanner planner(destination, file_system, front_end, recorder);
+  report.set_aside_folder = fsys::set_aside_folder(destination, request.set_aside_folder_name);
+  file_system.set_destination_root(destination, request.set_aside_folder_name);
+  EntryPlanner planner(request, file_system, recorder);
   report.entries = planner.entries();
+  const std::size_t workers = request.workers;
   if (workers <= 1) {
     SerialCopies pipeline(file_system, recorder);
-    copy_through(pipeline, true, planner, front_end, recorder, report);
+    copy_through(pipeline, true, planner, request.entries, events, recorder, report);
   } else {
     CopyWorkers pipeline(file_system, workers, workers * jobs_per_worker, recorder);
-    copy_through(pipeline, false, planner, front_end, recorder, report);
+    copy_through(pipeline, false, planner, request.entries, events, recorder, report);
   }
 
   // Done must mean on the device: the user may unplug it next.
   if (report.entries > 0) {
-    front_end.flushing(report.entries - 1);
+    events.flushing(report.entries - 1);
     report.flush_error = file_system.flush();
     if (recorder != nullptr) recorder->run_ended();
     // The run ends on its own last progress line.
-    front_end.progress(report.entries - 1);
+    events.progress(report.entries - 1);
   }
   return report;
 }

@@ -5,13 +5,15 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
-#include "copy/copy_front_end.h"
+#include "copy/copy_events.h"
 #include "copy/copy_worker_count.h"
 #include "copy/run_recorder.h"
 #include "fsys/file_system.h"
+#include "scan/file_list.h"
 
 namespace tolvane::copy {
 
@@ -45,21 +47,39 @@ struct CopyReport {
   std::error_code flush_error;  // the copies may not all be on the device
 };
 
-// Copies every entry of `front_end` into `destination` (a folder path
-// ending in the separator) and puts the copies on the device.  A failing
-// entry is recorded and the run goes on; no listed source and no target
-// already written by this run is ever written to; a file that stood at a
-// target goes to the trash or stays.  Folders, names and every front-end
-// call stay on the calling thread, in list order; with `workers` > 1 the
-// data is copied by that many threads, so `file_system` must then allow
-// calls from several threads at once.  With 1, every call happens on the
-// calling thread in list order, and each entry's progress is shown before
-// its copy rather than after it.
+// Every value a copy run plans from, taken when it starts: it asks nobody
+// for a setting while it goes on.
+struct CopyRequest {
+  // The listed files (full paths and folder tags), read, never changed,
+  // for the length of the run.
+  const scan::FileList& entries;
+  // The destination root: a folder path ending in the separator.
+  std::string destination;
+  // The extension text, verbatim: the tail of every numbered name, or ".*"
+  // to keep each file's own name.
+  std::string extension;
+  // No per-tag subfolders: every copy goes into the destination itself.
+  bool flat = false;
+  // The folder at the destination root that keeps replaced files on a
+  // volume without a usable trash: a name the user reads, so the caller's.
+  std::string_view set_aside_folder_name;
+  // How many threads copy the data.
+  std::size_t workers = default_copy_workers();
+};
+
+// Copies every entry of `request` into its destination and puts the copies
+// on the device.  A failing entry is recorded and the run goes on; no
+// listed source and no target already written by this run is ever written
+// to; a file that stood at a target goes to the trash or stays.  Folders,
+// names and every event stay on the calling thread, in list order; with
+// more than one worker the data is copied by that many threads, so
+// `file_system` must then allow calls from several threads at once.  With
+// one, every call happens on the calling thread in list order, and each
+// entry's progress is shown before its copy rather than after it.
 // With a `recorder`, the run's journal learns every folder and copy it
 // needs to undo the run, each copy before it takes its name, and listed
-// files it knows for earlier copies into `destination` are left out.
-CopyReport copy_entries(const std::string& destination, fsys::FileSystem& file_system,
-                        CopyFrontEnd& front_end, std::size_t workers = default_copy_workers(),
-                        RunRecorder* recorder = nullptr);
+// files it knows for earlier copies into the destination are left out.
+CopyReport copy_entries(const CopyRequest& request, fsys::FileSystem& file_system,
+                        CopyEvents& events, RunRecorder* recorder = nullptr);
 
 }  // namespace tolvane::copy

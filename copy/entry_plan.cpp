@@ -15,19 +15,19 @@ std::error_code unusable_name() { return std::make_error_code(std::errc::invalid
 
 }  // namespace
 
-EntryPlanner::EntryPlanner(const std::string& destination, fsys::FileSystem& file_system,
-                           CopyFrontEnd& front_end, RunRecorder* recorder)
-    : destination_(destination),
+EntryPlanner::EntryPlanner(const CopyRequest& request, fsys::FileSystem& file_system,
+                           RunRecorder* recorder)
+    : request_(request),
+      destination_(request.destination),
       file_system_(file_system),
-      front_end_(front_end),
       recorder_(recorder),
-      entries_(front_end.entry_count()) {
+      entries_(request.entries.size()) {
   // On a volume that folds letter case, folders "Trip" and "trip" are one,
   // and so are the names trip(1).jpg and Trip(1).jpg in it.
   if (entries_ > 0 && file_system_.folds_letter_case(destination_)) targets_.fold_letter_case();
   targets_.reserve(entries_);
   for (std::size_t i = 0; i < entries_; ++i) {
-    const std::string source = front_end_.source_path(i);
+    const std::string source(request_.entries.path(i));
     // An earlier copy's name is free for this run's copy of the same file,
     // which the quick check then finds unchanged.
     if (recorder_ != nullptr && recorder_->earlier_copy(source)) {
@@ -57,20 +57,22 @@ std::error_code EntryPlanner::ensure_folder(const std::string& folder) {
 
 void EntryPlanner::begin(std::size_t index) {
   index_ = index;
-  source_ = front_end_.source_path(index);
-  tag_ = front_end_.folder_tag(index);
+  source_ = request_.entries.path(index);
+  tag_ = request_.entries.tag(index);
 
-  flat_ = front_end_.flat_mode();
-  // Entries of one tag follow each other: its folder is looked at when the
-  // tag or the mode changes.
-  if (index == 0 || tag_ != previous_tag_ || flat_ != previous_flat_) {
-    folder_ = destination_folder(destination_, tag_, flat_);
+  const bool flat = request_.flat;
+  // Entries of one tag follow each other: its folder and its names are
+  // looked at when the tag changes.
+  if (index == 0 || tag_ != previous_tag_) {
+    folder_ = destination_folder(destination_, tag_, flat);
     // A tag such as ".." would put the per-tag folder outside the root.
-    folder_named_ = flat_ || tag_.empty() || is_single_name(tag_);
-    folder_error_ = flat_ || !folder_named_ ? std::error_code() : ensure_folder(folder_);
-    usable_known_ = false;
+    folder_named_ = flat || tag_.empty() || is_single_name(tag_);
+    folder_error_ = flat || !folder_named_ ? std::error_code() : ensure_folder(folder_);
+    // The extension is typed by the user: it may hold a separator or "..",
+    // and no copy may land outside its folder.  The number cannot spoil a
+    // numbered name.
+    numbered_name_usable_ = is_single_name(numbered_target("", tag_, 1, request_.extension));
   }
-  previous_flat_ = flat_;
 
   number_ = running_number(
       index == 0 ? std::nullopt : std::optional<std::string_view>(previous_tag_), number_, tag_);
@@ -86,16 +88,8 @@ bool EntryPlanner::finish(CopyJob& job, CopyFailure& failure) {
     failure = {index_, source_, folder_, CopyOperation::make_folder, folder_error_};
     return false;
   }
-  std::string extension = front_end_.extension_text();
+  const std::string& extension = request_.extension;
   const bool keep_name = naming_mode(extension) == NamingMode::keep_name;
-  // The extension text is typed by the user and read now: it may hold a
-  // separator or "..", and no copy may land outside its folder.  A numbered
-  // name is looked at once per tag and extension: the number cannot spoil it.
-  if (!keep_name && (!usable_known_ || extension != usable_extension_)) {
-    numbered_name_usable_ = is_single_name(numbered_target("", tag_, 1, extension));
-    usable_extension_ = extension;
-    usable_known_ = true;
-  }
   if (keep_name ? !is_single_name(file_name_of(source_)) : !numbered_name_usable_) {
     const std::string name = keep_name ? std::string(file_name_of(source_))
                                        : numbered_target("", tag_, number_, extension);
@@ -108,22 +102,21 @@ bool EntryPlanner::finish(CopyJob& job, CopyFailure& failure) {
     const std::string_view name = file_name_of(source_);
     job.target = targets_.claim_kept(folder_, name);
     job.renumbered = job.target.size() != folder_.size() + name.size();
-    extension.clear();
   } else {
     job.target = targets_.claim_numbered(folder_, tag_, number_, extension, &job.renumbered);
   }
-  job.parts = {std::move(extension), number_, keep_name, flat_};
+  job.parts = {number_, keep_name};
   return true;
 }
 
 void EntryPlanner::renumber(CopyJob& job) {
   const TargetParts& parts = job.parts;
-  const std::string tag = front_end_.folder_tag(job.index);
-  const std::string folder = destination_folder(destination_, tag, parts.flat);
+  const std::string_view tag = request_.entries.tag(job.index);
+  const std::string folder = destination_folder(destination_, tag, request_.flat);
   // The held target is claimed already, so each claim gives a new name.
   job.target = parts.keep_name
                    ? targets_.claim_kept(folder, file_name_of(job.source))
-                   : targets_.claim_numbered(folder, tag, parts.number, parts.extension);
+                   : targets_.claim_numbered(folder, tag, parts.number, request_.extension);
   job.renumbered = true;
 }
 

@@ -10,7 +10,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "copy/copy_front_end.h"
 #include "copy/copy_job.h"
 #include "copy/copy_run.h"
 #include "copy/run_recorder.h"
@@ -21,24 +20,24 @@ namespace tolvane::copy {
 
 class EntryPlanner {
  public:
-  // Reads the entry count and marks every listed source as taken.
-  // Entries that `recorder` (may be null) knows for an earlier run's copies
-  // are left out, and are no source this run must keep from writing to.
-  EntryPlanner(const std::string& destination, fsys::FileSystem& file_system,
-               CopyFrontEnd& front_end, RunRecorder* recorder = nullptr);
+  // Marks every listed source of `request` as taken.  Entries that
+  // `recorder` (may be null) knows for an earlier run's copies are left
+  // out, and are no source this run must keep from writing to.  `request`
+  // must outlive the planner.
+  EntryPlanner(const CopyRequest& request, fsys::FileSystem& file_system,
+               RunRecorder* recorder = nullptr);
 
   std::size_t entries() const { return entries_; }
   // True when entry `index` is an earlier run's copy, left out of this run.
   bool left_out(std::size_t index) const { return !left_out_.empty() && left_out_[index]; }
 
-  // The first half of entry `index` (the next in list order): reads its
-  // source, tag and the flat mode, makes its folder when missing, and numbers it.
+  // The first half of entry `index` (the next in list order): makes its
+  // folder when missing, and numbers it.
   void begin(std::size_t index);
 
-  // The second half: reads the extension and claims the target.  True with `job`
-  // set when the data is to be copied; false with `failure` set when the
-  // entry's folder failed or its name was refused, and nothing may be
-  // written for it.
+  // The second half: claims the target.  True with `job` set when the data
+  // is to be copied; false with `failure` set when the entry's folder failed
+  // or its name was refused, and nothing may be written for it.
   bool finish(CopyJob& job, CopyFailure& failure);
 
   // Gives `job`, whose target the file system found held by another copy of
@@ -51,9 +50,9 @@ class EntryPlanner {
   // is asked once per folder per run however many entries go into it.
   std::error_code ensure_folder(const std::string& folder);
 
+  const CopyRequest& request_;
   const std::string& destination_;
   fsys::FileSystem& file_system_;
-  CopyFrontEnd& front_end_;
   RunRecorder* recorder_;
   std::size_t entries_;
   std::vector<bool> left_out_;  // empty when nothing is
@@ -64,15 +63,12 @@ class EntryPlanner {
   std::size_t index_ = 0;
   std::string source_, tag_, previous_tag_, folder_;
   std::size_t number_ = 0;
-  bool flat_ = false, previous_flat_ = false;
   bool folder_named_ = false;
   std::error_code folder_error_;
-  // Whether numbered names of tag_ with usable_extension_ are single names
-  // (the extension is typed by the user and may hold a separator or "..");
-  // looked at again when either changes.
-  std::string usable_extension_;
+  // Whether numbered names of tag_ are single names (the extension is typed
+  // by the user and may hold a separator or ".."); looked at again when the
+  // tag changes.
   bool numbered_name_usable_ = false;
-  bool usable_known_ = false;
 };
 
 }  // namespace tolvane::copy

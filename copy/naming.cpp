@@ -2,6 +2,7 @@
 #include "copy/naming.h"
 
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 
 namespace tolvane::copy {
 
@@ -37,10 +38,7 @@ std::string numbered_target(std::string_view folder, std::string_view tag, std::
   return target;
 }
 
-std::string_view file_name_of(std::string_view path) {
-  const std::size_t last = path.rfind(fsys::separator);
-  return last == std::string_view::npos ? path : path.substr(last + 1);
-}
+std::string_view file_name_of(std::string_view path) { return fsys::last_name(path); }
 
 bool is_single_name(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 
 namespace tolvane::form {
 namespace {
@@ -30,9 +31,9 @@ std::string without_trailing_separator(std::string path) {
 }
 
 std::string folder_of(const std::string& file) {
-  const std::size_t last = file.find_last_of(fsys::separators);
-  if (last == std::string::npos) return {};
-  return without_trailing_separator(file.substr(0, last + 1));
+  const std::string_view folder = fsys::folder_part(file);
+  if (folder.empty()) return {};
+  return without_trailing_separator(std::string(folder));
 }
 
 }  // namespace

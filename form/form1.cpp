@@ -6,12 +6,10 @@
 #include <limits>
 #include <optional>
 
-#include "app/run_flow.h"
 #include "app/undo_flow.h"
 #include "app/undo_texts.h"
 #include "app/user_texts.h"
 #include "form/form1_run_display.h"
-#include "fsys/missing_folders.h"
 #include "fsys/path_separator.h"
 #include "fsys/resolved_path.h"
 #include "scan/file_list.h"
@@ -38,8 +36,8 @@ int bar_steps(float value) {
 
 }  // namespace
 
-Form1::Form1(Form1Controls& controls, fsys::FileSystem& file_system)
-    : controls_(controls), file_system_(file_system) {}
+Form1::Form1(Form1Controls& controls, app::Session& session)
+    : controls_(controls), session_(session), journals_(&session.journals()) {}
 
 void Form1::Form_Load() {
   controls_.set_caption(Control::Form1, "Tolvane Vurla");
@@ -68,14 +66,10 @@ void Form1::Form_Load() {
   follow_undo();
 }
 
-void Form1::set_journals(journal::Journals* journals) {
-  journals_ = journals;
-  follow_undo();
-}
-
 bool Form1::undo_available() {
   if (journals_ == nullptr || busy()) return false;
-  const std::optional<std::string> root = scan::folder_path_from_text(controls_.text(Control::Text2));
+  const std::optional<std::string> root =
+      scan::folder_path_from_text(controls_.text(Control::Text2));
   return root && journals_->can_undo(*root);
 }
 
@@ -145,6 +139,8 @@ class Form1::ScanGuard {
   std::uintptr_t focus_moved_to_ = 0;
 };
 
+Form1::~Form1() = default;
+
 void Form1::Command1_Click() {
   // A press that slips through while a run yields would start a second scan
   // over the first one's list, or empty the list a copy run is reading.
@@ -152,11 +148,9 @@ void Form1::Command1_Click() {
   controls_.clear_lists();
   set_progress_value(0);
   controls_.set_caption(Control::Label6, std::string(app::progress_prefix));
-  std::optional<ScanGuard> guard;
-  const app::ScanOutcome scanned =
-      app::scan_source(controls_.text(Control::Text1), file_system_, *this,
-                       scan::DottedFolders::left_out, [&] { guard.emplace(*this); });
-  guard.reset();
+  const app::ScanOutcome scanned = session_.scan({controls_.text(Control::Text1)}, *this);
+  scan_guard_.reset();
+  folders_unreadable_ = scanned.result.folders_unreadable;
   const std::size_t count = controls_.lists().size();
   // A scan is never silent about what it did not read: the count line says
   // why it read nothing, and how many folders it could not read or left out
@@ -180,7 +174,8 @@ void Form1::Command1_Click() {
 void Form1::Command2_Click() {
   if (busy()) return;
   const std::string text2 = controls_.text(Control::Text2);
-  if (const std::optional<std::string> refusal = app::destination_refusal(text2)) {
+  const app::DestinationCheck destination = session_.check_destination(text2);
+  if (const std::optional<std::string> refusal = app::destination_refusal(destination)) {
     // Nothing is copied, and the list stays ready: the user mends the text
     // and presses again, with no new scan.
     copying_ = true;  // the message is modal; no press may start a run under it
@@ -188,34 +183,47 @@ void Form1::Command2_Click() {
     copying_ = false;
     return;
   }
-  if (!destination_ready(*scan::folder_path_from_text(text2))) return;
+  std::vector<std::string> made;
+  if (destination.missing && !destination_made(destination, made)) return;
   copying_ = true;
+  // The run's values are the controls' as the button is pressed: the window
+  // takes no input until the run has ended.
   Form1RunDisplay display(*this);
-  app::run_copy_command(text2, file_system_, display, copy_workers_);
-  destination_made_.clear();
+  const app::CopyOutcome outcome = session_.copy(
+      {
+          .files = controls_.lists(),
+          .destination_text = text2,
+          .extension = extension_text(),
+          .flat = controls_.check_value() == 1,
+          .folders_made = std::move(made),
+          .progress_max = progress_max_,
+          .folders_unreadable = folders_unreadable_,
+          .workers = copy_workers_,
+      },
+      display);
+  // The message appears over the run's own last progress line.
+  if (outcome.report) display.show_report(outcome.closing_message, !outcome.verdict.complete);
+  end_copy_command();
   copying_ = false;
   follow_undo();
 }
 
-bool Form1::destination_ready(const std::string& root) {
-  if (file_system_.folder_exists(root)) return true;
+bool Form1::destination_made(const app::DestinationCheck& destination,
+                             std::vector<std::string>& made) {
   // Asked first, by the path it would have, so that a slip of the keyboard
   // makes no folder.  A No, or a folder that cannot be made, copies nothing
   // and keeps the list ready, as a refused text does.
-  const std::string shown = fsys::absolute_folder(root);
   copying_ = true;  // the boxes are modal; no press may start a run under them
-  bool made = false;
-  if (controls_.ask_yes_no(app::destination_question(shown))) {
-    destination_made_.clear();
-    if (const std::error_code error =
-            fsys::make_missing_folders(file_system_, root, &destination_made_)) {
-      controls_.show_message(app::destination_not_made(shown, error), true);
+  bool ready = false;
+  if (controls_.ask_yes_no(app::destination_question(destination.shown))) {
+    if (const std::error_code error = session_.make_destination(destination.root, made)) {
+      controls_.show_message(app::destination_not_made(destination.shown, error), true);
     } else {
-      made = true;
+      ready = true;
     }
   }
   copying_ = false;
-  return made;
+  return ready;
 }
 
 void Form1::end_copy_command() {
@@ -239,6 +247,8 @@ bool Form1::close_requested() {
 }
 
 std::string Form1::extension_text() { return controls_.text(Control::Combo1); }
+
+void Form1::walk_starting() { scan_guard_ = std::make_unique<ScanGuard>(*this); }
 
 void Form1::append_file(std::string_view path, std::string_view tag) {
   controls_.append_to_lists(path, tag);

@@ -1,29 +1,35 @@
 // Form1's behaviour, written once for every front end: the load handler,
 // the click handlers of Command1 (the scan), Command2 (the copy) and
 // Combo1, the refusals while a run is under way, and the progress display.
-// It reaches the window only through Form1Controls.
+// It reaches the window only through Form1Controls, and the disk only
+// through the application session, handing it the controls' values when a
+// button is pressed.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/run_events.h"
+#include "app/session.h"
 #include "copy/copy_worker_count.h"
 #include "form/form1_controls.h"
-#include "fsys/file_system.h"
 #include "journal/journals.h"
-#include "scan/scan_front_end.h"
 
 namespace tolvane::form {
 
-class Form1 : public scan::ScanFrontEnd {
+class Form1 : public app::ScanEvents {
  public:
-  // Scans and copies reach the disk through `file_system`; both references
-  // must outlive the form.
-  Form1(Form1Controls& controls, fsys::FileSystem& file_system);
+  // Scans, copies and undo go through `session`, which keeps the journals;
+  // both references must outlive the form.
+  Form1(Form1Controls& controls, app::Session& session);
+  ~Form1() override;
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
 
   // Sets every caption and default; run once, right after the controls exist.
   void Form_Load();
@@ -42,13 +48,6 @@ class Form1 : public scan::ScanFrontEnd {
   void Undo_Click();
   // True when the journal holds a run into Text2's folder not yet undone.
   bool undo_available();
-
-  // Where copy runs keep their journals and undo finds them; none (the
-  // default) keeps none and undoes nothing.
-  void set_journals(journal::Journals* journals);
-  journal::Journals* journals() { return journals_; }
-  // The destination's folders made on the user's Yes for the run under way.
-  const std::vector<std::string>& destination_folders_made() const { return destination_made_; }
 
   // The window system asks to close the window: true when it may close now.
   // During a scan the request is kept and granted once the scan has
@@ -84,29 +83,31 @@ class Form1 : public scan::ScanFrontEnd {
   void end_copy_command();
 
   Form1Controls& controls() { return controls_; }
-  fsys::FileSystem& file_system() { return file_system_; }
 
-  // scan::ScanFrontEnd
+  // app::ScanEvents
   std::string extension_text() override;
   void append_file(std::string_view path, std::string_view tag) override;
   bool yield() override;
   void breathe() override;
+  void walk_starting() override;
 
  private:
   // Holds the buttons disabled for the length of a walk.
   class ScanGuard;
   void set_command2_enabled(bool enabled);
-  // True when the destination root `root` exists, or did not and has been
-  // made, with the folders above it, on the user's Yes.
-  bool destination_ready(const std::string& root);
+  // True when the missing destination `destination` has been made, with the
+  // folders above it, on the user's Yes; `made` gets those folders.
+  bool destination_made(const app::DestinationCheck& destination, std::vector<std::string>& made);
 
   // Enables or disables the undo item as undo_available() says.
   void follow_undo();
 
   Form1Controls& controls_;
-  fsys::FileSystem& file_system_;
-  journal::Journals* journals_ = nullptr;
-  std::vector<std::string> destination_made_;
+  app::Session& session_;
+  journal::Journals* journals_;
+  std::unique_ptr<ScanGuard> scan_guard_;  // for the length of a walk
+  // Folders the last scan could not read: the list lacks their files.
+  std::size_t folders_unreadable_ = 0;
 
   float progress_min_ = 0;
   float progress_max_ = 100;

@@ -3,7 +3,6 @@
 #include "form/form1_run_display.h"
 
 #include "form/form1.h"
-#include "scan/file_list.h"
 
 namespace tolvane::form {
 namespace {
@@ -15,34 +14,13 @@ constexpr std::chrono::milliseconds refresh_interval{100};
 Form1RunDisplay::Form1RunDisplay(Form1& form)
     : form_(form), last_refresh_(std::chrono::steady_clock::now()) {}
 
-std::size_t Form1RunDisplay::entry_count() { return form_.controls().lists().size(); }
-
-std::string Form1RunDisplay::source_path(std::size_t index) {
-  return std::string(form_.controls().lists().path(index));
-}
-
-std::string Form1RunDisplay::folder_tag(std::size_t index) {
-  return std::string(form_.controls().lists().tag(index));
-}
-
-bool Form1RunDisplay::flat_mode() { return form_.controls().check_value() == 1; }
-
-std::string Form1RunDisplay::extension_text() { return form_.extension_text(); }
-
-float Form1RunDisplay::progress_max() { return form_.progress_max(); }
-
-void Form1RunDisplay::set_progress(int value, std::string_view label6_caption) {
+void Form1RunDisplay::progress(int value, std::string_view label6_caption, bool at_once) {
   form_.set_progress_value_quietly(static_cast<float>(value));
   progress_line_.assign(label6_caption);
   progress_shown_ = false;
-  if (std::chrono::steady_clock::now() - last_refresh_ >= refresh_interval) refresh_window();
-}
-
-void Form1RunDisplay::set_progress_now(int value, std::string_view label6_caption) {
-  form_.set_progress_value_quietly(static_cast<float>(value));
-  progress_line_.assign(label6_caption);
-  progress_shown_ = false;
-  refresh_window();
+  if (at_once || std::chrono::steady_clock::now() - last_refresh_ >= refresh_interval) {
+    refresh_window();
+  }
 }
 
 void Form1RunDisplay::keep_alive() {
@@ -76,14 +54,6 @@ void Form1RunDisplay::show_report(std::string_view text, bool warning) {
 
 void Form1RunDisplay::entry_done(const copy::EntryResult& result) {
   if (result.failure != nullptr) entries_failed_ = true;
-}
-
-void Form1RunDisplay::end_copy_command() { form_.end_copy_command(); }
-
-journal::Journals* Form1RunDisplay::journals() { return form_.journals(); }
-
-std::vector<std::string> Form1RunDisplay::destination_folders_made() {
-  return form_.destination_folders_made();
 }
 
 }  // namespace tolvane::form

@@ -1,37 +1,28 @@
-// Form1 as the copy run sees it: the file list and settings it reads, the
-// progress display it sets, and the closing message box.
+// Form1 as a copy run's display: the progress bar and line it sets as the
+// run goes on, and the closing message box.
 #pragma once
 
 #include <chrono>
-#include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "app/run_display.h"
+#include "app/run_events.h"
 
 namespace tolvane::form {
 
 class Form1;
 
-class Form1RunDisplay : public app::RunDisplay {
+class Form1RunDisplay : public app::CopyEvents {
  public:
   explicit Form1RunDisplay(Form1& form);
 
-  std::size_t entry_count() override;
-  std::string source_path(std::size_t index) override;
-  std::string folder_tag(std::size_t index) override;
-  bool flat_mode() override;
-  std::string extension_text() override;
-  float progress_max() override;
-  void set_progress(int value, std::string_view label6_caption) override;
-  void set_progress_now(int value, std::string_view label6_caption) override;
+  void progress(int value, std::string_view label6_caption, bool at_once) override;
   void keep_alive() override;
-  void show_report(std::string_view text, bool warning) override;
   void entry_done(const copy::EntryResult& result) override;
-  void end_copy_command() override;
-  journal::Journals* journals() override;
-  std::vector<std::string> destination_folders_made() override;
+
+  // The closing message box: title "Tolvane", one OK button, `text`; a
+  // warning icon when `warning` is set, otherwise no icon.  Modal.
+  void show_report(std::string_view text, bool warning);
 
  private:
   // Puts the latest progress on the screen and lets the window answer the

@@ -4,14 +4,15 @@
 #include <vector>
 
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 
 namespace tolvane::fsys {
 
 std::optional<std::string> parent_folder(const std::string& folder) {
   if (folder.size() < 2) return std::nullopt;
-  const std::size_t cut = folder.rfind(separator, folder.size() - 2);
-  if (cut == std::string::npos) return std::nullopt;
-  std::string parent = folder.substr(0, cut + 1);
+  // The folder part of the path without its own trailing separator.
+  std::string parent(folder_part(std::string_view(folder).substr(0, folder.size() - 1)));
+  if (parent.empty()) return std::nullopt;
   // Above a share ("\\server\share\") stand only the server and the
   // network, which are no folders.
   if (parent.size() >= 2 && parent[0] == separator && parent[1] == separator &&

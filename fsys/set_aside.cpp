@@ -2,6 +2,7 @@
 #include "fsys/set_aside.h"
 
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 
 namespace tolvane::fsys {
 namespace {
@@ -30,13 +31,13 @@ std::string set_aside_path(std::string_view root, std::string_view name, std::st
   if (target.size() > root.size() && target.starts_with(root)) {
     below.remove_prefix(root.size());
   } else {
-    below.remove_prefix(target.rfind(separator) + 1);  // npos + 1 is 0: all of it
+    below = last_name(target);
   }
   std::string path = set_aside_folder(root, name);
   if (stamp.empty()) return path.append(below);
 
   // The extension stays last so that the kept file still opens as before.
-  const std::size_t name_start = below.rfind(separator) + 1;
+  const std::size_t name_start = last_name_start(below);
   std::size_t dot = below.rfind('.');
   if (dot == std::string_view::npos || dot <= name_start) dot = below.size();
   path.append(below.substr(0, dot));

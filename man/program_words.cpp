@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/session.h"
 #include "app/undo_texts.h"
 #include "app/user_texts.h"
 #include "copy/copy_run.h"
@@ -87,8 +88,9 @@ std::string joined(const std::vector<std::string>& items, std::string_view betwe
 
 std::map<std::string, std::string> program_words() {
   CaptionRecorder window;
-  const std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
-  form::Form1 form(window, *disk);
+  // Keeping no journal: the load handler only asks whether there is a run to undo.
+  app::Session session(fsys::make_native_file_system(), "");
+  form::Form1 form(window, session);
   form.Form_Load();
 
   std::map<std::string, std::string> words;
@@ -107,8 +109,9 @@ std::map<std::string, std::string> program_words() {
   words["count_line_left_out"] = app::count_line(120, 0, 3);
   words["nothing_read"] =
       app::count_caption(0, scan::ScanResult{}, app::NothingRead::folder_missing);
-  words["destination_empty"] = app::destination_refusal("").value_or("");
-  words["destination_trailing"] = app::destination_refusal("/home/user/归集/").value_or("");
+  words["destination_empty"] = app::destination_refusal(session.check_destination("")).value_or("");
+  words["destination_trailing"] =
+      app::destination_refusal(session.check_destination("/home/user/归集/")).value_or("");
   words["destination_question"] = app::destination_question("/home/user/归集/2026");
   copy::CopyReport report;
   report.entries = 120;

@@ -117,14 +117,17 @@ set(CPACK_DEBIAN_PACKAGE_VERSION ${tolvane_shown_version})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# dpkg-shlibdeps reads the libraries the binary links; without it, name the
-# Qt 6 and C++ runtime packages of Debian 12 by hand.
+# dpkg-shlibdeps reads the libraries the binary links, and adds them to the
+# packages named here; without it, name the Qt 6 and C++ runtime packages of
+# Debian 12 by hand.  Qt's own words in the window (the message box's
+# button, the text boxes' menus) are Chinese only with Qt's translations.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 find_program(TOLVANE_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TOLVANE_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libstdc++6 (>= 12), libc6")
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), "
+         "libqt6core6 (>= 6.4), libstdc++6 (>= 12), libc6")
 endif()
 # The window's captions are Chinese: a font with their glyphs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")

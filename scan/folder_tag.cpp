@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 #include "fsys/resolved_path.h"
 
 namespace tolvane::scan {
@@ -21,10 +22,9 @@ bool starts_with_drive(std::string_view name) {
 
 std::string_view folder_tag(std::string_view folder) {
   if (!folder.empty() && folder.back() == fsys::separator) folder.remove_suffix(1);
-  const std::size_t last = folder.rfind(fsys::separator);
   // A root such as "/" holds no separator once its own is removed; any other
   // such text is a relative folder, all of it its name.
-  std::string_view name = last == std::string_view::npos ? folder : folder.substr(last + 1);
+  std::string_view name = fsys::last_name(folder);
   if (starts_with_drive(name)) name.remove_prefix(2);
   return name;
 }

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "fsys/path_split.h"
 #include "fsys/posix/copy_data.h"
 #include "fsys/posix/temporaries.h"
 #include "fsys/posix/trash.h"
@@ -79,7 +80,7 @@ std::error_code link_unnamed(int fd, const std::string& path) {
 std::error_code link_at_target(const PosixStagedCopy& staged) {
   const std::shared_ptr<const Descriptor> folder = staged.folder.lock();
   if (!folder) return link_unnamed(staged.data.get(), staged.target);
-  const char* name = staged.target.c_str() + staged.target.rfind('/') + 1;
+  const char* name = staged.target.c_str() + last_name_start(staged.target);
   return link_unnamed(staged.data.get(), folder->get(), name);
 }
 
@@ -255,11 +256,7 @@ PosixStagedCopy::~PosixStagedCopy() {
   if (held != nullptr) held->fetch_sub(1, relaxed);
 }
 
-std::string folder_of(const std::string& path) {
-  const std::size_t cut = path.rfind('/');
-  if (cut == std::string::npos) return "./";
-  return path.substr(0, cut + 1);
-}
+std::string folder_of(const std::string& path) { return folder_holding(path); }
 
 bool same_file(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;

@@ -1,5 +1,7 @@
 // The file-system services on POSIX: folders listed with the raw directory
 // calls, and copies that only ever appear whole under the target's name.
+#include "fsys/file_system.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "fsys/file_system.h"
+#include "fsys/path_split.h"
 #include "fsys/posix/copy.h"
 #include "fsys/posix/descriptor.h"
 #include "fsys/posix/descriptor_budget.h"
@@ -96,13 +98,11 @@ class PosixFileSystem final : public FileSystem {
     // than the copying it saves.
     // Both are looked up by name within their open folders where they have
     // one, not by the whole path again.
-    const std::size_t source_cut = source.rfind('/');
+    const std::string_view source_folder_part = folder_part(source);
     const std::shared_ptr<const Descriptor> source_folder =
-        source_cut == std::string::npos
-            ? nullptr
-            : source_folders_.folder(std::string_view(source).substr(0, source_cut + 1));
+        source_folder_part.empty() ? nullptr : source_folders_.folder(source_folder_part);
     const int source_at = source_folder ? source_folder->get() : AT_FDCWD;
-    const char* source_name = source.c_str() + (source_folder ? source_cut + 1 : 0);
+    const char* source_name = source.c_str() + (source_folder ? source_folder_part.size() : 0);
     struct stat existing;
     if (may_exist && look_at_target(*staged, target, existing)) {
       struct stat source_seen;
@@ -254,7 +254,7 @@ class PosixFileSystem final : public FileSystem {
   static bool look_at_target(const posix::PosixStagedCopy& staged, const std::string& target,
                              struct stat& existing) {
     if (const std::shared_ptr<const Descriptor> folder = staged.folder.lock()) {
-      const char* name = target.c_str() + target.rfind('/') + 1;
+      const char* name = target.c_str() + last_name_start(target);
       return ::fstatat(folder->get(), name, &existing, AT_SYMLINK_NOFOLLOW) == 0;
     }
     return ::lstat(target.c_str(), &existing) == 0;

@@ -1,12 +1,14 @@
 // Resolving a folder text on POSIX: the kernel resolves ".." after following
 // a link, so only realpath names the folder that is really read.
+#include "fsys/resolved_path.h"
+
 #include <errno.h>
 #include <stdlib.h>
 
 #include <memory>
 #include <vector>
 
-#include "fsys/resolved_path.h"
+#include "fsys/path_split.h"
 
 namespace tolvane::fsys {
 
@@ -32,13 +34,10 @@ std::string absolute_folder(const std::string& folder) {
       return path.empty() ? "/" : path;
     }
     if (errno != ENOENT || head.empty() || head == "/") break;
-    const std::size_t cut = head.rfind('/');
-    missing.push_back(head.substr(cut == std::string::npos ? 0 : cut + 1));
-    if (cut == std::string::npos) {
-      head.clear();
-    } else {
-      head.resize(cut == 0 ? 1 : cut);
-    }
+    const std::size_t name_start = last_name_start(head);
+    missing.push_back(head.substr(name_start));
+    // The folder above, without its separator unless it is the root.
+    head.resize(name_start <= 1 ? name_start : name_start - 1);
   }
   std::string shown = folder;
   while (shown.size() > 1 && shown.back() == '/') shown.pop_back();

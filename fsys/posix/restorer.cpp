@@ -1,5 +1,7 @@
 // Undo's file services on POSIX: the freedesktop trash both ways, renames
 // that never replace, and the journal's appended files.
+#include "fsys/restorer.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -11,10 +13,10 @@
 #include <cerrno>
 #include <string>
 
+#include "fsys/path_split.h"
 #include "fsys/posix/descriptor.h"
 #include "fsys/posix/identity.h"
 #include "fsys/posix/trash.h"
-#include "fsys/restorer.h"
 
 namespace tolvane::fsys {
 namespace {
@@ -73,8 +75,7 @@ class PosixRestorer final : public Restorer {
   }
 
   std::optional<KeptFile> find_replaced(const std::string& path, std::int64_t since) override {
-    const std::optional<posix::TrashEntry> entry =
-        posix::find_trashed(path, since / 1'000'000'000);
+    const std::optional<posix::TrashEntry> entry = posix::find_trashed(path, since / 1'000'000'000);
     if (!entry) return std::nullopt;
     return KeptFile{KeptIn::trash, entry->file, entry->info};
   }
@@ -108,7 +109,7 @@ class PosixRestorer final : public Restorer {
       return nullptr;
     }
     // The new name itself must survive a power cut, not only what it holds.
-    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    const std::string folder = folder_holding(path);
     Descriptor parent(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (parent) ::fsync(parent.get());
     error = {};

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "fsys/path_split.h"
 #include "fsys/posix/identity.h"
 
 namespace tolvane::fsys::posix {
@@ -23,9 +24,9 @@ std::error_code TargetFolders::enter(const std::string& target, PosixStagedCopy&
                                      bool& may_exist) {
   ThreadFolder& last = thread_folder();
   const std::uint64_t epoch = epoch_.load(std::memory_order_acquire);
-  const std::size_t cut = target.rfind('/');
-  if (cut != std::string::npos && last.owner == id_ && last.epoch == epoch &&
-      std::string_view(target).substr(0, cut + 1) == last.folder) {
+  const std::string_view target_folder = folder_part(target);
+  if (!target_folder.empty() && last.owner == id_ && last.epoch == epoch &&
+      target_folder == last.folder) {
     staged.ways = last.ways;
     staged.folder = last.open;
     may_exist = last.may_exist;
@@ -76,8 +77,8 @@ void TargetFolders::forget_folders() {
 }
 
 std::error_code TargetFolders::open_folder(const std::string& folder, EnteredFolder& entered) {
-  entered.open = std::make_shared<const Descriptor>(
-      ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  entered.open =
+      std::make_shared<const Descriptor>(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   struct stat info;
   if (!*entered.open || ::fstat(entered.open->get(), &info) != 0) return last_error();
   entered.ways = volume_of(folder, info.st_dev);

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "fsys/path_split.h"
 #include "fsys/replace_steps.h"
 #include "fsys/set_aside.h"
 #include "fsys/trash_error.h"
@@ -50,9 +51,10 @@ std::string data_home() {
 }
 
 std::string parent_of(const std::string& path) {
-  const std::size_t cut = path.find_last_of('/');
-  if (cut == 0 || cut == std::string::npos) return "/";
-  return path.substr(0, cut);
+  const std::string_view folder = folder_part(path);
+  // The trash's paths are absolute: above a name in the root, the root.
+  if (folder.size() <= 1) return "/";
+  return std::string(folder.substr(0, folder.size() - 1));
 }
 
 // The device of `path`, or of its nearest existing ancestor.
@@ -256,9 +258,8 @@ std::string percent_encoded(const std::string& path) {
 }
 
 std::error_code put_in_trash(const std::string& path, TrashWay way, TrashEntry& entry) {
-  const std::size_t cut = path.rfind('/');
-  const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-  const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
+  const std::string name(last_name(path));
+  const std::string folder = folder_holding(path);
   char real_folder[PATH_MAX];
   if (name.empty() || ::realpath(folder.c_str(), real_folder) == nullptr) {
     return refused(name.empty() ? EINVAL : errno);
@@ -295,16 +296,12 @@ std::error_code put_in_trash(const std::string& path, TrashWay way, TrashEntry& 
 }
 
 std::optional<TrashEntry> find_trashed(const std::string& path, std::int64_t since) {
-  const std::size_t cut = path.rfind('/');
-  if (cut == std::string::npos || cut + 1 == path.size()) return std::nullopt;
+  const std::string name(last_name(path));
+  if (name.empty() || name.size() == path.size()) return std::nullopt;
   char real_folder[PATH_MAX];
-  if (::realpath((cut == 0 ? std::string("/") : path.substr(0, cut)).c_str(), real_folder) ==
-      nullptr) {
-    return std::nullopt;
-  }
+  if (::realpath(parent_of(path).c_str(), real_folder) == nullptr) return std::nullopt;
   // As put_in_trash records it: the real folder and the name.
   const std::string folder = real_folder;
-  const std::string name = path.substr(cut + 1);
   struct stat info;
   if (::stat(folder.c_str(), &info) != 0) return std::nullopt;
   const std::optional<TrashFolder> trash = trash_for(folder, info.st_dev, Finding::look);
@@ -325,7 +322,8 @@ std::optional<TrashEntry> find_trashed(const std::string& path, std::int64_t sin
   // Names are tried in put_in_trash's order; a run of free ones ends it.
   for (int attempt = 1, free_in_a_row = 0; attempt <= 1000 && free_in_a_row < 32; ++attempt) {
     const std::string chosen = trash_name(name, attempt);
-    TrashEntry entry{trash->root + "files/" + chosen, trash->root + "info/" + chosen + ".trashinfo"};
+    TrashEntry entry{trash->root + "files/" + chosen,
+                     trash->root + "info/" + chosen + ".trashinfo"};
     const int fd = ::open(entry.info.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
       ++free_in_a_row;
@@ -362,8 +360,7 @@ void take_out_of_trash(const std::string& path, TrashWay way, const TrashEntry& 
 bool trash_would_take(const std::string& path) {
   // The target's folder may be one a plan would make: its volume is that of
   // the nearest folder above it that exists.
-  const std::size_t cut = path.rfind('/');
-  std::string folder = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
+  std::string folder = folder_part(path).empty() ? "." : parent_of(path);
   char real_folder[PATH_MAX];
   while (::realpath(folder.c_str(), real_folder) == nullptr) {
     if (errno != ENOENT || folder == "/" || folder == ".") return false;

@@ -1,6 +1,8 @@
 // The file-system services on the wide Win32 API.  Paths enter as UTF-8 and
 // reach the API in the \\?\ long form (path.h), so Chinese names and
 // paths over 260 characters work.
+#include "fsys/file_system.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -17,9 +19,9 @@
 #include <utility>
 #include <vector>
 
-#include "fsys/file_system.h"
 #include "fsys/name_order.h"
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 #include "fsys/quick_check.h"
 #include "fsys/replace_steps.h"
 #include "fsys/resolved_path.h"
@@ -46,9 +48,7 @@ using win32::identity_of;
 using win32::VolumeFileNumber;
 
 // The folder part of a long-form path, separator included.
-std::wstring folder_of(const std::wstring& path) {
-  return path.substr(0, path.find_last_of(L'\\') + 1);
-}
+std::wstring folder_of(const std::wstring& path) { return path.substr(0, last_name_start(path)); }
 
 // Creates a fresh copy of `source` under a hidden name of its own in
 // `folder`; sets `temporary` to that name and `attributes` to the ones the

@@ -2,6 +2,8 @@
 // until the bin is seen to hold it.
 #include "fsys/win32/recycle_bin.h"
 
+#include "fsys/path_split.h"
+
 // windows.h first: shellapi.h needs its definitions.
 // clang-format off
 #include <windows.h>
@@ -65,7 +67,7 @@ int errno_of(DWORD error) {
 // be the only name left of the file if the process dies at the wrong time.
 std::wstring keep_name(const std::wstring& path) {
   static std::atomic<unsigned> counter{0};
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L".tolvane-keep-" +
+  return path.substr(0, last_name_start(path)) + L".tolvane-keep-" +
          std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) + L".tmp";
 }
 

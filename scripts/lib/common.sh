@@ -4,9 +4,10 @@
 repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build_root="$repo_root/build"
 
-# Packages every build needs; scripts/test adds its own.
-base_packages=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev
-               fonts-noto-cjk xvfb xauth)
+# Packages every build needs; scripts/test adds its own.  Qt's translations
+# put the window's message box and menus in Chinese.
+base_packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-translations-l10n libgl-dev
+               libgtest-dev fonts-noto-cjk xvfb xauth)
 # What scripts/test adds: the volume cases format ext4 and exFAT images,
 # attach them to loop devices and mount exFAT through FUSE; the accessibility
 # events test runs the window on a D-Bus session with the AT-SPI bus; the

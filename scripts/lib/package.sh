@@ -67,10 +67,13 @@ check_package() {
       faults=$((faults + 1))
     fi
   done
-  if ! dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6'; then
-    echo "!! Depends does not name libqt6widgets6: $(dpkg-deb -f "$deb" Depends)"
-    faults=$((faults + 1))
-  fi
+  local needed
+  for needed in libqt6widgets6 qt6-translations-l10n; do
+    if ! dpkg-deb -f "$deb" Depends | grep -q "$needed"; then
+      echo "!! Depends does not name $needed: $(dpkg-deb -f "$deb" Depends)"
+      faults=$((faults + 1))
+    fi
+  done
 
   # Debian's checker, as a packager runs it: no error and no warning.  Its
   # note that it runs as root is not about the package.

@@ -23,6 +23,7 @@ inline std::vector<std::string> longest_count_captions() {
           caption(999, 999, {}),
           caption(0, 0, NothingRead::empty_text),
           caption(0, 0, NothingRead::ends_in_separator),
+          caption(0, 0, NothingRead::root_text),
           caption(0, 0, NothingRead::folder_missing)};
 }
 

@@ -1,14 +1,13 @@
 // The texts a scan ends with and the record of unreadable folders behind
 // them: the count line keeps its words when every folder was read, and a
 // scan that meets many unreadable folders keeps only the first few.
-#include "app/user_texts.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "app/user_texts.h"
 #include "tests/scan/recording_scan_window.h"
 #include "tests/scan/scan_test_fixture.h"
 #include "tests/support/faulty_file_system.h"
@@ -30,7 +29,8 @@ TEST(ScanReport, CountLineNamesUnreadableFoldersOnlyWhenThereAreAny) {
   EXPECT_EQ(count_line(0, 0), "共计读取0条");
   EXPECT_EQ(count_line(120, 2), "共计读取120条，2个文件夹未读");
   EXPECT_EQ(count_line(120, 0, 3), "共计读取120条，3个文件夹略过");
-  EXPECT_EQ(count_line(120, 2, 3), "共计读取120条，5个文件夹未读");
+  // Both kinds, each with its own word: a folder left out was never meant to be read.
+  EXPECT_EQ(count_line(120, 2, 3), "共计读取120条，未读2/略过3");
   EXPECT_EQ(unreadable_details(0, {}), "");
   EXPECT_EQ(left_out_details(0, {}), "");
   EXPECT_EQ(left_out_details(7, {"p/a.b/", "p/c.d/"}),

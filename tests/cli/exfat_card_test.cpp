@@ -153,7 +153,7 @@ TEST_F(ExfatCard, RerunCopiesNothingAndSaysSo) {
   EXPECT_EQ(again.count("unchanged"), landing_photos);
   EXPECT_EQ(again.count("failed"), refused_photos);
   EXPECT_NE(again.message().find("其中" + std::to_string(landing_photos) +
-                                 "条与原有文件相同，未重新拷贝。"),
+                                 "条与原有文件相同，不重新拷贝。"),
             std::string::npos)
       << again.message();
   EXPECT_EQ(tt::tree_difference(tt::files_below(card_.path()), before), "");

@@ -132,14 +132,14 @@ TEST_F(PlanAndRun, PlanEqualsTheRealRun) {
     return tree.path(source) + " → " + tree.path(target);
   };
   for (const std::string& mark :
-       {line("src/deep/trip/c.jpg", "dst/trip/trip(3).jpg") + " 【改号：原名已被占用】\n",
+       {line("src/deep/trip/c.jpg", "dst/trip/trip(3).jpg") + " 【原名已被占用，改用下一个序号】\n",
         line("src/trip/b.jpg", "dst/trip/trip(2).jpg") + " 【替换：原有文件移入回收站】\n",
         line("src/ok/o.jpg", "dst/ok/ok(1).jpg") + " 【与原有文件相同，不重新拷贝】\n",
         line("src/zoo/z.jpg", "dst/zoo") + sep +
             " 【将失败：无法创建文件夹，已有同名的文件或文件夹（",
-        std::string("预演共7条：新拷贝4条，替换1条（原有文件移入回收站），替换0条（原有文件移入"
-                    "“被替换的文件”文件夹），与原有文件相同1条，将失败1条；其中改号2条。"
-                    "未写入任何文件。\n")}) {
+        // The counts that are not zero.
+        std::string("预演共7条：新拷贝4条，替换1条（原有文件移入回收站），与原有文件相同1条，"
+                    "将失败1条。其中2条原名已被占用，改用下一个序号。未写入任何文件。\n")}) {
     EXPECT_NE(text_plan.out.find(mark), std::string::npos) << mark << "\n" << text_plan.out;
   }
 }

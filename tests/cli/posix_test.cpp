@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -83,8 +84,7 @@ TEST(CommandLinePosix, DryRunForeseesTheSetAsideWhereTheVolumeHasNoTrash) {
   for (const std::string& part :
        {tree.path("dst/trip/trip(2).jpg") +
             " 【替换：因该磁盘没有可用的回收站，原有文件移入“被替换的文件”文件夹】\n",
-        std::string(
-            "替换0条（原有文件移入回收站），替换1条（原有文件移入“被替换的文件”文件夹）")}) {
+        std::string("预演共2条：新拷贝1条，替换1条（原有文件移入“被替换的文件”文件夹）。")}) {
     EXPECT_NE(text_plan.out.find(part), std::string::npos) << text_plan.out;
   }
   const std::vector<testing::JsonObject> planned =
@@ -102,7 +102,7 @@ TEST(CommandLinePosix, DryRunForeseesTheSetAsideWhereTheVolumeHasNoTrash) {
   EXPECT_EQ(done[1].at("outcome").text, "set_aside");
   EXPECT_EQ(planned[2].at("set_aside").text, "1");
   EXPECT_EQ(done[2].at("set_aside").text, "1");
-  EXPECT_NE(done[2].at("message").text.find("原文件已按原来的相对路径移入“" +
+  EXPECT_NE(done[2].at("message").text.find("原有文件已按原来的相对路径移入“" +
                                             tree.path("dst/被替换的文件/") + "”。"),
             std::string::npos)
       << done[2].at("message").text;
@@ -155,7 +155,7 @@ TEST(CommandLinePosix, UnreadableFolderOrSourceExitsOneInThePlanAsInTheRun) {
   const std::string denied = "无法拷贝，没有权限（Permission denied）";
   EXPECT_EQ(*seen,
             "one: dry run 1, run 1\n"
-            "共计读取1条，1个文件夹未读\n已完成1条。\n"
+            "共计读取1条，1个文件夹未读\n已完成1条。\n另有1个文件夹无法读取，其中的文件未拷贝。\n"
             "two: dry run 1, run 1\n"
             "copied  | copied \n"
             "failed " +
@@ -163,9 +163,7 @@ TEST(CommandLinePosix, UnreadableFolderOrSourceExitsOneInThePlanAsInTheRun) {
                 tree.path("dst/trip/trip(1).jpg") + "\n" + tree.path("two/trip/b.jpg") + " → " +
                 tree.path("dst/trip/trip(2).jpg") + " 【将失败：" + denied +
                 "】\n"
-                "预演共2条：新拷贝1条，替换0条（原有文件移入回收站），替换0条（原有文件移入"
-                "“被替换的文件”文件夹），与原有文件相同0条，将失败1条；其中改号0条。"
-                "未写入任何文件。\n");
+                "预演共2条：新拷贝1条，将失败1条。未写入任何文件。\n");
   EXPECT_EQ(tree.read("dst/trip/trip(2).jpg"), "an older b");
   EXPECT_EQ(tree.read("out/ok/ok(1).jpg"), tree.read("one/ok/a.jpg"));
 }
@@ -198,6 +196,38 @@ TEST(CommandLinePosix, JsonCarriesEveryNameExactly) {
   }
   EXPECT_EQ(seen, sources);
   EXPECT_EQ(lines.back().at("copied").text, std::to_string(sources.size()));
+}
+
+// The plain output keeps one entry to a line whatever the names hold: a
+// newline or a tab in a name is shown by its picture (U+240A, U+2409), in
+// the plan's lines and in the closing message's failures alike.
+TEST(CommandLinePosix, NamesWithControlCharactersKeepOneEntryToALine) {
+  tt::TempTree tree({"src/odd/", "dst/"});
+  for (const std::string& name : tt::odd_file_names()) tree.write("src/odd/" + name, name);
+  const std::size_t names = tt::odd_file_names().size();
+  const std::vector<std::string> arguments = {tree.path("src"), tree.path("dst"), "--ext", ".*"};
+  const auto lines_of = [](const std::string& out) {
+    return static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n'));
+  };
+  std::vector<std::string> dry = arguments;
+  dry.push_back("--dry-run");
+  const testing::CliResult plan = testing::run_cli(dry);
+  EXPECT_EQ(lines_of(plan.out), names + 2) << plan.out;  // the count, each entry, the summary
+  EXPECT_NE(plan.out.find(tree.path("src/odd/new\u240Aline.jpg") + " → "), std::string::npos)
+      << plan.out;
+  EXPECT_NE(plan.out.find("tab\u2409here.jpg"), std::string::npos) << plan.out;
+
+  // Copies that cannot be written: each failure on a line of its own.
+  tt::TempTree failing({"src/ctl/new\nline.jpg", "src/ctl/tab\there.jpg", "dst/"});
+  failing.write("dst/ctl", "not a folder");
+  const testing::CliResult real =
+      testing::run_cli({failing.path("src"), failing.path("dst"), "--ext", ".*"});
+  EXPECT_EQ(real.status, exit_entries_failed);
+  // The count, "已完成", the number failed, one line for each.
+  EXPECT_EQ(lines_of(real.out), 5u) << real.out;
+  EXPECT_NE(real.out.find("\n" + failing.path("src/ctl/new\u240Aline.jpg") + " → "),
+            std::string::npos)
+      << real.out;
 }
 
 TEST(CommandLinePosix, KilledRunThenRerunCopiesEveryFileOnce) {

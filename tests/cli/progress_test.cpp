@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cli/progress_display.h"
+#include "app/command_line_texts.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/temp_tree.h"
 
@@ -12,9 +12,15 @@ namespace tolvane::cli {
 namespace {
 
 TEST(Progress, LineSaysCountRateAndTimeLeft) {
-  EXPECT_EQ(progress_line("进度：50.00%", 3, 7, 1.5), "进度：50.00%  4/7  2.0 个/秒  剩余 0:02");
+  using app::command_line::progress_line;
+  EXPECT_EQ(progress_line("进度：50.00%", 3, 7, 1.5),
+            "进度：50.00%  4/7  2.0 个文件/秒  剩余 0:02");
   EXPECT_EQ(progress_line("进度：0.00%", 0, 7, 0.0), "进度：0.00%  1/7  剩余 --:--");
-  EXPECT_EQ(progress_line("进度：1.00%", 1, 200, 0.5), "进度：1.00%  2/200  2.0 个/秒  剩余 1:40");
+  EXPECT_EQ(progress_line("进度：1.00%", 1, 200, 0.5),
+            "进度：1.00%  2/200  2.0 个文件/秒  剩余 1:40");
+  // A rate too high for "%.1f" to fit a narrow field still reads whole.
+  EXPECT_EQ(progress_line("进度：50.00%", 50000, 100001, 0.5),
+            "进度：50.00%  50001/100001  100000.0 个文件/秒  剩余 0:01");
 }
 
 TEST(Progress, ShownOnATerminalOnly) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fsys/path_separator.h"
+#include "fsys/resolved_path.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/tree_files.h"
@@ -46,7 +47,7 @@ TEST(CommandLineRefusal, EachBadInputExitsTwoWithOneLineNamingIt) {
       {"SOURCE a file", {"{file}", "{dst}"}, "无法读取 SOURCE"},
       {"empty DEST", {"{src}", ""}, "DEST 为空"},
       {"DEST ending in the separator", {"{src}", dst + sep}, "以路径分隔符结尾"},
-      {"DEST a file", {"{src}", "{file}"}, "不是文件夹"},
+      {"DEST a file", {"{src}", "{file}"}, "是文件，不是文件夹。"},
       {"DEST below a file", {"{src}", "{file}" + sep + "x"}, "无法新建 DEST"},
   };
   for (const Refusal& row : table) {
@@ -70,6 +71,22 @@ TEST(CommandLineRefusal, EachBadInputExitsTwoWithOneLineNamingIt) {
     }
   }
   EXPECT_TRUE(tt::files_below(dst).empty());
+
+  // A file where DEST should be is said in the window's words.
+  const std::string file = tree.path("src/note.txt");
+  EXPECT_EQ(
+      run_cli({src, file}).err,
+      "tolvane-cli：另存为目录“" + fsys::absolute_folder(file + sep) + "”是文件，不是文件夹。\n");
+}
+
+// A root alone ("/") names no folder, and the advice is never to take its
+// separator away, which would leave nothing.
+TEST(CommandLineRefusal, ARootAloneIsAdvisedToBeWrittenWithADot) {
+  tt::TempTree tree({"src/a.jpg", "dst/"});
+  const std::string sep(1, fsys::separator);
+  const std::string advice = " 是根目录；请写作“" + sep + ".”\n";
+  EXPECT_EQ(run_cli({sep, tree.path("dst")}).err, "tolvane-cli：SOURCE “" + sep + "”" + advice);
+  EXPECT_EQ(run_cli({tree.path("src"), sep}).err, "tolvane-cli：DEST “" + sep + "”" + advice);
 }
 
 TEST(CommandLineRefusal, HelpIsChineseWithEnglishOptionsAndExitsZero) {

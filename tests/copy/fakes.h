@@ -1,21 +1,27 @@
-// Fakes for the copy tests: a run display holding a file list and recording what
-// the run shows, and an in-memory file system that records every call into
-// the same log and can fail its Nth copy or folder creation.  A file at a
-// target with the source's content counts as unchanged; a different one is
-// replaced, its content kept in `trash`.
+// Fakes for the copy tests: a window holding a file list and the settings a
+// copy is asked with, recording what the run shows; the copy command as the
+// window runs it through the application session; and an in-memory file
+// system that records every call into the same log and can fail its Nth
+// copy or folder creation.  A file at a target with the source's content
+// counts as unchanged; a different one is replaced, its content kept in
+// `trash`.
 #pragma once
 
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "app/run_flow.h"
+#include "app/session.h"
 #include "fsys/file_system.h"
+#include "fsys/forwarding_file_system.h"
 #include "fsys/path_separator.h"
+#include "scan/file_list.h"
 #include "tests/support/native_path.h"
 
 namespace tolvane::copy::testing {
@@ -28,7 +34,7 @@ using Log = std::vector<std::string>;
 // fakes below are not meant for several threads.
 inline constexpr std::size_t serial = 1;
 
-class FakeRunDisplay : public app::RunDisplay {
+class FakeRunDisplay : public app::CopyEvents {
  public:
   explicit FakeRunDisplay(Log& log) : log_(log) {}
 
@@ -39,39 +45,63 @@ class FakeRunDisplay : public app::RunDisplay {
     max = static_cast<float>(list1.size());
   }
 
+  // List1 and List2, and the settings the copy is asked with.
   std::vector<std::string> list1, list2;
   bool flat = false;
   std::string extension = ".jpg";
   float max = 100;
-  std::function<void(int)> on_progress;  // runs after each set_progress
+  std::function<void(int)> on_progress;  // runs after each progress step
 
   std::vector<std::string> captions;
   std::vector<std::pair<std::string, bool>> reports;  // text, warning
-  int end_calls = 0;
 
-  std::size_t entry_count() override { return list1.size(); }
-  std::string source_path(std::size_t index) override { return list1.at(index); }
-  std::string folder_tag(std::size_t index) override { return list2.at(index); }
-  bool flat_mode() override { return flat; }
-  std::string extension_text() override { return extension; }
-  float progress_max() override { return max; }
-  void set_progress(int value, std::string_view caption) override {
+  void progress(int value, std::string_view caption, bool /*at_once*/) override {
     captions.emplace_back(caption);
     log_.push_back("progress " + std::to_string(value) + " " + std::string(caption));
     if (on_progress) on_progress(value);
   }
-  void show_report(std::string_view text, bool warning) override {
+  // The closing message box, as the window shows it after the run.
+  void show_report(std::string_view text, bool warning) {
     reports.emplace_back(text, warning);
     log_.push_back("report");
-  }
-  void end_copy_command() override {
-    ++end_calls;
-    log_.push_back("end");
   }
 
  private:
   Log& log_;
 };
+
+// The copy command as the window's Command2 runs it once the destination
+// text is accepted: the lists and settings of `window` handed to the
+// application session over `disk` (keeping no journal), the closing message
+// shown.  Nothing when `text2` names no folder.
+inline std::optional<CopyReport> run_copy_command(std::string_view text2, fsys::FileSystem& disk,
+                                                  FakeRunDisplay& window,
+                                                  std::size_t workers = default_copy_workers()) {
+  app::Session session(std::make_unique<fsys::ForwardingFileSystem>(disk), "");
+  scan::FileList files;
+  for (std::size_t k = 0; k < window.list1.size(); ++k)
+    files.append(window.list1[k], window.list2[k]);
+  const app::CopyOutcome outcome = session.copy({.files = files,
+                                                 .destination_text = std::string(text2),
+                                                 .extension = window.extension,
+                                                 .flat = window.flat,
+                                                 .folders_made = {},
+                                                 .progress_max = window.max,
+                                                 .folders_unreadable = 0,
+                                                 .workers = workers},
+                                                window);
+  if (outcome.report) window.show_report(outcome.closing_message, !outcome.verdict.complete);
+  return outcome.report;
+}
+
+// The same into `destination`, a folder path ending in the separator.
+inline CopyReport copy_folder(const std::string& destination, fsys::FileSystem& disk,
+                              FakeRunDisplay& window,
+                              std::size_t workers = default_copy_workers()) {
+  return run_copy_command(std::string_view(destination).substr(0, destination.size() - 1), disk,
+                          window, workers)
+      .value();
+}
 
 class FakeFileSystem : public fsys::WholeCopyFileSystem {
  public:

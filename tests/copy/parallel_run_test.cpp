@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -155,9 +156,17 @@ TEST_F(PoolAgainstSerial, FailuresInSeveralThreadsAreReportedAsTheSerialRunRepor
   EXPECT_GT(pooled.copies.most_at_once, 1) << "the pool never copied two files at once";
 }
 
-// Copies that wait until the test lets them finish; no disk.
+// Copies that wait until the test lets them finish; no disk.  Every folder is
+// missing, and the folders made are counted: the run makes an entry's folder
+// as it names the entry.
 class GatedCopies final : public tt::NoDiskFileSystem {
  public:
+  bool folder_exists(const std::string&) override { return false; }
+  std::error_code make_folder(const std::string&) override {
+    ++folders_made;
+    return {};
+  }
+
   std::error_code copy_whole(const std::string&, const std::string&,
                              fsys::CopyOutcome& outcome) override {
     outcome = fsys::CopyOutcome::copied;
@@ -174,41 +183,35 @@ class GatedCopies final : public tt::NoDiskFileSystem {
     opened_.notify_all();
   }
 
+  std::atomic<std::size_t> folders_made{0};
+
  private:
   std::mutex mutex_;
   std::condition_variable opened_;
   bool open_ = false;
 };
 
-// Counts the entries the run has named: it reads Combo1 once for each.
-class CountingWindow final : public testing::FakeRunDisplay {
- public:
-  using FakeRunDisplay::FakeRunDisplay;
-  std::string extension_text() override {
-    ++named;
-    return FakeRunDisplay::extension_text();
-  }
-  std::atomic<std::size_t> named{0};
-};
-
+// Each entry in a folder of its own, so that the folders on the disk show how
+// far the run has named entries ahead of the copies.
 TEST(CopyPool, NamesOnlyAFewEntriesAheadOfTheCopiesAndShowsEveryOneDone) {
   constexpr std::size_t entries = 20'000;
   constexpr std::size_t workers = 2;
   testing::Log log;
-  CountingWindow window(log);
-  window.flat = true;
-  for (std::size_t k = 0; k < entries; ++k) window.add("/p/t/" + std::to_string(k) + ".jpg", "t");
+  testing::FakeRunDisplay window(log);
+  for (std::size_t k = 0; k < entries; ++k) {
+    window.add("/p/t/" + std::to_string(k) + ".jpg", "t" + std::to_string(k));
+  }
   GatedCopies disk;
 
   CopyReport report;
   std::thread run([&] { report = copy_folder(testing::native("/out/"), disk, window, workers); });
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (window.named == 0 && std::chrono::steady_clock::now() < deadline) {
+  while (disk.folders_made == 0 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   // Time enough to run far ahead, were the queue not bounded.
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  const std::size_t ahead = window.named;
+  const std::size_t ahead = disk.folders_made;
   disk.open();
   run.join();
 
@@ -218,6 +221,7 @@ TEST(CopyPool, NamesOnlyAFewEntriesAheadOfTheCopiesAndShowsEveryOneDone) {
   EXPECT_GT(ahead, workers);
   EXPECT_EQ(report.entries, entries);
   EXPECT_TRUE(report.failures.empty());
+  EXPECT_EQ(disk.folders_made, entries);
   ASSERT_EQ(window.captions.size(), entries + 2);  // each entry, the flush, and back
   EXPECT_EQ(window.captions.front(), "进度：0.00%");
   EXPECT_EQ(window.captions[entries - 1], "进度：100.00%");
@@ -229,8 +233,17 @@ TEST(CopyPool, NamesOnlyAFewEntriesAheadOfTheCopiesAndShowsEveryOneDone) {
 // none before the run has first waited for them, so that jobs stand in line
 // when the first are taken.  A copy taken ahead of an earlier entry's waits
 // for a copy nobody makes: after five seconds it gives up and says so.
+// Every folder is missing; `on_folder` hears of each one made, on the run's
+// thread.
 class InOrderCopies final : public tt::NoDiskFileSystem {
  public:
+  bool folder_exists(const std::string&) override { return false; }
+  std::error_code make_folder(const std::string&) override {
+    if (on_folder) on_folder();
+    return {};
+  }
+  std::function<void()> on_folder;
+
   std::error_code copy_whole(const std::string& source, const std::string&,
                              fsys::CopyOutcome& outcome) override {
     outcome = fsys::CopyOutcome::copied;
@@ -260,14 +273,13 @@ class InOrderCopies final : public tt::NoDiskFileSystem {
 };
 
 // The window hears of each entry while the run goes on, not at its end, and
-// the run holds only the few entries between.
+// the run holds only the few entries between: each entry in a folder of its
+// own, the folders made show how many entries the run has named.
 TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
   constexpr std::size_t entries = 4000;
   struct HearingWindow final : testing::FakeRunDisplay {
-    HearingWindow(testing::Log& log, InOrderCopies& copies) : FakeRunDisplay(log), disk(copies) {}
-    std::string extension_text() override {
-      unheard.push_back(named++ - heard);
-      return FakeRunDisplay::extension_text();
+    HearingWindow(testing::Log& log, InOrderCopies& copies) : FakeRunDisplay(log), disk(copies) {
+      disk.on_folder = [this] { unheard.push_back(named++ - heard); };
     }
     void entry_done(const EntryResult&) override { ++heard; }
     void keep_alive() override { disk.open(); }
@@ -278,14 +290,14 @@ TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
   testing::Log log;
   InOrderCopies disk;
   HearingWindow window(log, disk);
-  window.flat = true;
   for (std::size_t k = 0; k < entries; ++k) {
-    window.add("/p/t/" + std::to_string(k) + ".jpg", "t");
+    window.add("/p/t/" + std::to_string(k) + ".jpg", "t" + std::to_string(k));
   }
   const CopyReport report =
       copy_folder(testing::native("/out/"), disk, window, testing::pool_of_four);
   EXPECT_FALSE(disk.gave_up) << "a copy was taken before an earlier entry's";
   EXPECT_EQ(window.heard, entries);
+  ASSERT_EQ(window.unheard.size(), entries);
   // The queue, the threads' runs of jobs and the results not yet taken: a
   // few hundred as a rule.  A copy thread the system stops for a while after
   // its copy holds back the entries after it (they are told in list order),
@@ -298,24 +310,11 @@ TEST(CopyPool, CopiesAreTakenInListOrderAndHeardOfAsTheRunGoesOn) {
   EXPECT_TRUE(report.failures.empty());
 }
 
-// A run's entries as a front end holds them, no window: progress counts
-// the entries shown finished, and the run is left to wait far longer than
-// a window lets it, so that only a finished batch wakes it.
-class ShownProgress final : public CopyFrontEnd {
+// A run's events as a front end hears them, no window: progress counts the
+// entries shown finished, and the run is left to wait far longer than a
+// window lets it, so that only a finished batch wakes it.
+class ShownProgress final : public CopyEvents {
  public:
-  ShownProgress(std::size_t entries, std::size_t per_folder)
-      : entries_(entries), per_folder_(per_folder) {}
-
-  std::size_t entry_count() override { return entries_; }
-  std::string source_path(std::size_t index) override {
-    return "/p/" + folder_tag(index) + "/" + std::to_string(index) + ".jpg";
-  }
-  std::string folder_tag(std::size_t index) override {
-    return "t" + std::to_string(index / per_folder_);
-  }
-  bool flat_mode() override { return false; }
-  std::string extension_text() override { return ".jpg"; }
-  std::string_view set_aside_folder_name() override { return "kept"; }
   void progress(std::size_t index) override {
     const std::lock_guard lock(mutex);
     shown = std::max(shown, index + 1);
@@ -328,10 +327,17 @@ class ShownProgress final : public CopyFrontEnd {
   std::mutex mutex;
   std::condition_variable changed;
   std::size_t shown = 0;  // entries shown finished
-
- private:
-  const std::size_t entries_, per_folder_;
 };
+
+// `entries` listed files, `per_folder` to a folder.
+scan::FileList listed(std::size_t entries, std::size_t per_folder) {
+  scan::FileList files;
+  for (std::size_t index = 0; index < entries; ++index) {
+    const std::string tag = "t" + std::to_string(index / per_folder);
+    files.append("/p/" + tag + "/" + std::to_string(index) + ".jpg", tag);
+  }
+  return files;
+}
 
 // Copies that are staged and wait unnamed for their batch, on a file system
 // that lets only `allowed` of them wait at once; no disk.  Each flush holds
@@ -437,10 +443,16 @@ TEST(CopyPool, BatchesStayWithinTheUnnamedCopiesAllowedAndOutlastShortLulls) {
   constexpr std::size_t per_folder = 3 * jobs_per_wake;
   for (const Case& row : {Case{40, 480, false, 480}, Case{100'000, 4800, true, 8}}) {
     SCOPED_TRACE("allowed " + std::to_string(row.allowed));
-    ShownProgress front_end(row.entries, per_folder);
+    ShownProgress front_end;
     BatchedCopies disk(row.allowed, front_end, per_folder, row.lulls);
-    const CopyReport report =
-        copy_entries(testing::native("/out/"), disk, front_end, testing::pool_of_four);
+    const scan::FileList files = listed(row.entries, per_folder);
+    const CopyReport report = copy_entries({.entries = files,
+                                            .destination = testing::native("/out/"),
+                                            .extension = ".jpg",
+                                            .flat = false,
+                                            .set_aside_folder_name = "kept",
+                                            .workers = testing::pool_of_four},
+                                           disk, front_end);
     EXPECT_TRUE(report.failures.empty());
     EXPECT_EQ(disk.named, row.entries);
     EXPECT_EQ(front_end.shown, row.entries);

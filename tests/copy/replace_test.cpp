@@ -104,7 +104,8 @@ TEST_P(Replace, DifferentFilesGoToTheTrashWithRecordsThenARerunWritesNothing) {
   const CopyReport first = run();
   EXPECT_TRUE(first.failures.empty());
   EXPECT_EQ(first.replaced, 2u);
-  EXPECT_EQ(window.reports.at(0).first, "已完成3条。\n其中2条替换了原有文件，原文件已移入回收站。");
+  EXPECT_EQ(window.reports.at(0).first,
+            "已完成3条。\n其中2条替换了原有文件，原有文件已移入回收站。");
   tt::TreeFiles expected = {{"trip/notes.txt", "keep"}};
   for (const char* name : {"a", "b", "c"}) {
     expected["trip/trip(" + std::to_string(name[0] - 'a' + 1) + ").jpg"] =
@@ -131,7 +132,7 @@ TEST_P(Replace, DifferentFilesGoToTheTrashWithRecordsThenARerunWritesNothing) {
   }
   const CopyReport again = run();
   EXPECT_EQ(again.unchanged, 3u);
-  EXPECT_EQ(window.reports.at(0).first, "已完成3条。\n其中3条与原有文件相同，未重新拷贝。");
+  EXPECT_EQ(window.reports.at(0).first, "已完成3条。\n其中3条与原有文件相同，不重新拷贝。");
   for (int k = 0; k < 3; ++k) {
     struct stat now;
     ASSERT_EQ(::stat(tree.path("out/trip/trip(" + std::to_string(k + 1) + ").jpg").c_str(), &now),
@@ -242,9 +243,9 @@ TEST_P(Replace, WithoutAUsableTrashTheOldFileIsSetAsideInTheDestination) {
   EXPECT_EQ(report.replaced, 0u);
   EXPECT_EQ(window.reports.at(0),
             std::make_pair("已完成3条。\n其中1条替换了原有文件，因该磁盘没有可用的回收站，"
-                           "原文件已按原来的相对路径移入“" +
+                           "原有文件已按原来的相对路径移入“" +
                                tree.path("out/被替换的文件/") +
-                               "”。\n其中1条与原有文件相同，未重新拷贝。",
+                               "”。\n其中1条与原有文件相同，不重新拷贝。",
                            false));
   tt::TreeFiles expected = {{blocked, "not a folder"},
                             {"被替换的文件/trip/trip(2).jpg", "the only copy"}};

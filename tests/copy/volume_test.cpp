@@ -101,10 +101,11 @@ TEST_F(VolumeTest, ReplacedFilesKeptInTheSetAsideFolderAreCountedAndItIsNamed) {
   EXPECT_EQ(fsys::set_aside_folder(native("/out/"), app::set_aside_folder_name),
             native("/out/被替换的文件/"));
   ASSERT_EQ(window.reports.size(), 1u);
-  EXPECT_EQ(window.reports[0].first,
-            "已完成3条。\n其中2条替换了原有文件，因该磁盘没有可用的回收站，原文件已按原来的相对路径"
-            "移入“" +
-                native("/out/被替换的文件/") + "”。\n其中1条与原有文件相同，未重新拷贝。");
+  EXPECT_EQ(
+      window.reports[0].first,
+      "已完成3条。\n其中2条替换了原有文件，因该磁盘没有可用的回收站，原有文件已按原来的相对路径"
+      "移入“" +
+          native("/out/被替换的文件/") + "”。\n其中1条与原有文件相同，不重新拷贝。");
   EXPECT_FALSE(window.reports[0].second);
 }
 

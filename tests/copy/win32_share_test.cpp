@@ -109,14 +109,14 @@ TEST_P(UncShares, GatherFromShareToShareKeepsTheReplacedFileOnTheShare) {
   EXPECT_EQ(read("backup/out/被替换的文件/trip/trip(1).jpg"), "an older trip(1)");
   EXPECT_EQ(message,
             "已完成3条。\n其中1条替换了原有文件，因该磁盘没有可用的回收站，"
-            "原文件已按原来的相对路径移入“" +
+            "原有文件已按原来的相对路径移入“" +
                 unc("backup\\out\\被替换的文件\\") + "”。");
 
   // Again: nothing changed, nothing is written.
   const std::optional<CopyReport> again = gather(listed, message);
   ASSERT_TRUE(again.has_value());
   EXPECT_EQ(again->unchanged, 3u);
-  EXPECT_EQ(message, "已完成3条。\n其中3条与原有文件相同，未重新拷贝。");
+  EXPECT_EQ(message, "已完成3条。\n其中3条与原有文件相同，不重新拷贝。");
 }
 
 INSTANTIATE_TEST_SUITE_P(Workers, UncShares, testing::worker_counts, testing::worker_count_name);

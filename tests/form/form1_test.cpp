@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "fsys/forwarding_file_system.h"
 #include "fsys/path_separator.h"
+#include "fsys/resolved_path.h"
 #include "tests/form/fake_form1_controls.h"
 #include "tests/form/memory_tree.h"
 
@@ -40,7 +43,9 @@ class Form1Test : public ::testing::Test {
 
   MemoryTree tree{"a.jpg", "b.jpg", "empty/", "out/", "trip/c.jpg"};
   FakeForm1Controls window;
-  Form1 form{window, tree};
+  // Over the tree, keeping no journal.
+  app::Session session{std::make_unique<fsys::ForwardingFileSystem>(tree), ""};
+  Form1 form{window, session};
 };
 
 // The captions and texts are checked through each front end's real controls;
@@ -89,16 +94,21 @@ TEST_F(Form1Test, Command2IsArmedOnlyByAScanThatFindsFiles) {
 
 // Each way a scan can read nothing says which on the count line, after the
 // count; a folder that exists and holds nothing is no such case.  "/" is the
-// separator on every platform, Windows included.
+// separator on every platform, Windows included.  Advice to take the
+// separator away never leaves an empty text: a root alone ("/", the start
+// text on Linux) is written "/.".
 TEST_F(Form1Test, CountLineSaysWhyAScanReadNothing) {
   const std::string no_separator = "共计读取0条（末尾不要加" + quoted_separator() + "）";
+  const std::string root = "共计读取0条（根目录请写作“" + std::string(1, fsys::separator) + ".”）";
+  const bool start_is_root = fsys::start_folder_text.size() == 1;
   const struct {
     std::string text1;
     std::string label2;
     bool walked;
   } cases[] = {
       {"", "共计读取0条（未填写文件夹）", false},
-      {std::string(fsys::start_folder_text), no_separator, false},
+      {std::string(fsys::start_folder_text), start_is_root ? root : no_separator, false},
+      {"/", root, false},
       {MemoryTree::native("R/"), no_separator, false},
       {"R/", no_separator, false},
       {MemoryTree::native("R/missing"), "共计读取0条（文件夹不存在）", true},
@@ -136,7 +146,8 @@ TEST_F(Form1Test, FoldersLeftOutByTheDotRuleAreCountedAndNamed) {
 
   tree.unreadable.push_back(MemoryTree::native("R/trip/"));
   scan(MemoryTree::root_text());
-  EXPECT_EQ(window.captions[Control::Label2], "共计读取2条，8个文件夹未读");
+  // Each kind counted on its own, as the tooltip tells them.
+  EXPECT_EQ(window.captions[Control::Label2], "共计读取2条，未读1/略过7");
   const std::string details = window.descriptions[Control::Label2];
   EXPECT_EQ(details.rfind("1个文件夹无法读取：\n" + MemoryTree::native("R/trip/") + "：", 0), 0u)
       << details;
@@ -148,17 +159,24 @@ TEST_F(Form1Test, FoldersLeftOutByTheDotRuleAreCountedAndNamed) {
   EXPECT_EQ(window.descriptions[Control::Label2], "");
 }
 
-// A destination text that names no folder copies nothing and says why; the
-// list stays ready, so the mended text copies it without a new scan.
+// A destination text that names no folder, or names a file, copies nothing
+// and says why, before any question; the list stays ready, so the mended
+// text copies it without a new scan.
 TEST_F(Form1Test, RefusedDestinationSaysWhyAndKeepsCommand2) {
   scan(MemoryTree::root_text());
   const std::string ends_in_separator =
       "另存为目录末尾不要加" + quoted_separator() + "：请去掉后再按“拷贝”。";
+  const std::string root =
+      "另存为目录不要只写" + quoted_separator() + "：请填写要拷贝到的文件夹，再按“拷贝”。";
+  const std::string file = "另存为目录“" + fsys::absolute_folder(MemoryTree::native("R/a.jpg/")) +
+                           "”是文件，不是文件夹。";
+  const bool start_is_root = fsys::start_folder_text.size() == 1;
   const std::pair<std::string, std::string> cases[] = {
       {"", "请先填写另存为目录，再按“拷贝”。"},
-      {std::string(fsys::start_folder_text), ends_in_separator},
+      {std::string(fsys::start_folder_text), start_is_root ? root : ends_in_separator},
       {MemoryTree::native("R/out/"), ends_in_separator},
       {"R/out/", ends_in_separator},
+      {MemoryTree::native("R/a.jpg"), file},
   };
   for (const auto& [text2, why] : cases) {
     SCOPED_TRACE(text2);
@@ -166,6 +184,8 @@ TEST_F(Form1Test, RefusedDestinationSaysWhyAndKeepsCommand2) {
     form.set_progress_value(2);
     copy(text2);
     EXPECT_EQ(window.messages, (decltype(window.messages){{why, true}}));
+    EXPECT_TRUE(window.questions.empty());
+    EXPECT_TRUE(tree.made_folders.empty());
     EXPECT_TRUE(tree.copies.empty());
     EXPECT_TRUE(window.enabled(Control::Command2));
     EXPECT_TRUE(form.command2_enabled());
@@ -181,6 +201,26 @@ TEST_F(Form1Test, RefusedDestinationSaysWhyAndKeepsCommand2) {
                                                    MemoryTree::native("R/out/R/R(2).jpg"),
                                                    MemoryTree::native("R/out/trip/trip(1).jpg")}));
   EXPECT_FALSE(window.enabled(Control::Command2));
+}
+
+// A folder the scan could not read left its files out of the list: the copy
+// of the rest ends with a warning that says so, as the command line's exit
+// status does; the next scan that reads everything ends it.
+TEST_F(Form1Test, AFolderTheScanCouldNotReadMakesTheCopyWarn) {
+  tree.unreadable.push_back(MemoryTree::native("R/trip/"));
+  scan(MemoryTree::root_text());
+  copy(MemoryTree::native("R/out"));
+  EXPECT_EQ(window.messages,
+            (decltype(window.messages){
+                {"已完成2条。\n另有1个文件夹无法读取，其中的文件未拷贝。", true}}));
+  EXPECT_EQ(tree.copies.size(), 2u);
+
+  tree.unreadable.clear();
+  window.messages.clear();
+  scan(MemoryTree::root_text());
+  copy(MemoryTree::native("R/out"));
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_FALSE(window.messages[0].second) << window.messages[0].first;
 }
 
 // "/" in a folder text is the separator it stands for: the start folder's

@@ -6,10 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "app/session.h"
 #include "form/form1.h"
-#include "fsys/restorer.h"
 #include "fsys/resolved_path.h"
-#include "journal/journals.h"
 #include "tests/form/fake_form1_controls.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/tree_files.h"
@@ -28,13 +27,10 @@ TEST(UndoItem, OfferedForTheLastRunIntoText2AskedInNumbersThenDone) {
     tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(64 + k, k));
   }
   const std::string count = std::to_string(photos);
-  const std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
-  const std::unique_ptr<fsys::Restorer> restorer = fsys::make_native_restorer();
-  journal::Journals journals(fsys::journal_folder(), *restorer);
+  app::Session session;  // the disk, and this user's journals
   testing::FakeForm1Controls controls;
-  Form1 form(controls, *disk);
+  Form1 form(controls, session);
   controls.form = &form;
-  form.set_journals(&journals);
   form.Form_Load();
   EXPECT_FALSE(controls.undo_enabled);
 
@@ -59,7 +55,8 @@ TEST(UndoItem, OfferedForTheLastRunIntoText2AskedInNumbersThenDone) {
   controls.answer_yes = false;
   form.Undo_Click();
   ASSERT_FALSE(controls.questions.empty());
-  EXPECT_EQ(controls.questions.back(), "将删除上次拷贝到“" + shown + "”的" + count + "个文件。要撤销吗？");
+  EXPECT_EQ(controls.questions.back(),
+            "将删除上次拷贝到“" + shown + "”的" + count + "个文件。要撤销吗？");
   EXPECT_EQ(tt::files_below(tree.path("dst")).size(), std::size_t{photos});  // No touches nothing
   EXPECT_TRUE(controls.undo_enabled);
 
@@ -67,9 +64,9 @@ TEST(UndoItem, OfferedForTheLastRunIntoText2AskedInNumbersThenDone) {
   form.Undo_Click();
   EXPECT_EQ(tt::files_below(tree.path("dst")), tt::TreeFiles{});
   EXPECT_FALSE(std::filesystem::exists(tree.path("dst/trip")));
-  EXPECT_EQ(controls.messages.back().first,
-            "已撤销上次拷贝到“" + shown + "”的文件：删除了" + count +
-                "个文件，放回了0个被替换的文件，移除了1个文件夹。");
+  EXPECT_EQ(controls.messages.back().first, "已撤销上次拷贝到“" + shown + "”的文件：删除了" +
+                                                count +
+                                                "个文件，放回了0个被替换的文件，移除了1个文件夹。");
   EXPECT_FALSE(controls.messages.back().second);
   EXPECT_FALSE(controls.undo_enabled);
 
@@ -77,7 +74,8 @@ TEST(UndoItem, OfferedForTheLastRunIntoText2AskedInNumbersThenDone) {
   const std::size_t asked = controls.questions.size();
   form.Undo_Click();
   EXPECT_EQ(controls.questions.size(), asked);
-  EXPECT_EQ(controls.messages.back().first, "没有可撤销的拷贝：上次拷贝到“" + shown + "”已撤销过。");
+  EXPECT_EQ(controls.messages.back().first,
+            "没有可撤销的拷贝：上次拷贝到“" + shown + "”已撤销过。");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Fuzzes the naming rules with their collision handling through the real
-// copy run: a sequence of entries (tag, source folder and name, extension
-// text at that moment, flat or not) is copied by copy_folder into an
+// copy run: a sequence of entries (tag, source folder and name) is copied
+// with an extension text, flat or not, by the application session into an
 // in-memory file system, and the run must keep its promises: no two
 // entries get the same target, no target is a listed source, every target
 // lies inside the destination folder, no source changes, and every entry
@@ -104,18 +104,17 @@ bool inside(const std::string& target, const std::string& root) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 1 || size > 3 * 400) return 0;
+  if (size < 1 || size > 1 + 2 * 400) return 0;
   const std::string root = sep("/d/");
   MemoryFileSystem disk;
   disk.folders = {sep("/"), root, sep("/s/")};
   Log log;
   FakeRunDisplay window(log);
   window.flat = (data[0] & 1) != 0;
-  std::vector<std::string> extension_at;
+  window.extension = extensions[(data[0] >> 1) % extensions.size()];
 
-  // Three bytes an entry: tag, where the source lies and its name, the
-  // extension text when the entry is copied.
-  for (std::size_t i = 1; i + 2 < size; i += 3) {
+  // Two bytes an entry: tag, where the source lies and its name.
+  for (std::size_t i = 1; i + 1 < size; i += 2) {
     const std::string& tag = tags[data[i] % tags.size()];
     const std::string& name = names[(data[i + 1] >> 2) % names.size()];
     std::string folder;
@@ -137,16 +136,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string source = folder + name;
     disk.files[source] = "source " + source;
     window.add(source, tag);
-    extension_at.push_back(extensions[data[i + 2] % extensions.size()]);
   }
-  // The extension text as it stands when each entry reads it.
-  window.on_progress = [&](int index) {
-    window.extension = extension_at.at(static_cast<std::size_t>(index));
-  };
   const std::map<std::string, std::string> before = disk.files;
 
   const tolvane::copy::CopyReport report =
-      tolvane::app::copy_folder(root, disk, window, tolvane::copy::testing::serial);
+      tolvane::copy::testing::copy_folder(root, disk, window, tolvane::copy::testing::serial);
 
   if (report.entries != window.list1.size()) std::abort();
   if (disk.targets.size() + report.failures.size() < report.entries) std::abort();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/session.h"
 #include "cli/option_table.h"
 #include "form/form1.h"
 #include "form/form1_layout.h"
@@ -86,8 +87,8 @@ TEST(ManualPages, CommandLinePageSaysEachOptionsWordsInTheTablesOrder) {
 
 TEST(ManualPages, WindowPageNamesWhatTheWindowShows) {
   form::testing::FakeForm1Controls window;
-  const std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
-  form::Form1 form(window, *disk);
+  app::Session session(fsys::make_native_file_system(), "");  // keeping no journal
+  form::Form1 form(window, session);
   window.form = &form;
   form.Form_Load();
 

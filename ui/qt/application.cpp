@@ -2,6 +2,9 @@
 #include "ui/qt/application.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace tolvane::qt {
 
@@ -23,6 +26,14 @@ void set_up_application(QApplication& application) {
   // Ties the running window to its desktop entry (tolvane.desktop), so that
   // the desktop shows the entry's name and icon for it.
   QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
+  // Qt's own words, the message box's button and the text boxes' menus, in
+  // the window's language whatever the desktop's; without the translation
+  // (qt6-translations-l10n) they stay English.
+  auto* translation = new QTranslator(&application);
+  if (translation->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translation);
+  }
 }
 
 }  // namespace tolvane::qt

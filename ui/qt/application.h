@@ -17,7 +17,8 @@ inline constexpr int application_icon_sizes[] = {16, 24, 32, 48, 64, 128, 256};
 // The program's icon: the same drawing at each of those sizes, with alpha.
 QIcon application_icon();
 
-// Sets the application's name, version and window icon.
+// Sets the application's name, version and window icon, and loads Qt's
+// Simplified Chinese translation for Qt's own words.
 void set_up_application(QApplication& application);
 
 }  // namespace tolvane::qt

@@ -11,10 +11,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QMenu>
 #include <QSignalBlocker>
 
 #include "app/undo_texts.h"
@@ -53,14 +53,10 @@ Widget* place(QWidget* parent, Control control) {
 }  // namespace
 
 Form1::Form1(std::unique_ptr<fsys::FileSystem> file_system, QWidget* parent)
-    : QWidget(parent),
-      file_system_(std::move(file_system)),
-      restorer_(fsys::make_native_restorer()),
-      journals_(std::make_unique<journal::Journals>(fsys::journal_folder(), *restorer_)) {
+    : QWidget(parent), session_(std::move(file_system)) {
   create_controls();
   create_undo_item();
-  form_ = std::make_unique<form::Form1>(static_cast<form::Form1Controls&>(*this), *file_system_);
-  form_->set_journals(journals_.get());
+  form_ = std::make_unique<form::Form1>(static_cast<form::Form1Controls&>(*this), session_);
   form_->Form_Load();
   connect(Text2, &QLineEdit::textChanged, this, [this] { form_->Text2_Change(); });
   name_controls_for_assistive_tools();
@@ -79,8 +75,9 @@ void Form1::create_undo_item() {
   undo_action_->setEnabled(false);
   // Queued: the question box runs an event loop of its own, and a screen
   // reader that pressed the item waits for its press to return first.
-  connect(undo_action_, &QAction::triggered, this, [this] { form_->Undo_Click(); },
-          Qt::QueuedConnection);
+  connect(
+      undo_action_, &QAction::triggered, this, [this] { form_->Undo_Click(); },
+      Qt::QueuedConnection);
   addAction(undo_action_);
   // One menu for the window's whole life, rather than one made per click:
   // a screen reader meets the same menu and item each time it opens.
@@ -303,7 +300,7 @@ bool Form1::ask_yes_no(std::string_view text) {
   QMessageBox box(QMessageBox::Question, QStringLiteral("Tolvane"), from_utf8(text),
                   QMessageBox::Yes | QMessageBox::No, this);
   box.setObjectName(QStringLiteral("question"));
-  // Qt's own words are English unless a translation is loaded.
+  // The window's own words: Qt's translation would add the keys, "是(&Y)".
   box.button(QMessageBox::Yes)->setText(from_utf8(app::yes_button));
   box.button(QMessageBox::No)->setText(from_utf8(app::no_button));
   box.setDefaultButton(QMessageBox::Yes);

@@ -10,11 +10,10 @@
 #include <string>
 #include <string_view>
 
+#include "app/session.h"
 #include "form/form1.h"
 #include "form/form1_controls.h"
 #include "fsys/file_system.h"
-#include "fsys/restorer.h"
-#include "journal/journals.h"
 
 class QCheckBox;
 class QMenu;
@@ -38,7 +37,7 @@ class Form1 : public QWidget, private form::Form1Controls {
 
  public:
   // Builds the controls and runs the load handler.  Scans and copies reach
-  // the disk through `file_system`.
+  // the disk through `file_system`, in the window's one application session.
   explicit Form1(std::unique_ptr<fsys::FileSystem> file_system = fsys::make_native_file_system(),
                  QWidget* parent = nullptr);
   ~Form1() override;
@@ -99,9 +98,7 @@ class Form1 : public QWidget, private form::Form1Controls {
   void set_undo_enabled(bool enabled) override;
   void run_ended() override;
 
-  std::unique_ptr<fsys::FileSystem> file_system_;
-  std::unique_ptr<fsys::Restorer> restorer_;
-  std::unique_ptr<journal::Journals> journals_;
+  app::Session session_;
   QAction* undo_action_ = nullptr;
   QMenu* undo_menu_ = nullptr;
   FileListModel* file_model_ = nullptr;

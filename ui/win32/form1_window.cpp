@@ -8,10 +8,10 @@
 #include "fsys/win32/path.h"
 #include "ui/win32/described_label.h"
 #include "ui/win32/dpi.h"
-#include "ui/win32/undo_menu.h"
 #include "ui/win32/folder_drop.h"
 #include "ui/win32/form1_layout.h"
 #include "ui/win32/message_pump.h"
+#include "ui/win32/undo_menu.h"
 
 namespace tolvane::win32 {
 namespace {
@@ -72,10 +72,7 @@ RECT pixel_rect(const form::ControlPlace& place, UINT dpi) {
 
 Form1Window::Form1Window(std::unique_ptr<fsys::FileSystem> file_system,
                          std::unique_ptr<Taskbar> taskbar)
-    : file_system_(std::move(file_system)),
-      taskbar_(std::move(taskbar)),
-      restorer_(fsys::make_native_restorer()),
-      journals_(std::make_unique<journal::Journals>(fsys::journal_folder(), *restorer_)) {
+    : session_(std::move(file_system)), taskbar_(std::move(taskbar)) {
   register_window_class(&Form1Window::window_procedure);
   CreateWindowExW(0, window_class_name, L"", window_style, CW_USEDEFAULT, CW_USEDEFAULT,
                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance(), this);
@@ -83,8 +80,7 @@ Form1Window::Form1Window(std::unique_ptr<fsys::FileSystem> file_system,
   controls_[static_cast<std::size_t>(Control::Form1)] = window_;
   create_controls();
   lay_out(window_dpi(window_), nullptr);
-  form_ = std::make_unique<form::Form1>(static_cast<form::Form1Controls&>(*this), *file_system_);
-  form_->set_journals(journals_.get());
+  form_ = std::make_unique<form::Form1>(static_cast<form::Form1Controls&>(*this), session_);
   form_->Form_Load();
   accept_folder_drops({control(Control::Text1), control(Control::Text2)});
 }

@@ -10,11 +10,10 @@
 #include <string>
 #include <string_view>
 
+#include "app/session.h"
 #include "form/form1.h"
 #include "form/form1_controls.h"
 #include "fsys/file_system.h"
-#include "fsys/restorer.h"
-#include "journal/journals.h"
 #include "scan/file_list.h"
 #include "ui/win32/taskbar.h"
 #include "ui/win32/windows_api.h"
@@ -85,10 +84,8 @@ class Form1Window : private form::Form1Controls {
   // The menu is made when shown, its item's state asked of the form then.
   void set_undo_enabled(bool /*enabled*/) override {}
 
-  std::unique_ptr<fsys::FileSystem> file_system_;
+  app::Session session_;
   std::unique_ptr<Taskbar> taskbar_;
-  std::unique_ptr<fsys::Restorer> restorer_;
-  std::unique_ptr<journal::Journals> journals_;
   HWND window_ = nullptr;
   // Indexed by form::Control; the window itself at Control::Form1.
   std::array<HWND, form::control_count> controls_{};

@@ -17,6 +17,7 @@
 #include "scan/file_list.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/qt/form_control.h"
+#include "ui/qt/application.h"
 #include "ui/qt/form1.h"
 
 using tolvane::qt::Form1;
@@ -79,6 +80,8 @@ class CopyTest : public QObject {
       if (yes) {
         message_->words = {yes->text(), box->button(QMessageBox::No)->text()};
         message_->yes_first = box->defaultButton() == yes;
+      } else if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+        message_->words = {ok->text()};
       }
       boxes_.push_back(*message_);
       (yes ? box->button(answer_yes_ ? QMessageBox::Yes : QMessageBox::No)
@@ -90,6 +93,10 @@ class CopyTest : public QObject {
   }
 
  private slots:
+  // As the program starts: Qt's own words in Chinese.
+  void initTestCase() {
+    tolvane::qt::set_up_application(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+  }
   void init() {
     form_ = std::make_unique<Form1>();
     form_->show();
@@ -108,6 +115,7 @@ class CopyTest : public QObject {
     QCOMPARE(message_->title, QStringLiteral("Tolvane"));
     QCOMPARE(message_->text, QStringLiteral("已完成5条。"));
     QCOMPARE(message_->icon, QMessageBox::NoIcon);
+    QCOMPARE(message_->words, QStringList{QStringLiteral("确定")});
     QCOMPARE(message_->buttons, 1);
     QCOMPARE(tree.read("out/2019/2019(1).jpg"), std::string("src/2019/a.jpg"));
     QCOMPARE(tree.read("out/2019/2019(2).jpg"), std::string("src/2019/b.jpg"));

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -17,6 +18,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 #include "form/form1_layout.h"
@@ -298,6 +300,12 @@ void Form1Test::application_identity() {
   QCOMPARE(icon.size(), QSize(48, 48));
   QVERIFY(icon.hasAlphaChannel());
   QVERIFY(!form_->windowIcon().isNull());
+  // Qt's own words in the window are Chinese too: a text box's menu.
+  const std::unique_ptr<QMenu> menu(control<QLineEdit>("Text1")->createStandardContextMenu());
+  QStringList words;
+  for (const QAction* action : menu->actions()) words << action->text();
+  QVERIFY2(words.filter(QStringLiteral("复制")).size() == 1, qPrintable(words.join(u'|')));
+  QVERIFY2(words.filter(QStringLiteral("Copy")).isEmpty(), qPrintable(words.join(u'|')));
 }
 
 void Form1Test::combo_choice_sets_text() {
@@ -391,7 +399,9 @@ void Form1Test::folder_text_ending_in_separator_starts_no_walk_data() {
   QTest::addColumn<QString>("text");
   QTest::addColumn<QString>("count_line");
   const QString no_separator = QStringLiteral("共计读取0条（末尾不要加“/”）");
-  QTest::newRow("start text") << qt(std::string(tolvane::fsys::start_folder_text)) << no_separator;
+  // Taking the separator from "/" would leave nothing: the root is "/.".
+  QTest::newRow("start text") << qt(std::string(tolvane::fsys::start_folder_text))
+                              << QStringLiteral("共计读取0条（根目录请写作“/.”）");
   QTest::newRow("empty") << QString() << QStringLiteral("共计读取0条（未填写文件夹）");
   QTest::newRow("folder with its separator") << qt(tree.root()) << no_separator;
 }

@@ -1,13 +1,11 @@
-// What a copy run needs of its front end: the entries and settings it reads,
-// and where it tells progress and each entry's outcome.  The form implements
-// it for both windows and the command line; the tests with a plain fake.
-// Settings are read at the moment they are used, once per entry, never
-// copied beforehand.
+// What a copy run tells whoever shows it while it goes on: progress, each
+// entry's outcome, the flush at its end, and a chance to keep a window alive.
+// The events only report; the run is handed every value it plans from when
+// it starts (copy_run.h) and asks nobody for a setting.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 #include "fsys/file_system.h"
@@ -16,12 +14,13 @@ namespace tolvane::copy {
 
 struct CopyFailure;
 
-// What became of one entry, told to the front end right after the run has
-// dealt with it.  The views live only for the length of the call.
+// What became of one entry, told right after the run has dealt with it.
+// The views live only for the length of the call.
 struct EntryResult {
   std::size_t index = 0;
   std::string_view source;
-  // The path written, or the one that failed or was refused.
+  // The path written, or the one that failed or was refused; empty for an
+  // earlier copy left out.
   std::string_view target;
   // The target's first name was taken (by a listed source or an earlier
   // copy of this run), so it took the next free number or "(k)".
@@ -35,28 +34,13 @@ struct EntryResult {
   bool earlier_copy = false;
 };
 
-class CopyFrontEnd {
+class CopyEvents {
  public:
-  virtual ~CopyFrontEnd() = default;
-
-  // The number of entries (read once, when the run starts).
-  virtual std::size_t entry_count() = 0;
-  // Entry `index`'s source: a listed file's full path.
-  virtual std::string source_path(std::size_t index) = 0;
-  // Entry `index`'s folder tag.
-  virtual std::string folder_tag(std::size_t index) = 0;
-
-  // True in flat mode: no per-tag subfolders.
-  virtual bool flat_mode() = 0;
-  // The extension as it stands at this moment.
-  virtual std::string extension_text() = 0;
-  // The name of the destination's folder for replaced files on a volume
-  // without a usable trash: a word the user reads, so the front end's.
-  virtual std::string_view set_aside_folder_name() = 0;
+  virtual ~CopyEvents() = default;
 
   // Progress stands at entry `index`: about to be copied in a serial run,
   // the number of entries finished in a parallel one.  The run holds the
-  // front end's thread: a window repaints a few times a second here,
+  // caller's thread: a window repaints a few times a second here,
   // processing paint events only, never user input.
   virtual void progress(std::size_t index) = 0;
   // Progress stands at the last entry, `index`, while the copies are put on

@@ -11,7 +11,7 @@
 
 #include "fsys/file_system.h"
 
-namespace tolvane::cli {
+namespace tolvane::app {
 
 class PlanFileSystem final : public fsys::WholeCopyFileSystem {
  public:
@@ -58,4 +58,4 @@ class PlanFileSystem final : public fsys::WholeCopyFileSystem {
   std::string set_aside_root_;                       // empty: none told
 };
 
-}  // namespace tolvane::cli
+}  // namespace tolvane::app

@@ -1,17 +1,18 @@
 // Answers the copy run from the disk as it stands plus what the plan has
 // made so far; records instead of writing.
-#include "cli/plan_file_system.h"
+#include "app/plan_file_system.h"
 
 #include <cerrno>
 
-#include "cli/console.h"
 #include "fsys/copy_foresight.h"
+#include "fsys/folder_access.h"
 #include "fsys/path_key.h"
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 #include "fsys/quick_check.h"
 #include "fsys/trash_error.h"
 
-namespace tolvane::cli {
+namespace tolvane::app {
 namespace {
 
 std::string without_separator(std::string path) {
@@ -22,9 +23,7 @@ std::string without_separator(std::string path) {
 // The folder part of `path` (up to and with its last separator; the current
 // folder for a relative name) and the name.
 std::pair<std::string, std::string> split(const std::string& path) {
-  const std::size_t last = path.rfind(fsys::separator);
-  if (last == std::string::npos) return {std::string(".") + fsys::separator, path};
-  return {path.substr(0, last + 1), path.substr(last + 1)};
+  return {fsys::folder_holding(path), std::string(fsys::last_name(path))};
 }
 
 }  // namespace
@@ -59,7 +58,7 @@ std::error_code PlanFileSystem::copy_whole(const std::string& source, const std:
     return std::make_error_code(std::errc::no_such_file_or_directory);
   }
   const auto [folder, name] = split(target);
-  if (!name_fits(folder, name)) return std::make_error_code(std::errc::filename_too_long);
+  if (!fsys::name_fits(folder, name)) return std::make_error_code(std::errc::filename_too_long);
   const std::optional<fsys::EntryKind> there = kind_at(target);
   if (there == fsys::EntryKind::folder) return std::make_error_code(std::errc::is_a_directory);
   const std::string key = fsys::path_key(target);
@@ -91,7 +90,7 @@ std::error_code PlanFileSystem::make_folder(const std::string& folder) {
   const std::string path = without_separator(folder);
   const auto [parent, name] = split(path);
   if (!folder_exists(parent)) return std::make_error_code(std::errc::no_such_file_or_directory);
-  if (!name_fits(parent, name)) return std::make_error_code(std::errc::filename_too_long);
+  if (!fsys::name_fits(parent, name)) return std::make_error_code(std::errc::filename_too_long);
   if (kind_at(path)) return std::make_error_code(std::errc::file_exists);
   planned_folders_.insert(fsys::path_key(path));
   return {};
@@ -129,4 +128,4 @@ bool PlanFileSystem::folds_letter_case(const std::string& folder) {
   return false;
 }
 
-}  // namespace tolvane::cli
+}  // namespace tolvane::app

@@ -1,0 +1,129 @@
+// The scan, the copy run and its plan, driven the same way by the windows and
+// the command line.
+#include "app/session.h"
+
+#include <algorithm>
+#include <climits>
+#include <utility>
+
+#include "app/plan_file_system.h"
+#include "fsys/missing_folders.h"
+
+namespace tolvane::app {
+namespace {
+
+std::optional<NothingRead> nothing_read(std::string_view source_text, bool walked,
+                                        const scan::ScanResult& result) {
+  if (!walked) {
+    switch (*text_fault(source_text)) {
+      case TextFault::empty:
+        return NothingRead::empty_text;
+      case TextFault::root:
+        return NothingRead::root_text;
+      case TextFault::ends_in_separator:
+        return NothingRead::ends_in_separator;
+    }
+  }
+  if (result.start_missing) return NothingRead::folder_missing;
+  return std::nullopt;
+}
+
+int bar_value(std::size_t index) { return static_cast<int>(std::min<std::size_t>(index, INT_MAX)); }
+
+// The copy run's progress as the user reads it: the bar's value and the
+// progress line, measured against the bar's Max as the window shows it.
+class ShownProgress final : public copy::CopyEvents {
+ public:
+  ShownProgress(app::CopyEvents& events, float max) : events_(events), max_(max) {}
+
+  void progress(std::size_t index) override {
+    events_.progress(bar_value(index), progress_caption(index, max_), false);
+  }
+  void flushing(std::size_t index) override {
+    events_.progress(bar_value(index), progress_caption(index, max_) + std::string(flushing_suffix),
+                     true);
+  }
+  void keep_alive() override { events_.keep_alive(); }
+  void entry_done(const copy::EntryResult& result) override { events_.entry_done(result); }
+
+ private:
+  app::CopyEvents& events_;
+  const float max_;
+};
+
+}  // namespace
+
+Session::Session(std::unique_ptr<fsys::FileSystem> file_system, std::string journal_folder,
+                 std::unique_ptr<fsys::Restorer> restorer)
+    : file_system_(std::move(file_system)),
+      journal_folder_(std::move(journal_folder)),
+      restorer_(std::move(restorer)),
+      journals_(journal_folder_, *restorer_) {}
+
+ScanOutcome Session::scan(const ScanRequest& request, ScanEvents& events) {
+  ScanOutcome outcome;
+  outcome.folder = scan::folder_path_from_text(request.source_text);
+  if (outcome.folder) {
+    events.walk_starting();
+    outcome.result = scan::Search_folder(*outcome.folder, *file_system_, events, request.dotted);
+  }
+  outcome.nothing_read =
+      nothing_read(request.source_text, outcome.folder.has_value(), outcome.result);
+  return outcome;
+}
+
+DestinationCheck Session::check_destination(std::string_view text) {
+  return app::check_destination(text, *file_system_);
+}
+
+std::error_code Session::make_destination(const std::string& root, std::vector<std::string>& made) {
+  made.clear();
+  return fsys::make_missing_folders(*file_system_, root, &made);
+}
+
+std::error_code Session::plan_destination(const std::string& root) {
+  PlanFileSystem plan(*file_system_);
+  return fsys::make_missing_folders(plan, root);
+}
+
+CopyOutcome Session::copy(const CopyRequest& request, CopyEvents& events) {
+  return run(request, events, *file_system_, journals_, request.workers);
+}
+
+CopyOutcome Session::plan(const CopyRequest& request, CopyEvents& events) {
+  PlanFileSystem plan(*file_system_);
+  // The plan makes a missing destination as the run would, so that its
+  // entries are planned into it; what cannot be made fails them.
+  if (const std::optional<std::string> root =
+          scan::folder_path_from_text(request.destination_text)) {
+    fsys::make_missing_folders(plan, *root);
+  }
+  journal::Journals read_only(journal_folder_, *restorer_);
+  read_only.set_read_only();
+  // The plan keeps what it would have written: one thread.
+  return run(request, events, plan, read_only, 1);
+}
+
+CopyOutcome Session::run(const CopyRequest& request, CopyEvents& events, fsys::FileSystem& disk,
+                         journal::Journals& journals, std::size_t workers) {
+  CopyOutcome outcome;
+  const std::optional<std::string> root = scan::folder_path_from_text(request.destination_text);
+  if (!root) return outcome;
+  const std::unique_ptr<journal::RunJournal> journal = journals.start_run(*root);
+  if (journal) {
+    for (const std::string& folder : request.folders_made) journal->folder_made(folder);
+  }
+  ShownProgress shown(events, request.progress_max);
+  const copy::CopyRequest values{.entries = request.files,
+                                 .destination = *root,
+                                 .extension = request.extension,
+                                 .flat = request.flat,
+                                 .set_aside_folder_name = set_aside_folder_name,
+                                 .workers = workers};
+  outcome.report = copy::copy_entries(values, disk, shown, journal.get());
+  outcome.verdict = run_verdict(*outcome.report, request.folders_unreadable);
+  outcome.closing_message = closing_message(*outcome.report, request.folders_unreadable);
+  return outcome;
+}
+
+}  // namespace tolvane::app

@@ -1,0 +1,119 @@
+// One application session: what the Qt window, the Win32 window and
+// tolvane-cli each make once and stand on, side by side.  It owns the file
+// system, the restorer and the run journals, and offers the scan, the copy
+// run and its dry-run plan: each is handed a request of values, taken from
+// the controls or the arguments when the user asks, and tells its front end
+// only what happens.  What a run did comes back as data with its words and
+// its verdict.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "app/destination.h"
+#include "app/run_events.h"
+#include "app/run_verdict.h"
+#include "app/user_texts.h"
+#include "copy/copy_run.h"
+#include "copy/copy_worker_count.h"
+#include "fsys/file_system.h"
+#include "fsys/restorer.h"
+#include "journal/journals.h"
+#include "scan/file_list.h"
+#include "scan/folder_walk.h"
+
+namespace tolvane::app {
+
+struct ScanRequest {
+  std::string source_text;  // Text1 or SOURCE, untrimmed
+  scan::DottedFolders dotted = scan::DottedFolders::left_out;
+};
+
+// What a scan did: the folder its text named (none: no walk), the walk's
+// result, and why nothing was read when that is what happened.
+struct ScanOutcome {
+  std::optional<std::string> folder;
+  scan::ScanResult result;
+  std::optional<NothingRead> nothing_read;
+};
+
+struct CopyRequest {
+  // The listed files; unchanged for the length of the run.
+  const scan::FileList& files;
+  std::string destination_text;  // Text2 or DEST, untrimmed
+  std::string extension;         // Combo1's text or --ext, verbatim
+  bool flat = false;             // Check1 ticked, or --flat
+  // The folders of the destination's path made for this run, outermost
+  // first (make_destination): the journal keeps them with the run's own, so
+  // that undo takes them away too.
+  std::vector<std::string> folders_made;
+  // What the progress percentage is measured against: the bar's Max, which
+  // the scan that found files set to their count.
+  float progress_max = 0;
+  // Folders the scan behind `files` could not read: their files were never
+  // listed, and the gather is incomplete.
+  std::size_t folders_unreadable = 0;
+  std::size_t workers = copy::default_copy_workers();
+};
+
+struct CopyOutcome {
+  // None when the destination text named no folder: no run took place.
+  std::optional<copy::CopyReport> report;
+  // The closing message, "已完成N条。" and what was replaced, unchanged or
+  // failed; empty when no run took place.
+  std::string closing_message;
+  RunVerdict verdict;
+};
+
+class Session {
+ public:
+  // Scans and copies reach the disk through `file_system`; copy runs keep
+  // their journals in `journal_folder` (fsys::journal_folder()), where undo
+  // finds them, through `restorer`.  An empty folder keeps no journal.
+  explicit Session(std::unique_ptr<fsys::FileSystem> file_system = fsys::make_native_file_system(),
+                   std::string journal_folder = fsys::journal_folder(),
+                   std::unique_ptr<fsys::Restorer> restorer = fsys::make_native_restorer());
+
+  fsys::FileSystem& file_system() { return *file_system_; }
+  // The runs written down for undo.
+  journal::Journals& journals() { return journals_; }
+
+  // Walks the folder the source text names into `events`' file list; no walk
+  // when the text names no folder.
+  ScanOutcome scan(const ScanRequest& request, ScanEvents& events);
+
+  // What a destination text names, looked at before anything is copied.
+  DestinationCheck check_destination(std::string_view text);
+  // Makes the missing destination `root` (a folder path ending in the
+  // separator) with the missing folders above it; `made` gets those it made,
+  // outermost first, for the request of the run that follows.
+  std::error_code make_destination(const std::string& root, std::vector<std::string>& made);
+  // Whether make_destination would make `root`, found without writing.
+  std::error_code plan_destination(const std::string& root);
+
+  // The copy run: every listed file copied into the folder the destination
+  // text names, its journal kept, its closing message worded.  No run when
+  // the text names no folder.
+  CopyOutcome copy(const CopyRequest& request, CopyEvents& events);
+  // The same run over a file system that reads the disk and writes nothing,
+  // not even a journal (it reads the journals to leave out what a run
+  // would): the entries, outcomes and failures a run would have.  A missing
+  // destination is made in the plan first.
+  CopyOutcome plan(const CopyRequest& request, CopyEvents& events);
+
+ private:
+  CopyOutcome run(const CopyRequest& request, CopyEvents& events, fsys::FileSystem& disk,
+                  journal::Journals& journals, std::size_t workers);
+
+  std::unique_ptr<fsys::FileSystem> file_system_;
+  std::string journal_folder_;
+  std::unique_ptr<fsys::Restorer> restorer_;
+  journal::Journals journals_;
+};
+
+}  // namespace tolvane::app
