@@ -1,6 +1,7 @@
 // Journal lines as the run goes: "folder", "naming" before a batch takes its
-// names (then synced), "named" after each copy, "ended" at the end.  Every
-// path is written absolute, so that undo finds it from any folder.
+// names (then synced), "named" after each copy, "stopped" when the user
+// stopped the run, "ended" at the end.  Every path is written absolute, so
+// that undo finds it from any folder.
 #include "journal/run_journal.h"
 
 #include "fsys/path_key.h"
@@ -13,8 +14,12 @@ namespace {
 
 std::vector<std::string> identity_fields(std::string kind, std::string target, std::string source,
                                          const fsys::FileIdentity& identity) {
-  return {std::move(kind), std::move(target), std::move(source), std::to_string(identity.size),
-          std::to_string(identity.modified), identity.file_id};
+  return {std::move(kind),
+          std::move(target),
+          std::move(source),
+          std::to_string(identity.size),
+          std::to_string(identity.modified),
+          identity.file_id};
 }
 
 }  // namespace
@@ -102,12 +107,17 @@ void RunJournal::named(const copy::CopyResult& result) {
   // copy is looked at now.
   if (!identity.known()) identity = restorer_.identify(result.job.target).value_or(identity);
   const std::lock_guard lock(mutex_);
-  std::vector<std::string> fields = identity_fields("named", absolute(result.job.target),
-                                                    absolute(result.job.source), identity);
+  std::vector<std::string> fields =
+      identity_fields("named", absolute(result.job.target), absolute(result.job.source), identity);
   fields.emplace_back(kept_word(result.kept.where));
   fields.push_back(result.kept.file);
   fields.push_back(result.kept.record);
   append(line_of(fields), false);
+}
+
+void RunJournal::run_stopped() {
+  const std::lock_guard lock(mutex_);
+  append(line_of({"stopped"}), false);
 }
 
 void RunJournal::run_ended() {

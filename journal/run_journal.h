@@ -31,6 +31,7 @@ class RunJournal final : public copy::RunRecorder {
   void naming(const std::vector<copy::CopyJob>& jobs,
               const std::vector<fsys::CopyNaming>& namings) override;
   void named(const copy::CopyResult& result) override;
+  void run_stopped() override;
   void run_ended() override;
 
  private:
@@ -44,7 +45,7 @@ class RunJournal final : public copy::RunRecorder {
   std::optional<EarlierCopies> earlier_;  // read once a source lies in the destination
   const std::string root_key_;            // path key of absolute_root_
   const std::string typed_root_key_;      // and of root_
-  std::mutex mutex_;  // the flushing or naming thread and the run's thread
+  std::mutex mutex_;                      // the flushing or naming thread and the run's thread
   // The last folder made absolute and what it became: sources come folder
   // by folder.
   std::string last_folder_, last_absolute_folder_;
