@@ -18,6 +18,7 @@
 #include "app/destination.h"
 #include "app/run_events.h"
 #include "app/run_verdict.h"
+#include "app/stop_request.h"
 #include "app/user_texts.h"
 #include "copy/copy_run.h"
 #include "copy/copy_worker_count.h"
@@ -32,6 +33,9 @@ namespace tolvane::app {
 struct ScanRequest {
   std::string source_text;  // Text1 or SOURCE, untrimmed
   scan::DottedFolders dotted = scan::DottedFolders::left_out;
+  // Set by the front end when the user stops the scan (may be null): the
+  // walk ends at once and the list keeps what it found.
+  const StopRequest* stop = nullptr;
 };
 
 // What a scan did: the folder its text named (none: no walk), the walk's
@@ -59,13 +63,17 @@ struct CopyRequest {
   // listed, and the gather is incomplete.
   std::size_t folders_unreadable = 0;
   std::size_t workers = copy::default_copy_workers();
+  // Set by the front end when the user stops the run (may be null): no
+  // further copy starts, what was named stays and is flushed, the journal
+  // says the run stopped.
+  const StopRequest* stop = nullptr;
 };
 
 struct CopyOutcome {
   // None when the destination text named no folder: no run took place.
   std::optional<copy::CopyReport> report;
-  // The closing message, "已完成N条。" and what was replaced, unchanged or
-  // failed; empty when no run took place.
+  // The closing message, "已完成N条。" (or "已停止：…" for a stopped run)
+  // and what was replaced, unchanged or failed; empty when no run took place.
   std::string closing_message;
   RunVerdict verdict;
 };
