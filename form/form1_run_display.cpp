@@ -35,6 +35,7 @@ void Form1RunDisplay::refresh_window() {
     progress_shown_ = true;
   }
   form_.controls().keep_alive();
+  form_.ask_to_stop(entries_done_);
   last_refresh_ = std::chrono::steady_clock::now();
 }
 
@@ -54,6 +55,7 @@ void Form1RunDisplay::show_report(std::string_view text, bool warning) {
 
 void Form1RunDisplay::entry_done(const copy::EntryResult& result) {
   if (result.failure != nullptr) entries_failed_ = true;
+  ++entries_done_;
 }
 
 }  // namespace tolvane::form
