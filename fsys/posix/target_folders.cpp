@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "fsys/posix/identity.h"
+#include "fsys/posix/round_trip_volumes.h"
 
 namespace tolvane::fsys::posix {
 
@@ -111,7 +112,7 @@ VolumeWays* TargetFolders::volume_of(const std::string& folder, dev_t device) {
   auto& volume = volumes_[device];
   if (!volume) {
     volume = std::make_unique<VolumeWays>();
-    volume->flush_each = type == fuse_type;
+    volume->round_trips = round_trips_on(type);
     // Unknown (statfs refused): no number is trusted.
     volume->numbers_last = type != 0 && numbers_last_on(type);
     volume->device = device;
