@@ -57,5 +57,4 @@ void flush_batch(fsys::FileSystem& file_system, StagedBatch& batch);
 void name_batch(fsys::FileSystem& file_system, StagedBatch& batch, std::vector<CopyResult>& results,
                 RunRecorder* recorder, std::size_t lanes = 1);
 
-
 }  // namespace tolvane::copy

@@ -71,7 +71,7 @@ struct CopyNaming {
   std::error_code error;
   CopyOutcome outcome = CopyOutcome::copied;
   FileIdentity identity = {};  // the staged copy's, as start_copy said it
-  KeptFile kept = {};     // where a file the copy replaced went
+  KeptFile kept = {};          // where a file the copy replaced went
 };
 
 struct FolderContents {

@@ -302,7 +302,8 @@ std::error_code stage(int in, PosixStagedCopy& staged, bool hold_descriptor) {
   }
   // A named file is closed before it takes its name (give_name says why);
   // an unnamed one lives only as long as its descriptor.
-  const bool close_now = !hold_descriptor || (staged.ways->round_trips && !staged.temporary.empty());
+  const bool close_now =
+      !hold_descriptor || (staged.ways->round_trips && !staged.temporary.empty());
   if (close_now && staged.data.close() != 0) return last_error();
   return {};
 }

@@ -1,5 +1,7 @@
 // The file-system services on POSIX: folders listed with the raw directory
 // calls, and copies that only ever appear whole under the target's name.
+#include "fsys/file_system.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +16,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "fsys/file_system.h"
 #include "fsys/posix/copy.h"
 #include "fsys/posix/descriptor.h"
 #include "fsys/posix/descriptor_budget.h"

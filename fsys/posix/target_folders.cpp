@@ -77,8 +77,8 @@ void TargetFolders::forget_folders() {
 }
 
 std::error_code TargetFolders::open_folder(const std::string& folder, EnteredFolder& entered) {
-  entered.open = std::make_shared<const Descriptor>(
-      ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  entered.open =
+      std::make_shared<const Descriptor>(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   struct stat info;
   if (!*entered.open || ::fstat(entered.open->get(), &info) != 0) return last_error();
   entered.ways = volume_of(folder, info.st_dev);
