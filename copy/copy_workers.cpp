@@ -152,7 +152,7 @@ void CopyWorkers::hand_on(std::vector<Done>& done, bool& wake_run, bool& wake_fl
 
 void CopyWorkers::deepen() {
   deep_ = true;
-  // The run is ending: the threads there are finish what is left.
+  // The run is ending: the threads it has finish what is left.
   if (closing_) return;
   const std::size_t before = copiers_;
   try {
