@@ -120,7 +120,8 @@ class PosixFileSystem final : public FileSystem {
       return finished(std::make_error_code(std::errc::invalid_argument));
     }
     // Only a folder a copy is written into is swept: a re-run that finds
-    // every copy in place reads no folder of the destination.
+    // every copy in place reads no folder of the destination but its own
+    // (folds_letter_case).
     if (may_exist) sweep_once(*staged);
     staged->target = target;
     staged->set_aside = &set_aside_;
@@ -201,11 +202,19 @@ class PosixFileSystem final : public FileSystem {
     return static_cast<std::size_t>(budget_.staged_copies);
   }
 
+  // The volume is asked with a hidden probe file in `folder`, the
+  // destination.  A run killed before it removed its probe left it there,
+  // where copies into the tag folders never sweep: the folder is swept now,
+  // once it is known how its names compare.
   bool folds_letter_case(const std::string& folder) override {
-    if (holds_zero_byte(folder) || !posix::folder_folds_letter_case(folder)) return false;
-    sweeps_.folds_below(folder);
-    folders_.invalidate();
-    return true;
+    if (holds_zero_byte(folder)) return false;
+    const bool folds = posix::folder_folds_letter_case(folder);
+    if (folds) {
+      sweeps_.folds_below(folder);
+      folders_.invalidate();
+    }
+    sweeps_.sweep_once(folder.ends_with('/') ? folder : folder + '/');
+    return folds;
   }
 
   // Told before the run's first copy, while no copy is under way.
