@@ -289,11 +289,19 @@ std::error_code stage(int in, PosixStagedCopy& staged, bool hold_descriptor) {
     if (!staged.data) return last_error();
   }
   if (const std::error_code error = fill(in, staged.data.get(), staged.source_info)) return error;
-  if (staged.ways->flush_each || !hold_descriptor) {
+  if (staged.ways->round_trips || !hold_descriptor) {
     if (::fdatasync(staged.data.get()) != 0) return last_error();
     staged.durable = true;
   }
-  if (!hold_descriptor && staged.data.close() != 0) return last_error();
+  if (staged.ways->numbers_last) {
+    struct stat written;
+    if (::fstat(staged.data.get(), &written) == 0) staged.file_number = written.st_ino;
+  }
+  // A named file is closed before it takes its name (give_name says why);
+  // an unnamed one lives only as long as its descriptor.
+  const bool close_now =
+      !hold_descriptor || (staged.ways->round_trips && !staged.temporary.empty());
+  if (close_now && staged.data.close() != 0) return last_error();
   return {};
 }
 

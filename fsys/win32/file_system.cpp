@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -49,6 +50,18 @@ using win32::VolumeFileNumber;
 
 // The folder part of a long-form path, separator included.
 std::wstring folder_of(const std::wstring& path) { return path.substr(0, last_name_start(path)); }
+
+// True when the folder `folder` (long form) lies on a network share, where
+// each step of a copy is a round trip to the server: a \\server\share path,
+// or a drive letter mapped to one.
+bool on_network_share(const std::wstring& folder) {
+  if (folder.starts_with(L"\\\\?\\UNC\\")) return true;
+  // The plain form: the volume calls do not all take \\?\ paths.
+  const std::wstring plain = folder.starts_with(L"\\\\?\\") ? folder.substr(4) : folder;
+  wchar_t volume[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameW(plain.c_str(), volume, MAX_PATH)) return false;
+  return GetDriveTypeW(volume) == DRIVE_REMOTE;
+}
 
 // Creates a fresh copy of `source` under a hidden name of its own in
 // `folder`; sets `temporary` to that name and `attributes` to the ones the
@@ -297,6 +310,7 @@ class Win32FileSystem final : public FileSystem {
       }
       if (win32::looks_unchanged(*existing, *original)) {
         start.outcome = CopyOutcome::unchanged;
+        start.round_trips = round_trips(from, to);
         return start;
       }
       if (existing->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -330,6 +344,7 @@ class Win32FileSystem final : public FileSystem {
     }
     start.identity = win32::identity_at(temporary).value_or(FileIdentity{});
     start.staged = std::move(staged);
+    start.round_trips = round_trips(from, to);
     return start;
   }
 
@@ -363,8 +378,13 @@ class Win32FileSystem final : public FileSystem {
     return win32::recycle(long_path(path));
   }
 
-  // Each copy was flushed before it took its name.
-  std::error_code flush() override { return {}; }
+  // Each copy was flushed before it took its name.  The run's end: a share
+  // may be mapped to another drive letter before the next.
+  std::error_code flush() override {
+    const std::lock_guard lock(mutex_);
+    share_folders_.clear();
+    return {};
+  }
 
   std::error_code make_folder(const std::string& folder) override {
     if (!CreateDirectoryW(long_path(folder).c_str(), nullptr)) return last_error();
@@ -420,6 +440,24 @@ class Win32FileSystem final : public FileSystem {
     return {};
   }
 
+  // Whether the copy from `from` to `to` (long forms) reads or writes a
+  // network share; each folder is asked once per run.
+  bool round_trips(const std::wstring& from, const std::wstring& to) {
+    return on_share(folder_of(to)) || on_share(folder_of(from));
+  }
+  bool on_share(const std::wstring& folder) {
+    {
+      const std::lock_guard lock(mutex_);
+      if (const auto known = share_folders_.find(folder); known != share_folders_.end()) {
+        return known->second;
+      }
+    }
+    const bool answer = on_network_share(folder);
+    const std::lock_guard lock(mutex_);
+    share_folders_.emplace(folder, answer);
+    return answer;
+  }
+
   // The old file set aside at `kept` back at `target`, when it was set aside
   // and its name is still free; otherwise it stays where the user finds it.
   static void put_back(const std::string& kept, const std::wstring& target) {
@@ -428,6 +466,8 @@ class Win32FileSystem final : public FileSystem {
 
   std::mutex mutex_;                                // the copy run copies on several threads
   std::unordered_set<std::wstring> swept_folders_;  // folders written into, long form
+  // Folders met, long form: on a network share or not.
+  std::unordered_map<std::wstring, bool> share_folders_;
   std::string root_;  // the copy run's destination root; empty sets nothing aside
   std::string set_aside_name_;
 };

@@ -64,6 +64,22 @@ TEST(CommandLinePosix, PlanForeseesNamesTooLong) {
   }
 }
 
+// A run killed while it asked how the destination compares names leaves its
+// hidden probe in the destination's own folder, where no copy is written:
+// the next run clears it, even one that finds every copy in place.
+TEST(CommandLinePosix, AProbeAKilledRunLeftInTheDestinationIsClearedByTheNext) {
+  tt::TempTree tree({"src/trip/a.jpg", "dst/"});
+  ASSERT_EQ(testing::run_cli({tree.path("src"), tree.path("dst")}).status, 0);
+  // Another boot's probe: stale whatever process now has its number.
+  tree.write("dst/.tolvane-1-0-b00000000.tmp", "");
+  const testing::CliResult again = testing::run_cli({tree.path("src"), tree.path("dst")});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("其中1条与原有文件相同，未重新拷贝。"), std::string::npos) << again.out;
+  EXPECT_EQ(tt::tree_difference(tt::files_below(tree.path("dst")),
+                                {{"trip/trip(1).jpg", tree.read("src/trip/a.jpg")}}),
+            "");
+}
+
 // On a volume whose trash cannot be made (a tmpfs with a file where this
 // user's .Trash-$uid would go), the dry run foresees the run: the old file
 // set aside in DEST rather than sent to a trash, entry by entry the same
