@@ -74,7 +74,7 @@ TEST(CommandLinePosix, AProbeAKilledRunLeftInTheDestinationIsClearedByTheNext) {
   tree.write("dst/.tolvane-1-0-b00000000.tmp", "");
   const testing::CliResult again = testing::run_cli({tree.path("src"), tree.path("dst")});
   EXPECT_EQ(again.status, 0) << again.err;
-  EXPECT_NE(again.out.find("其中1条与原有文件相同，未重新拷贝。"), std::string::npos) << again.out;
+  EXPECT_NE(again.out.find("其中1条与原有文件相同，不重新拷贝。"), std::string::npos) << again.out;
   EXPECT_EQ(tt::tree_difference(tt::files_below(tree.path("dst")),
                                 {{"trip/trip(1).jpg", tree.read("src/trip/a.jpg")}}),
             "");
