@@ -44,6 +44,7 @@
 #include <string>
 #include <vector>
 
+#include "app/user_texts.h"
 #include "bench/no_flush_file_system.h"
 #include "bench/process_cpu.h"
 #include "bench/synthetic_file_system.h"
@@ -290,7 +291,11 @@ bool run_copy(Form1& form, const Options& options) {
   // A run over earlier copies adds how many it left unchanged or replaced;
   // any failure line fails the check.
   const QString done = QStringLiteral("已完成") + QString::number(count) + QStringLiteral("条。");
-  const QString same = QStringLiteral("条与原有文件相同，未重新拷贝。");
+  const QString same =
+      QStringLiteral("条") +
+      QString::fromUtf8(tolvane::app::unchanged_words.data(),
+                        static_cast<qsizetype>(tolvane::app::unchanged_words.size())) +
+      QStringLiteral("。");
   long long unchanged = 0;
   for (const QString& line : report.split(QLatin1Char('\n'))) {
     if (line.startsWith(QStringLiteral("其中")) && line.endsWith(same)) {
