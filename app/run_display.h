@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "app/user_texts.h"
@@ -40,6 +41,13 @@ class RunDisplay : public copy::CopyFrontEnd {
   // run (asked, or told by the command line), outermost first: the journal
   // keeps them with the run's own, so that undo takes them away too.
   virtual std::vector<std::string> destination_folders_made() { return {}; }
+  // The run's journal cannot be written, for `why`, so the run could not be
+  // undone: told before its first copy; false stops it there, copying
+  // nothing.
+  virtual bool copy_unrecorded(std::error_code /*why*/) { return true; }
+  // The journal stopped being written part way through the run (`why`):
+  // told before the closing message, which says so too.
+  virtual void record_cut_short(std::error_code /*why*/) {}
 
   // copy::CopyFrontEnd, worded here once for every front end.
   std::string_view set_aside_folder_name() final { return app::set_aside_folder_name; }

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "app/undo_texts.h"
 #include "journal/journals.h"
 
 namespace tolvane::app {
@@ -32,16 +33,30 @@ ScanOutcome scan_source(std::string_view source_text, fsys::FileSystem& file_sys
 copy::CopyReport copy_folder(const std::string& destination, fsys::FileSystem& file_system,
                              RunDisplay& display, std::size_t workers) {
   journal::Journals* journals = display.journals();
+  std::error_code unrecorded;
   const std::unique_ptr<journal::RunJournal> journal =
-      journals != nullptr ? journals->start_run(destination) : nullptr;
+      journals != nullptr ? journals->start_run(destination, unrecorded) : nullptr;
+  // A run that could not be undone is said to be so before it copies.
+  if (journals != nullptr && !journal && !display.copy_unrecorded(unrecorded)) return {};
   if (journal) {
     for (const std::string& folder : display.destination_folders_made())
       journal->folder_made(folder);
   }
   copy::CopyReport report =
       copy::copy_entries(destination, file_system, display, workers, journal.get());
+  std::string message = closing_message(report);
+  bool warning = !report.failures.empty() || report.flush_error;
+  if (journal) {
+    journal->clear_unfinished_run();
+    if (const std::error_code cut = journal->write_error()) {
+      display.record_cut_short(cut);
+      message += '\n';
+      message += record_cut_short(cut);
+      warning = true;
+    }
+  }
   // The message appears over the run's own last progress line.
-  display.show_report(closing_message(report), !report.failures.empty() || report.flush_error);
+  display.show_report(message, warning);
   return report;
 }
 

@@ -44,6 +44,8 @@ ScanOutcome scan_source(std::string_view source_text, fsys::FileSystem& file_sys
 
 // Copies every entry of `display` into `destination` (a folder path ending in
 // the separator), as copy::copy_entries does, then shows the closing message.
+// A run whose journal cannot be written asks the display first; on its No
+// nothing is copied or shown.
 copy::CopyReport copy_folder(const std::string& destination, fsys::FileSystem& file_system,
                              RunDisplay& display,
                              std::size_t workers = copy::default_copy_workers());

@@ -4,11 +4,14 @@
 // it shows a run through app::RunDisplay, as the windows' form does.
 #pragma once
 
+#include <ostream>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "app/run_display.h"
+#include "app/undo_texts.h"
 #include "cli/options.h"
 #include "cli/progress_display.h"
 #include "cli/run_output.h"
@@ -19,9 +22,11 @@ namespace tolvane::cli {
 
 class CommandLineFrontEnd final : public scan::ScanFrontEnd, public app::RunDisplay {
  public:
-  // All three must outlive the front end.
-  CommandLineFrontEnd(const Options& options, ProgressDisplay& progress, RunOutput& output)
-      : options_(options), progress_(progress), output_(output) {}
+  // All four must outlive the front end; `err` takes what the run says
+  // beside its results.
+  CommandLineFrontEnd(const Options& options, ProgressDisplay& progress, RunOutput& output,
+                      std::ostream& err)
+      : options_(options), progress_(progress), output_(output), err_(err) {}
 
   const scan::FileList& files() const { return files_; }
   // The closing message's text, once the run has ended.
@@ -59,11 +64,19 @@ class CommandLineFrontEnd final : public scan::ScanFrontEnd, public app::RunDisp
   void set_destination_folders_made(std::vector<std::string> made) {
     destination_made_ = std::move(made);
   }
+  // The run goes on, said to be one that cannot be undone.
+  bool copy_unrecorded(std::error_code why) override {
+    err_ << "tolvane-cli：" << app::unrecorded_notice(why) << '\n';
+    output_.unrecorded();
+    return true;
+  }
+  void record_cut_short(std::error_code /*why*/) override { output_.unrecorded(); }
 
  private:
   const Options& options_;
   ProgressDisplay& progress_;
   RunOutput& output_;
+  std::ostream& err_;
   scan::FileList files_;
   std::string closing_text_;
   journal::Journals* journals_ = nullptr;

@@ -34,6 +34,12 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
 
 int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::ostream& out,
         std::ostream& err, bool err_is_terminal) {
+  const std::unique_ptr<fsys::Restorer> restorer = fsys::make_native_restorer();
+  return run(arguments, disk, *restorer, out, err, err_is_terminal);
+}
+
+int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk,
+        fsys::Restorer& restorer, std::ostream& out, std::ostream& err, bool err_is_terminal) {
   const ParsedArguments parsed = parse_arguments(arguments);
   if (!parsed.error.empty()) return refuse(err, parsed.error + "（用 --help 查看用法）");
   const Options& options = parsed.options;
@@ -41,9 +47,8 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
     out << help_text();
     return exit_all_copied;
   }
-  const std::unique_ptr<fsys::Restorer> restorer = fsys::make_native_restorer();
-  journal::Journals journals(fsys::journal_folder(), *restorer);
-  if (options.undo) return run_undo(options, journals, out, err);
+  journal::Journals journals(fsys::journal_folder(), restorer);
+  if (options.undo) return run_undo(options, journals, out, err, err_is_terminal);
 
   std::string problem;
   const std::optional<CheckedFolders> folders = check_inputs(options, disk, problem);
@@ -64,7 +69,7 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
   }
   RunOutput output(out, options);
   ProgressDisplay progress(err, err_is_terminal);
-  CommandLineFrontEnd front_end(options, progress, output);
+  CommandLineFrontEnd front_end(options, progress, output, err);
   // A plan writes nothing, not even a journal; it reads the journals to
   // leave out what a run would leave out.
   if (options.dry_run) journals.set_read_only();

@@ -44,6 +44,10 @@ bool is_file(const std::string& path, fsys::FileSystem& file_system) {
 
 }  // namespace
 
+std::optional<std::string> destination_folder(std::string_view text, std::string& problem) {
+  return folder_path("DEST", text, problem);
+}
+
 std::optional<CheckedFolders> check_inputs(const Options& options, fsys::FileSystem& file_system,
                                            std::string& problem) {
   // The extension ends every new name; a separator in it would put copies
@@ -62,7 +66,7 @@ std::optional<CheckedFolders> check_inputs(const Options& options, fsys::FileSys
     problem = "无法读取 SOURCE " + quoted(options.source) + "：" + app::failure_reason(error);
     return std::nullopt;
   }
-  if (auto destination = folder_path("DEST", options.destination, problem)) {
+  if (auto destination = destination_folder(options.destination, problem)) {
     folders.destination = std::move(*destination);
   } else {
     return std::nullopt;

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "cli/options.h"
 #include "fsys/file_system.h"
@@ -21,6 +22,10 @@ struct CheckedFolders {
 // (the window would start no run), SOURCE cannot be read, DEST is a file or
 // not writable, or DEST is missing and the nearest folder above it that
 // exists is not writable (or there is none).
+// The folder path DEST names, as a copy reads it, or nothing with
+// `problem` set when it is empty or ends in a separator.
+std::optional<std::string> destination_folder(std::string_view text, std::string& problem);
+
 std::optional<CheckedFolders> check_inputs(const Options& options, fsys::FileSystem& file_system,
                                            std::string& problem);
 

@@ -13,9 +13,9 @@ constexpr std::array<OptionRow, 8> table{{
      "扩展名，原样使用（默认 .jpg）；“.*”列出所有不隐藏的文件并保留原名，\n"
      "同一文件夹中重名的拷贝在扩展名前加“(2)”“(3)”……，如 a(2).jpg。\n"
      "不得含路径分隔符。",
-     [](Options& options, std::string_view value) { options.extension = value; }},
+     [](Options& options, std::string_view value) { options.extension = value; }, false},
     {"--flat", "", "", false, "", "不建子文件夹，全部拷贝到 DEST 本身（窗口的“目录off”）。",
-     [](Options& options, std::string_view) { options.flat = true; }},
+     [](Options& options, std::string_view) { options.flat = true; }, false},
     {"--dry-run", "", "", false, "",
      "只列出计划，不写入任何文件：每条一行“源 → 目标”，并在【】中标出\n"
      "改号、替换（原有文件移入回收站或“被替换的文件”）、与原有文件相同\n"
@@ -24,7 +24,7 @@ constexpr std::array<OptionRow, 8> table{{
     {"--dot-folders", "", "", false, "",
      "名称含“.”的文件夹也读取（窗口略过它们）；隐藏的文件夹（如 Linux 上的\n"
      ".cache）仍不读取，含“.”的文件名仍不当作文件夹。",
-     [](Options& options, std::string_view) { options.dot_folders = true; }},
+     [](Options& options, std::string_view) { options.dot_folders = true; }, false},
     {"--json", "", "", false, "",
      "每行一个 JSON 对象：每条的 source、target、outcome\n"
      "（copied/replaced/set_aside/unchanged/failed）、renumbered、reason，\n"

@@ -114,7 +114,9 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
   line.number("replaced", replaced_).number("set_aside", set_aside_);
   line.number("unchanged", unchanged_).number("earlier_copies", earlier_copies_);
   line.number("renumbered", renumbered_);
-  line.number("failed", failed_).text("message", message);
+  line.number("failed", failed_);
+  // A plan writes no journal: only a real run can be undone.
+  line.boolean("journal", recorded_ && !options_.dry_run).text("message", message);
   line.number("exit_status", static_cast<std::size_t>(exit_status));
   out_ << line.str() << '\n';
 }

@@ -22,6 +22,8 @@ class RunOutput {
   // the numbers instead).
   void scanned(std::size_t listed, std::size_t folders_unreadable, std::size_t folders_left_out);
   void entry(const copy::EntryResult& result);
+  // The run's journal could not be written (whole): it cannot be undone.
+  void unrecorded() { recorded_ = false; }
   // The closing lines (or the summary object) after the run.
   void finish(const copy::CopyReport& report, std::string_view closing_text, int exit_status);
 
@@ -38,6 +40,7 @@ class RunOutput {
   std::size_t earlier_copies_ = 0;  // an earlier run's copies, left out
   std::size_t renumbered_ = 0;
   std::size_t failed_ = 0;
+  bool recorded_ = true;
 };
 
 }  // namespace tolvane::cli

@@ -8,9 +8,9 @@
 
 #include "app/run_flow.h"
 #include "app/undo_flow.h"
-#include "app/undo_texts.h"
 #include "app/user_texts.h"
 #include "form/form1_run_display.h"
+#include "form/form1_undo_display.h"
 #include "fsys/missing_folders.h"
 #include "fsys/path_separator.h"
 #include "fsys/resolved_path.h"
@@ -85,20 +85,15 @@ void Form1::Text2_Change() { follow_undo(); }
 
 void Form1::Undo_Click() {
   if (busy() || journals_ == nullptr) return;
-  const std::string text2 = controls_.text(Control::Text2);
-  const std::optional<std::string> root = scan::folder_path_from_text(text2);
-  copying_ = true;  // the boxes are modal; no press may start a run under them
-  const std::string shown = root ? fsys::absolute_folder(*root) : text2;
-  bool undone_already = false;
-  const std::optional<journal::RecordedRun> run =
-      root ? app::run_to_undo(*journals_, *root, undone_already) : std::nullopt;
-  if (!run) {
-    controls_.show_message(app::nothing_to_undo(shown, undone_already), false);
-  } else if (controls_.ask_yes_no(
-                 app::undo_question(shown, app::undo_last_run(*journals_, *run, true)))) {
-    const undo::UndoReport report = app::undo_last_run(*journals_, *run, false);
-    controls_.show_message(app::undo_message(shown, report), report.left() > 0);
+  copying_ = true;  // the boxes are modal, the undo holds the window: no press may start a run
+  Form1UndoDisplay display(*this);
+  const app::UndoOutcome outcome = app::undo_last_copy(controls_.text(Control::Text2), *journals_,
+                                                       app::UndoMode::ask_first, display);
+  if (!outcome.message.empty()) {
+    controls_.run_ended();
+    controls_.show_message(outcome.message, outcome.warning);
   }
+  display.finish();
   copying_ = false;
   follow_undo();
 }

@@ -2,6 +2,7 @@
 // only a few times a second: drawing costs far more than a small file's copy.
 #include "form/form1_run_display.h"
 
+#include "app/undo_texts.h"
 #include "form/form1.h"
 #include "scan/file_list.h"
 
@@ -84,6 +85,10 @@ journal::Journals* Form1RunDisplay::journals() { return form_.journals(); }
 
 std::vector<std::string> Form1RunDisplay::destination_folders_made() {
   return form_.destination_folders_made();
+}
+
+bool Form1RunDisplay::copy_unrecorded(std::error_code why) {
+  return form_.controls().ask_yes_no(app::unrecorded_question(why));
 }
 
 }  // namespace tolvane::form

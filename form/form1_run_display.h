@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "app/run_display.h"
@@ -32,6 +33,7 @@ class Form1RunDisplay : public app::RunDisplay {
   void end_copy_command() override;
   journal::Journals* journals() override;
   std::vector<std::string> destination_folders_made() override;
+  bool copy_unrecorded(std::error_code why) override;
 
  private:
   // Puts the latest progress on the screen and lets the window answer the

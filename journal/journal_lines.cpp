@@ -3,11 +3,22 @@
 
 namespace tolvane::journal {
 
-std::string line_of(const std::vector<std::string>& fields) {
-  std::string line;
-  for (std::size_t k = 0; k < fields.size(); ++k) {
-    if (k > 0) line += '\t';
-    for (const char c : fields[k]) {
+namespace {
+
+const LineShape& shape_of(LineKind kind) {
+  for (const LineShape& shape : line_shapes) {
+    if (shape.kind == kind) return shape;
+  }
+  return line_shapes[0];  // every kind is in the table
+}
+
+}  // namespace
+
+std::string line_of(LineKind kind, const std::vector<std::string>& fields) {
+  std::string line(shape_of(kind).word);
+  for (const std::string& field : fields) {
+    line += '\t';
+    for (const char c : field) {
       if (c == '\\') {
         line += "\\\\";
       } else if (c == '\t') {
@@ -21,6 +32,23 @@ std::string line_of(const std::vector<std::string>& fields) {
   }
   line += '\n';
   return line;
+}
+
+std::optional<LineKind> kind_of(const std::vector<std::string>& fields) {
+  for (const LineShape& shape : line_shapes) {
+    if (shape.word == fields.front()) {
+      return fields.size() == shape.fields ? std::optional(shape.kind) : std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string line_start(LineKind kind) {
+  const LineShape& shape = shape_of(kind);
+  std::string start = "\n";
+  start += shape.word;
+  start += shape.fields > 1 ? '\t' : '\n';
+  return start;
 }
 
 std::vector<std::string> fields_of(std::string_view line) {

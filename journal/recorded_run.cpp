@@ -4,7 +4,9 @@
 #include <charconv>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
+#include "fsys/path_separator.h"
 #include "journal/journal_lines.h"
 
 namespace tolvane::journal {
@@ -35,30 +37,61 @@ RecordedRun parse_journal(const std::string& path, const std::string& text) {
     const std::vector<std::string> fields =
         fields_of(std::string_view(text).substr(start, end - start));
     start = end + 1;
-    const std::string& kind = fields[0];
-    if (kind == "destination" && fields.size() == 2) {
-      run.destination = fields[1];
-    } else if (kind == "folder" && fields.size() == 2) {
-      run.folders.push_back(fields[1]);
-    } else if ((kind == "naming" && fields.size() == 6) || (kind == "named" && fields.size() == 9)) {
-      auto [place, added] = by_target.try_emplace(fields[1], run.copies.size());
-      if (added) run.copies.emplace_back();
-      RecordedCopy& copy = run.copies[place->second];
-      copy.target = fields[1];
-      copy.source = fields[2];
-      copy.identity = {number_of<std::uint64_t>(fields[3]), number_of<std::int64_t>(fields[4]),
-                       fields[5]};
-      if (kind == "named") {
-        copy.named = true;
-        copy.kept = {kept_in(fields[6]), fields[7], fields[8]};
+    const std::optional<LineKind> kind = kind_of(fields);
+    if (!kind) continue;
+    switch (*kind) {
+      case LineKind::format:
+        break;
+      case LineKind::destination:
+        run.destination = fields[1];
+        break;
+      case LineKind::writer:
+        run.writer = fsys::TemporaryWriter{number_of<std::uint32_t>(fields[1]), fields[2]};
+        break;
+      case LineKind::folder:
+        run.folders.push_back(fields[1]);
+        break;
+      case LineKind::naming:
+      case LineKind::named: {
+        auto [place, added] = by_target.try_emplace(fields[1], run.copies.size());
+        if (added) run.copies.emplace_back();
+        RecordedCopy& copy = run.copies[place->second];
+        copy.target = fields[1];
+        copy.source = fields[2];
+        copy.identity = {number_of<std::uint64_t>(fields[3]), number_of<std::int64_t>(fields[4]),
+                         fields[5]};
+        if (*kind == LineKind::named) {
+          copy.named = true;
+          copy.kept = {kept_in(fields[6]), fields[7], fields[8]};
+        }
+        break;
       }
-    } else if (kind == "ended") {
-      run.ended = true;
-    } else if (kind == "undone") {
-      run.undone = true;
+      case LineKind::ended:
+        run.ended = true;
+        break;
+      case LineKind::undone:
+        run.undone = true;
+        break;
     }
   }
   return run;
+}
+
+std::vector<std::string> RecordedRun::folders_written() const {
+  std::vector<std::string> written;
+  std::unordered_set<std::string> seen;
+  const auto add = [&](std::string folder) {
+    if (!folder.empty() && seen.insert(folder).second) written.push_back(std::move(folder));
+  };
+  add(destination);
+  for (const std::string& folder : folders) {
+    add(folder.ends_with(fsys::separator) ? folder : folder + fsys::separator);
+  }
+  for (const RecordedCopy& copy : copies) {
+    const std::size_t cut = copy.target.rfind(fsys::separator);
+    if (cut != std::string::npos) add(copy.target.substr(0, cut + 1));
+  }
+  return written;
 }
 
 }  // namespace tolvane::journal

@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 #include "fsys/posix/descriptor.h"
 #include "fsys/posix/identity.h"
+#include "fsys/posix/temporaries.h"
 #include "fsys/posix/trash.h"
 #include "fsys/restorer.h"
 
@@ -52,11 +54,16 @@ std::string without_separator(std::string path) {
 
 class PosixRestorer final : public Restorer {
  public:
+  // A look at the name alone, without opening the file: undo looks at
+  // every copy and its source, and an open costs three more calls each.
   std::optional<FileIdentity> identify(const std::string& path) override {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     struct stat info;
-    if (!fd || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    return posix::identity_of(info, posix::numbers_last(fd.get()));
+    struct statfs volume;
+    if (::fstatat(AT_FDCWD, path.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode) || ::statfs(path.c_str(), &volume) != 0) {
+      return std::nullopt;
+    }
+    return posix::identity_of(info, posix::numbers_last_on(static_cast<long>(volume.f_type)));
   }
 
   std::error_code remove_file(const std::string& path) override {
@@ -79,6 +86,10 @@ class PosixRestorer final : public Restorer {
     return KeptFile{KeptIn::trash, entry->file, entry->info};
   }
 
+  void forget_unfinished_keeping(const std::string& path, std::int64_t since) override {
+    posix::forget_unfinished_trashing(path, since / 1'000'000'000);
+  }
+
   std::error_code put_back(const KeptFile& kept, const std::string& path) override {
     if (kept.file.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
     if (const std::error_code error = rename_without_replacing(kept.file, path)) return error;
@@ -88,6 +99,17 @@ class PosixRestorer final : public Restorer {
 
   std::error_code remove_empty_folder(const std::string& folder) override {
     return ::rmdir(without_separator(folder).c_str()) == 0 ? std::error_code() : last_error();
+  }
+
+  TemporaryWriter this_writer() override {
+    return {static_cast<std::uint32_t>(::getpid()), posix::boot_mark()};
+  }
+
+  std::size_t remove_temporaries(const std::string& folder,
+                                 const TemporaryWriter& writer) override {
+    std::vector<struct stat> removed;
+    posix::remove_stale_temporaries(folder, &removed, &writer);
+    return removed.size();
   }
 
   std::error_code make_folders(const std::string& folder) override {
@@ -129,6 +151,23 @@ class PosixRestorer final : public Restorer {
   std::optional<std::string> read_text(const std::string& path, std::size_t limit) override {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd) return std::nullopt;
+    return read_from(fd, limit);
+  }
+
+  std::optional<std::string> read_end(const std::string& path, std::size_t limit) override {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info;
+    if (!fd || ::fstat(fd.get(), &info) != 0) return std::nullopt;
+    const auto size = static_cast<std::size_t>(info.st_size);
+    if (size > limit && ::lseek(fd.get(), static_cast<off_t>(size - limit), SEEK_SET) < 0) {
+      return std::nullopt;
+    }
+    return read_from(fd, limit);
+  }
+
+ private:
+  // At most `limit` bytes from where `fd` stands.
+  static std::optional<std::string> read_from(const Descriptor& fd, std::size_t limit) {
     std::string text;
     char buffer[65536];
     // No more than asked: the window reads the first lines of every
@@ -143,7 +182,6 @@ class PosixRestorer final : public Restorer {
     return text;
   }
 
- private:
   // A file that took the name meanwhile is the user's and stays.
   static std::error_code rename_without_replacing(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};

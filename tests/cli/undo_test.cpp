@@ -71,7 +71,9 @@ TEST(Undo, PutsTheDestinationAndTheTrashBackAsTheyWere) {
   // The plan says in numbers what will happen, and touches nothing.
   const testing::CliResult plan = run_cli({"--undo", dst, "--dry-run"});
   EXPECT_EQ(plan.status, 0) << plan.out << plan.err;
-  EXPECT_NE(plan.out.find("的5个文件，并把2个被替换的文件放回原处。"), std::string::npos) << plan.out;
+  EXPECT_NE(plan.out.find("的5个文件，并把2个被替换的文件放回原处，移除拷贝时新建的1个文件夹（“home”）。"),
+            std::string::npos)
+      << plan.out;
   EXPECT_EQ(tt::tree_difference(tt::files_below(dst), after_run), "");
 
   const testing::CliResult undone = run_cli({"--undo", dst, "--json"});
