@@ -216,6 +216,10 @@ std::error_code reserve_record(const TrashFolder& trash, std::string_view name,
   std::error_code error =
       write_all(fd, "[Trash Info]\nPath=" + percent_encoded(shown) +
                         "\nDeletionDate=" + local_time_now("%Y-%m-%dT%H:%M:%S") + "\n");
+  // On the device before the file goes in: after a power cut a record the
+  // volume kept only the name of would leave the file in the trash with no
+  // word of where it came from, for the desktop's trash and for undo alike.
+  if (!error && ::fdatasync(fd) != 0) error = {errno, std::generic_category()};
   if (::close(fd) != 0 && !error) error = {errno, std::generic_category()};
   if (error) ::unlink(entry.info.c_str());
   return error;
