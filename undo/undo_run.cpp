@@ -24,6 +24,13 @@ class Undoer {
   void undo_copy(const journal::RecordedCopy& copy) {
     std::optional<fsys::FileIdentity> now = restorer_.identify(copy.target);
     const bool mine = now && fsys::same_file_as_recorded(*now, copy.identity);
+    // The empty placeholder by which a volume that cannot rename without
+    // replacing holds a name for an instant, left there by a kill: the
+    // run's own (or an undo's), with nothing in it.
+    if (now && !mine && fsys::is_name_reservation(*now)) {
+      if (!dry_run_ && restorer_.remove_file(copy.target)) return;
+      now.reset();
+    }
     if (!copy.named) {
       undo_unnamed(copy, now, mine);
       return;
@@ -84,12 +91,6 @@ class Undoer {
   // A target known only from the line before its naming.
   void undo_unnamed(const journal::RecordedCopy& copy, std::optional<fsys::FileIdentity> now,
                     bool mine) {
-    // The empty placeholder a volume without renames that keep names holds
-    // a target with for an instant: the run's own, with nothing in it.
-    if (now && !mine && fsys::is_name_reservation(*now)) {
-      if (!dry_run_ && restorer_.remove_file(copy.target)) return;
-      now.reset();
-    }
     if (mine && !remove_copy(copy)) return;
     // A run cut short between keeping a file and saying where left only
     // this line: the trash's own record tells.  One cut short before the

@@ -16,6 +16,7 @@
 #include "fsys/posix/identity.h"
 #include "fsys/posix/temporaries.h"
 #include "fsys/posix/trash.h"
+#include "fsys/replace_steps.h"
 #include "fsys/restorer.h"
 
 namespace tolvane::fsys {
@@ -191,10 +192,24 @@ class PosixRestorer final : public Restorer {
       return {};
     }
     if (errno == EEXIST) return last_error();
-    // No links either (exFAT through FUSE): look, then rename.
-    struct stat there;
-    if (::lstat(to.c_str(), &there) == 0) return std::make_error_code(std::errc::file_exists);
-    return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : last_error();
+    // No links either (exFAT through FUSE): the name is taken by an
+    // exclusive create, which no volume lets two writers win, and the file
+    // renamed over that reservation of its own; another program's file that
+    // took the name since the first try stays.
+    if (const std::error_code probed = probe_replace_step(ReplaceStep::take_back_name)) {
+      return probed;
+    }
+    Descriptor reservation(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                                  0600));
+    if (!reservation) return last_error();
+    // Dated as the copies date theirs, so that one a kill leaves is known.
+    const struct timespec times[2] = {{name_reservation_time, 0}, {name_reservation_time, 0}};
+    ::futimens(reservation.get(), times);
+    reservation.close();
+    if (::rename(from.c_str(), to.c_str()) == 0) return {};
+    const std::error_code error = last_error();
+    ::unlink(to.c_str());
+    return error;
   }
 };
 
