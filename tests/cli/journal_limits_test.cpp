@@ -4,7 +4,9 @@
 // Judged by the files left in the folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -103,25 +105,33 @@ TEST_F(JournalLimitsTest, LastRunsStayWhateverTheirAgeTheRestGoWhenOld) {
 }
 
 TEST_F(JournalLimitsTest, RunsKeptForReRunsGoOldestFirstOnceTheJournalsOutgrowTheirSize) {
-  const std::vector<std::string> names = make({
-      {"d1", 50, true, false, 40},  // 0: the oldest earlier run into d1
-      {"d1", 40, true, false, 40},  // 1: the next
+  const std::vector<Made> journals = {
+      {"d1", 50, true, false, 40},    // 0: the oldest earlier run into d1
+      {"d1", 40, true, false, 40},    // 1: the next
       {"d1", 30.5, true, false, 40},  // 2: d1's last run
-      {"d2", 60, true, false, 40},  // 3: d2's last run, the oldest of all
-  });
-  made_ = {names.begin(), names.end()};
-  std::uint64_t total = 0;
-  for (const std::string& name : names) total += fs::file_size(tree_.path("journals/" + name));
-  // One byte over: the oldest run kept for re-runs goes, and no other.
-  JournalLimits limits;
-  limits.kept_bytes = total - 1;
-  EXPECT_EQ(left_after_a_run(limits), (std::set<std::string>{names[1], names[2], names[3]}));
-  // Within the size, all stay.
-  limits.kept_bytes = total;
-  EXPECT_EQ(left_after_a_run(limits), (std::set<std::string>{names[1], names[2], names[3]}));
-  // Far over it, only the last runs.
-  limits.kept_bytes = 1;
-  EXPECT_EQ(left_after_a_run(limits), (std::set<std::string>{names[2], names[3]}));
+      {"d2", 60, true, false, 40},    // 3: d2's last run, the oldest of all
+  };
+  struct Case {
+    std::int64_t over;          // the journals' size less the limit
+    std::set<std::size_t> left;
+  };
+  // Within the size all stay; one byte over, the oldest run kept for
+  // re-runs goes, and no other; far over it, only the last runs stay.
+  for (const Case& limit : {Case{0, {0, 1, 2, 3}}, Case{1, {1, 2, 3}}, Case{1 << 20, {2, 3}}}) {
+    fs::remove_all(tree_.path("journals"));
+    fs::create_directory(tree_.path("journals"));
+    const std::vector<std::string> names = make(journals);
+    made_ = {names.begin(), names.end()};
+    std::int64_t total = 0;
+    for (const std::string& name : names) {
+      total += static_cast<std::int64_t>(fs::file_size(tree_.path("journals/" + name)));
+    }
+    JournalLimits limits;
+    limits.kept_bytes = static_cast<std::uint64_t>(std::max<std::int64_t>(total - limit.over, 1));
+    std::set<std::string> expected;
+    for (const std::size_t k : limit.left) expected.insert(names[k]);
+    EXPECT_EQ(left_after_a_run(limits), expected) << limit.over << " bytes over";
+  }
 }
 
 }  // namespace
