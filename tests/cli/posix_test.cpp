@@ -38,6 +38,27 @@ TEST(CommandLinePosix, ReadOnlyDestinationIsRefused) {
       << result.err;
 }
 
+// A DEST that does not exist under a folder nothing can be written in: the
+// run cannot make it, and its plan says so alike instead of planning copies.
+TEST(CommandLinePosix, MissingDestinationUnderAReadOnlyFolderIsRefusedByThePlanToo) {
+  tt::TempTree tree({"src/trip/a.jpg", "src/trip/b.jpg", "ro/"});
+  tt::TmpfsMount mount(tree.path("ro"), "size=1m");
+  if (mount.mounted() && !mount.make_read_only()) GTEST_SKIP() << mount.reason();
+  if (!mount.mounted() && tt::is_root()) GTEST_SKIP() << mount.reason();
+  if (!mount.mounted()) ::chmod(tree.path("ro").c_str(), 0555);
+  const std::string dst = tree.path("ro/归集/2026");
+  for (const bool dry_run : {true, false}) {
+    std::vector<std::string> arguments = {tree.path("src"), dst, "--json"};
+    if (dry_run) arguments.push_back("--dry-run");
+    const testing::CliResult result = testing::run_cli(arguments);
+    SCOPED_TRACE(dry_run ? "dry run" : "run");
+    EXPECT_EQ(result.status, exit_refused);
+    EXPECT_NE(result.err.find("无法新建 DEST “" + dst + "”"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+  }
+  EXPECT_FALSE(std::filesystem::exists(tree.path("ro/归集")));
+}
+
 TEST(CommandLinePosix, PlanForeseesNamesTooLong) {
   // The folder's name fits; its numbered copy's name, 257 bytes, does not.
   const std::string tag(250, 'n');
@@ -198,6 +219,28 @@ TEST(CommandLinePosix, JsonCarriesEveryNameExactly) {
   }
   EXPECT_EQ(seen, sources);
   EXPECT_EQ(lines.back().at("copied").text, std::to_string(sources.size()));
+}
+
+TEST(CommandLinePosix, JsonEscapesEveryControlCharacter) {
+  // Every byte below 0x20 (but the separator's absent: "/" is none) and DEL,
+  // each in a name of its own: the strict reader refuses any left raw.
+  tt::TempTree tree({"src/odd/", "dst/"});
+  std::set<std::string> sources;
+  for (int c = 1; c < 0x20; ++c) {
+    const std::string name = "c" + std::string(1, static_cast<char>(c)) + "x.jpg";
+    tree.write("src/odd/" + name, name);
+    sources.insert(tree.path("src/odd/" + name));
+  }
+  tree.write("src/odd/del\x7f.jpg", "del");
+  sources.insert(tree.path("src/odd/del\x7f.jpg"));
+  const testing::CliResult result =
+      testing::run_cli({tree.path("src"), tree.path("dst"), "--ext", ".*", "--json"});
+  EXPECT_EQ(result.status, exit_all_copied) << result.out;
+  const std::vector<testing::JsonObject> lines = testing::parse_json_lines(result.out);
+  ASSERT_EQ(lines.size(), sources.size() + 1);
+  std::set<std::string> seen;
+  for (std::size_t k = 0; k + 1 < lines.size(); ++k) seen.insert(testing::path_bytes(lines[k], "source"));
+  EXPECT_EQ(seen, sources);
 }
 
 TEST(CommandLinePosix, KilledRunThenRerunCopiesEveryFileOnce) {
