@@ -103,27 +103,31 @@ void Journals::prune(std::vector<JournalHead>& journals) {
   // Newest first: the first journal met for a destination that wrote
   // anything or was undone is its last run.
   std::unordered_set<std::string> destinations_met;
-  std::vector<bool> last(journals.size()), needed(journals.size());
-  std::uint64_t total = 0;
+  std::vector<bool> needed(journals.size());
   for (std::size_t k = 0; k < journals.size(); ++k) {
     const JournalHead& journal = journals[k];
-    total += journal.bytes;
     if (!journal.wrote && !journal.undone) continue;
-    last[k] = destinations_met.insert(journal.destination).second;
-    needed[k] = !last[k] && journal.wrote && !journal.undone;
+    const bool last = destinations_met.insert(journal.destination).second;
+    needed[k] = last || !journal.undone;
   }
-  const std::int64_t oldest_kept =
-      now_ns() - std::chrono::duration_cast<std::chrono::nanoseconds>(limits_.kept_for).count();
+  const std::int64_t now = now_ns();
+  const auto older_than = [&](const JournalHead& journal, std::chrono::hours age) {
+    return journal.started < now - std::chrono::duration_cast<std::chrono::nanoseconds>(age).count();
+  };
   std::vector<bool> going(journals.size());
+  std::uint64_t total = 0;
   for (std::size_t k = 0; k < journals.size(); ++k) {
-    going[k] = !last[k] && !needed[k] && journals[k].started < oldest_kept;
-    if (going[k]) total -= journals[k].bytes;
+    going[k] = older_than(journals[k], needed[k] ? limits_.needed_for : limits_.unneeded_for);
+    if (!going[k]) total += journals[k].bytes;
   }
-  // The oldest of the runs kept for re-runs go first while all take too much.
-  for (std::size_t k = journals.size(); k-- > 0 && total > limits_.kept_bytes;) {
-    if (!needed[k]) continue;
-    going[k] = true;
-    total -= journals[k].bytes;
+  // While all take too much, those nothing needs go first, then the oldest
+  // of the others; the newest stays, however large.
+  for (const bool needed_ones : {false, true}) {
+    for (std::size_t k = journals.size(); k-- > 1 && total > limits_.kept_bytes;) {
+      if (going[k] || needed[k] != needed_ones) continue;
+      going[k] = true;
+      total -= journals[k].bytes;
+    }
   }
   std::vector<JournalHead> kept;
   for (std::size_t k = 0; k < journals.size(); ++k) {

@@ -18,16 +18,16 @@
 
 namespace tolvane::journal {
 
-// How long and how much the journals keep.  Each destination's last run is
-// kept whatever its age and size: undo may be asked about it at any time.
-// The earlier runs into a destination that were not undone are kept too, for
-// a re-run into a destination inside its source leaves their copies out by
-// them, until the journals together take more than `kept_bytes`; then the
-// oldest of them go first.  Every other journal (an undone run that a later
-// run followed, a run that wrote nothing) goes once its run is older than
-// `kept_for`.
+// How long and how much the journals keep.  A journal undo or a re-run may
+// need (each destination's last run, and the earlier runs into it that were
+// not undone, whose copies a re-run into a destination inside its source
+// leaves out) is kept for `needed_for`; once the journals together take more
+// than `kept_bytes`, the oldest of those go first.  A journal nothing needs
+// any more (an undone run that a later run into its destination followed, a
+// run that wrote nothing) goes once it is older than `unneeded_for`.
 struct JournalLimits {
-  std::chrono::hours kept_for{24 * 30};
+  std::chrono::hours needed_for{24 * 365};
+  std::chrono::hours unneeded_for{24 * 30};
   std::uint64_t kept_bytes = std::uint64_t{1} << 30;
 };
 

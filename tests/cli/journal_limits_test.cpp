@@ -1,7 +1,6 @@
-// Which journals a new run leaves in the journal folder: every
-// destination's last run whatever its age, the earlier runs a re-run needs
-// until the journals outgrow their size, and the rest only while young.
-// Judged by the files left in the folder.
+// Which journals a new run leaves in the journal folder: what undo or a
+// re-run may need for a year, the rest for a month, and the oldest first
+// once they outgrow their size.  Judged by the files left in the folder.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -86,38 +85,44 @@ class JournalLimitsTest : public ::testing::Test {
   std::set<std::string> made_;
 };
 
-TEST_F(JournalLimitsTest, LastRunsStayWhateverTheirAgeTheRestGoWhenOld) {
+TEST_F(JournalLimitsTest, WhatUndoOrAReRunNeedsStaysAYearTheRestAMonth) {
   const std::vector<std::string> names = make({
-      {"d1", 400},                         // 0: d1's last run, long ago
-      {"d2", 100},                         // 1: an earlier run into d2, needed by a re-run
-      {"d2", 5},                           // 2: d2's last run
-      {"d3", 31, false},                   // 3: wrote nothing, a month old
-      {"d3", 29, false},                   // 4: wrote nothing, younger than a month
-      {"d4", 31, true, true},              // 5: undone, and followed by another run
-      {"d4", 1},                           // 6: d4's last run
-      {"d5", 300, true, true},             // 7: undone, but d5's last run
-      {"d6", 29.9, true, true},            // 8: undone, followed, not a month old yet
-      {"d6", 29.8},                        // 9: d6's last run
+      {"d1", 364},                // 0: d1's last run, long ago
+      {"d1", 366},                // 1: an earlier run into d1, a year old
+      {"d2", 366},                // 2: d2's last run, a year old
+      {"d3", 100},                // 3: an earlier run into d3, needed by a re-run
+      {"d3", 5},                  // 4: d3's last run
+      {"d4", 31, false},          // 5: wrote nothing, a month old
+      {"d4", 29, false},          // 6: wrote nothing, younger than a month
+      {"d5", 31, true, true},     // 7: undone, and followed by another run
+      {"d5", 1},                  // 8: d5's last run
+      {"d6", 300, true, true},    // 9: undone, but d6's last run
+      {"d7", 29.9, true, true},   // 10: undone, followed, not a month old yet
+      {"d7", 29.8},               // 11: d7's last run
   });
   made_ = {names.begin(), names.end()};
-  EXPECT_EQ(left_after_a_run({}), (std::set<std::string>{names[0], names[1], names[2], names[4],
-                                                         names[6], names[7], names[8], names[9]}));
+  EXPECT_EQ(left_after_a_run({}),
+            (std::set<std::string>{names[0], names[3], names[4], names[6], names[8], names[9],
+                                   names[10], names[11]}));
 }
 
-TEST_F(JournalLimitsTest, RunsKeptForReRunsGoOldestFirstOnceTheJournalsOutgrowTheirSize) {
+TEST_F(JournalLimitsTest, OnceTheJournalsOutgrowTheirSizeTheOldestGoFirst) {
   const std::vector<Made> journals = {
-      {"d1", 50, true, false, 40},    // 0: the oldest earlier run into d1
-      {"d1", 40, true, false, 40},    // 1: the next
-      {"d1", 30.5, true, false, 40},  // 2: d1's last run
-      {"d2", 60, true, false, 40},    // 3: d2's last run, the oldest of all
+      {"d1", 50, true, false, 40},   // 0: an earlier run into d1
+      {"d1", 40, true, false, 40},   // 1: the next
+      {"d1", 20, true, true, 40},    // 2: undone, and followed by d1's last run
+      {"d1", 10, true, false, 40},   // 3: d1's last run
+      {"d2", 60, true, false, 40},   // 4: d2's last run, the oldest of all
   };
   struct Case {
-    std::int64_t over;          // the journals' size less the limit
+    std::int64_t over;  // the journals' size less the limit
     std::set<std::size_t> left;
   };
-  // Within the size all stay; one byte over, the oldest run kept for
-  // re-runs goes, and no other; far over it, only the last runs stay.
-  for (const Case& limit : {Case{0, {0, 1, 2, 3}}, Case{1, {1, 2, 3}}, Case{1 << 20, {2, 3}}}) {
+  // Within the size all stay.  Over it, what nothing needs goes first, then
+  // the oldest of the rest, one at a time, no more than it takes; the newest
+  // stays, however far over.
+  for (const Case& limit : {Case{0, {0, 1, 2, 3, 4}}, Case{1, {0, 1, 3, 4}},
+                            Case{1 << 20, {3}}}) {
     fs::remove_all(tree_.path("journals"));
     fs::create_directory(tree_.path("journals"));
     const std::vector<std::string> names = make(journals);
