@@ -48,9 +48,10 @@ inline constexpr LineShape line_shapes[] = {
 // A line of `kind` with `fields` after its word, ending in "\n".
 std::string line_of(LineKind kind, const std::vector<std::string>& fields = {});
 
-// The kind of a line split into `fields`: nothing for a word the table does
-// not know or a count of fields that is not its kind's (a newer writer's
-// line, or one cut short).
+// The kind of a line that starts with `word` and has `fields` fields, the
+// word included: nothing for a word the table does not know or a count of
+// fields that is not its kind's (a newer writer's line, or one cut short).
+std::optional<LineKind> kind_of(std::string_view word, std::size_t fields);
 std::optional<LineKind> kind_of(const std::vector<std::string>& fields);
 
 // How a line of `kind` starts in a journal's text, with the line break
@@ -60,6 +61,13 @@ std::string line_start(LineKind kind);
 
 // The fields of one line (without its "\n").
 std::vector<std::string> fields_of(std::string_view line);
+
+// The same as they stand in the line, still escaped, into `fields`: a tab
+// inside a field is written "\t", so every tab of the line separates two.
+// For reading a journal of a million lines without a string per field.
+void raw_fields_of(std::string_view line, std::vector<std::string_view>& fields);
+// A raw field's own text.
+std::string unescaped(std::string_view field);
 
 // Where a replaced file went, as a journal line spells it, and back; a word
 // that is none of them reads as nowhere.

@@ -133,7 +133,8 @@ class Undoer {
       return false;
     }
     add(source_kept ? UndoStep::delete_copy : UndoStep::trash_copy, copy.target);
-    removed_.insert(copy.target);
+    // A plan weighs each folder it would remove by the copies it takes away.
+    if (dry_run_) removed_.insert(copy.target);
     return true;
   }
 
@@ -203,7 +204,7 @@ class Undoer {
   const std::int64_t started_;
   UndoReport& report_;
   std::set<std::string> set_aside_folders_;
-  std::unordered_set<std::string> removed_;  // copies taken away (or planned to be)
+  std::unordered_set<std::string> removed_;  // copies a plan takes away
   std::vector<std::string> kept_folders_;    // folders a plan leaves, with their separator
 };
 

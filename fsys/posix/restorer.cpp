@@ -10,7 +10,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 
 #include "fsys/posix/descriptor.h"
 #include "fsys/posix/identity.h"
@@ -59,12 +62,13 @@ class PosixRestorer final : public Restorer {
   // every copy and its source, and an open costs three more calls each.
   std::optional<FileIdentity> identify(const std::string& path) override {
     struct stat info;
-    struct statfs volume;
     if (::fstatat(AT_FDCWD, path.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(info.st_mode) || ::statfs(path.c_str(), &volume) != 0) {
+        !S_ISREG(info.st_mode)) {
       return std::nullopt;
     }
-    return posix::identity_of(info, posix::numbers_last_on(static_cast<long>(volume.f_type)));
+    const std::optional<bool> numbers = numbers_last(path, info.st_dev);
+    if (!numbers) return std::nullopt;
+    return posix::identity_of(info, *numbers);
   }
 
   std::error_code remove_file(const std::string& path) override {
@@ -167,6 +171,31 @@ class PosixRestorer final : public Restorer {
   }
 
  private:
+  // Whether the volume of `device`, which holds `path`, keeps its file
+  // numbers.  Learnt at most once a second per volume: undo looks at tens
+  // of thousands of files on two or three volumes, and unplugging one and
+  // mounting another under its device number takes longer than that.
+  std::optional<bool> numbers_last(const std::string& path, dev_t device) {
+    const auto now = std::chrono::steady_clock::now();
+    const std::lock_guard lock(volumes_mutex_);
+    const auto known = volumes_.find(device);
+    if (known != volumes_.end() && now - known->second.learnt < std::chrono::seconds(1)) {
+      return known->second.numbers_last;
+    }
+    struct statfs volume;
+    if (::statfs(path.c_str(), &volume) != 0) return std::nullopt;
+    const bool numbers = posix::numbers_last_on(static_cast<long>(volume.f_type));
+    volumes_[device] = {numbers, now};
+    return numbers;
+  }
+
+  struct Volume {
+    bool numbers_last;
+    std::chrono::steady_clock::time_point learnt;
+  };
+  std::mutex volumes_mutex_;
+  std::unordered_map<dev_t, Volume> volumes_;
+
   // At most `limit` bytes from where `fd` stands.
   static std::optional<std::string> read_from(const Descriptor& fd, std::size_t limit) {
     std::string text;
