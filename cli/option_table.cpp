@@ -27,17 +27,24 @@ constexpr std::array<OptionRow, 8> table{{
      [](Options& options, std::string_view) { options.dot_folders = true; }, false},
     {"--json", "", "", false, "",
      "每行一个 JSON 对象：每条的 source、target、outcome\n"
-     "（copied/replaced/set_aside/unchanged/failed）、renumbered、reason，\n"
+     "（copied/replaced/set_aside/unchanged/earlier_copy/failed；earlier_copy\n"
+     "是之前拷贝到 DEST 的文件，未再拷贝）、renumbered、reason，\n"
      "最后一个 summary 对象（folders_unreadable 是无法读取的文件夹数，\n"
      "folders_left_out 是因名称含“.”而略过的文件夹数，set_aside 是原有文件\n"
      "移入“被替换的文件”的条数，earlier_copies 是之前拷贝到 DEST、这次未再\n"
-     "拷贝的条数）。非 UTF-8 的路径字节写作 U+FFFD，原始字节以\n"
+     "拷贝的条数，journal 表示本次拷贝是否已记录、之后能否撤销）。\n"
+     "非 UTF-8 的路径字节写作 U+FFFD，原始字节以\n"
      "十六进制另存于 source_hex / target_hex。",
      [](Options& options, std::string_view) { options.json = true; }},
     {"--undo", "", "DEST", false, "",
      "撤销上次拷贝到 DEST 的文件：未改动的拷贝删除（源文件已不在或已改动时\n"
      "移入回收站），被替换的文件放回原名，新建的空文件夹移除；拷贝后有改动\n"
-     "的文件保留并列出。--dry-run 只列出计划；--json 每步一个对象。\n"
+     "的文件保留并列出。--dry-run 只列出计划；--json 每步一个对象\n"
+     "（type 为 undo，step 为 delete_copy/trash_copy/put_back/remove_folder/\n"
+     "changed_copy/kept_elsewhere/replaced_missing/failed，path、from、reason），\n"
+     "最后一个 summary 对象（deleted、trashed、put_back、folders_removed、\n"
+     "left、retry：有步骤被拒绝时为 true，可再次 --undo 完成）。\n"
+     "不接受 --ext、--flat、--dot-folders。\n"
      "退出状态：0 全部撤销，1 有文件保留，2 没有可撤销的拷贝。\n"
      "之后的拷贝不再拷贝之前拷贝到同一目录的文件。",
      [](Options& options, std::string_view) { options.undo = true; }},
