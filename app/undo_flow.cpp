@@ -52,8 +52,9 @@ UndoOutcome undo_last_copy(std::string_view destination_text, journal::Journals&
       return outcome;
     }
   }
-  outcome.report = undo::undo_run(
-      *run, restorer, false, [&](std::size_t done, std::size_t total) { events.progress(done, total); });
+  outcome.report = undo::undo_run(*run, restorer, false, [&](std::size_t done, std::size_t total) {
+    events.progress(done, total);
+  });
   if (!outcome.report.can_retry()) journals.mark_undone(*run);
   outcome.end = UndoEnd::undone;
   outcome.message = undo_message(outcome.folder, outcome.report);

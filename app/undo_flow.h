@@ -47,7 +47,7 @@ enum class UndoEnd : std::uint8_t {
 
 struct UndoOutcome {
   UndoEnd end = UndoEnd::refused;
-  std::string folder;  // the destination as the user finds it (absolute)
+  std::string folder;       // the destination as the user finds it (absolute)
   undo::UndoReport report;  // what was planned or done
   // The closing message: the refusal, why there is nothing to undo, the
   // plan, or what was done and left; empty after a No.

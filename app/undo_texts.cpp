@@ -74,8 +74,7 @@ std::string error_in_parentheses(std::error_code why) {
   std::string words = error_in_words(why);
   const std::size_t open = words.find("（");
   if (open != std::string::npos && words.ends_with("）")) {
-    words = words.substr(0, open) + "：" +
-            words.substr(open + 3, words.size() - open - 6);
+    words = words.substr(0, open) + "：" + words.substr(open + 3, words.size() - open - 6);
   }
   return "（" + words + "）";
 }

@@ -8,8 +8,8 @@
 #include "cli/command_line_front_end.h"
 #include "cli/help_text.h"
 #include "cli/input_checks.h"
-#include "cli/undo_command.h"
 #include "cli/plan_file_system.h"
+#include "cli/undo_command.h"
 #include "copy/copy_run.h"
 #include "copy/copy_worker_count.h"
 #include "fsys/missing_folders.h"
@@ -38,8 +38,8 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
   return run(arguments, disk, *restorer, out, err, err_is_terminal);
 }
 
-int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk,
-        fsys::Restorer& restorer, std::ostream& out, std::ostream& err, bool err_is_terminal) {
+int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, fsys::Restorer& restorer,
+        std::ostream& out, std::ostream& err, bool err_is_terminal) {
   const ParsedArguments parsed = parse_arguments(arguments);
   if (!parsed.error.empty()) return refuse(err, parsed.error + "（用 --help 查看用法）");
   const Options& options = parsed.options;
@@ -59,7 +59,8 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk,
   if (folders->destination_missing) {
     // The plan makes it as the run would, so its entries are planned into it.
     fsys::FileSystem& made_on = options.dry_run ? static_cast<fsys::FileSystem&>(plan) : disk;
-    if (const std::error_code error = fsys::make_missing_folders(made_on, folders->destination, &made)) {
+    if (const std::error_code error =
+            fsys::make_missing_folders(made_on, folders->destination, &made)) {
       return refuse(err,
                     "无法新建 DEST “" + options.destination + "”：" + app::failure_reason(error));
     }

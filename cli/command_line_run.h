@@ -27,7 +27,7 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
         std::ostream& err, bool err_is_terminal);
 // The same with `restorer` under the journal and undo, for a test to fail a
 // journal write or a restore.
-int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk,
-        fsys::Restorer& restorer, std::ostream& out, std::ostream& err, bool err_is_terminal);
+int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, fsys::Restorer& restorer,
+        std::ostream& out, std::ostream& err, bool err_is_terminal);
 
 }  // namespace tolvane::cli

@@ -98,7 +98,8 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
               std::to_string(renumbered_) + "条。";
     // Said only when there are some, as the closing message says it.
     if (earlier_copies_ > 0) {
-      message += "另有" + std::to_string(earlier_copies_) + "条是之前拷贝到该目录的文件，不再拷贝。";
+      message +=
+          "另有" + std::to_string(earlier_copies_) + "条是之前拷贝到该目录的文件，不再拷贝。";
     }
     message += "未写入任何文件。";
   }

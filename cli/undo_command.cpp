@@ -74,9 +74,9 @@ int run_undo(const Options& options, journal::Journals& journals, std::ostream& 
   }
   ProgressDisplay progress(err, err_is_terminal);
   UndoProgressLine events(progress);
-  const app::UndoOutcome outcome =
-      app::undo_last_copy(options.destination, journals,
-                          options.dry_run ? app::UndoMode::plan_only : app::UndoMode::at_once, events);
+  const app::UndoOutcome outcome = app::undo_last_copy(
+      options.destination, journals,
+      options.dry_run ? app::UndoMode::plan_only : app::UndoMode::at_once, events);
   progress.finish();
   if (outcome.end != app::UndoEnd::planned && outcome.end != app::UndoEnd::undone) {
     err << "tolvane-cli：" << outcome.message << '\n';

@@ -75,7 +75,8 @@ void Form1::set_journals(journal::Journals* journals) {
 
 bool Form1::undo_available() {
   if (journals_ == nullptr || busy()) return false;
-  const std::optional<std::string> root = scan::folder_path_from_text(controls_.text(Control::Text2));
+  const std::optional<std::string> root =
+      scan::folder_path_from_text(controls_.text(Control::Text2));
   return root && journals_->can_undo(*root);
 }
 

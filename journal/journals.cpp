@@ -112,7 +112,8 @@ void Journals::prune(std::vector<JournalHead>& journals) {
   }
   const std::int64_t now = now_ns();
   const auto older_than = [&](const JournalHead& journal, std::chrono::hours age) {
-    return journal.started < now - std::chrono::duration_cast<std::chrono::nanoseconds>(age).count();
+    return journal.started <
+           now - std::chrono::duration_cast<std::chrono::nanoseconds>(age).count();
   };
   std::vector<bool> going(journals.size());
   std::uint64_t total = 0;
@@ -142,7 +143,7 @@ void Journals::prune(std::vector<JournalHead>& journals) {
 }
 
 EarlierCopies Journals::earlier_copies(const std::vector<std::string>& names,
-                                      const std::string& destination) {
+                                       const std::string& destination) {
   const std::string key = fsys::path_key(destination);
   EarlierCopies earlier;
   for (const std::string& name : names) {
@@ -166,9 +167,9 @@ std::unique_ptr<RunJournal> Journals::start_run(const std::string& root, std::er
     return nullptr;
   }
   if (read_only_) {
-    return std::make_unique<RunJournal>(restorer_, nullptr, root, absolute_root(root), [this, root] {
-      return earlier_copies(journal_names(), absolute_root(root));
-    });
+    return std::make_unique<RunJournal>(
+        restorer_, nullptr, root, absolute_root(root),
+        [this, root] { return earlier_copies(journal_names(), absolute_root(root)); });
   }
   if ((error = restorer_.make_folders(folder_))) return nullptr;
   const std::string destination = absolute_root(root);
@@ -202,9 +203,9 @@ std::unique_ptr<RunJournal> Journals::start_run(const std::string& root, std::er
   }
   if (!file) return nullptr;
   const fsys::TemporaryWriter writer = restorer_.this_writer();
-  if ((error = file->append(line_of(LineKind::format, {"1"}) +
-                            line_of(LineKind::destination, {destination}) +
-                            line_of(LineKind::writer, {std::to_string(writer.process), writer.boot}))) ||
+  if ((error = file->append(
+           line_of(LineKind::format, {"1"}) + line_of(LineKind::destination, {destination}) +
+           line_of(LineKind::writer, {std::to_string(writer.process), writer.boot}))) ||
       (error = file->sync())) {
     return nullptr;
   }
@@ -259,7 +260,8 @@ bool Journals::can_undo(const std::string& root) {
 
 std::error_code Journals::mark_undone(const RecordedRun& run) {
   std::error_code error;
-  const std::unique_ptr<fsys::AppendedFile> file = restorer_.open_appended(run.journal, false, error);
+  const std::unique_ptr<fsys::AppendedFile> file =
+      restorer_.open_appended(run.journal, false, error);
   if (!file) return error;
   if (const std::error_code written = file->append(line_of(LineKind::undone))) return written;
   if (const std::error_code synced = file->sync()) return synced;

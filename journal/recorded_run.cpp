@@ -48,7 +48,8 @@ RecordedRun parse_journal(const std::string& path, const std::string& text) {
         run.destination = unescaped(fields[1]);
         break;
       case LineKind::writer:
-        run.writer = fsys::TemporaryWriter{number_of<std::uint32_t>(fields[1]), unescaped(fields[2])};
+        run.writer =
+            fsys::TemporaryWriter{number_of<std::uint32_t>(fields[1]), unescaped(fields[2])};
         break;
       case LineKind::folder:
         run.folders.push_back(unescaped(fields[1]));

@@ -110,8 +110,9 @@ void RunJournal::naming(const std::vector<copy::CopyJob>& jobs,
   const std::lock_guard lock(mutex_);
   for (std::size_t k = 0; k < jobs.size(); ++k) {
     if (!namings[k].staged) continue;
-    lines += line_of(LineKind::naming, identity_fields(absolute(jobs[k].target),
-                                                       absolute(jobs[k].source), namings[k].identity));
+    lines += line_of(
+        LineKind::naming,
+        identity_fields(absolute(jobs[k].target), absolute(jobs[k].source), namings[k].identity));
   }
   if (!lines.empty()) append(lines, true);
 }

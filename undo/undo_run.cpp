@@ -39,8 +39,8 @@ class Undoer {
       // Not the run's copy any more: the user's now, and the replaced file
       // stays where it is, for the name is taken.  Unless that file is no
       // longer kept: an earlier undo put it back here.
-      if (copy.kept.where != fsys::KeptIn::recycle_bin && copy.kept.where != fsys::KeptIn::nowhere &&
-          !kept_exists(copy.kept)) {
+      if (copy.kept.where != fsys::KeptIn::recycle_bin &&
+          copy.kept.where != fsys::KeptIn::nowhere && !kept_exists(copy.kept)) {
         return;
       }
       add(UndoStep::changed_copy, copy.target);
@@ -123,7 +123,8 @@ class Undoer {
     std::error_code error;
     if (!dry_run_) {
       fsys::KeptFile trashed;
-      error = source_kept ? restorer_.remove_file(copy.target) : restorer_.trash(copy.target, trashed);
+      error =
+          source_kept ? restorer_.remove_file(copy.target) : restorer_.trash(copy.target, trashed);
     }
     if (error) {
       add(UndoStep::failed, copy.target, {}, error);
@@ -211,13 +212,15 @@ class Undoer {
 }  // namespace
 
 std::size_t UndoReport::count(UndoStep step) const {
-  return static_cast<std::size_t>(std::count_if(
-      actions.begin(), actions.end(), [step](const UndoAction& action) { return action.step == step; }));
+  return static_cast<std::size_t>(
+      std::count_if(actions.begin(), actions.end(),
+                    [step](const UndoAction& action) { return action.step == step; }));
 }
 
 std::size_t UndoReport::left() const {
-  return static_cast<std::size_t>(std::count_if(
-      actions.begin(), actions.end(), [](const UndoAction& action) { return left_as_is(action.step); }));
+  return static_cast<std::size_t>(
+      std::count_if(actions.begin(), actions.end(),
+                    [](const UndoAction& action) { return left_as_is(action.step); }));
 }
 
 UndoReport undo_run(const journal::RecordedRun& run, fsys::Restorer& restorer, bool dry_run,

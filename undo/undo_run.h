@@ -17,16 +17,16 @@
 namespace tolvane::undo {
 
 enum class UndoStep : std::uint8_t {
-  delete_copy,     // the copy deleted: its source is still there, unchanged
-  trash_copy,      // the copy moved to the trash: its source is gone or changed
-  put_back,        // a replaced file back at its name
-  remove_folder,   // a folder the run made, empty again, removed
+  delete_copy,    // the copy deleted: its source is still there, unchanged
+  trash_copy,     // the copy moved to the trash: its source is gone or changed
+  put_back,       // a replaced file back at its name
+  remove_folder,  // a folder the run made, empty again, removed
   // Left as they are:
-  changed_copy,    // the file at the copy's name changed since the run
-  kept_elsewhere,  // a replaced file that stays where it is (`from`): the
-                   // Recycle Bin, or its name is taken by a changed file
+  changed_copy,      // the file at the copy's name changed since the run
+  kept_elsewhere,    // a replaced file that stays where it is (`from`): the
+                     // Recycle Bin, or its name is taken by a changed file
   replaced_missing,  // a replaced file no longer where the run kept it (`from`)
-  failed,          // the step was refused (`error`)
+  failed,            // the step was refused (`error`)
 };
 
 // True for the steps that leave a file as it is.

@@ -45,8 +45,8 @@ long long nanoseconds(const struct timespec& time) {
 
 bool is_reservation(const struct stat& existing) {
   return S_ISREG(existing.st_mode) &&
-         is_name_reservation({static_cast<std::uint64_t>(existing.st_size),
-                              nanoseconds(existing.st_mtim), {}});
+         is_name_reservation(
+             {static_cast<std::uint64_t>(existing.st_size), nanoseconds(existing.st_mtim), {}});
 }
 
 // Gives the unnamed file `fd` the name `path`; fails with EEXIST when that

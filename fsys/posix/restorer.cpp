@@ -1,5 +1,7 @@
 // Undo's file services on POSIX: the freedesktop trash both ways, renames
 // that never replace, and the journal's appended files.
+#include "fsys/restorer.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -20,7 +22,6 @@
 #include "fsys/posix/temporaries.h"
 #include "fsys/posix/trash.h"
 #include "fsys/replace_steps.h"
-#include "fsys/restorer.h"
 
 namespace tolvane::fsys {
 namespace {
@@ -85,8 +86,7 @@ class PosixRestorer final : public Restorer {
   }
 
   std::optional<KeptFile> find_replaced(const std::string& path, std::int64_t since) override {
-    const std::optional<posix::TrashEntry> entry =
-        posix::find_trashed(path, since / 1'000'000'000);
+    const std::optional<posix::TrashEntry> entry = posix::find_trashed(path, since / 1'000'000'000);
     if (!entry) return std::nullopt;
     return KeptFile{KeptIn::trash, entry->file, entry->info};
   }
@@ -228,8 +228,8 @@ class PosixRestorer final : public Restorer {
     if (const std::error_code probed = probe_replace_step(ReplaceStep::take_back_name)) {
       return probed;
     }
-    Descriptor reservation(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                                  0600));
+    Descriptor reservation(
+        ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!reservation) return last_error();
     // Dated as the copies date theirs, so that one a kill leaves is known.
     const struct timespec times[2] = {{name_reservation_time, 0}, {name_reservation_time, 0}};

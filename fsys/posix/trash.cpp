@@ -306,8 +306,9 @@ namespace {
 // the trash put_in_trash would use and under the names it would give: the
 // entry, its deletion date as the record says it, and whether its file is
 // there.
-void for_each_trashed(const std::string& path, std::int64_t since,
-                      const std::function<void(const TrashEntry&, const std::string&, bool)>& each) {
+void for_each_trashed(
+    const std::string& path, std::int64_t since,
+    const std::function<void(const TrashEntry&, const std::string&, bool)>& each) {
   const std::size_t cut = path.rfind('/');
   if (cut == std::string::npos || cut + 1 == path.size()) return;
   char real_folder[PATH_MAX];
@@ -363,12 +364,13 @@ void for_each_trashed(const std::string& path, std::int64_t since,
 std::optional<TrashEntry> find_trashed(const std::string& path, std::int64_t since) {
   std::optional<TrashEntry> newest;
   std::string newest_date;
-  for_each_trashed(path, since, [&](const TrashEntry& entry, const std::string& deleted, bool there) {
-    if (there && (!newest || deleted > newest_date)) {
-      newest = entry;
-      newest_date = deleted;
-    }
-  });
+  for_each_trashed(path, since,
+                   [&](const TrashEntry& entry, const std::string& deleted, bool there) {
+                     if (there && (!newest || deleted > newest_date)) {
+                       newest = entry;
+                       newest_date = deleted;
+                     }
+                   });
   return newest;
 }
 

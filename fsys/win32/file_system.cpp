@@ -1,6 +1,8 @@
 // The file-system services on the wide Win32 API.  Paths enter as UTF-8 and
 // reach the API in the \\?\ long form (path.h), so Chinese names and
 // paths over 260 characters work.
+#include "fsys/file_system.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -17,7 +19,6 @@
 #include <utility>
 #include <vector>
 
-#include "fsys/file_system.h"
 #include "fsys/name_order.h"
 #include "fsys/path_separator.h"
 #include "fsys/quick_check.h"

@@ -1,13 +1,14 @@
 // Undo's file services on Win32.  The Recycle Bin offers no restore by path
 // short of the shell's own folder views, so a file there is named where it
 // is rather than put back.
+#include "fsys/restorer.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <string>
 
-#include "fsys/restorer.h"
 #include "fsys/trash_error.h"
 #include "fsys/win32/handle.h"
 #include "fsys/win32/identity.h"
@@ -110,9 +111,9 @@ class Win32Restorer final : public Restorer {
 
   std::unique_ptr<AppendedFile> open_appended(const std::string& path, bool create,
                                               std::error_code& error) override {
-    const HANDLE file = CreateFileW(win32::long_path(path).c_str(), FILE_APPEND_DATA,
-                                    FILE_SHARE_READ, nullptr, create ? CREATE_NEW : OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(win32::long_path(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                    create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       error = last_error();
       return nullptr;

@@ -52,7 +52,8 @@ class JournalLimitsTest : public ::testing::Test {
                          line_of(LineKind::destination, {destination}) +
                          line_of(LineKind::writer, {"4242", ""});
       for (std::size_t k = 0; made.wrote && k < made.folder_lines; ++k) {
-        text += line_of(LineKind::folder, {destination + "f" + std::to_string(k) + fsys::separator});
+        text +=
+            line_of(LineKind::folder, {destination + "f" + std::to_string(k) + fsys::separator});
       }
       text += line_of(LineKind::ended);
       if (made.undone) text += line_of(LineKind::undone);
@@ -67,7 +68,8 @@ class JournalLimitsTest : public ::testing::Test {
   std::set<std::string> left_after_a_run(const JournalLimits& limits) {
     Journals journals(tree_.path("journals/"), *restorer_, limits);
     std::error_code error;
-    const std::unique_ptr<RunJournal> run = journals.start_run(tree_.path("new") + fsys::separator, error);
+    const std::unique_ptr<RunJournal> run =
+        journals.start_run(tree_.path("new") + fsys::separator, error);
     EXPECT_TRUE(run) << error.message();
     std::set<std::string> left;
     for (const auto& entry : fs::directory_iterator(tree_.path("journals"))) {
@@ -87,18 +89,18 @@ class JournalLimitsTest : public ::testing::Test {
 
 TEST_F(JournalLimitsTest, WhatUndoOrAReRunNeedsStaysAYearTheRestAMonth) {
   const std::vector<std::string> names = make({
-      {"d1", 364},                // 0: d1's last run, long ago
-      {"d1", 366},                // 1: an earlier run into d1, a year old
-      {"d2", 366},                // 2: d2's last run, a year old
-      {"d3", 100},                // 3: an earlier run into d3, needed by a re-run
-      {"d3", 5},                  // 4: d3's last run
-      {"d4", 31, false},          // 5: wrote nothing, a month old
-      {"d4", 29, false},          // 6: wrote nothing, younger than a month
-      {"d5", 31, true, true},     // 7: undone, and followed by another run
-      {"d5", 1},                  // 8: d5's last run
-      {"d6", 300, true, true},    // 9: undone, but d6's last run
-      {"d7", 29.9, true, true},   // 10: undone, followed, not a month old yet
-      {"d7", 29.8},               // 11: d7's last run
+      {"d1", 364},               // 0: d1's last run, long ago
+      {"d1", 366},               // 1: an earlier run into d1, a year old
+      {"d2", 366},               // 2: d2's last run, a year old
+      {"d3", 100},               // 3: an earlier run into d3, needed by a re-run
+      {"d3", 5},                 // 4: d3's last run
+      {"d4", 31, false},         // 5: wrote nothing, a month old
+      {"d4", 29, false},         // 6: wrote nothing, younger than a month
+      {"d5", 31, true, true},    // 7: undone, and followed by another run
+      {"d5", 1},                 // 8: d5's last run
+      {"d6", 300, true, true},   // 9: undone, but d6's last run
+      {"d7", 29.9, true, true},  // 10: undone, followed, not a month old yet
+      {"d7", 29.8},              // 11: d7's last run
   });
   made_ = {names.begin(), names.end()};
   EXPECT_EQ(left_after_a_run({}),
@@ -108,11 +110,11 @@ TEST_F(JournalLimitsTest, WhatUndoOrAReRunNeedsStaysAYearTheRestAMonth) {
 
 TEST_F(JournalLimitsTest, OnceTheJournalsOutgrowTheirSizeTheOldestGoFirst) {
   const std::vector<Made> journals = {
-      {"d1", 50, true, false, 40},   // 0: an earlier run into d1
-      {"d1", 40, true, false, 40},   // 1: the next
-      {"d1", 20, true, true, 40},    // 2: undone, and followed by d1's last run
-      {"d1", 10, true, false, 40},   // 3: d1's last run
-      {"d2", 60, true, false, 40},   // 4: d2's last run, the oldest of all
+      {"d1", 50, true, false, 40},  // 0: an earlier run into d1
+      {"d1", 40, true, false, 40},  // 1: the next
+      {"d1", 20, true, true, 40},   // 2: undone, and followed by d1's last run
+      {"d1", 10, true, false, 40},  // 3: d1's last run
+      {"d2", 60, true, false, 40},  // 4: d2's last run, the oldest of all
   };
   struct Case {
     std::int64_t over;  // the journals' size less the limit
@@ -121,8 +123,7 @@ TEST_F(JournalLimitsTest, OnceTheJournalsOutgrowTheirSizeTheOldestGoFirst) {
   // Within the size all stay.  Over it, what nothing needs goes first, then
   // the oldest of the rest, one at a time, no more than it takes; the newest
   // stays, however far over.
-  for (const Case& limit : {Case{0, {0, 1, 2, 3, 4}}, Case{1, {0, 1, 3, 4}},
-                            Case{1 << 20, {3}}}) {
+  for (const Case& limit : {Case{0, {0, 1, 2, 3, 4}}, Case{1, {0, 1, 3, 4}}, Case{1 << 20, {3}}}) {
     fs::remove_all(tree_.path("journals"));
     fs::create_directory(tree_.path("journals"));
     const std::vector<std::string> names = make(journals);

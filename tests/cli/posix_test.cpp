@@ -239,7 +239,8 @@ TEST(CommandLinePosix, JsonEscapesEveryControlCharacter) {
   const std::vector<testing::JsonObject> lines = testing::parse_json_lines(result.out);
   ASSERT_EQ(lines.size(), sources.size() + 1);
   std::set<std::string> seen;
-  for (std::size_t k = 0; k + 1 < lines.size(); ++k) seen.insert(testing::path_bytes(lines[k], "source"));
+  for (std::size_t k = 0; k + 1 < lines.size(); ++k)
+    seen.insert(testing::path_bytes(lines[k], "source"));
   EXPECT_EQ(seen, sources);
 }
 

@@ -53,7 +53,8 @@ TEST(CommandLineRefusal, EachBadInputExitsTwoWithOneLineNamingIt) {
       {"--undo with an empty DEST", {"--undo", ""}, "DEST 为空"},
       {"--undo with --flat", {"--undo", "{dst}", "--flat"}, "--undo 不能与 --flat 同用"},
       {"--undo with --ext", {"--ext", ".png", "--undo", "{dst}"}, "--undo 不能与 --ext 同用"},
-      {"--undo with --dot-folders", {"--undo", "--dot-folders", "{dst}"},
+      {"--undo with --dot-folders",
+       {"--undo", "--dot-folders", "{dst}"},
        "--undo 不能与 --dot-folders 同用"},
   };
   for (const Refusal& row : table) {

@@ -138,8 +138,8 @@ TEST_F(CutShort, RunKilledAtEachStepOfAReplacementIsUndoneExactlyAndQuietly) {
   // A later one: some copies have their names, the rest of the batch none.
   for (const int on : {1, 8}) {
     for (const fsys::ReplaceStep step : steps) {
-      SCOPED_TRACE("killed at step " + std::to_string(static_cast<int>(step)) +
-                   " of replacement " + std::to_string(on));
+      SCOPED_TRACE("killed at step " + std::to_string(static_cast<int>(step)) + " of replacement " +
+                   std::to_string(on));
       make_users_files();
       const Snapshot before = snapshot(dst());
       ASSERT_TRUE(run_killed_at(tree_.path("src"), dst(), step, on));

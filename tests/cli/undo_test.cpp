@@ -49,8 +49,10 @@ void set_old_time(const std::string& path) {
 
 TEST(Undo, PutsTheDestinationAndTheTrashBackAsTheyWere) {
   tt::TempTree tree({"dst/trip/"});
-  for (int k = 1; k <= 3; ++k) tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(3000 + k, k));
-  for (int k = 1; k <= 2; ++k) tree.write("src/home/" + std::to_string(k) + ".jpg", tt::random_bytes(500 + k, 10 + k));
+  for (int k = 1; k <= 3; ++k)
+    tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(3000 + k, k));
+  for (int k = 1; k <= 2; ++k)
+    tree.write("src/home/" + std::to_string(k) + ".jpg", tt::random_bytes(500 + k, 10 + k));
   // Two files of the user's that the run replaces, and one it never meets.
   tree.write("dst/trip/trip(1).jpg", "the user's own trip(1)");
   tree.write("dst/trip/trip(3).jpg", "the user's own trip(3)");
@@ -71,7 +73,8 @@ TEST(Undo, PutsTheDestinationAndTheTrashBackAsTheyWere) {
   // The plan says in numbers what will happen, and touches nothing.
   const testing::CliResult plan = run_cli({"--undo", dst, "--dry-run"});
   EXPECT_EQ(plan.status, 0) << plan.out << plan.err;
-  EXPECT_NE(plan.out.find("的5个文件，并把2个被替换的文件放回原处，移除拷贝时新建的1个文件夹（“home”）。"),
+  EXPECT_NE(plan.out.find(
+                "的5个文件，并把2个被替换的文件放回原处，移除拷贝时新建的1个文件夹（“home”）。"),
             std::string::npos)
       << plan.out;
   EXPECT_EQ(tt::tree_difference(tt::files_below(dst), after_run), "");
@@ -95,7 +98,8 @@ TEST(Undo, PutsTheDestinationAndTheTrashBackAsTheyWere) {
 
 TEST(Undo, LeavesAnEditedCopyAndTrashesACopyWhoseSourceIsGone) {
   tt::TempTree tree({"dst/"});
-  for (int k = 1; k <= 3; ++k) tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(2000 + k, k));
+  for (int k = 1; k <= 3; ++k)
+    tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(2000 + k, k));
   tree.write("dst/trip/trip(2).jpg", "replaced by the run");
   set_old_time(tree.path("dst/trip/trip(2).jpg"));
   const std::string dst = tree.path("dst");
@@ -108,24 +112,30 @@ TEST(Undo, LeavesAnEditedCopyAndTrashesACopyWhoseSourceIsGone) {
 
   const testing::CliResult undone = run_cli({"--undo", dst});
   EXPECT_EQ(undone.status, 1) << undone.out << undone.err;
-  EXPECT_NE(undone.out.find(tree.path("dst/trip/trip(2).jpg") + "：拷贝后有改动，已保留"), std::string::npos)
+  EXPECT_NE(undone.out.find(tree.path("dst/trip/trip(2).jpg") + "：拷贝后有改动，已保留"),
+            std::string::npos)
       << undone.out;
   // The replaced file cannot come back over the edit: it stays in the trash,
   // and the message says where.
-  EXPECT_NE(undone.out.find("被替换的文件仍在“" + tt::home_trash() + "files/"), std::string::npos) << undone.out;
-  EXPECT_EQ(tt::files_below(dst),
-            (tt::TreeFiles{{"trip/trip(2).jpg", tt::read_file(tree.path("dst/trip/trip(2).jpg"))}}));
+  EXPECT_NE(undone.out.find("被替换的文件仍在“" + tt::home_trash() + "files/"), std::string::npos)
+      << undone.out;
+  EXPECT_EQ(
+      tt::files_below(dst),
+      (tt::TreeFiles{{"trip/trip(2).jpg", tt::read_file(tree.path("dst/trip/trip(2).jpg"))}}));
   EXPECT_NE(tt::read_file(tree.path("dst/trip/trip(2).jpg")).find("edited"), std::string::npos);
   // The copy whose source is gone went to the trash, whole.
   bool in_trash = false;
-  for (const auto& [name, bytes] : tt::files_below(tt::home_trash() + "files")) in_trash |= bytes == only_copy;
+  for (const auto& [name, bytes] : tt::files_below(tt::home_trash() + "files"))
+    in_trash |= bytes == only_copy;
   EXPECT_TRUE(in_trash);
 }
 
 TEST(Undo, ReRunsIntoTheSourceNeverGatherTheirOwnCopies) {
   tt::TempTree tree;
-  for (int k = 1; k <= 4; ++k) tree.write("照片/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(100 + k, k));
-  for (int k = 1; k <= 3; ++k) tree.write("照片/home/" + std::to_string(k) + ".jpg", tt::random_bytes(200 + k, k));
+  for (int k = 1; k <= 4; ++k)
+    tree.write("照片/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(100 + k, k));
+  for (int k = 1; k <= 3; ++k)
+    tree.write("照片/home/" + std::to_string(k) + ".jpg", tt::random_bytes(200 + k, k));
   const std::string src = tree.path("照片");
   const std::string dst = tree.path("照片/归集");
   ASSERT_EQ(run_cli({src, dst}).status, 0);
@@ -134,25 +144,29 @@ TEST(Undo, ReRunsIntoTheSourceNeverGatherTheirOwnCopies) {
   // The plan of a re-run leaves them out as the re-run does.
   const testing::CliResult plan = run_cli({src, dst, "--dry-run"});
   EXPECT_EQ(plan.status, 0);
-  EXPECT_NE(plan.out.find("与原有文件相同7条，将失败0条；其中改号0条。另有7条是之前拷贝到该目录的文件，"
-                          "不再拷贝。未写入任何文件。"),
-            std::string::npos)
+  EXPECT_NE(
+      plan.out.find("与原有文件相同7条，将失败0条；其中改号0条。另有7条是之前拷贝到该目录的文件，"
+                    "不再拷贝。未写入任何文件。"),
+      std::string::npos)
       << plan.out;
   for (int again = 0; again < 2; ++again) {
     const testing::CliResult rerun = run_cli({src, dst});
     EXPECT_EQ(rerun.status, 0);
-    EXPECT_NE(rerun.out.find("其中7条是之前拷贝到该目录的文件，未再拷贝。"), std::string::npos) << rerun.out;
+    EXPECT_NE(rerun.out.find("其中7条是之前拷贝到该目录的文件，未再拷贝。"), std::string::npos)
+        << rerun.out;
     EXPECT_EQ(tt::tree_difference(tt::files_below(dst), first), "");
   }
   // A copy the user edited is the user's file now, and is gathered.
   { std::ofstream(tree.path("照片/归集/home/home(1).jpg"), std::ios::app) << "edited"; }
   const testing::CliResult after_edit = run_cli({src, dst});
-  EXPECT_NE(after_edit.out.find("其中6条是之前拷贝到该目录的文件"), std::string::npos) << after_edit.out;
+  EXPECT_NE(after_edit.out.find("其中6条是之前拷贝到该目录的文件"), std::string::npos)
+      << after_edit.out;
 }
 
 TEST(Undo, TakesAwayTheDestinationFoldersTheRunMadeButNoneThatHoldTheUsersFiles) {
   tt::TempTree tree({"backup/"});
-  for (int k = 1; k <= 3; ++k) tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(300 + k, k));
+  for (int k = 1; k <= 3; ++k)
+    tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(300 + k, k));
   // DEST and the folder above it are made by the run.
   const std::string dst = tree.path("backup/2026/归集");
   const testing::CliResult run = run_cli({tree.path("src"), dst});
@@ -178,7 +192,8 @@ TEST(Undo, TakesAwayTheDestinationFoldersTheRunMadeButNoneThatHoldTheUsersFiles)
 
 TEST(Undo, KeepsTheUsersFileThatTheRunFoundIdenticalAndLeftAlone) {
   tt::TempTree tree({"dst/trip/"});
-  for (int k = 1; k <= 3; ++k) tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(700 + k, k));
+  for (int k = 1; k <= 3; ++k)
+    tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(700 + k, k));
   // The user's own copy of the second photo, at the name the run gives it:
   // same size and time, so the run leaves it as it is.
   tree.write("dst/trip/trip(2).jpg", tree.read("src/trip/2.jpg"));
@@ -213,14 +228,16 @@ TEST(Undo, ReadsDestAsACopyReadsItTrailingSeparatorIncluded) {
 
 TEST(Undo, ForgetsNoDestinationAfterManyRunsElsewhere) {
   tt::TempTree tree;
-  for (int k = 1; k <= 9; ++k) tree.write("照片/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(300 + k, k));
+  for (int k = 1; k <= 9; ++k)
+    tree.write("照片/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(300 + k, k));
   const std::string src = tree.path("照片");
   const std::string dst = tree.path("照片/归集");
   ASSERT_EQ(run_cli({src, dst}).status, 0);
   // More runs into other folders than the journal ever kept of all of them.
   tree.write("small/s/1.jpg", "small");
   for (int run = 0; run < 41; ++run) {
-    ASSERT_EQ(run_cli({tree.path("small"), tree.path("elsewhere/" + std::to_string(run))}).status, 0);
+    ASSERT_EQ(run_cli({tree.path("small"), tree.path("elsewhere/" + std::to_string(run))}).status,
+              0);
   }
   // The re-run still knows its own copies, and leaves them out.
   const testing::CliResult rerun = run_cli({src, dst, "--json"});
@@ -231,7 +248,8 @@ TEST(Undo, ForgetsNoDestinationAfterManyRunsElsewhere) {
   EXPECT_EQ(run_cli({"--undo", dst}).status, 0);
   EXPECT_EQ(tt::files_below(dst).size(), 0u);
   for (int run = 0; run < 41; ++run) {
-    EXPECT_EQ(run_cli({"--undo", tree.path("elsewhere/" + std::to_string(run)), "--dry-run"}).status, 0)
+    EXPECT_EQ(
+        run_cli({"--undo", tree.path("elsewhere/" + std::to_string(run)), "--dry-run"}).status, 0)
         << run;
   }
 }
@@ -255,7 +273,8 @@ void cut_newest_journal_after_naming() {
 
 TEST(Undo, FindsInTheTrashWhatARunCutShortReplacedButNotWhatTheUserTrashedBefore) {
   tt::TempTree tree({"dst/trip/"});
-  for (int k = 1; k <= 2; ++k) tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(900 + k, k));
+  for (int k = 1; k <= 2; ++k)
+    tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(900 + k, k));
   tree.write("dst/trip/trip(1).jpg", "the user's own trip(1)");
   set_old_time(tree.path("dst/trip/trip(1).jpg"));
   // A file of the name the run's second copy takes, trashed by the user long
@@ -293,7 +312,8 @@ TEST(Undo, TakesBackARunKilledMidway) {
     std::size_t named = 0;
     std::error_code error;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dst, error)) {
-      if (entry.is_regular_file(error) && !entry.path().filename().string().starts_with(".")) ++named;
+      if (entry.is_regular_file(error) && !entry.path().filename().string().starts_with("."))
+        ++named;
     }
     return named;
   };

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "form/form1.h"
-#include "fsys/restorer.h"
 #include "fsys/resolved_path.h"
+#include "fsys/restorer.h"
 #include "journal/journals.h"
 #include "tests/form/fake_form1_controls.h"
 #include "tests/support/temp_tree.h"
@@ -59,8 +59,9 @@ TEST(UndoItem, OfferedForTheLastRunIntoText2AskedInNumbersThenDone) {
   controls.answer_yes = false;
   form.Undo_Click();
   ASSERT_FALSE(controls.questions.empty());
-  EXPECT_EQ(controls.questions.back(), "将删除上次拷贝到“" + shown + "”的" + count +
-                                          "个文件，移除拷贝时新建的1个文件夹（“trip”）。要撤销吗？");
+  EXPECT_EQ(controls.questions.back(),
+            "将删除上次拷贝到“" + shown + "”的" + count +
+                "个文件，移除拷贝时新建的1个文件夹（“trip”）。要撤销吗？");
   EXPECT_EQ(tt::files_below(tree.path("dst")).size(), std::size_t{photos});  // No touches nothing
   EXPECT_TRUE(controls.undo_enabled);
 
@@ -91,9 +92,9 @@ TEST(UndoItem, OfferedForTheLastRunIntoText2AskedInNumbersThenDone) {
   EXPECT_EQ(controls.progress_value, 0);
   EXPECT_EQ(tt::files_below(tree.path("dst")), tt::TreeFiles{});
   EXPECT_FALSE(std::filesystem::exists(tree.path("dst/trip")));
-  EXPECT_EQ(controls.messages.back().first,
-            "已撤销上次拷贝到“" + shown + "”的文件：删除了" + count +
-                "个文件，放回了0个被替换的文件，移除了1个文件夹。");
+  EXPECT_EQ(controls.messages.back().first, "已撤销上次拷贝到“" + shown + "”的文件：删除了" +
+                                                count +
+                                                "个文件，放回了0个被替换的文件，移除了1个文件夹。");
   EXPECT_FALSE(controls.messages.back().second);
   EXPECT_FALSE(controls.undo_enabled);
 
@@ -101,7 +102,8 @@ TEST(UndoItem, OfferedForTheLastRunIntoText2AskedInNumbersThenDone) {
   const std::size_t asked = controls.questions.size();
   form.Undo_Click();
   EXPECT_EQ(controls.questions.size(), asked);
-  EXPECT_EQ(controls.messages.back().first, "没有可撤销的拷贝：上次拷贝到“" + shown + "”已撤销过。");
+  EXPECT_EQ(controls.messages.back().first,
+            "没有可撤销的拷贝：上次拷贝到“" + shown + "”已撤销过。");
 }
 
 }  // namespace
@@ -129,7 +131,8 @@ TEST(UndoItem, CopyThatCannotBeJournaledIsAskedAboutFirst) {
   controls.answer_yes = false;
   form.Command2_Click();
   ASSERT_EQ(controls.questions.size(), 1u);
-  EXPECT_TRUE(controls.questions.back().starts_with("无法记录本次拷贝（")) << controls.questions.back();
+  EXPECT_TRUE(controls.questions.back().starts_with("无法记录本次拷贝（"))
+      << controls.questions.back();
   EXPECT_TRUE(controls.questions.back().ends_with("），之后不能撤销。仍要拷贝吗？"))
       << controls.questions.back();
   // No: nothing copied, nothing more said.

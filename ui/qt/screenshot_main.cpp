@@ -257,17 +257,15 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   tolvane::qt::set_up_application(application);
   const bool known_state =
-      argc == 3 && (std::strcmp(argv[1], "start") == 0 || std::strcmp(argv[1], "scanned") == 0 ||
-                    std::strcmp(argv[1], "copied") == 0 || std::strcmp(argv[1], "question") == 0 ||
-                    std::strcmp(argv[1], "undo-menu") == 0 ||
-                    std::strcmp(argv[1], "undo-question") == 0 ||
-                    std::strcmp(argv[1], "undo-progress") == 0 ||
-                    std::strcmp(argv[1], "count-lines") == 0);
+      argc == 3 &&
+      (std::strcmp(argv[1], "start") == 0 || std::strcmp(argv[1], "scanned") == 0 ||
+       std::strcmp(argv[1], "copied") == 0 || std::strcmp(argv[1], "question") == 0 ||
+       std::strcmp(argv[1], "undo-menu") == 0 || std::strcmp(argv[1], "undo-question") == 0 ||
+       std::strcmp(argv[1], "undo-progress") == 0 || std::strcmp(argv[1], "count-lines") == 0);
   if (!known_state) {
-    std::fprintf(
-        stderr,
-        "usage: tolvane_screenshot start|scanned|copied|question|undo-menu|undo-question|"
-        "undo-progress|count-lines OUTPUT.png\n");
+    std::fprintf(stderr,
+                 "usage: tolvane_screenshot start|scanned|copied|question|undo-menu|undo-question|"
+                 "undo-progress|count-lines OUTPUT.png\n");
     return 2;
   }
   const char* state = argv[1];
