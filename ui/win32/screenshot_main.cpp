@@ -3,7 +3,7 @@
 // with the closing message of a copy open, or with the question a copy into
 // a destination that does not exist asks, or after a scan that left folders
 // out by the dot rule with the pointer resting on the count line and its
-// tooltip open, or while it undoes a copy of twenty thousand photos, and
+// tooltip open, or while it undoes a copy of five thousand photos, and
 // writes what the screen shows of it as a 24-bit BMP:
 // tolvane_win32_screenshot start|scanned|copied|question|tooltip|undo-progress OUT.bmp
 #include <cstdio>
@@ -111,6 +111,7 @@ void CALLBACK picture_message_box(HWND, UINT, UINT_PTR timer, DWORD) {
 HWND pictured_window = nullptr;
 HWND last_pressed = nullptr;
 bool undo_ended = false;
+bool progress_seen = false;  // the last look found the undo under way
 
 void CALLBACK watch_undo(HWND, UINT, UINT_PTR timer, DWORD) {
   if (const HWND box = shown_window_of_class(GetCurrentThreadId(), L"#32770")) {
@@ -129,10 +130,12 @@ void CALLBACK watch_undo(HWND, UINT, UINT_PTR timer, DWORD) {
   wchar_t line[64] = {};
   GetWindowTextW(GetDlgItem(pictured_window, 114), line, 64);
   unsigned done = 0, total = 0;
-  if (std::swscanf(line, L"撤销：%u/%u", &done, &total) == 2 && done > 0 && done < total) {
-    // What the screen shows now, the place of the answered question included.
-    written = write_bmp(capture_area);
-  }
+  const bool midway =
+      std::swscanf(line, L"撤销：%u/%u", &done, &total) == 2 && done > 0 && done < total;
+  // What the screen shows, the place of the answered question included,
+  // once the window has had a turn to paint the line it set.
+  if (midway && progress_seen) written = write_bmp(capture_area);
+  progress_seen = midway;
 }
 
 void make_tree(const fs::path& root) {
@@ -209,11 +212,11 @@ int wmain(int argc, wchar_t** argv) {
     UnionRect(&area, &capture_area, &tip);
     written = write_bmp(area);
   } else if (state == L"undo-progress") {
-    // A copy of twenty thousand more photos, its closing message dismissed,
-    // then undone.
+    // A copy of five thousand more photos (each copy is flushed on its own
+    // here), its closing message dismissed, then undone.
     const fs::path many = root / L"照片" / L"2020 全家福";
     fs::create_directories(many);
-    for (int k = 0; k < 20000; ++k) std::ofstream(many / (L"IMG_" + std::to_wstring(k) + L".jpg"));
+    for (int k = 0; k < 5000; ++k) std::ofstream(many / (L"IMG_" + std::to_wstring(k) + L".jpg"));
     SendMessageW(command1, BM_CLICK, 0, 0);
     SetWindowTextW(GetDlgItem(form.handle(), 112), (root / L"整理").wstring().c_str());
     pictured_window = form.handle();
