@@ -2,8 +2,6 @@
 // refused, which a second undo may then finish.
 #include "app/undo_flow.h"
 
-#include <chrono>
-
 #include "app/undo_texts.h"
 #include "app/user_texts.h"
 #include "fsys/resolved_path.h"
@@ -34,12 +32,8 @@ UndoOutcome undo_last_copy(std::string_view destination_text, journal::Journals&
   fsys::Restorer& restorer = journals.restorer();
   if (mode != UndoMode::at_once) {
     // Planning looks at every copy and its source: the window stays alive.
-    auto last = std::chrono::steady_clock::now();
-    outcome.report = undo::undo_run(*run, restorer, true, [&](std::size_t, std::size_t) {
-      const auto now = std::chrono::steady_clock::now();
-      if (now - last < std::chrono::milliseconds(50)) return;
-      last = now;
-      events.keep_alive();
+    outcome.report = undo::undo_run(*run, restorer, true, [&](std::size_t done, std::size_t) {
+      if (done % 256 == 0) events.keep_alive();
     });
     if (mode == UndoMode::plan_only) {
       outcome.end = UndoEnd::planned;

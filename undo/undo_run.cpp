@@ -8,7 +8,8 @@
 
 #include <algorithm>
 #include <set>
-#include <unordered_set>
+#include <string_view>
+#include <unordered_map>
 
 #include "fsys/path_separator.h"
 #include "fsys/temporary_names.h"
@@ -135,7 +136,7 @@ class Undoer {
     }
     add(source_kept ? UndoStep::delete_copy : UndoStep::trash_copy, copy.target);
     // A plan weighs each folder it would remove by the copies it takes away.
-    if (dry_run_) removed_.insert(copy.target);
+    if (dry_run_) count_removed_in(copy.target);
     return true;
   }
 
@@ -172,17 +173,31 @@ class Undoer {
     return folder;
   }
 
+  // For a plan: one more copy taken away from the folder of `target`.
+  // Copies come folder by folder.
+  void count_removed_in(const std::string& target) {
+    const std::string_view folder =
+        std::string_view(target).substr(0, target.rfind(fsys::separator) + 1);
+    if (last_removed_in_ == removed_in_.end() || last_removed_in_->first != folder) {
+      last_removed_in_ = removed_in_.try_emplace(std::string(folder), 0).first;
+    }
+    ++last_removed_in_->second;
+  }
+
   // For a plan: whether `folder` would be empty once the planned copies are
-  // gone, its own files and the folders below it that stay looked at.
+  // gone: it holds no file but them (and temporaries), and no folder below
+  // it that stays.
   bool empty_once_undone(const std::string& folder) {
     const std::string path = with_separator(folder);
     for (const std::string& kept : kept_folders_) {
       if (kept.starts_with(path)) return false;
     }
+    std::size_t files = 0;
     for (const std::string& name : restorer_.file_names(path)) {
-      if (!removed_.contains(path + name) && !fsys::parse_temporary_name(name)) return false;
+      if (!fsys::parse_temporary_name(name)) ++files;
     }
-    return true;
+    const auto removed = removed_in_.find(path);
+    return files == (removed == removed_in_.end() ? 0 : removed->second);
   }
 
   // Every folder above `file` inside the destination.
@@ -205,7 +220,9 @@ class Undoer {
   const std::int64_t started_;
   UndoReport& report_;
   std::set<std::string> set_aside_folders_;
-  std::unordered_set<std::string> removed_;  // copies a plan takes away
+  // How many copies a plan takes away from each folder, by its path.
+  std::unordered_map<std::string, std::size_t> removed_in_;
+  std::unordered_map<std::string, std::size_t>::iterator last_removed_in_ = removed_in_.end();
   std::vector<std::string> kept_folders_;    // folders a plan leaves, with their separator
 };
 
