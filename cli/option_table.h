@@ -1,7 +1,6 @@
 // The options of tolvane-cli, each declared once: the parser recognises
-// them from this table and --help describes them from it, so the two cannot
-// drift apart.  The manual page says more about each; a test holds it to the
-// same list.
+// them from this table, and --help and the manual page describe them from
+// it, so none of the three can drift from the others.
 #pragma once
 
 #include <span>
@@ -24,8 +23,13 @@ struct OptionRow {
   // The message when the value is missing (the next argument is absent or
   // is itself an option); used only when takes_value.
   std::string_view missing_value;
-  // --help's description: lines separated by '\n', indented by --help.
+  // What the option does, one paragraph: --help wraps it to its column,
+  // and the manual page says it first.
   std::string_view help;
+  // What the manual page says after `help`, or empty.  Plain text like
+  // `help`: the page sets option names in bold and SOURCE, DEST and TEXT in
+  // italics itself.
+  std::string_view manual;
   // Sets Options from the option (and its value, empty for a switch); null
   // for "--", which ends the options instead.
   void (*apply)(Options& options, std::string_view value);

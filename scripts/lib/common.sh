@@ -10,9 +10,11 @@ base_packages=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev libgtest-
 # What scripts/test adds: the volume cases format ext4 and exFAT images,
 # attach them to loop devices and mount exFAT through FUSE; the accessibility
 # events test runs the window on a D-Bus session with the AT-SPI bus; the
-# manual page is rendered with groff and checked against its text with python3.
-test_packages=(e2fsprogs mount exfatprogs exfat-fuse fuse3 dbus-daemon at-spi2-core groff
-               python3 python3-gi gir1.2-atspi-2.0 xdotool)
+# manual pages are rendered with groff and their NAME lines read with man-db's
+# lexgrog; the package is checked with lintian and its AppStream metadata with
+# appstreamcli.
+test_packages=(e2fsprogs mount exfatprogs exfat-fuse fuse3 dbus-daemon at-spi2-core groff man-db
+               python3 python3-gi gir1.2-atspi-2.0 xdotool lintian appstream)
 
 # ensure_packages pkg...: installs the missing ones with apt-get when root,
 # otherwise prints the line to run and fails.
