@@ -19,16 +19,21 @@ namespace {
 
 class Undoer {
  public:
-  Undoer(fsys::Restorer& restorer, bool dry_run, std::int64_t started, UndoReport& report)
-      : restorer_(restorer), dry_run_(dry_run), started_(started), report_(report) {}
+  Undoer(fsys::Restorer& restorer, bool dry_run, const journal::RecordedRun& run,
+         UndoReport& report)
+      : restorer_(restorer),
+        dry_run_(dry_run),
+        started_(run.started),
+        writer_(run.writer),
+        report_(report) {}
 
   void undo_copy(const journal::RecordedCopy& copy) {
     std::optional<fsys::FileIdentity> now = restorer_.identify(copy.target);
     const bool mine = now && fsys::same_file_as_recorded(*now, copy.identity);
     // The empty placeholder by which a volume that cannot rename without
-    // replacing holds a name for an instant, left there by a kill: the
-    // run's own (or an undo's), with nothing in it.
-    if (now && !mine && fsys::is_name_reservation(*now)) {
+    // replacing holds a name for an instant, left there by a kill, dated or
+    // not yet: the run's own (or an undo's), with nothing in it.
+    if (now && !mine && (fsys::is_name_reservation(*now) || killed_before_dating(copy, *now))) {
       if (!dry_run_ && restorer_.remove_file(copy.target)) return;
       now.reset();
     }
@@ -162,6 +167,24 @@ class Undoer {
     if (kept.where == fsys::KeptIn::set_aside) note_set_aside_folders(kept.file);
   }
 
+  // An empty file at a name the journal knows only from before its naming,
+  // made since the run began, beside the run's own half-named copy of the
+  // very source: a reservation the run was killed before it could date.
+  // A file of the user's is not so paired with a copy of the run's.
+  bool killed_before_dating(const journal::RecordedCopy& copy, const fsys::FileIdentity& now) {
+    if (copy.named || !writer_ || now.size != 0 || now.modified < started_ - 1'000'000'000) {
+      return false;
+    }
+    const std::string folder = copy.target.substr(0, copy.target.rfind(fsys::separator) + 1);
+    for (const std::string& name : restorer_.file_names(folder)) {
+      const std::optional<fsys::TemporaryName> temporary = fsys::parse_temporary_name(name);
+      if (!temporary || !fsys::written_by(*temporary, *writer_)) continue;
+      const std::optional<fsys::FileIdentity> left = restorer_.identify(folder + name);
+      if (left && fsys::same_content_as_recorded(*left, copy.identity)) return true;
+    }
+    return false;
+  }
+
   bool kept_exists(const fsys::KeptFile& kept) {
     return !kept.file.empty() && restorer_.identify(kept.file).has_value();
   }
@@ -218,6 +241,7 @@ class Undoer {
   fsys::Restorer& restorer_;
   const bool dry_run_;
   const std::int64_t started_;
+  const std::optional<fsys::TemporaryWriter> writer_;
   UndoReport& report_;
   std::set<std::string> set_aside_folders_;
   // How many copies a plan takes away from each folder, by its path.
@@ -244,7 +268,7 @@ UndoReport undo_run(const journal::RecordedRun& run, fsys::Restorer& restorer, b
                     const UndoProgress& progress) {
   UndoReport report;
   report.destination = run.destination;
-  Undoer undoer(restorer, dry_run, run.started, report);
+  Undoer undoer(restorer, dry_run, run, report);
   const std::size_t total = run.copies.size() + run.folders.size();
   std::size_t done = 0;
   const auto step_done = [&] {
