@@ -35,6 +35,7 @@
 #include "fsys/win32/path.h"
 #include "fsys/win32/quick_check.h"
 #include "fsys/win32/recycle_bin.h"
+#include "fsys/win32/temporaries.h"
 
 namespace tolvane::fsys {
 
@@ -87,46 +88,6 @@ std::error_code copy_to_temporary(const std::wstring& source, const std::wstring
     }
   }
   return {ERROR_FILE_EXISTS, std::system_category()};
-}
-
-bool process_has_ended(DWORD pid) {
-  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
-  DWORD exit_code = 0;
-  const bool ended = GetExitCodeProcess(process, &exit_code) && exit_code != STILL_ACTIVE;
-  CloseHandle(process);
-  return ended;
-}
-
-void remove_temporary(const std::wstring& temporary);
-
-// Removes from `folder` (long form, ending in "\\") the temporaries that a
-// copy killed half-way left there: only names copy_to_temporary makes, and
-// only when no process of that id runs any more.  Anything else, and any
-// failure, is left alone.
-void remove_stale_temporaries(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  const std::wstring search = folder + L".tolvane-*.tmp";
-  FindHandle find(
-      FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
-  if (find.get() == INVALID_HANDLE_VALUE) return;
-  do {
-    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-    const std::optional<std::string> utf8 = win32::to_utf8(data.cFileName);
-    const std::optional<TemporaryName> name = utf8 ? parse_temporary_name(*utf8) : std::nullopt;
-    // Names with a boot or clock mark are written on POSIX systems.
-    if (!name || name->mark != TemporaryName::Mark::none ||
-        !is_stale(*name, GetCurrentProcessId(), {}, process_has_ended)) {
-      continue;
-    }
-    remove_temporary(folder + data.cFileName);
-  } while (FindNextFileW(find.get(), &data));
-}
-
-void remove_temporary(const std::wstring& temporary) {
-  // A copy of a read-only source is read-only itself and would refuse.
-  SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(temporary.c_str());
 }
 
 // Gives the finished copy its name.  The name is free by now (its old file,
@@ -222,7 +183,7 @@ struct Win32StagedCopy final : StagedCopy {
         to(std::move(long_target)),
         target(std::move(target_text)) {}
   ~Win32StagedCopy() override {
-    if (!temporary.empty()) remove_temporary(temporary);
+    if (!temporary.empty()) win32::remove_temporary(temporary);
   }
   Win32StagedCopy(const Win32StagedCopy&) = delete;
   Win32StagedCopy& operator=(const Win32StagedCopy&) = delete;
@@ -329,7 +290,7 @@ class Win32FileSystem final : public FileSystem {
     }
     // Another thread may copy into the folder meanwhile: its temporaries
     // carry this process's id, which the sweep never removes.
-    if (first_write) remove_stale_temporaries(folder);
+    if (first_write) win32::remove_stale_temporaries(folder);
     std::wstring temporary;
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
     if ((start.error = copy_to_temporary(from, folder, temporary, attributes))) return start;
