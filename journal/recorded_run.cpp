@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 #include "journal/journal_lines.h"
 
 namespace tolvane::journal {
@@ -95,10 +96,8 @@ std::vector<std::string> RecordedRun::folders_written() const {
   // Copies come folder by folder: each folder is made a string once.
   std::string_view last;
   for (const RecordedCopy& copy : copies) {
-    const std::size_t cut = copy.target.rfind(fsys::separator);
-    if (cut == std::string::npos) continue;
-    const std::string_view folder = std::string_view(copy.target).substr(0, cut + 1);
-    if (folder == last) continue;
+    const std::string_view folder = fsys::folder_part(copy.target);
+    if (folder.empty() || folder == last) continue;
     last = folder;
     add(std::string(folder));
   }

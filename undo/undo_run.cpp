@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 #include "fsys/temporary_names.h"
 
 namespace tolvane::undo {
@@ -175,7 +176,7 @@ class Undoer {
     if (copy.named || !writer_ || now.size != 0 || now.modified < started_ - 1'000'000'000) {
       return false;
     }
-    const std::string folder = copy.target.substr(0, copy.target.rfind(fsys::separator) + 1);
+    const std::string folder(fsys::folder_part(copy.target));
     for (const std::string& name : restorer_.file_names(folder)) {
       const std::optional<fsys::TemporaryName> temporary = fsys::parse_temporary_name(name);
       if (!temporary || !fsys::written_by(*temporary, *writer_)) continue;
@@ -199,8 +200,7 @@ class Undoer {
   // For a plan: one more copy taken away from the folder of `target`.
   // Copies come folder by folder.
   void count_removed_in(const std::string& target) {
-    const std::string_view folder =
-        std::string_view(target).substr(0, target.rfind(fsys::separator) + 1);
+    const std::string_view folder = fsys::folder_part(target);
     if (last_removed_in_ == removed_in_.end() || last_removed_in_->first != folder) {
       last_removed_in_ = removed_in_.try_emplace(std::string(folder), 0).first;
     }
