@@ -9,6 +9,7 @@
 #include "app/run_verdict.h"
 #include "app/stop_request.h"
 #include "fsys/file_system.h"
+#include "fsys/restorer.h"
 
 namespace tolvane::cli {
 
@@ -31,5 +32,10 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
 // test to put a failing device under the command.
 int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::ostream& out,
         std::ostream& err, bool err_is_terminal, app::StopRequest* stop = nullptr);
+// The same with `restorer` under the journal and undo, for a test to fail a
+// journal write or a restore.
+int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, fsys::Restorer& restorer,
+        std::ostream& out, std::ostream& err, bool err_is_terminal,
+        app::StopRequest* stop = nullptr);
 
 }  // namespace tolvane::cli

@@ -90,7 +90,8 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
   line.number("renumbered", counts_.renumbered);
   line.number("failed", counts_.failed);
   line.boolean("stopped", report.stopped).number("left", report.left);
-  line.text("message", message);
+  // A plan writes no journal: only a real run can be undone.
+  line.boolean("journal", recorded_ && !options_.dry_run).text("message", message);
   line.number("exit_status", static_cast<std::size_t>(exit_status));
   out_ << line.str() << '\n';
 }

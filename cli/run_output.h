@@ -24,6 +24,8 @@ class RunOutput {
   // the numbers instead).
   void scanned(std::size_t listed, const scan::ScanResult& scan);
   void entry(const copy::EntryResult& result);
+  // The run's journal could not be written (whole): it cannot be undone.
+  void unrecorded() { recorded_ = false; }
   // The closing lines (or the summary object) after the run; a stopped run's
   // lines go to standard error instead (the caller's), its summary stays.
   void finish(const copy::CopyReport& report, std::string_view closing_text, int exit_status);
@@ -35,6 +37,7 @@ class RunOutput {
   std::size_t folders_unreadable_ = 0;
   std::size_t folders_left_out_ = 0;  // by the dot rule
   app::command_line::PlanCounts counts_;
+  bool recorded_ = true;  // the run keeps its journal whole
 };
 
 }  // namespace tolvane::cli

@@ -121,7 +121,10 @@ std::map<std::string, std::string> program_words() {
   words["set_aside_folder"] = std::string(app::set_aside_folder_name);
   words["undo_item"] = std::string(app::undo_item);
   words["undo_keys"] = std::string(app::undo_keys);
-  words["kept_runs"] = std::to_string(journal::kept_runs);
+  const journal::JournalLimits limits;
+  words["needed_days"] = std::to_string(limits.needed_for.count() / 24);
+  words["unneeded_days"] = std::to_string(limits.unneeded_for.count() / 24);
+  words["kept_gib"] = std::to_string(limits.kept_bytes >> 30);
   return words;
 }
 

@@ -295,7 +295,8 @@ LRESULT Form1Window::handle_message(UINT message, WPARAM wparam, LPARAM lparam) 
 void Form1Window::on_command(int id, int code) {
   if (form_ == nullptr) return;
   if (id == undo_command_id) {
-    form_->Undo_Click();
+    // Ctrl+Z stands for the menu item, and does nothing while it is greyed.
+    if (form_->undo_available()) form_->Undo_Click();
   } else if (id == IDCANCEL) {
     // Escape, as the dialog's keyboard handling and the keep-alive pass it.
     form_->Escape_Press();
