@@ -38,6 +38,7 @@ class Form1RunDisplay : public app::CopyEvents {
   bool progress_shown_ = true;
   bool entries_failed_ = false;
   std::size_t entries_done_ = 0;
+  bool stoppable_ = true;  // until the run puts its copies on the device
   std::chrono::steady_clock::time_point last_refresh_;
 };
 
