@@ -303,8 +303,7 @@ int main(int argc, char* argv[]) {
   if (!known_state) {
     std::fprintf(stderr,
                  "usage: tolvane_screenshot start|scanned|copied|question|undo-menu|undo-question|"
-                 "undo-progress|count-lines|stop-question|stopped OUTPUT.png
-");
+                 "undo-progress|count-lines|stop-question|stopped OUTPUT.png\n");
     return 2;
   }
   const char* state = argv[1];
