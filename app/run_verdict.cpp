@@ -5,7 +5,8 @@
 namespace tolvane::app {
 
 RunVerdict run_verdict(const copy::CopyReport& report, std::size_t folders_unreadable) {
-  return {report.failures.empty() && !report.flush_error && folders_unreadable == 0};
+  return {report.failures.empty() && !report.flush_error && folders_unreadable == 0,
+          report.stopped};
 }
 
 }  // namespace tolvane::app

@@ -17,13 +17,21 @@ inline constexpr int exit_all_copied = 0;
 inline constexpr int exit_incomplete = 1;
 // Bad usage, or a SOURCE or DEST that cannot be used: nothing was done.
 inline constexpr int exit_refused = 2;
+// The user stopped the run (Ctrl-C): 128 + SIGINT, as a shell reports a
+// command that Ctrl-C ended.
+inline constexpr int exit_stopped = 130;
 
 struct RunVerdict {
-  // Every listed file is copied (or was there already), on the device, and
-  // every folder of the source was read.
+  // Every entry the run went through is copied (or was there already), on
+  // the device, and every folder of the source was read.
   bool complete = true;
+  // The user stopped the run: the entries it left were never copied.
+  bool stopped = false;
 
-  int exit_status() const { return complete ? exit_all_copied : exit_incomplete; }
+  int exit_status() const {
+    if (stopped) return exit_stopped;
+    return complete ? exit_all_copied : exit_incomplete;
+  }
 };
 
 // The verdict on a run that ended with `report`, over a list whose scan could

@@ -68,7 +68,8 @@ ScanOutcome Session::scan(const ScanRequest& request, ScanEvents& events) {
   outcome.folder = scan::folder_path_from_text(request.source_text);
   if (outcome.folder) {
     events.walk_starting();
-    outcome.result = scan::Search_folder(*outcome.folder, *file_system_, events, request.dotted);
+    outcome.result = scan::Search_folder(*outcome.folder, *file_system_, events, request.dotted,
+                                         request.stop != nullptr ? request.stop->flag() : nullptr);
   }
   outcome.nothing_read =
       nothing_read(request.source_text, outcome.folder.has_value(), outcome.result);
@@ -140,7 +141,8 @@ CopyOutcome Session::run(const CopyRequest& request, CopyEvents& events, fsys::F
                                  .extension = request.extension,
                                  .flat = request.flat,
                                  .set_aside_folder_name = set_aside_folder_name,
-                                 .workers = workers};
+                                 .workers = workers,
+                                 .stop = request.stop != nullptr ? request.stop->flag() : nullptr};
   outcome.report = copy::copy_entries(values, disk, shown, journal.get());
   outcome.verdict = run_verdict(*outcome.report, request.folders_unreadable);
   outcome.closing_message = closing_message(*outcome.report, request.folders_unreadable);

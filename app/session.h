@@ -18,6 +18,7 @@
 #include "app/destination.h"
 #include "app/run_events.h"
 #include "app/run_verdict.h"
+#include "app/stop_request.h"
 #include "app/undo_flow.h"
 #include "app/user_texts.h"
 #include "copy/copy_run.h"
@@ -33,6 +34,9 @@ namespace tolvane::app {
 struct ScanRequest {
   std::string source_text;  // Text1 or SOURCE, untrimmed
   scan::DottedFolders dotted = scan::DottedFolders::left_out;
+  // Set by the front end when the user stops the scan (may be null): the
+  // walk ends at once and the list keeps what it found.
+  const StopRequest* stop = nullptr;
 };
 
 // What a scan did: the folder its text named (none: no walk), the walk's
@@ -60,6 +64,10 @@ struct CopyRequest {
   // listed, and the gather is incomplete.
   std::size_t folders_unreadable = 0;
   std::size_t workers = copy::default_copy_workers();
+  // Set by the front end when the user stops the run (may be null): no
+  // further copy starts, what was named stays and is flushed, the journal
+  // says the run stopped.
+  const StopRequest* stop = nullptr;
 };
 
 struct CopyOutcome {
@@ -71,8 +79,8 @@ struct CopyOutcome {
   // Why the run's journal could not be written, or stopped being written
   // part way: the run can then not be undone, or not whole.
   std::error_code unrecorded;
-  // The closing message, "已完成N条。" and what was replaced, unchanged or
-  // failed; empty when no run took place.
+  // The closing message, "已完成N条。" (or "已停止：…" for a stopped run)
+  // and what was replaced, unchanged or failed; empty when no run took place.
   std::string closing_message;
   RunVerdict verdict;
   // The closing message is shown with a warning: the gather is incomplete,

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "app/undo_texts.h"
 #include "fsys/name_refusal.h"
 #include "fsys/path_separator.h"
 #include "fsys/path_split.h"
@@ -106,6 +107,7 @@ std::string left_out_details(std::size_t left_out, const std::vector<std::string
 std::string count_caption(std::size_t files, const scan::ScanResult& result,
                           std::optional<NothingRead> why) {
   std::string line = count_line(files, result.folders_unreadable, result.folders_left_out);
+  if (result.stopped) return line + std::string(scan_stopped_words);
   if (!why) return line;
   switch (*why) {
     case NothingRead::empty_text:
@@ -272,8 +274,15 @@ std::string failure_text(const copy::CopyFailure& failure) {
   return text;
 }
 
+std::string stop_question(std::size_t done, std::size_t total) {
+  return "正在拷贝：已完成" + std::to_string(done) + "条，共" + std::to_string(total) +
+         "条。要停止吗？已拷贝的文件会保留，可以用“" + std::string(undo_item) + "”撤销。";
+}
+
 std::string closing_message(const copy::CopyReport& report, std::size_t folders_unreadable) {
-  std::string text = "已完成" + std::to_string(report.entries) + "条。";
+  std::string text = report.stopped ? "已停止：已拷贝" + std::to_string(report.entries) +
+                                          "条，余下" + std::to_string(report.left) + "条未拷贝。"
+                                    : "已完成" + std::to_string(report.entries) + "条。";
   if (report.replaced > 0) {
     text += "\n其中" + std::to_string(report.replaced) + "条替换了原有文件，原有文件已移入回收站。";
   }

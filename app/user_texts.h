@@ -58,10 +58,14 @@ std::string left_out_details(std::size_t left_out, const std::vector<std::string
 
 // Label2 after a scan that listed `files`: the count line with the folders
 // that were not read or left out by the dot rule, and why nothing was read
-// when `why` says so ("共计读取0条（文件夹不存在）").  Short enough for
-// Label2 at every scale.
+// when `why` says so ("共计读取0条（文件夹不存在）"), or that the user stopped
+// it ("共计读取120条（已停止）").  Short enough for Label2 at every scale.
 std::string count_caption(std::size_t files, const scan::ScanResult& result,
                           std::optional<NothingRead> why);
+
+// What the count line adds for a scan the user stopped: the list holds what
+// was read until then.
+inline constexpr std::string_view scan_stopped_words = "（已停止）";
 
 // The folders behind the count line, unreadable ones first, then those left
 // out; empty when there are none.
@@ -137,7 +141,13 @@ inline constexpr std::size_t failures_listed = 5;
 inline constexpr std::string_view earlier_copy_words = "是之前拷贝到该目录的文件，不再拷贝";
 inline constexpr std::string_view unchanged_words = "与原有文件相同，不重新拷贝";
 
-// "已完成" + entry count + "条。"; then, when not zero, how many replaced a
+// The question Escape or the close button asks during a copy run that has
+// gone through `done` of `total` entries: "正在拷贝：已完成N条，共M条。
+// 要停止吗？…".
+std::string stop_question(std::size_t done, std::size_t total);
+
+// "已完成" + entry count + "条。", or for a run the user stopped "已停止：
+// 已拷贝N条，余下M条未拷贝。"; then, when not zero, how many replaced a
 // file now in the trash, how many one now in the set-aside folder (named),
 // how many were earlier copies and how many unchanged; a failed flush; the
 // `folders_unreadable` folders whose files the scan never listed; when

@@ -28,19 +28,19 @@ int refuse(std::ostream& err, const std::string& problem) {
 }  // namespace
 
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-        bool err_is_terminal) {
+        bool err_is_terminal, app::StopRequest* stop) {
   const std::unique_ptr<fsys::FileSystem> disk = fsys::make_native_file_system();
-  return run(arguments, *disk, out, err, err_is_terminal);
+  return run(arguments, *disk, out, err, err_is_terminal, stop);
 }
 
 int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::ostream& out,
-        std::ostream& err, bool err_is_terminal) {
+        std::ostream& err, bool err_is_terminal, app::StopRequest* stop) {
   const std::unique_ptr<fsys::Restorer> restorer = fsys::make_native_restorer();
-  return run(arguments, disk, *restorer, out, err, err_is_terminal);
+  return run(arguments, disk, *restorer, out, err, err_is_terminal, stop);
 }
 
 int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, fsys::Restorer& restorer,
-        std::ostream& out, std::ostream& err, bool err_is_terminal) {
+        std::ostream& out, std::ostream& err, bool err_is_terminal, app::StopRequest* stop) {
   const ParsedArguments parsed = parse_arguments(arguments);
   if (!parsed.error.empty()) return refuse(err, app::command_line::usage_error(parsed.error));
   const Options& options = parsed.options;
@@ -79,14 +79,19 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, fsys:
   RunOutput output(out, options);
   ProgressDisplay progress(err, err_is_terminal);
   CommandLineFrontEnd front_end(options.extension, progress, output, err);
+  // From here to the end of the copy run, Ctrl-C stops rather than ends: a
+  // stop during the scan leaves the run to copy nothing and say so.
+  std::optional<app::StopRequest::Listening> listening;
+  if (stop != nullptr) listening.emplace(*stop);
   // The checks above made sure SOURCE names a folder, so the walk takes place.
   const scan::ScanResult scanned =
       session
           .scan({options.source,
-                 options.dot_folders ? scan::DottedFolders::walked : scan::DottedFolders::left_out},
+                 options.dot_folders ? scan::DottedFolders::walked : scan::DottedFolders::left_out,
+                 stop},
                 front_end)
           .result;
-  output.scanned(front_end.files().size(), scanned.folders_unreadable, scanned.folders_left_out);
+  output.scanned(front_end.files().size(), scanned);
   if (scanned.folders_unreadable > 0) {
     err << app::unreadable_details(scanned.folders_unreadable, scanned.first_unreadable) << '\n';
   }
@@ -107,14 +112,18 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, fsys:
       .progress_max = static_cast<float>(front_end.files().size()),
       .folders_unreadable = scanned.folders_unreadable,
       .workers = copy::default_copy_workers(),
+      .stop = stop,
   };
   const app::CopyOutcome outcome =
       options.dry_run ? session.plan(request, front_end) : session.copy(request, front_end);
+  listening.reset();
   progress.finish();
   // A journal cut short part way: the JSON summary says the run cannot be
   // undone whole.
   if (outcome.unrecorded) output.unrecorded();
   const int status = outcome.verdict.exit_status();
+  // Said where the user pressed Ctrl-C, as the interruption's answer.
+  if (outcome.verdict.stopped) err << outcome.closing_message << '\n';
   output.finish(outcome.report.value_or(copy::CopyReport{}), outcome.closing_message, status);
   out.flush();
   return status;

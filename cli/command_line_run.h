@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/run_verdict.h"
+#include "app/stop_request.h"
 #include "fsys/file_system.h"
 #include "fsys/restorer.h"
 
@@ -17,19 +18,24 @@ using app::exit_all_copied;
 using app::exit_refused;
 // Entries failed, the last flush failed, or a folder could not be read.
 inline constexpr int exit_entries_failed = app::exit_incomplete;
+// The user stopped the scan or the copy run (Ctrl-C).
+using app::exit_stopped;
 
 // Runs `tolvane-cli` with `arguments` (UTF-8, without the program's name),
 // writing results to `out` and messages and progress to `err`; progress
-// only when `err_is_terminal`.  Returns the exit status.
+// only when `err_is_terminal`.  Returns the exit status.  The scan and the
+// copy run listen to `stop` (may be null), which Ctrl-C sets: a stopped run
+// says so on `err` and returns exit_stopped.
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-        bool err_is_terminal);
+        bool err_is_terminal, app::StopRequest* stop = nullptr);
 // The same over `disk` instead of the platform's own file system, for a
 // test to put a failing device under the command.
 int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::ostream& out,
-        std::ostream& err, bool err_is_terminal);
+        std::ostream& err, bool err_is_terminal, app::StopRequest* stop = nullptr);
 // The same with `restorer` under the journal and undo, for a test to fail a
 // journal write or a restore.
 int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, fsys::Restorer& restorer,
-        std::ostream& out, std::ostream& err, bool err_is_terminal);
+        std::ostream& out, std::ostream& err, bool err_is_terminal,
+        app::StopRequest* stop = nullptr);
 
 }  // namespace tolvane::cli

@@ -8,6 +8,14 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  return tolvane::cli::run(arguments, std::cout, std::cerr,
-                           tolvane::cli::error_stream_is_terminal());
+  static tolvane::app::StopRequest stop;
+  tolvane::cli::catch_stop_keys(stop);
+  const int status = tolvane::cli::run(arguments, std::cout, std::cerr,
+                                       tolvane::cli::error_stream_is_terminal(), &stop);
+  if (status == tolvane::cli::exit_stopped) {
+    std::cout.flush();
+    std::cerr.flush();
+    tolvane::cli::end_as_stopped();
+  }
+  return status;
 }

@@ -31,14 +31,11 @@ std::string_view outcome_word(const copy::EntryResult& result) {
 
 }  // namespace
 
-void RunOutput::scanned(std::size_t listed, std::size_t folders_unreadable,
-                        std::size_t folders_left_out) {
+void RunOutput::scanned(std::size_t listed, const scan::ScanResult& scan) {
   listed_ = listed;
-  folders_unreadable_ = folders_unreadable;
-  folders_left_out_ = folders_left_out;
-  if (!options_.json) {
-    out_ << app::count_line(listed, folders_unreadable, folders_left_out) << '\n';
-  }
+  folders_unreadable_ = scan.folders_unreadable;
+  folders_left_out_ = scan.folders_left_out;
+  if (!options_.json) out_ << app::count_caption(listed, scan, std::nullopt) << '\n';
 }
 
 void RunOutput::entry(const copy::EntryResult& result) {
@@ -80,7 +77,7 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
     message = app::command_line::plan_summary(counts_);
   }
   if (!options_.json) {
-    out_ << message << '\n';
+    if (!report.stopped) out_ << message << '\n';
     return;
   }
   JsonLine line;
@@ -92,6 +89,7 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
   line.number("unchanged", counts_.unchanged).number("earlier_copies", counts_.earlier_copies);
   line.number("renumbered", counts_.renumbered);
   line.number("failed", counts_.failed);
+  line.boolean("stopped", report.stopped).number("left", report.left);
   // A plan writes no journal: only a real run can be undone.
   line.boolean("journal", recorded_ && !options_.dry_run).text("message", message);
   line.number("exit_status", static_cast<std::size_t>(exit_status));

@@ -11,6 +11,7 @@
 #include "cli/options.h"
 #include "copy/copy_events.h"
 #include "copy/copy_run.h"
+#include "scan/folder_walk.h"
 
 namespace tolvane::cli {
 
@@ -21,11 +22,12 @@ class RunOutput {
 
   // The scan's count line, as the window shows it (the summary object carries
   // the numbers instead).
-  void scanned(std::size_t listed, std::size_t folders_unreadable, std::size_t folders_left_out);
+  void scanned(std::size_t listed, const scan::ScanResult& scan);
   void entry(const copy::EntryResult& result);
   // The run's journal could not be written (whole): it cannot be undone.
   void unrecorded() { recorded_ = false; }
-  // The closing lines (or the summary object) after the run.
+  // The closing lines (or the summary object) after the run; a stopped run's
+  // lines go to standard error instead (the caller's), its summary stays.
   void finish(const copy::CopyReport& report, std::string_view closing_text, int exit_status);
 
  private:

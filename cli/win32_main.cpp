@@ -16,6 +16,8 @@ int wmain(int argc, wchar_t** argv) {
     arguments.push_back(
         tolvane::fsys::win32::to_utf8(argv[k]).value_or(std::string("\xEF\xBF\xBD")));
   }
+  static tolvane::app::StopRequest stop;
+  tolvane::cli::catch_stop_keys(stop);
   return tolvane::cli::run(arguments, std::cout, std::cerr,
-                           tolvane::cli::error_stream_is_terminal());
+                           tolvane::cli::error_stream_is_terminal(), &stop);
 }

@@ -56,7 +56,15 @@ void CopyWorkers::flush_batches() {
     if (copiers_held) job_waiting_.notify_all();
     flush_batch(file_system_, batch);
     std::unique_lock lock(mutex_);
-    flushed_changed_.wait(lock, [this] { return !flushed_; });
+    flushed_changed_.wait(lock, [this] { return !flushed_ || stopping_; });
+    if (stopping_) {
+      // Flushed, yet never to be named: dropped with the rest.
+      outstanding_ -= batch.size();
+      const bool wake_run = run_waits_ != RunWaits::no && outstanding_ == finished_.size();
+      lock.unlock();
+      if (wake_run) run_woken_.notify_one();
+      continue;
+    }
     flushed_ = std::move(batch);
     flushed_changed_.notify_all();
   }

@@ -32,6 +32,11 @@ class CopyPipeline {
   // place in the queue.
   virtual void take_results(std::vector<CopyResult>& results, std::chrono::milliseconds patience,
                             bool or_room) = 0;
+  // The run stops: the jobs not yet started and the copies staged but not
+  // yet named are dropped, unnamed, and their results never come (they no
+  // longer count as outstanding); copies under way are dropped once staged,
+  // and a batch taking its names finishes.  No job is handed out after it.
+  virtual void stop() = 0;
 };
 
 }  // namespace tolvane::copy

@@ -15,6 +15,7 @@
 #include "copy/entry_plan.h"
 #include "copy/serial_copies.h"
 #include "fsys/set_aside.h"
+#include "scan/stop_flag.h"
 
 namespace tolvane::copy {
 namespace {
@@ -49,6 +50,7 @@ class EntryReports {
       events_.entry_done({job.index, job.source, job.target, job.renumbered, outcome,
                           failure ? &*failure : nullptr});
       ++next_;
+      ++told_;
       return;
     }
     add(job.index, {std::move(job.source), std::move(job.target), job.renumbered, outcome,
@@ -60,6 +62,14 @@ class EntryReports {
   void left_out(std::size_t index, std::string_view source) {
     add(index, {std::string(source), {}, false, fsys::CopyOutcome::unchanged, std::nullopt, true});
   }
+  // A stopped run never tells the entries it dropped: those finished after
+  // them are told now, in list order.
+  void tell_the_rest() {
+    for (auto& [index, done] : waiting_) tell(index, done);
+    waiting_.clear();
+  }
+  // How many entries have been told.
+  std::size_t told() const { return told_; }
 
  private:
   struct Finished {
@@ -74,15 +84,19 @@ class EntryReports {
     waiting_.emplace(index, std::move(entry));
     for (auto next = waiting_.begin(); next != waiting_.end() && next->first == next_;
          next = waiting_.erase(next), ++next_) {
-      const Finished& done = next->second;
-      events_.entry_done({next->first, done.source, done.target, done.renumbered, done.outcome,
-                          done.failure ? &*done.failure : nullptr, done.earlier_copy});
+      tell(next->first, next->second);
     }
+  }
+  void tell(std::size_t index, const Finished& done) {
+    events_.entry_done({index, done.source, done.target, done.renumbered, done.outcome,
+                        done.failure ? &*done.failure : nullptr, done.earlier_copy});
+    ++told_;
   }
 
   CopyEvents& events_;
   std::map<std::size_t, Finished> waiting_;
   std::size_t next_ = 0;
+  std::size_t told_ = 0;
 };
 
 // Plans every entry in list order on the run's thread and hands the copies
@@ -91,14 +105,27 @@ class EntryReports {
 // next name.  Progress names the entry about to be copied when `serial`
 // (every step then happens on this thread, in list order); otherwise it
 // counts the entries finished, stepping through the same values and texts.
+// Once `stop` is set, no job goes out any more and the pipeline drops what
+// it has not named; the report then counts the entries told and those left.
 void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
                   const scan::FileList& listed, CopyEvents& events, RunRecorder* recorder,
-                  CopyReport& report) {
+                  const std::atomic<bool>* stop, CopyReport& report) {
   EntryReports entries(events);
   const std::chrono::milliseconds patience = events.keep_alive_interval();
   std::vector<CopyResult> results;
   std::vector<CopyJob> renamed;
+  std::vector<CopyJob> planned;
   std::size_t finished = 0;
+  // Looked at before each entry and after each wait for results, so that a
+  // stop takes effect within a wait's patience whatever the batches hold.
+  const auto stopped = [&] {
+    if (report.stopped || !scan::stop_requested(stop)) return report.stopped;
+    report.stopped = true;
+    pipeline.stop();
+    planned.clear();
+    renamed.clear();
+    return true;
+  };
   const auto settle = [&](std::chrono::milliseconds wait, bool or_room) {
     results.clear();
     pipeline.take_results(results, wait, or_room);
@@ -115,23 +142,26 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
       entries.copied(result.job, result.error, result.outcome);
       if (!serial) events.progress(finished++);
     }
-    // Not finished: copied again under their next names.
-    if (!renamed.empty()) pipeline.hand_out(renamed);
     if (wait.count() > 0) events.keep_alive();
+    // Not finished: copied again under their next names, unless the run
+    // stops (the keep-alive above is where a window asks).
+    if (!renamed.empty() && !stopped()) pipeline.hand_out(renamed);
   };
 
   // Planned jobs go out a few at a time, and finished ones are taken as
   // often: one lock of the copy threads per few entries, not three per entry.
-  std::vector<CopyJob> planned;
   const auto hand_out_planned = [&] {
-    while (!pipeline.has_room_for(planned.size())) settle(patience, true);
+    while (!pipeline.has_room_for(planned.size())) {
+      settle(patience, true);
+      if (stopped()) return;
+    }
     pipeline.hand_out(planned);
     settle(std::chrono::milliseconds(0), false);
   };
   const std::size_t per_hand_out = serial ? 1 : jobs_per_wake;
   CopyJob job;
   CopyFailure failure;
-  for (std::size_t i = 0; i < planner.entries(); ++i) {
+  for (std::size_t i = 0; i < planner.entries() && !stopped(); ++i) {
     if (planner.left_out(i)) {
       ++report.earlier_copies;
       if (serial) events.progress(i);
@@ -150,9 +180,17 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
       if (!serial) events.progress(finished++);
     }
   }
-  if (!planned.empty()) hand_out_planned();
+  if (!planned.empty() && !stopped()) hand_out_planned();
   pipeline.last_job_handed_out();
-  while (pipeline.outstanding() > 0) settle(patience, false);
+  while (pipeline.outstanding() > 0) {
+    settle(patience, false);
+    stopped();
+  }
+  if (report.stopped) {
+    entries.tell_the_rest();
+    report.left = planner.entries() - entries.told();
+    report.entries = entries.told();
+  }
   // Results arrive as copies finish; the report lists them in entry order.
   std::sort(report.failures.begin(), report.failures.end(),
             [](const CopyFailure& a, const CopyFailure& b) { return a.index < b.index; });
@@ -171,19 +209,25 @@ CopyReport copy_entries(const CopyRequest& request, fsys::FileSystem& file_syste
   const std::size_t workers = request.workers;
   if (workers <= 1) {
     SerialCopies pipeline(file_system, recorder);
-    copy_through(pipeline, true, planner, request.entries, events, recorder, report);
+    copy_through(pipeline, true, planner, request.entries, events, recorder, request.stop, report);
   } else {
     CopyWorkers pipeline(file_system, workers, workers * jobs_per_worker, recorder);
-    copy_through(pipeline, false, planner, request.entries, events, recorder, report);
+    copy_through(pipeline, false, planner, request.entries, events, recorder, request.stop, report);
   }
 
-  // Done must mean on the device: the user may unplug it next.
-  if (report.entries > 0) {
-    events.flushing(report.entries - 1);
+  // Done must mean on the device: the user may unplug it next.  A stopped
+  // run flushes the names it gave as well, and its progress stays where it
+  // stopped.
+  if (planner.entries() > 0) {
+    const std::size_t last = report.entries > 0 ? report.entries - 1 : 0;
+    events.flushing(last);
     report.flush_error = file_system.flush();
-    if (recorder != nullptr) recorder->run_ended();
+    if (recorder != nullptr) {
+      if (report.stopped) recorder->run_stopped();
+      recorder->run_ended();
+    }
     // The run ends on its own last progress line.
-    events.progress(report.entries - 1);
+    events.progress(last);
   }
   return report;
 }

@@ -3,6 +3,7 @@
 // returning what became of the entries.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -45,6 +46,10 @@ struct CopyReport {
   std::size_t earlier_copies = 0;
   std::vector<CopyFailure> failures;
   std::error_code flush_error;  // the copies may not all be on the device
+  // The run was asked to stop and did before its end: `left` entries were
+  // never copied (never reached, or staged and dropped before their names).
+  bool stopped = false;
+  std::size_t left = 0;
 };
 
 // Every value a copy run plans from, taken when it starts: it asks nobody
@@ -65,6 +70,8 @@ struct CopyRequest {
   std::string_view set_aside_folder_name;
   // How many threads copy the data.
   std::size_t workers = default_copy_workers();
+  // Set (from any thread) when the user asks the run to stop; may be null.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 // Copies every entry of `request` into its destination and puts the copies
@@ -79,6 +86,10 @@ struct CopyRequest {
 // With a `recorder`, the run's journal learns every folder and copy it
 // needs to undo the run, each copy before it takes its name, and listed
 // files it knows for earlier copies into the destination are left out.
+// Once `request.stop` is set the run stops at its next clean point, within
+// a fraction of a second: no further copy starts, copies staged but not yet
+// named are dropped and never named, a batch taking its names finishes, and
+// what was named is flushed and kept; the report says how many were left.
 CopyReport copy_entries(const CopyRequest& request, fsys::FileSystem& file_system,
                         CopyEvents& events, RunRecorder* recorder = nullptr);
 

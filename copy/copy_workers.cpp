@@ -90,6 +90,23 @@ void CopyWorkers::take_results(std::vector<CopyResult>& results, std::chrono::mi
   finished_.clear();
 }
 
+void CopyWorkers::stop() {
+  // Dropped outside the lock: each staged copy closes a file.
+  std::deque<CopyJob> jobs;
+  StagedBatch staged;
+  std::optional<StagedBatch> flushed;
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+    outstanding_ -= queue_.size() + batch_.size() + (flushed_ ? flushed_->size() : 0);
+    jobs.swap(queue_);
+    std::swap(staged, batch_);
+    flushed.swap(flushed_);
+  }
+  // The flushing thread may wait for the flushed batch to be taken.
+  flushed_changed_.notify_all();
+}
+
 bool CopyWorkers::take_jobs(std::vector<CopyJob>& jobs, std::size_t most) {
   // A share of the queue, so that no thread sits idle while another holds
   // several jobs; beyond the first, only jobs whose copies the batch still
@@ -125,7 +142,11 @@ void CopyWorkers::hand_on(std::vector<Done>& done, bool& wake_run, bool& wake_fl
   if (idle()) idle_since_ = std::chrono::steady_clock::now();
   for (Done& copy : done) {
     if (copy.start.round_trips && !deep_) deepen();
-    if (copy.start.staged) {
+    if (copy.start.staged && stopping_) {
+      // Staged after the stop: dropped unnamed, which leaves nothing.
+      copy.start.staged.reset();
+      --outstanding_;
+    } else if (copy.start.staged) {
       if (batch_.empty()) batch_opened_ = std::chrono::steady_clock::now();
       batch_.add(std::move(copy.job), copy.start);
       // The first copy of a batch starts the flushing thread's clock.
@@ -141,9 +162,10 @@ void CopyWorkers::hand_on(std::vector<Done>& done, bool& wake_run, bool& wake_fl
   // The last result ends any wait; results alone wake a run only when it
   // waits for nothing else.
   if (!finished_.empty()) {
-    wake_run = wake_run || (run_waits_ == RunWaits::for_results && none_finished) ||
-               (run_waits_ != RunWaits::no && outstanding_ == finished_.size());
+    wake_run = wake_run || (run_waits_ == RunWaits::for_results && none_finished);
   }
+  // So does the last copy dropped after a stop.
+  wake_run = wake_run || (run_waits_ != RunWaits::no && outstanding_ == finished_.size());
   // The last copy of a lull starts the shorter wait of a waiting batch.
   if (!batch_.empty() && idle()) wake_flusher = true;
   // Results that join no batch make room for a thread held back.

@@ -71,6 +71,7 @@ class CopyWorkers final : public CopyPipeline {
   std::size_t outstanding() override;
   void take_results(std::vector<CopyResult>& results, std::chrono::milliseconds patience,
                     bool or_room) override;
+  void stop() override;
 
  private:
   // A job a copy thread has done, held until it hands its run of jobs on.
@@ -140,6 +141,8 @@ class CopyWorkers final : public CopyPipeline {
   std::size_t threads_waiting_ = 0;  // copy threads asleep for want of a job
   std::size_t outstanding_ = 0;
   bool closing_ = false;
+  // The run stopped: what is staged from now on is dropped, never named.
+  bool stopping_ = false;
   bool copiers_done_ = false;
   bool last_handed_out_ = false;
   bool batch_named_ = false;  // results of a named batch the run has not taken yet

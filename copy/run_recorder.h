@@ -1,7 +1,7 @@
 // What a copy run tells the journal that lets it be undone, and what it
 // asks of it: the folders it made, each batch's copies before they take
-// their names, each copy once named, and which listed files are copies an
-// earlier run made into the same destination.
+// their names, each copy once named, a stop, and which listed files are
+// copies an earlier run made into the same destination.
 #pragma once
 
 #include <string>
@@ -35,6 +35,10 @@ class RunRecorder {
   // A copy now at its name (copied, replaced or set aside), on the run's
   // thread.
   virtual void named(const CopyResult& result) = 0;
+
+  // The run was stopped before its end: every copy it named has been told
+  // to named(), and no other took a name.  Called before run_ended().
+  virtual void run_stopped() = 0;
 
   // After the run's last copy and its flush.
   virtual void run_ended() = 0;

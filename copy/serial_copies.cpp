@@ -45,6 +45,12 @@ void SerialCopies::take_results(std::vector<CopyResult>& results,
   finished_.clear();
 }
 
+void SerialCopies::stop() {
+  // Destroyed unnamed, the staged copies leave nothing behind.
+  outstanding_ -= batch_.size();
+  batch_.clear();
+}
+
 void SerialCopies::finish_batch() {
   if (batch_.empty()) return;
   flush_batch(file_system_, batch_);

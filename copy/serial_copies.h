@@ -25,6 +25,8 @@ class SerialCopies final : public CopyPipeline {
   std::size_t outstanding() override { return outstanding_; }
   void take_results(std::vector<CopyResult>& results, std::chrono::milliseconds patience,
                     bool or_room) override;
+  // Drops the batch staged since the last one was named.
+  void stop() override;
 
  private:
   void finish_batch();

@@ -140,7 +140,9 @@ void Form1::Command1_Click() {
   controls_.clear_lists();
   set_progress_value(0);
   controls_.set_caption(Control::Label6, std::string(app::progress_prefix));
-  const app::ScanOutcome scanned = session_.scan({controls_.text(Control::Text1)}, *this);
+  stop_.clear();
+  const app::ScanOutcome scanned =
+      session_.scan({controls_.text(Control::Text1), scan::DottedFolders::left_out, &stop_}, *this);
   scan_guard_.reset();
   folders_unreadable_ = scanned.result.folders_unreadable;
   const std::size_t count = controls_.lists().size();
@@ -178,8 +180,12 @@ void Form1::Command2_Click() {
   std::vector<std::string> made;
   if (destination.missing && !destination_made(destination, made)) return;
   copying_ = true;
+  stop_.clear();
+  stop_asked_ = StopAsked::no;
+  close_after_copy_ = false;
+  copy_running_ = true;
   // The run's values are the controls' as the button is pressed: the window
-  // takes no input until the run has ended.
+  // takes no input until the run has ended, but Escape and the close button.
   Form1RunDisplay display(*this);
   const app::CopyOutcome outcome = session_.copy(
       {
@@ -191,8 +197,10 @@ void Form1::Command2_Click() {
           .progress_max = progress_max_,
           .folders_unreadable = folders_unreadable_,
           .workers = copy_workers_,
+          .stop = &stop_,
       },
       display);
+  copy_running_ = false;
   if (outcome.declined) {
     // No to copying without a journal: nothing was copied, and the list
     // stays ready, as after a No to making the destination.
@@ -204,6 +212,10 @@ void Form1::Command2_Click() {
   end_copy_command();
   copying_ = false;
   follow_undo();
+  if (close_after_copy_) {
+    close_after_copy_ = false;
+    controls_.close_window();
+  }
 }
 
 bool Form1::destination_made(const app::DestinationCheck& destination,
@@ -236,12 +248,44 @@ void Form1::set_command2_enabled(bool enabled) {
 }
 
 bool Form1::close_requested() {
+  if (copy_running_ && !asking_to_stop_) {
+    // A run already stopping is not asked about again.
+    if (stop_.requested()) {
+      close_after_copy_ = true;
+    } else {
+      stop_asked_ = StopAsked::by_close;
+    }
+    return false;
+  }
   if (copying_) return false;
   if (scanning_) {
+    stop_.request();
     close_requested_ = true;
     return false;
   }
   return true;
+}
+
+void Form1::Escape_Press() {
+  if (scanning_) {
+    stop_.request();
+  } else if (copy_running_ && !asking_to_stop_ && !stop_.requested() &&
+             stop_asked_ == StopAsked::no) {
+    stop_asked_ = StopAsked::by_key;
+  }
+}
+
+void Form1::ask_to_stop(std::size_t done) {
+  if (stop_asked_ == StopAsked::no || asking_to_stop_) return;
+  // The box is modal: the run waits in it, and a No goes on as if nothing
+  // had been asked.
+  asking_to_stop_ = true;
+  if (controls_.ask_yes_no(app::stop_question(done, controls_.lists().size()))) {
+    stop_.request();
+    close_after_copy_ = stop_asked_ == StopAsked::by_close;
+  }
+  stop_asked_ = StopAsked::no;
+  asking_to_stop_ = false;
 }
 
 std::string Form1::extension_text() { return controls_.text(Control::Combo1); }

@@ -16,6 +16,7 @@
 
 #include "app/run_events.h"
 #include "app/session.h"
+#include "app/stop_request.h"
 #include "copy/copy_worker_count.h"
 #include "form/form1_controls.h"
 
@@ -49,9 +50,16 @@ class Form1 : public app::ScanEvents {
   bool undo_available();
 
   // The window system asks to close the window: true when it may close now.
-  // During a scan the request is kept and granted once the scan has
-  // returned; during a copy run it is refused.
+  // During a scan the scan stops and the window closes once it has
+  // returned; during a copy run the user is asked whether to stop it, as by
+  // Escape, and the window closes once a run so stopped has ended.
   bool close_requested();
+  // Escape: stops a scan at once (the list keeps what it found); during a
+  // copy run asks whether to stop it, at the run's next chance to ask.
+  void Escape_Press();
+  // The copy run's display offers the question Escape or the close button
+  // asked for, with the entries `done` so far; on Yes the run stops.
+  void ask_to_stop(std::size_t done);
 
   // True from the start of a scan or copy run until its handler returns
   // (for a copy, after its closing message has been dismissed).
@@ -114,6 +122,19 @@ class Form1 : public app::ScanEvents {
   bool scanning_ = false;
   bool copying_ = false;
   bool close_requested_ = false;  // the window was closed during a scan
+
+  // What a scan and a copy run listen to.
+  app::StopRequest stop_;
+  // From the start of a copy run to its end, its closing message excluded.
+  bool copy_running_ = false;
+  // Escape or the close button asked to stop the copy run: the question is
+  // put at the run's next chance, not inside the key's own event.
+  enum class StopAsked : std::uint8_t { no, by_key, by_close };
+  StopAsked stop_asked_ = StopAsked::no;
+  bool asking_to_stop_ = false;
+  // The user stopped the copy run by closing the window: it closes once the
+  // run has ended and its message has been read.
+  bool close_after_copy_ = false;
   bool command2_enabled_ = false;
   std::size_t copy_workers_ = copy::default_copy_workers();
   std::chrono::steady_clock::time_point last_events_;

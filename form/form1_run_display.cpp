@@ -19,6 +19,9 @@ void Form1RunDisplay::progress(int value, std::string_view label6_caption, bool 
   form_.set_progress_value_quietly(static_cast<float>(value));
   progress_line_.assign(label6_caption);
   progress_shown_ = false;
+  // Shown at once while the copies are put on the device at the end: from
+  // then on nothing is left to stop.
+  if (at_once) stoppable_ = false;
   if (at_once || std::chrono::steady_clock::now() - last_refresh_ >= refresh_interval) {
     refresh_window();
   }
@@ -36,6 +39,7 @@ void Form1RunDisplay::refresh_window() {
     progress_shown_ = true;
   }
   form_.controls().keep_alive();
+  if (stoppable_) form_.ask_to_stop(entries_done_);
   last_refresh_ = std::chrono::steady_clock::now();
 }
 
@@ -55,6 +59,7 @@ void Form1RunDisplay::show_report(std::string_view text, bool warning) {
 
 void Form1RunDisplay::entry_done(const copy::EntryResult& result) {
   if (result.failure != nullptr) entries_failed_ = true;
+  ++entries_done_;
 }
 
 bool Form1RunDisplay::copy_unrecorded(std::error_code why) {

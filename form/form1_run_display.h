@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -28,13 +29,16 @@ class Form1RunDisplay : public app::CopyEvents {
 
  private:
   // Puts the latest progress on the screen and lets the window answer the
-  // window system; user input is discarded, the run holds the thread.
+  // window system; user input is discarded, the run holds the thread, but
+  // for Escape and the close button, whose question is asked here.
   void refresh_window();
 
   Form1& form_;
   std::string progress_line_;
   bool progress_shown_ = true;
   bool entries_failed_ = false;
+  std::size_t entries_done_ = 0;
+  bool stoppable_ = true;  // until the run puts its copies on the device
   std::chrono::steady_clock::time_point last_refresh_;
 };
 

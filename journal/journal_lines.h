@@ -22,6 +22,7 @@ enum class LineKind : std::uint8_t {
   folder,       // a folder the run made
   naming,       // a copy about to take its name (target, source, identity)
   named,        // a copy at its name, and where a file it replaced went
+  stopped,      // the user stopped the run before its end (an "ended" line follows)
   ended,        // the run reached its end
   undone,       // the run was undone
 };
@@ -41,6 +42,7 @@ inline constexpr LineShape line_shapes[] = {
     {LineKind::folder, "folder", 2},
     {LineKind::naming, "naming", 6},
     {LineKind::named, "named", 9},
+    {LineKind::stopped, "stopped", 1},
     {LineKind::ended, "ended", 1},
     {LineKind::undone, "undone", 1},
 };

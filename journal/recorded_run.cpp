@@ -72,6 +72,9 @@ RecordedRun parse_journal(const std::string& path, const std::string& text) {
         }
         break;
       }
+      case LineKind::stopped:
+        run.stopped = true;
+        break;
       case LineKind::ended:
         run.ended = true;
         break;

@@ -33,7 +33,8 @@ struct RecordedRun {
   // Whose temporaries the run wrote; none in a journal of a version that
   // did not say.
   std::optional<fsys::TemporaryWriter> writer;
-  bool ended = false;  // the run reached its end
+  bool stopped = false;  // the user stopped the run: it copied part of its list
+  bool ended = false;    // the run reached its end
   bool undone = false;
 
   // Every folder the run wrote into or made, the destination's own

@@ -1,6 +1,7 @@
 // Journal lines as the run goes: "folder", "naming" before a batch takes its
-// names (then synced), "named" after each copy, "ended" at the end.  Every
-// path is written absolute, so that undo finds it from any folder.
+// names (then synced), "named" after each copy, "stopped" when the user
+// stopped the run, "ended" at the end.  Every path is written absolute, so
+// that undo finds it from any folder.
 #include "journal/run_journal.h"
 
 #include "fsys/path_key.h"
@@ -129,6 +130,11 @@ void RunJournal::named(const copy::CopyResult& result) {
   fields.push_back(result.kept.file);
   fields.push_back(result.kept.record);
   append(line_of(LineKind::named, fields), false);
+}
+
+void RunJournal::run_stopped() {
+  const std::lock_guard lock(mutex_);
+  append(line_of(LineKind::stopped), false);
 }
 
 void RunJournal::run_ended() {

@@ -44,6 +44,7 @@ class RunJournal final : public copy::RunRecorder {
   void naming(const std::vector<copy::CopyJob>& jobs,
               const std::vector<fsys::CopyNaming>& namings) override;
   void named(const copy::CopyResult& result) override;
+  void run_stopped() override;
   void run_ended() override;
 
  private:

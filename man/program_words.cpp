@@ -116,6 +116,15 @@ std::map<std::string, std::string> program_words() {
   copy::CopyReport report;
   report.entries = 120;
   words["closing_message"] = app::closing_message(report);
+  copy::CopyReport stopped;
+  stopped.entries = 120;
+  stopped.left = 180;
+  stopped.stopped = true;
+  words["stopped_message"] = app::closing_message(stopped);
+  words["stop_question"] = app::stop_question(120, 300);
+  scan::ScanResult scan_stopped;
+  scan_stopped.stopped = true;
+  words["scan_stopped"] = app::count_caption(120, scan_stopped, std::nullopt);
   words["progress_prefix"] = std::string(app::progress_prefix);
   words["flushing_suffix"] = std::string(app::flushing_suffix);
   words["set_aside_folder"] = std::string(app::set_aside_folder_name);

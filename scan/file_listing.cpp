@@ -3,11 +3,13 @@
 
 #include "fsys/mask_match.h"
 #include "scan/folder_tag.h"
+#include "scan/stop_flag.h"
 
 namespace tolvane::scan {
 
 bool Search_file_in_folder(const std::string& folder, bool start_folder,
-                           const std::vector<fsys::FolderEntry>& entries, ScanFrontEnd& front_end) {
+                           const std::vector<fsys::FolderEntry>& entries, ScanFrontEnd& front_end,
+                           const std::atomic<bool>* stop) {
   // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on
   // "*" + std::string, which breaks Release builds.
   std::string mask = "*";
@@ -23,7 +25,7 @@ bool Search_file_in_folder(const std::string& folder, bool start_folder,
     path.resize(folder.size());
     path.append(entry.name);
     front_end.append_file(path, tag);
-    if (!front_end.yield()) return false;
+    if (!front_end.yield() || stop_requested(stop)) return false;
   }
   return true;
 }

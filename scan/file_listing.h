@@ -2,6 +2,7 @@
 // appended to the file list with the folder's tag.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,9 @@ namespace tolvane::scan {
 // front end's extension text (read once, when the call starts), in the order
 // given, yielding to the front end after each one.  `start_folder` says that
 // `folder` is the one the scan started from, as typed.  Returns false when
-// the front end asked to stop.
+// the front end asked to stop at a yield, or `stop` (may be null) is set.
 bool Search_file_in_folder(const std::string& folder, bool start_folder,
-                           const std::vector<fsys::FolderEntry>& entries, ScanFrontEnd& front_end);
+                           const std::vector<fsys::FolderEntry>& entries, ScanFrontEnd& front_end,
+                           const std::atomic<bool>* stop = nullptr);
 
 }  // namespace tolvane::scan

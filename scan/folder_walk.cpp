@@ -5,6 +5,7 @@
 #include "scan/file_listing.h"
 #include "scan/folder_read_ahead.h"
 #include "scan/folder_table.h"
+#include "scan/stop_flag.h"
 
 namespace tolvane::scan {
 
@@ -26,11 +27,14 @@ namespace {
 // folder is read here and listed before the next is read; with them, a few
 // are read ahead meanwhile.  The list comes out the same either way.
 bool list_in_table_order(FolderTable& table, fsys::FileSystem& file_system, ScanFrontEnd& front_end,
-                         std::size_t helpers) {
+                         std::size_t helpers, const std::atomic<bool>* stop) {
   FolderReadAhead reading(table, file_system, helpers);
   const auto breathe = [&front_end] { front_end.breathe(); };
   while (std::optional<FolderRead> read = reading.next(breathe)) {
-    if (!Search_file_in_folder(*read->folder, read->slot == 0, read->contents.entries, front_end)) {
+    // Most folders of a large tree hold no match, and never yield: the stop
+    // is looked at between folders too.
+    if (stop_requested(stop) || !Search_file_in_folder(*read->folder, read->slot == 0,
+                                                       read->contents.entries, front_end, stop)) {
       return false;
     }
     front_end.breathe();
@@ -41,7 +45,8 @@ bool list_in_table_order(FolderTable& table, fsys::FileSystem& file_system, Scan
 }  // namespace
 
 ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_system,
-                         ScanFrontEnd& front_end, DottedFolders dotted) {
+                         ScanFrontEnd& front_end, DottedFolders dotted,
+                         const std::atomic<bool>* stop) {
   // Slots are listed in table order as soon as they are read, so the list
   // comes out in table order, and only a few folders' names are held at a
   // time instead of every name of the tree.
@@ -49,7 +54,7 @@ ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_syste
   ScanResult result;
   const std::size_t helpers =
       file_system.reads_folders_from_any_thread() ? default_read_helpers() : 0;
-  result.stopped = !list_in_table_order(table, file_system, front_end, helpers);
+  result.stopped = !list_in_table_order(table, file_system, front_end, helpers, stop);
   result.folders_walked = table.size();
   result.folders_unreadable = table.unreadable_folders();
   result.first_unreadable = table.first_unreadable();

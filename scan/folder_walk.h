@@ -2,6 +2,7 @@
 // the folder table, listing each folder in table order as it is read.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -27,7 +28,9 @@ struct ScanResult {
   std::size_t folders_left_out = 0;                // by the dot rule, see FolderTable
   std::vector<std::string> first_left_out;         // the first few of them
   bool start_missing = false;                      // no folder at the start folder's path
-  bool stopped = false;                            // the front end asked to stop at a yield
+  // Stopped before its end: the front end asked at a yield, or a stop was
+  // requested; the list holds what was found until then.
+  bool stopped = false;
 };
 
 // Walks the tree below `folder` (a folder path ending in the separator)
@@ -37,8 +40,10 @@ struct ScanResult {
 // and helpers; any other, one folder at a time before each is listed.
 // Names without a dot are queued as folders; folders with one are left out
 // (counted and the first few named in the result) unless `dotted` says to
-// walk them too.
+// walk them too.  Once `stop` (may be null) is set, the walk ends before the
+// next folder or file: a folder being read is waited for, then left unlisted.
 ScanResult Search_folder(const std::string& folder, fsys::FileSystem& file_system,
-                         ScanFrontEnd& front_end, DottedFolders dotted = DottedFolders::left_out);
+                         ScanFrontEnd& front_end, DottedFolders dotted = DottedFolders::left_out,
+                         const std::atomic<bool>* stop = nullptr);
 
 }  // namespace tolvane::scan

@@ -19,8 +19,10 @@ namespace tolvane::cli::testing {
 
 class CliProcess {
  public:
-  // Starts tolvane-cli with `arguments`, its standard output into `out_file`.
-  CliProcess(const std::vector<std::string>& arguments, const std::string& out_file) {
+  // Starts tolvane-cli with `arguments`, its standard output into `out_file`
+  // and, when given, its standard error into `err_file`.
+  CliProcess(const std::vector<std::string>& arguments, const std::string& out_file,
+             const std::string& err_file = {}) {
     std::vector<std::string> all = {TOLVANE_CLI_PROGRAM};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -30,6 +32,10 @@ class CliProcess {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_file.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!err_file.empty()) {
+      posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_file.c_str(),
+                                       O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
     if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
   }
@@ -56,8 +62,8 @@ class CliProcess {
     }
     return status_;
   }
-  void kill() {
-    if (running()) ::kill(pid_, SIGKILL);
+  void kill(int signal = SIGKILL) {
+    if (running()) ::kill(pid_, signal);
   }
   // Stops every thread of the child and returns once it is stopped; false
   // when it had ended instead.

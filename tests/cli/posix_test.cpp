@@ -1,16 +1,20 @@
-// The program itself on POSIX: a read-only DEST is refused, and a run killed
+// The program itself on POSIX: a read-only DEST is refused, a run killed
 // with SIGKILL half-way and run again ends with every file copied once,
-// under the names the plan gave, and nothing else in DEST.
+// under the names the plan gave, and nothing else in DEST; a run stopped by
+// Ctrl-C keeps what it named, and a re-run finishes it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -336,6 +340,80 @@ TEST(CommandLinePosix, KilledRunThenRerunCopiesEveryFileOnce) {
   // Every file once, under its planned name, whole; no temporary left over.
   EXPECT_EQ(tt::tree_difference(tt::files_below(dst), expected), "");
   tt::count_compared(expected.size());
+}
+
+// Ctrl-C to the real process once its first copies have their names: the
+// run stops, says so on standard error and in its JSON summary, keeps every
+// copy it named, whole, and ends by the signal; a re-run finishes the gather
+// (stop_by_keyboard undoes such a run).  Ctrl-C twice ends it at once, with
+// no copy torn.
+TEST(CommandLinePosix, CtrlCStopsTheRunSayingSoAndARerunFinishes) {
+  constexpr int folders = 20;
+  constexpr int per_folder = 1000;
+  constexpr int total = folders * per_folder;
+  // Each photo is a token of its own, nine bytes, written 512 times.
+  const auto photo_of = [](std::string_view token) {
+    std::string photo;
+    for (int n = 0; n < 512; ++n) photo += token;
+    return photo;
+  };
+  tt::TempTree tree({"dst/", "dst2/"});
+  for (int f = 0; f < folders; ++f) {
+    for (int k = 0; k < per_folder; ++k) {
+      char token[16];
+      std::snprintf(token, sizeof token, "%03d-%04d ", f, k);
+      tree.write("src/t" + std::to_string(f) + "/" + std::to_string(k) + ".jpg", photo_of(token));
+    }
+  }
+  const std::string src = tree.path("src");
+  const auto all_whole = [&](const tt::TreeFiles& files) {
+    return std::all_of(files.begin(), files.end(), [&](const auto& file) {
+      return file.second.size() == 9 * 512 && file.second == photo_of(file.second.substr(0, 9));
+    });
+  };
+  const std::string out_file = tree.path("out.txt");
+  const std::string err_file = tree.path("err.txt");
+  // Ctrl-C `presses` times, a few milliseconds apart, once DEST shows a name.
+  const auto interrupted_run = [&](const std::string& dst, int presses) {
+    testing::CliProcess run({src, dst, "--json"}, out_file, err_file);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!std::filesystem::exists(dst + "/t0/t0(1).jpg") && run.running() &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    for (int press = 0; press < presses; ++press) {
+      if (press > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      run.kill(SIGINT);
+    }
+    return run.wait();
+  };
+
+  const std::string dst = tree.path("dst");
+  const int status = interrupted_run(dst, 1);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  const std::string said = tt::read_file(err_file);
+  std::size_t done = 0;
+  std::size_t left = 0;
+  ASSERT_EQ(std::sscanf(said.c_str(), "已停止：已拷贝%zu条，余下%zu条未拷贝。", &done, &left), 2)
+      << said;
+  EXPECT_TRUE(done > 0 && left > 0 && done + left == total) << said;
+  const testing::JsonObject summary = testing::parse_json_lines(tt::read_file(out_file)).back();
+  EXPECT_TRUE(summary.at("stopped").flag);
+  EXPECT_EQ(summary.at("left").text, std::to_string(left));
+  const tt::TreeFiles copies = tt::files_below(dst);
+  EXPECT_EQ(copies.size(), done);
+  EXPECT_TRUE(all_whole(copies));
+  EXPECT_EQ(tt::hidden_files_below(dst), std::vector<std::string>{});
+
+  const int rerun = testing::CliProcess({src, dst}, out_file).wait();
+  EXPECT_TRUE(WIFEXITED(rerun) && WEXITSTATUS(rerun) == exit_all_copied) << rerun;
+  EXPECT_EQ(tt::files_below(dst).size(), static_cast<std::size_t>(total));
+
+  const std::string dst2 = tree.path("dst2");
+  const int twice = interrupted_run(dst2, 2);
+  EXPECT_TRUE(WIFSIGNALED(twice) && WTERMSIG(twice) == SIGINT) << twice;
+  EXPECT_EQ(tt::read_file(err_file).find("已停止"), std::string::npos) << "not at once";
+  EXPECT_TRUE(all_whole(tt::files_below(dst2)));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -61,6 +62,9 @@ Form1::Form1(std::unique_ptr<fsys::FileSystem> file_system, QWidget* parent)
   connect(Text2, &QLineEdit::textChanged, this, [this] { form_->Text2_Change(); });
   name_controls_for_assistive_tools();
   accept_folder_drops(*this, {Text1, Text2});
+  // Whichever control has the focus, and before the blocker of a copy run
+  // lets the key through to it.
+  QCoreApplication::instance()->installEventFilter(this);
 }
 
 Form1::~Form1() = default;
@@ -326,6 +330,18 @@ void Form1::close_window() { close(); }
 // The desktop marks the window's entry in its task list when the user is
 // elsewhere; nothing happens while the window is active.
 void Form1::run_ended() { QApplication::alert(this); }
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !form_ || !form_->busy() ||
+      static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) {
+    return false;
+  }
+  // Only a key in this window: Escape in a message box is its own No.
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this) return false;
+  form_->Escape_Press();
+  return true;
+}
 
 void Form1::closeEvent(QCloseEvent* event) {
   if (form_->close_requested()) {

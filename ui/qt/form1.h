@@ -63,6 +63,8 @@ class Form1 : public QWidget, private form::Form1Controls {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Escape anywhere in the window while a scan or a copy run holds it.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void create_controls();

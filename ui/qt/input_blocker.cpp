@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 
 namespace tolvane::qt {
 
@@ -12,11 +13,12 @@ InputBlocker::~InputBlocker() { QCoreApplication::instance()->removeEventFilter(
 
 bool InputBlocker::eventFilter(QObject* /*watched*/, QEvent* event) {
   switch (event->type()) {
+    case QEvent::KeyPress:
+      return static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:
-    case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:

@@ -1,5 +1,6 @@
 // Discards user input while it is installed: the window goes on painting
 // and answering the window system, but no click, key or drop reaches it.
+// Escape passes, for the window to ask whether to stop the run.
 #pragma once
 
 #include <QObject>

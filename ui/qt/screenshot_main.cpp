@@ -1,7 +1,9 @@
 // Renders the window to a PNG for the README, in one of four states:
 // "start" as the program opens, "scanned" after a scan of a small made-up
 // photo tree, "copied" after copying that tree's photos (the closing message
-// box is dismissed by itself), "question" with the question a copy into a
+// box is dismissed by itself), "stop-question" with the question Escape asks
+// during a copy of twenty thousand more photos, "stopped" with the closing
+// message of that run stopped, "question" with the question a copy into a
 // destination that does not exist asks drawn over the window where it
 // opens (answered No); "undo-menu" after the copy, List1's menu open on
 // "撤销上次拷贝"; "undo-question" with the question that item asks (answered
@@ -16,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -127,6 +130,39 @@ QImage answered_no(tolvane::qt::Form1& form, const std::function<void()>& ask) {
 QImage question(tolvane::qt::Form1& form, const QDir& dir) {
   control<QLineEdit>(form, "Text2")->setText(QDir::toNativeSeparators(dir.path() + "/out/2026"));
   return answered_no(form, [&] { control<QPushButton>(form, "Command2")->click(); });
+}
+
+// A copy of twenty thousand more photos into `dir`/out stopped by Escape:
+// the question Escape asks drawn over the window (answered Yes), or, with
+// `message`, the closing message the stopped run shows.  A null image when
+// the run ended before either showed.
+QImage stopped_copy(tolvane::qt::Form1& form, const QDir& dir, bool message) {
+  control<QLineEdit>(form, "Text2")->setText(QDir::toNativeSeparators(dir.path() + "/out"));
+  QImage picture;
+  bool pressed = false;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) {
+      if (form.busy() && !pressed && form.progress_value() > 0) {
+        pressed = true;
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(control<QLineEdit>(form, "Text2"), &escape);
+      }
+      return;
+    }
+    if (!box->isVisible()) return;
+    QAbstractButton* yes = box->button(QMessageBox::Yes);
+    if ((yes == nullptr) == message) {
+      QApplication::processEvents();
+      picture = form.grab().toImage();
+      draw_over(picture, form, *box);
+    }
+    (yes != nullptr ? yes : box->button(QMessageBox::Ok))->click();
+  });
+  user.start(20);
+  control<QPushButton>(form, "Command2")->click();
+  return picture;
 }
 
 // After a copy: List1's menu open over the list.  A null image when no
@@ -262,11 +298,12 @@ int main(int argc, char* argv[]) {
       (std::strcmp(argv[1], "start") == 0 || std::strcmp(argv[1], "scanned") == 0 ||
        std::strcmp(argv[1], "copied") == 0 || std::strcmp(argv[1], "question") == 0 ||
        std::strcmp(argv[1], "undo-menu") == 0 || std::strcmp(argv[1], "undo-question") == 0 ||
-       std::strcmp(argv[1], "undo-progress") == 0 || std::strcmp(argv[1], "count-lines") == 0);
+       std::strcmp(argv[1], "undo-progress") == 0 || std::strcmp(argv[1], "count-lines") == 0 ||
+       std::strcmp(argv[1], "stop-question") == 0 || std::strcmp(argv[1], "stopped") == 0);
   if (!known_state) {
     std::fprintf(stderr,
                  "usage: tolvane_screenshot start|scanned|copied|question|undo-menu|undo-question|"
-                 "undo-progress|count-lines OUTPUT.png\n");
+                 "undo-progress|count-lines|stop-question|stopped OUTPUT.png\n");
     return 2;
   }
   const char* state = argv[1];
@@ -289,6 +326,11 @@ int main(int argc, char* argv[]) {
     }
     return 0;
   }
+  const bool stop = std::strncmp(state, "stop", 4) == 0;
+  if (stop && !make_many(dir.path(), 20000)) {
+    std::fprintf(stderr, "cannot make the demo tree\n");
+    return 1;
+  }
   const bool undo = std::strncmp(state, "undo-", 5) == 0;
   // A big run to undo: twenty thousand photos more in one folder.
   if (std::strcmp(state, "undo-progress") == 0 && !make_many(dir.path(), 20000)) {
@@ -309,6 +351,14 @@ int main(int argc, char* argv[]) {
     const QImage picture = question(form, dir);
     if (picture.isNull() || !picture.save(QString::fromLocal8Bit(argv[2]))) {
       std::fprintf(stderr, "no question to picture, or cannot write %s\n", argv[2]);
+      return 1;
+    }
+    return 0;
+  }
+  if (stop) {
+    const QImage picture = stopped_copy(form, dir, std::strcmp(state, "stopped") == 0);
+    if (picture.isNull() || !picture.save(QString::fromLocal8Bit(argv[2]))) {
+      std::fprintf(stderr, "the run ended before it was stopped, or cannot write %s\n", argv[2]);
       return 1;
     }
     return 0;

@@ -269,8 +269,8 @@ LRESULT Form1Window::handle_message(UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_NOTIFY:
       return on_notify(*reinterpret_cast<NMHDR*>(lparam));
     case WM_CLOSE:
-      // During a scan the request is kept and granted when the scan returns;
-      // during a copy run it is refused.
+      // During a scan the scan stops and the window closes when it returns;
+      // during a copy run the form asks whether to stop it.
       if (form_ == nullptr || form_->close_requested()) DestroyWindow(window_);
       return 0;
     case WM_ACTIVATE:
@@ -297,6 +297,9 @@ void Form1Window::on_command(int id, int code) {
   if (id == undo_command_id) {
     // Ctrl+Z stands for the menu item, and does nothing while it is greyed.
     if (form_->undo_available()) form_->Undo_Click();
+  } else if (id == IDCANCEL) {
+    // Escape, as the dialog's keyboard handling and the keep-alive pass it.
+    form_->Escape_Press();
   } else if (id == control_id(Control::Text2) && code == EN_CHANGE) {
     form_->Text2_Change();
   } else if (id == control_id(Control::Command1) && code == BN_CLICKED) {

@@ -65,6 +65,10 @@ void process_window_system_messages() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
+    if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && message.hwnd != nullptr) {
+      SendMessageW(GetAncestor(message.hwnd, GA_ROOT), WM_COMMAND, IDCANCEL, 0);
+      continue;
+    }
     if (is_user_input(message)) continue;
     DispatchMessageW(&message);
   }

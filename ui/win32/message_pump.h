@@ -15,9 +15,11 @@ int run_message_loop(HWND dialog);
 void process_pending_messages(HWND dialog);
 
 // Dispatches what is waiting now except user input, which is dropped:
-// painting, timers, the frame's messages (moving, minimising) and the
-// window system's own are handled; keys, pointer clicks, drops, and clicks
-// and commands posted by other programs are discarded.
+// painting, timers, the frame's messages (moving, minimising, closing) and
+// the window system's own are handled; keys, pointer clicks, drops, and
+// clicks and commands posted by other programs are discarded.  Escape is
+// handed to its window as a dialog's loop hands it on, WM_COMMAND IDCANCEL,
+// for the window to ask whether to stop the run.
 void process_window_system_messages();
 
 // True for the messages process_window_system_messages drops.

@@ -1,12 +1,14 @@
 // A walk and a copy run hold the window's thread, yet the window answers the
 // window system's hung-window checks throughout, and takes no input: clicks
 // posted to Command1 during the run, and one sent while the closing message
-// box is open, start nothing.
+// box is open, start nothing.  Escape and the close button stop a copy run.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
 #include <chrono>
+#include <cwchar>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -17,6 +19,7 @@
 #include "tests/support/no_disk_file_system.h"
 #include "tests/support/slow_file_system.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/tree_files.h"
 #include "tests/ui/win32/window_test_support.h"
 #include "ui/win32/form1_window.h"
 
@@ -129,6 +132,62 @@ TEST_F(KeepAliveTest, CopyRunAnswersTheWindowSystemAndTakesNoInput) {
   EXPECT_EQ(file_system_->folders_read, reads_after_scan);
   EXPECT_EQ(window_text(item(text2)), destination);
   EXPECT_EQ(window_text(item(label2)), L"共计读取120条");
+}
+
+// Escape and the close button as the keyboard and the frame send them: Escape
+// answered No goes on; the close button answered Yes stops the run, which
+// says what it did, keeps what it named and nothing it had only staged, and
+// the window then closes.
+TEST_F(KeepAliveTest, EscapeAnsweredNoGoesOnAndTheCloseButtonStopsTheRunThenTheWindow) {
+  constexpr int files = 40;
+  TempTree tree{"out/"};
+  for (int i = 0; i < files; ++i) tree.add("src/f" + std::to_string(1000 + i) + ".jpg");
+  SetWindowTextW(item(text1), fsys::win32::to_utf16(tree.path("src")).c_str());
+  SendMessageW(item(command1), BM_CLICK, 0, 0);
+  SetWindowTextW(item(text2), fsys::win32::to_utf16(tree.path("out")).c_str());
+  // Two threads for about two seconds: the first batch is named after one.
+  file_system_->copy_delay = std::chrono::milliseconds(100);
+  form_->form().set_copy_workers(2);
+  // Listed without opening a file, which would stand in the way of a
+  // rename; staged copies wait under hidden temporary names.
+  const auto named = [&] {
+    int count = 0;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(
+             std::filesystem::path(fsys::win32::to_utf16(tree.path("out"))), error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+      count += it->is_regular_file(error) && it->path().filename().wstring()[0] != L'.';
+    }
+    return count;
+  };
+
+  HWND window = form_->handle();
+  std::atomic<int> boxes{0};
+  MessageBoxWatcher watcher([&](HWND) { ++boxes; }, GetCurrentThreadId(), {IDNO, IDYES, IDOK});
+  std::thread user([&] {
+    while (file_system_->copies < 2) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    PostMessageW(item(text2), WM_KEYDOWN, VK_ESCAPE, 0);
+    while (boxes < 1 || named() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the No is on its way
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+  SendMessageW(item(command2), BM_CLICK, 0, 0);
+  user.join();
+
+  const std::vector<testing::SeenMessage> seen = watcher.seen_all();
+  ASSERT_EQ(seen.size(), 3u);
+  const std::wstring question = L"正在拷贝：已完成";
+  EXPECT_TRUE(seen[0].yes_no && seen[0].text.starts_with(question));
+  EXPECT_TRUE(seen[1].yes_no && seen[1].text.starts_with(question));
+  EXPECT_NE(seen[0].text.find(L"条，共40条。要停止吗？"), std::wstring::npos);
+  int done = -1;
+  int left = -1;
+  EXPECT_EQ(swscanf(seen[2].text.c_str(), L"已停止：已拷贝%d条，余下%d条未拷贝。", &done, &left),
+            2);
+  EXPECT_TRUE(done > 0 && left > 0 && done + left == files) << done << " " << left;
+  EXPECT_EQ(named(), done) << fsys::win32::to_utf8(seen[2].text).value_or("");
+  EXPECT_EQ(::tolvane::testing::hidden_files_below(tree.path("out")), std::vector<std::string>{});
+  EXPECT_FALSE(IsWindow(window));
 }
 
 // A tree that exists only here: one folder of 40 empty subfolders, each
