@@ -139,6 +139,8 @@ inline constexpr std::string_view unchanged_words = "与原有文件相同，不
 
 // "已完成" + entry count + "条。"; then, when not zero, how many replaced a
 // file now in the trash, how many one now in the set-aside folder (named),
+// how many replaced this program's earlier copy of another source because
+// the numbering moved ("其中N条因编号变动替换了之前拷贝的文件（已移入回收站）"),
 // how many were earlier copies and how many unchanged; a failed flush; the
 // `folders_unreadable` folders whose files the scan never listed; when
 // entries failed, their number and the first few with their reasons.

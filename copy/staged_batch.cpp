@@ -51,7 +51,14 @@ void flush_batch(fsys::FileSystem& file_system, StagedBatch& batch) {
 
 void name_batch(fsys::FileSystem& file_system, StagedBatch& batch, std::vector<CopyResult>& results,
                 RunRecorder* recorder) {
-  if (recorder != nullptr) recorder->naming(batch.jobs, batch.namings);
+  if (recorder != nullptr) {
+    // Looked at while the targets still hold what the copies replace.
+    for (std::size_t k = 0; k < batch.jobs.size(); ++k) {
+      if (batch.namings[k].staged)
+        batch.jobs[k].replaces_copy_of = recorder->earlier_copy_at(batch.jobs[k]);
+    }
+    recorder->naming(batch.jobs, batch.namings);
+  }
   try {
     file_system.name_copies(batch.namings);
   } catch (const std::bad_alloc&) {

@@ -13,8 +13,12 @@ namespace {
 
 std::vector<std::string> identity_fields(std::string kind, std::string target, std::string source,
                                          const fsys::FileIdentity& identity) {
-  return {std::move(kind), std::move(target), std::move(source), std::to_string(identity.size),
-          std::to_string(identity.modified), identity.file_id};
+  return {std::move(kind),
+          std::move(target),
+          std::move(source),
+          std::to_string(identity.size),
+          std::to_string(identity.modified),
+          identity.file_id};
 }
 
 }  // namespace
@@ -72,11 +76,35 @@ bool RunJournal::earlier_copy(const std::string& source) {
   const std::string path = absolute(source);
   const std::string key = fsys::path_key(path);
   if (!key.starts_with(root_key_)) return false;
-  if (!earlier_) earlier_ = read_earlier_ ? read_earlier_() : EarlierCopies();
-  const auto found = earlier_->find(key);
-  if (found == earlier_->end()) return false;
+  const EarlierCopies& earlier = this->earlier();
+  const auto found = earlier.find(key);
+  if (found == earlier.end()) return false;
   const std::optional<fsys::FileIdentity> now = restorer_.identify(path);
-  return now && fsys::same_file_as_recorded(*now, found->second);
+  return now && fsys::same_file_as_recorded(*now, found->second.identity);
+}
+
+const EarlierCopies& RunJournal::earlier() {
+  if (!earlier_) earlier_ = read_earlier_ ? read_earlier_() : EarlierCopies();
+  return *earlier_;
+}
+
+std::string RunJournal::earlier_copy_at(const copy::CopyJob& job) {
+  // The naming thread asks while the run's thread may make a folder
+  // absolute: one lock for both, and for the first read.
+  const std::lock_guard lock(mutex_);
+  const EarlierCopies& earlier = this->earlier();
+  if (earlier.empty()) return {};
+  const std::string target = absolute(job.target);
+  const auto found = earlier.find(fsys::path_key(target));
+  if (found == earlier.end()) return {};
+  // The same source's own copy is no renumbering: a re-run over a changed
+  // source replaces it in place.
+  const EarlierCopy& copy = found->second;
+  if (fsys::path_key(copy.source) == fsys::path_key(absolute(job.source))) return {};
+  // Changed since that run, it is the user's file, no longer our copy.
+  const std::optional<fsys::FileIdentity> now = restorer_.identify(target);
+  if (!now || !fsys::same_file_as_recorded(*now, copy.identity)) return {};
+  return copy.source;
 }
 
 void RunJournal::folder_made(const std::string& folder) {
@@ -102,8 +130,8 @@ void RunJournal::named(const copy::CopyResult& result) {
   // copy is looked at now.
   if (!identity.known()) identity = restorer_.identify(result.job.target).value_or(identity);
   const std::lock_guard lock(mutex_);
-  std::vector<std::string> fields = identity_fields("named", absolute(result.job.target),
-                                                    absolute(result.job.source), identity);
+  std::vector<std::string> fields =
+      identity_fields("named", absolute(result.job.target), absolute(result.job.source), identity);
   fields.emplace_back(kept_word(result.kept.where));
   fields.push_back(result.kept.file);
   fields.push_back(result.kept.record);
