@@ -7,8 +7,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
 
 #include "app/plan_texts.h"
 #include "ui/qt/plan_table_model.h"
@@ -19,6 +22,19 @@ namespace {
 QString from_utf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// What will happen is read from its start: the mark, then the path of the
+// earlier copy it names.  Paths elsewhere keep their start and their end.
+class KeepsItsStart final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->textElideMode = Qt::ElideRight;
+  }
+};
 
 }  // namespace
 
@@ -45,6 +61,7 @@ PlanWindow::PlanWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
   table_->setWordWrap(false);
   // A path's start says where, its end which file: both are kept.
   table_->setTextElideMode(Qt::ElideMiddle);
+  table_->setItemDelegateForColumn(PlanTableModel::happening_column, new KeepsItsStart(table_));
   // Rows of one height are laid out without measuring each: 100,000 rows
   // open as quickly as ten.
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -68,7 +85,7 @@ PlanWindow::PlanWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
   layout->addLayout(buttons);
 
   const int line = fontMetrics().height();
-  resize(line * 60, line * 30);
+  resize(line * 72, line * 32);
 }
 
 void PlanWindow::show_plan(app::CopyPlan plan) {
@@ -82,9 +99,14 @@ void PlanWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (columns_fitted_) return;
   columns_fitted_ = true;
+  // As wide as the paths of the first rows need, within a share of the
+  // window; what will happen takes the rest.
   const int width = table_->viewport()->width();
-  table_->setColumnWidth(PlanTableModel::source_column, width * 45 / 100);
-  table_->setColumnWidth(PlanTableModel::target_column, width * 25 / 100);
+  for (const auto& [column, share] : {std::pair{PlanTableModel::source_column, 45},
+                                      std::pair{PlanTableModel::target_column, 25}}) {
+    table_->resizeColumnToContents(column);
+    table_->setColumnWidth(column, std::min(table_->columnWidth(column), width * share / 100));
+  }
 }
 
 }  // namespace tolvane::qt

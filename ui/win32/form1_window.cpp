@@ -5,12 +5,12 @@
 #include <algorithm>
 
 #include "fsys/win32/path.h"
+#include "ui/win32/context_menu.h"
 #include "ui/win32/described_label.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/folder_drop.h"
 #include "ui/win32/form1_layout.h"
 #include "ui/win32/message_pump.h"
-#include "ui/win32/context_menu.h"
 
 namespace tolvane::win32 {
 namespace {

@@ -28,7 +28,9 @@ HRESULT ForwardingAccessible::QueryInterface(REFIID id, void** object) {
   // IOleWindow and the like: what the standard object offers.
   return standard_->QueryInterface(id, object);
 }
-ULONG ForwardingAccessible::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+ULONG ForwardingAccessible::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&references_));
+}
 ULONG ForwardingAccessible::Release() {
   const LONG left = InterlockedDecrement(&references_);
   if (left == 0) delete this;
@@ -85,7 +87,9 @@ HRESULT ForwardingAccessible::get_accHelpTopic(BSTR* file, VARIANT child, LONG* 
 HRESULT ForwardingAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
   return standard_->get_accKeyboardShortcut(child, shortcut);
 }
-HRESULT ForwardingAccessible::get_accFocus(VARIANT* child) { return standard_->get_accFocus(child); }
+HRESULT ForwardingAccessible::get_accFocus(VARIANT* child) {
+  return standard_->get_accFocus(child);
+}
 HRESULT ForwardingAccessible::get_accSelection(VARIANT* children) {
   return standard_->get_accSelection(children);
 }

@@ -3,6 +3,8 @@
 // only what they say differently.  Windows only.
 #pragma once
 
+#include <string>
+
 // clang-format off
 #include "ui/win32/windows_api.h"
 #include <oleacc.h>

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "app/plan_texts.h"
 #include "app/user_texts.h"
@@ -63,7 +64,15 @@ PlanWindow::PlanWindow(HWND owner) {
   create_controls();
   const UINT dpi = window_dpi(window_);
   const SIZE client{scaled(first_client.cx, dpi), scaled(first_client.cy, dpi)};
-  const SIZE outer = window_size_for_client(client, window_style, 0, dpi);
+  SIZE outer = window_size_for_client(client, window_style, 0, dpi);
+  // Never larger than the screen it opens on.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    outer.cx = std::min<LONG>(outer.cx, (work.right - work.left) * 9 / 10);
+    outer.cy = std::min<LONG>(outer.cy, (work.bottom - work.top) * 9 / 10);
+  }
   SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   set_dpi(dpi);
@@ -75,8 +84,8 @@ PlanWindow::~PlanWindow() {
 }
 
 void PlanWindow::create_controls() {
-  const auto child = [this](const wchar_t* window_class, std::string_view text, DWORD style,
-                            int id, DWORD ex_style = 0) {
+  const auto child = [this](const wchar_t* window_class, std::string_view text, DWORD style, int id,
+                            DWORD ex_style = 0) {
     return CreateWindowExW(ex_style, window_class, fsys::win32::to_utf16(text).c_str(),
                            WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
@@ -121,8 +130,8 @@ void PlanWindow::lay_out() {
   HWND summary = control(summary_id);
   const std::wstring text = [summary] {
     std::wstring words(static_cast<std::size_t>(GetWindowTextLengthW(summary)) + 1, L'\0');
-    words.resize(static_cast<std::size_t>(GetWindowTextW(summary, words.data(),
-                                                         static_cast<int>(words.size()))));
+    words.resize(static_cast<std::size_t>(
+        GetWindowTextW(summary, words.data(), static_cast<int>(words.size()))));
     return words;
   }();
   RECT needed{0, 0, width, 0};
@@ -142,24 +151,44 @@ void PlanWindow::lay_out() {
   const int button = scaled(button_width, dpi_);
   MoveWindow(control(filter_id), gap, bottom_row, std::max(0, width - button - gap), row, TRUE);
   MoveWindow(control(close_id), gap + width - button, bottom_row, button, row, TRUE);
+}
 
-  if (!columns_fitted_ && width > 0) {
-    // The source widest; the user's own widths are kept after the first.
-    columns_fitted_ = true;
-    HWND list = control(list_id);
-    const int inner = width - GetSystemMetrics(SM_CXVSCROLL) - scaled(4, dpi_);
-    SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, inner * 45 / 100);
-    SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, inner * 25 / 100);
-    SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, inner * 30 / 100);
+void PlanWindow::fit_columns() {
+  HWND list = control(list_id);
+  RECT inside;
+  GetClientRect(list, &inside);
+  const int width = static_cast<int>(inside.right) - scaled(24, dpi_);  // room for a scroll bar
+  if (columns_fitted_ || width <= 0 || row_at(0) == nullptr) return;
+  // As wide as the paths of the first rows need, within a share of the
+  // list; what will happen takes the rest.  The user's own widths are kept
+  // after the first plan.
+  columns_fitted_ = true;
+  int used = 0;
+  for (const auto& [column, share] : {std::pair{0, 45}, std::pair{1, 25}}) {
+    int needed = 0;
+    for (int row = 0; row < 200 && row_at(row) != nullptr; ++row) {
+      LVITEMW item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = row;
+      item.iSubItem = column;
+      fill_cell(item);
+      needed = std::max(
+          needed, static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                                reinterpret_cast<LPARAM>(cell_text_.c_str()))));
+    }
+    const int fitted = std::min(needed + scaled(16, dpi_), width * share / 100);
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, column, fitted);
+    used += fitted;
   }
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, std::max(width - used, scaled(120, dpi_)));
 }
 
 void PlanWindow::show_plan(app::CopyPlan plan) {
   plan_ = std::move(plan);
-  SetWindowTextW(control(summary_id),
-                 fsys::win32::to_utf16(app::plan_summary_line(plan_)).c_str());
+  SetWindowTextW(control(summary_id), fsys::win32::to_utf16(app::plan_summary_line(plan_)).c_str());
   lay_out();
   show_rows();
+  fit_columns();
   if (!IsWindowVisible(window_)) ShowWindow(window_, SW_SHOWNORMAL);
   SetForegroundWindow(window_);
   SetFocus(control(list_id));
@@ -216,8 +245,7 @@ void PlanWindow::fill_cell(LVITEMW& item) {
 LRESULT CALLBACK PlanWindow::window_procedure(HWND window, UINT message, WPARAM wparam,
                                               LPARAM lparam) {
   if (message == WM_NCCREATE) {
-    auto* self =
-        static_cast<PlanWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    auto* self = static_cast<PlanWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
     self->window_ = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }

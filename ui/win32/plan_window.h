@@ -35,13 +35,14 @@ class PlanWindow : private WholeRows {
   HWND control(int id) const { return GetDlgItem(window_, id); }
 
  private:
-  static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam,
-                                           LPARAM lparam);
+  static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam);
   void create_controls();
   // A font for `dpi`, and every control placed in the client area.
   void set_dpi(UINT dpi);
   void lay_out();
+  // The columns' widths, once: the paths as wide as they need.
+  void fit_columns();
   // The list's row count after a new plan or a change of the filter.
   void show_rows();
   const app::PlanRow* row_at(int row) const;

@@ -8,9 +8,8 @@ namespace tolvane::win32 {
 namespace {
 
 constexpr UINT_PTR subclass_id = 1;
-
-LRESULT CALLBACK whole_rows_procedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam,
-                                      UINT_PTR id, DWORD_PTR data);
+// The list's rows, kept on the list itself for as long as it is there.
+constexpr wchar_t rows_property[] = L"TolvaneWholeRows";
 
 class WholeRowsAccessible final : public ForwardingAccessible {
  public:
@@ -50,8 +49,8 @@ class WholeRowsAccessible final : public ForwardingAccessible {
     if (state == nullptr) return E_POINTER;
     const int row = row_of(child);
     if (row < 0) return E_INVALIDARG;
-    const auto shown = static_cast<UINT>(SendMessageW(list_, LVM_GETITEMSTATE, row,
-                                                      LVIS_SELECTED | LVIS_FOCUSED));
+    const auto shown =
+        static_cast<UINT>(SendMessageW(list_, LVM_GETITEMSTATE, row, LVIS_SELECTED | LVIS_FOCUSED));
     state->vt = VT_I4;
     state->lVal = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
     if (shown & LVIS_SELECTED) state->lVal |= STATE_SYSTEM_SELECTED;
@@ -80,9 +79,7 @@ class WholeRowsAccessible final : public ForwardingAccessible {
  private:
   // The rows while the list is there: a reader may keep this object longer.
   const WholeRows* rows() const {
-    DWORD_PTR data = 0;
-    if (!GetWindowSubclass(list_, whole_rows_procedure, subclass_id, &data)) return nullptr;
-    return reinterpret_cast<const WholeRows*>(data);
+    return static_cast<const WholeRows*>(GetPropW(list_, rows_property));
   }
   // The row a child id names (ids count from 1), or -1.
   int row_of(const VARIANT& child) const {
@@ -107,14 +104,19 @@ LRESULT CALLBACK whole_rows_procedure(HWND list, UINT message, WPARAM wparam, LP
           ->hand_over(wparam);
     }
   }
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(list, whole_rows_procedure, subclass_id);
+  if (message == WM_NCDESTROY) {
+    RemovePropW(list, rows_property);
+    RemoveWindowSubclass(list, whole_rows_procedure, subclass_id);
+  }
   return DefSubclassProc(list, message, wparam, lparam);
 }
 
 }  // namespace
 
 void read_rows_whole(HWND list, const WholeRows* rows) {
-  SetWindowSubclass(list, whole_rows_procedure, subclass_id, reinterpret_cast<DWORD_PTR>(rows));
+  // A property takes a pointer to change; the rows are only read.
+  SetPropW(list, rows_property, const_cast<WholeRows*>(rows));
+  SetWindowSubclass(list, whole_rows_procedure, subclass_id, 0);
 }
 
 }  // namespace tolvane::win32

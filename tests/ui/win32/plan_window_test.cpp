@@ -122,7 +122,7 @@ TEST_F(PlanWindowTest, ShowsEveryEntryFiltersAndTheCopyDoesWhatItSaid) {
   EXPECT_TRUE(IsWindowEnabled(form.handle())) << "the plan must leave the window usable";
   EXPECT_EQ(window_text(plan.handle()), L"预览拷贝");
 
-  const std::wstring moved = L"编号变动：原来是" + typed(tree, "源/旅行/");
+  const std::wstring moved = L"编号变动：原来是" + wide(tree.path("源/旅行/"));
   const std::vector<std::wstring> all = {
       typed(tree, "源/新/n.jpg") + L" | 新\\新(1).jpg | 替换（原有文件移入回收站）",
       typed(tree, "源/旅行/b.jpg") + L" | 旅行\\旅行(1).jpg | " + moved +
@@ -141,7 +141,7 @@ TEST_F(PlanWindowTest, ShowsEveryEntryFiltersAndTheCopyDoesWhatItSaid) {
 
   // Nothing here is a plain new copy: the filter keeps every row.  A plain
   // one added and the plan made again is left out by it.
-  tree.write("源/新/m.jpg", "mmmmm");
+  tree.write("源/新/z.jpg", "zzzzz");
   click(command1);
   SendMessageW(form.handle(), WM_COMMAND, MAKEWPARAM(preview_command_id, 0), 0);
   testing::pump_messages();
@@ -158,7 +158,7 @@ TEST_F(PlanWindowTest, ShowsEveryEntryFiltersAndTheCopyDoesWhatItSaid) {
   EXPECT_EQ(tree.read("目标/旅行/旅行(1).jpg"), "bb");
   EXPECT_EQ(tree.read("目标/旅行/旅行(2).jpg"), "ccc");
   EXPECT_EQ(tree.read("目标/新/新(1).jpg"), "nnnn");
-  EXPECT_EQ(tree.read("目标/新/新(2).jpg"), "mmmmm");
+  EXPECT_EQ(tree.read("目标/新/新(2).jpg"), "zzzzz");
 }
 
 }  // namespace
