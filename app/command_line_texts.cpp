@@ -17,8 +17,10 @@ std::string quoted(std::string_view text) { return "“" + std::string(text) + "
 
 }  // namespace
 
-std::string refusal_line(std::string_view problem) {
-  return "tolvane-cli：" + std::string(problem);
+std::string program_line(std::string_view text) { return "tolvane-cli：" + std::string(text); }
+
+std::string not_with_undo(std::string_view option) {
+  return "--undo 不能与 " + std::string(option) + " 同用";
 }
 
 std::string usage_error(std::string_view problem) {

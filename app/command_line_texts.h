@@ -15,8 +15,9 @@
 
 namespace tolvane::app::command_line {
 
-// The one line on standard error that refuses a run: "tolvane-cli：<problem>".
-std::string refusal_line(std::string_view problem);
+// A line on standard error in the program's name, "tolvane-cli：<text>": a
+// refusal, or a notice the run goes on after.
+std::string program_line(std::string_view text);
 
 // A usage error, then how to learn the usage: "…（用 --help 查看用法）".
 std::string usage_error(std::string_view problem);
@@ -26,6 +27,8 @@ std::string extra_argument(std::string_view argument);
 inline constexpr std::string_view missing_source_and_destination = "缺少 SOURCE 和 DEST";
 inline constexpr std::string_view missing_destination = "缺少 DEST";
 inline constexpr std::string_view undo_without_destination = "--undo 后缺少 DEST";
+// `option` is one that --undo does not take.
+std::string not_with_undo(std::string_view option);
 
 // --ext `extension` holds a separator.
 std::string extension_holds_separator(std::string_view extension);

@@ -1,10 +1,12 @@
 // What a front end hears of a scan and a copy run while it goes on: the
 // events only report, with the words of the progress line already put.  The
-// one exception is the extension a scan reads once per folder, because the
-// window lets the user edit it while a scan goes on.
+// exceptions are the extension a scan reads once per folder, because the
+// window lets the user edit it while a scan goes on, and the one question a
+// run may ask before it copies.
 #pragma once
 
 #include <string_view>
+#include <system_error>
 
 #include "copy/copy_events.h"
 #include "scan/scan_front_end.h"
@@ -36,6 +38,9 @@ class CopyEvents {
   virtual void keep_alive() {}
   // Once per entry, after its copy or its failure, in list order.
   virtual void entry_done(const copy::EntryResult& /*result*/) {}
+  // The run's journal cannot be written, for `why`, so the run could not be
+  // undone: asked before its first copy; false copies nothing.
+  virtual bool copy_unrecorded(std::error_code /*why*/) { return true; }
 };
 
 }  // namespace tolvane::app

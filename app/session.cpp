@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/plan_file_system.h"
+#include "app/undo_texts.h"
 #include "fsys/missing_folders.h"
 
 namespace tolvane::app {
@@ -74,10 +75,12 @@ class PlanRows final : public CopyEvents {
 
 }  // namespace
 
-Session::Session(std::unique_ptr<fsys::FileSystem> file_system, std::string journal_folder,
+Session::Session(std::unique_ptr<fsys::FileSystem> file_system,
+                 std::optional<std::string> journal_folder,
                  std::unique_ptr<fsys::Restorer> restorer)
     : file_system_(std::move(file_system)),
-      journal_folder_(std::move(journal_folder)),
+      journal_folder_(journal_folder ? std::move(*journal_folder) : fsys::journal_folder()),
+      keeps_journals_(!journal_folder || !journal_folder_.empty()),
       restorer_(std::move(restorer)),
       journals_(journal_folder_, *restorer_) {}
 
@@ -108,7 +111,7 @@ std::error_code Session::plan_destination(const std::string& root) {
 }
 
 CopyOutcome Session::copy(const CopyRequest& request, CopyEvents& events) {
-  return run(request, events, *file_system_, journals_, request.workers);
+  return run(request, events, *file_system_, journals_, request.workers, keeps_journals_);
 }
 
 CopyOutcome Session::plan(const CopyRequest& request, CopyEvents& events) {
@@ -122,7 +125,16 @@ CopyOutcome Session::plan(const CopyRequest& request, CopyEvents& events) {
   journal::Journals read_only(journal_folder_, *restorer_);
   read_only.set_read_only();
   // The plan keeps what it would have written: one thread.
-  return run(request, events, plan, read_only, 1);
+  return run(request, events, plan, read_only, 1, false);
+}
+
+UndoOutcome Session::undo(std::string_view destination_text, UndoMode mode, UndoEvents& events) {
+  return undo_last_copy(destination_text, journals_, mode, events);
+}
+
+bool Session::can_undo(std::string_view destination_text) {
+  const std::optional<std::string> root = scan::folder_path_from_text(destination_text);
+  return root && journals_.can_undo(*root);
 }
 
 CopyPlan Session::plan_rows(const CopyRequest& request, CopyEvents& events) {
@@ -137,11 +149,20 @@ CopyPlan Session::plan_rows(const CopyRequest& request, CopyEvents& events) {
 }
 
 CopyOutcome Session::run(const CopyRequest& request, CopyEvents& events, fsys::FileSystem& disk,
-                         journal::Journals& journals, std::size_t workers) {
+                         journal::Journals& journals, std::size_t workers, bool journaled) {
   CopyOutcome outcome;
   const std::optional<std::string> root = scan::folder_path_from_text(request.destination_text);
   if (!root) return outcome;
-  const std::unique_ptr<journal::RunJournal> journal = journals.start_run(*root);
+  std::error_code unrecorded;
+  const std::unique_ptr<journal::RunJournal> journal = journals.start_run(*root, unrecorded);
+  // A run that could not be undone is said to be so before it copies.
+  if (journaled && !journal) {
+    outcome.unrecorded = unrecorded;
+    if (!events.copy_unrecorded(unrecorded)) {
+      outcome.declined = true;
+      return outcome;
+    }
+  }
   if (journal) {
     for (const std::string& folder : request.folders_made) journal->folder_made(folder);
   }
@@ -155,6 +176,17 @@ CopyOutcome Session::run(const CopyRequest& request, CopyEvents& events, fsys::F
   outcome.report = copy::copy_entries(values, disk, shown, journal.get());
   outcome.verdict = run_verdict(*outcome.report, request.folders_unreadable);
   outcome.closing_message = closing_message(*outcome.report, request.folders_unreadable);
+  outcome.warning = !outcome.verdict.complete;
+  if (journal) {
+    // What a killed run before this one left in the folders it wrote.
+    journal->clear_unfinished_run();
+    if (const std::error_code cut = journal->write_error()) {
+      outcome.unrecorded = cut;
+      outcome.closing_message += '\n';
+      outcome.closing_message += record_cut_short(cut);
+      outcome.warning = true;
+    }
+  }
   return outcome;
 }
 

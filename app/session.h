@@ -1,7 +1,7 @@
 // One application session: what the Qt window, the Win32 window and
 // tolvane-cli each make once and stand on, side by side.  It owns the file
 // system, the restorer and the run journals, and offers the scan, the copy
-// run and its dry-run plan: each is handed a request of values, taken from
+// run, its dry-run plan and undo: each is handed a request of values, taken from
 // the controls or the arguments when the user asks, and tells its front end
 // only what happens.  What a run did comes back as data with its words and
 // its verdict.
@@ -19,6 +19,7 @@
 #include "app/destination.h"
 #include "app/run_events.h"
 #include "app/run_verdict.h"
+#include "app/undo_flow.h"
 #include "app/user_texts.h"
 #include "copy/copy_run.h"
 #include "copy/copy_worker_count.h"
@@ -63,21 +64,32 @@ struct CopyRequest {
 };
 
 struct CopyOutcome {
-  // None when the destination text named no folder: no run took place.
+  // None when the destination text named no folder, or when the user chose
+  // not to copy without a journal: no run took place.
   std::optional<copy::CopyReport> report;
+  // The user answered No to copying without a journal.
+  bool declined = false;
+  // Why the run's journal could not be written, or stopped being written
+  // part way: the run can then not be undone, or not whole.
+  std::error_code unrecorded;
   // The closing message, "已完成N条。" and what was replaced, unchanged or
   // failed; empty when no run took place.
   std::string closing_message;
   RunVerdict verdict;
+  // The closing message is shown with a warning: the gather is incomplete,
+  // or its journal was cut short.
+  bool warning = false;
 };
 
 class Session {
  public:
   // Scans and copies reach the disk through `file_system`; copy runs keep
-  // their journals in `journal_folder` (fsys::journal_folder()), where undo
-  // finds them, through `restorer`.  An empty folder keeps no journal.
+  // their journals in `journal_folder`, where undo finds them, through
+  // `restorer`.  None: this user's (fsys::journal_folder()), and a run whose
+  // journal cannot be written there is said to be one before it copies.  An
+  // empty folder keeps no journal, and says nothing of it.
   explicit Session(std::unique_ptr<fsys::FileSystem> file_system = fsys::make_native_file_system(),
-                   std::string journal_folder = fsys::journal_folder(),
+                   std::optional<std::string> journal_folder = std::nullopt,
                    std::unique_ptr<fsys::Restorer> restorer = fsys::make_native_restorer());
 
   fsys::FileSystem& file_system() { return *file_system_; }
@@ -112,12 +124,20 @@ class Session {
   // text names no folder.
   CopyPlan plan_rows(const CopyRequest& request, CopyEvents& events);
 
+  // Undoes the last run into the folder the destination text (untrimmed)
+  // names, read as a copy reads it, as `mode` says: planned only, asked
+  // about first, or at once (undo_flow.h).
+  UndoOutcome undo(std::string_view destination_text, UndoMode mode, UndoEvents& events);
+  // Whether the text names a folder whose last run is there to undo.
+  bool can_undo(std::string_view destination_text);
+
  private:
   CopyOutcome run(const CopyRequest& request, CopyEvents& events, fsys::FileSystem& disk,
-                  journal::Journals& journals, std::size_t workers);
+                  journal::Journals& journals, std::size_t workers, bool journaled);
 
   std::unique_ptr<fsys::FileSystem> file_system_;
   std::string journal_folder_;
+  bool keeps_journals_;
   std::unique_ptr<fsys::Restorer> restorer_;
   journal::Journals journals_;
 };

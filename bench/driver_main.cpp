@@ -3,13 +3,15 @@
 // bench/run.  Not part of the product.
 //
 //   tolvane_bench_driver disk FOLDER [--ext E] [--copy DEST] [--flat] [--expect N]
-//                        [--workers N] [--no-flush]
+//                        [--workers N] [--no-flush] [--undo DEST]
 //   tolvane_bench_driver synthetic FILES [--accessible]
 //
 // "disk" scans FOLDER (Text1, Command1) and, with --copy, copies the list into
 // DEST (Text2, Command2), dismissing the closing message; --workers sets the
 // number of copy threads, --no-flush leaves the copies in the page cache at
-// the end, as cp without sync does.  "synthetic" scans a
+// the end, as cp without sync does; --undo then presses "撤销上次拷贝" over
+// DEST, answers its question Yes at once and times it to its closing
+// message.  "synthetic" scans a
 // made-up tree of FILES files held by no disk, then scrolls List1, to measure
 // the window's memory and the view at a million entries.  --accessible waits
 // for the platform's accessibility bridge (AT-SPI under X) to come up and
@@ -44,6 +46,7 @@
 #include <string>
 #include <vector>
 
+#include "app/user_texts.h"
 #include "bench/no_flush_file_system.h"
 #include "bench/process_cpu.h"
 #include "bench/synthetic_file_system.h"
@@ -146,6 +149,7 @@ struct Options {
   std::optional<long long> expected;
   std::optional<std::size_t> workers;
   bool no_flush = false;
+  std::optional<std::string> undo;  // the folder whose last run to undo
 };
 
 Options parse(int argc, char** argv) {
@@ -153,7 +157,8 @@ Options parse(int argc, char** argv) {
   const auto usage = [] {
     std::fprintf(stderr,
                  "usage: tolvane_bench_driver disk FOLDER [--ext E] [--copy DEST] [--flat] "
-                 "[--expect N] [--workers N] [--no-flush]\n       tolvane_bench_driver synthetic "
+                 "[--expect N] [--workers N] [--no-flush] [--undo DEST]\n"
+                 "       tolvane_bench_driver synthetic "
                  "FILES [--accessible]\n");
     std::exit(2);
   };
@@ -183,6 +188,8 @@ Options parse(int argc, char** argv) {
       options.workers = std::strtoull(argv[++i], nullptr, 10);
     } else if (arg == "--no-flush") {
       options.no_flush = true;
+    } else if (arg == "--undo" && has_value) {
+      options.undo = argv[++i];
     } else {
       usage();
     }
@@ -290,7 +297,11 @@ bool run_copy(Form1& form, const Options& options) {
   // A run over earlier copies adds how many it left unchanged or replaced;
   // any failure line fails the check.
   const QString done = QStringLiteral("已完成") + QString::number(count) + QStringLiteral("条。");
-  const QString same = QStringLiteral("条与原有文件相同，未重新拷贝。");
+  const QString same =
+      QStringLiteral("条") +
+      QString::fromUtf8(tolvane::app::unchanged_words.data(),
+                        static_cast<qsizetype>(tolvane::app::unchanged_words.size())) +
+      QStringLiteral("。");
   long long unchanged = 0;
   for (const QString& line : report.split(QLatin1Char('\n'))) {
     if (line.startsWith(QStringLiteral("其中")) && line.endsWith(same)) {
@@ -327,6 +338,43 @@ void run_scroll(Form1& form) {
   std::sort(steps.begin(), steps.end());
   print("scroll_step_median_seconds", steps[steps.size() / 2]);
   print("scroll_step_max_seconds", steps.back());
+}
+
+// Presses "撤销上次拷贝" over `destination`, answers its question Yes as soon
+// as it shows, and reports the undo to its closing message, dismissed; false
+// unless that message says everything the run did was taken back.
+bool run_undo(Form1& form, const std::string& destination) {
+  control<QLineEdit>(form, "Text2").setText(QString::fromStdString(destination));
+  QString report;
+  double seconds = 0;
+  bool ended = false;
+  const Clock::time_point start = Clock::now();
+  QTimer answer;
+  answer.setInterval(1);
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
+      yes->click();
+      return;
+    }
+    seconds = seconds_since(start);
+    report = box->text();
+    box->button(QMessageBox::Ok)->click();
+    ended = true;
+  });
+  answer.start();
+  form.undo_action()->trigger();
+  while (!ended && seconds_since(start) < 600) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  answer.stop();
+  print("undo_seconds", seconds);
+  print("undo_report", QString(report).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+  const bool ok = ended && report.startsWith(QStringLiteral("已撤销")) &&
+                  !report.contains(QStringLiteral("未撤销"));
+  if (!ok) std::fprintf(stderr, "undo check failed: %s\n", report.toUtf8().constData());
+  return ok;
 }
 
 }  // namespace
@@ -386,6 +434,7 @@ int main(int argc, char** argv) {
   bool ok = run_scan(form, effective, folder_text);
   if (options.mode == "synthetic") run_scroll(form);
   if (ok && options.destination) ok = run_copy(form, options);
+  if (ok && options.undo) ok = run_undo(form, *options.undo);
   std::fflush(stdout);
   return ok ? 0 : 1;
 }

@@ -7,7 +7,9 @@ Two shapes of small trees: by default the folder names repeat (trip0 to
 trip9 under every day folder, and the day folders' own names), so a copy
 into one folder per name meets few destination folders; with --unique-tags
 every file sits in a leaf folder of its own name, 20 to a folder, and the
-copy makes one destination folder per leaf folder."""
+copy makes one destination folder per leaf folder.  With --photos, FILES .jpg
+files of 4-64 KiB (--min-kib, --max-kib) in --folders folders of their own
+names, as a camera's card or a phone's export holds them."""
 import argparse
 import os
 import random
@@ -59,6 +61,18 @@ def make_small(root, files, seed, unique_tags=False):
             out.write(block[:size])
 
 
+def make_photos(root, files, folders, min_kib, max_kib, seed):
+    rng = random.Random(seed)
+    names = [f"y{2020 + f % 5}/event{f:03d}" for f in range(folders)]
+    for f in names:
+        os.makedirs(os.path.join(root, f), exist_ok=True)
+    block = os.urandom(max_kib * 1024)
+    for i in range(files):
+        size = rng.randint(min_kib * 1024, max_kib * 1024)
+        with open(os.path.join(root, names[i % folders], f"IMG_{i:05d}.jpg"), "wb") as out:
+            out.write(block[:size])
+
+
 def make_large(root, count, mib):
     os.makedirs(os.path.join(root, "big"), exist_ok=True)
     chunk = os.urandom(1 << 20)
@@ -77,8 +91,15 @@ def main():
     parser.add_argument("--seed", type=int, default=7)
     parser.add_argument("--unique-tags", action="store_true",
                         help="every leaf folder its own name, files only in leaf folders")
+    parser.add_argument("--photos", action="store_true",
+                        help="only .jpg files of --min-kib to --max-kib in --folders folders")
+    parser.add_argument("--folders", type=int, default=60)
+    parser.add_argument("--min-kib", type=int, default=4)
+    parser.add_argument("--max-kib", type=int, default=64)
     args = parser.parse_args()
-    if args.large:
+    if args.photos:
+        make_photos(args.root, args.files, args.folders, args.min_kib, args.max_kib, args.seed)
+    elif args.large:
         make_large(args.root, args.large, args.mib)
     else:
         make_small(args.root, args.files, args.seed, args.unique_tags)

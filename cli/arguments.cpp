@@ -1,4 +1,5 @@
 // Turns the argument list into Options or a usage message naming the fault.
+#include <string>
 #include <string_view>
 
 #include "app/command_line_texts.h"
@@ -35,6 +36,7 @@ ParsedArguments parse_arguments(const std::vector<std::string>& arguments) {
   Options& options = parsed.options;
   std::vector<std::string> positional;
   bool options_ended = false;
+  const OptionRow* not_with_undo = nullptr;  // the first option given that --undo does not take
   for (std::size_t k = 0; k < arguments.size(); ++k) {
     const std::string& argument = arguments[k];
     if (options_ended || argument == "-" || !argument.starts_with("-")) {
@@ -60,8 +62,13 @@ ParsedArguments parse_arguments(const std::vector<std::string>& arguments) {
       value = arguments[++k];
     }
     match.row->apply(options, value);
+    if (!match.row->with_undo && not_with_undo == nullptr) not_with_undo = match.row;
   }
   if (options.help) return parsed;
+  if (options.undo && not_with_undo != nullptr) {
+    parsed.error = app::command_line::not_with_undo(not_with_undo->long_name);
+    return parsed;
+  }
   if (options.undo) {
     if (positional.size() != 1) {
       parsed.error = positional.empty() ? std::string(app::command_line::undo_without_destination)

@@ -5,10 +5,13 @@
 // else.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "app/run_events.h"
+#include "app/undo_texts.h"
 #include "cli/progress_display.h"
 #include "cli/run_output.h"
 #include "scan/file_list.h"
@@ -17,9 +20,11 @@ namespace tolvane::cli {
 
 class CommandLineFrontEnd final : public app::ScanEvents, public app::CopyEvents {
  public:
-  // All three must outlive the front end.
-  CommandLineFrontEnd(std::string_view extension, ProgressDisplay& progress, RunOutput& output)
-      : extension_(extension), progress_(progress), output_(output) {}
+  // All four must outlive the front end; `err` takes what the run says
+  // beside its results.
+  CommandLineFrontEnd(std::string_view extension, ProgressDisplay& progress, RunOutput& output,
+                      std::ostream& err)
+      : extension_(extension), progress_(progress), output_(output), err_(err) {}
 
   const scan::FileList& files() const { return files_; }
 
@@ -35,11 +40,18 @@ class CommandLineFrontEnd final : public app::ScanEvents, public app::CopyEvents
     progress_.update(static_cast<std::size_t>(value), files_.size(), caption, at_once);
   }
   void entry_done(const copy::EntryResult& result) override { output_.entry(result); }
+  // The run goes on, said to be one that cannot be undone.
+  bool copy_unrecorded(std::error_code why) override {
+    err_ << app::command_line::program_line(app::unrecorded_notice(why)) << '\n';
+    output_.unrecorded();
+    return true;
+  }
 
  private:
   std::string_view extension_;
   ProgressDisplay& progress_;
   RunOutput& output_;
+  std::ostream& err_;
   scan::FileList files_;
 };
 

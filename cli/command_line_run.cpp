@@ -14,13 +14,14 @@
 #include "cli/input_checks.h"
 #include "cli/undo_command.h"
 #include "fsys/forwarding_file_system.h"
+#include "fsys/forwarding_restorer.h"
 #include "fsys/resolved_path.h"
 
 namespace tolvane::cli {
 namespace {
 
 int refuse(std::ostream& err, const std::string& problem) {
-  err << app::command_line::refusal_line(problem) << '\n';
+  err << app::command_line::program_line(problem) << '\n';
   return exit_refused;
 }
 
@@ -34,6 +35,12 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
 
 int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::ostream& out,
         std::ostream& err, bool err_is_terminal) {
+  const std::unique_ptr<fsys::Restorer> restorer = fsys::make_native_restorer();
+  return run(arguments, disk, *restorer, out, err, err_is_terminal);
+}
+
+int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, fsys::Restorer& restorer,
+        std::ostream& out, std::ostream& err, bool err_is_terminal) {
   const ParsedArguments parsed = parse_arguments(arguments);
   if (!parsed.error.empty()) return refuse(err, app::command_line::usage_error(parsed.error));
   const Options& options = parsed.options;
@@ -41,8 +48,9 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
     out << help_text();
     return exit_all_copied;
   }
-  app::Session session(std::make_unique<fsys::ForwardingFileSystem>(disk));
-  if (options.undo) return run_undo(options, session.journals(), out, err);
+  app::Session session(std::make_unique<fsys::ForwardingFileSystem>(disk), std::nullopt,
+                       std::make_unique<fsys::ForwardingRestorer>(restorer));
+  if (options.undo) return run_undo(options, session, out, err, err_is_terminal);
 
   if (const std::optional<std::string> problem = source_problem(options, disk)) {
     return refuse(err, *problem);
@@ -70,7 +78,7 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
 
   RunOutput output(out, options);
   ProgressDisplay progress(err, err_is_terminal);
-  CommandLineFrontEnd front_end(options.extension, progress, output);
+  CommandLineFrontEnd front_end(options.extension, progress, output, err);
   // The checks above made sure SOURCE names a folder, so the walk takes place.
   const scan::ScanResult scanned =
       session
@@ -103,6 +111,9 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::
   const app::CopyOutcome outcome =
       options.dry_run ? session.plan(request, front_end) : session.copy(request, front_end);
   progress.finish();
+  // A journal cut short part way: the JSON summary says the run cannot be
+  // undone whole.
+  if (outcome.unrecorded) output.unrecorded();
   const int status = outcome.verdict.exit_status();
   output.finish(outcome.report.value_or(copy::CopyReport{}), outcome.closing_message, status);
   out.flush();

@@ -8,6 +8,7 @@
 
 #include "app/run_verdict.h"
 #include "fsys/file_system.h"
+#include "fsys/restorer.h"
 
 namespace tolvane::cli {
 
@@ -26,5 +27,9 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
 // test to put a failing device under the command.
 int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, std::ostream& out,
         std::ostream& err, bool err_is_terminal);
+// The same with `restorer` under the journal and undo, for a test to fail a
+// journal write or a restore.
+int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, fsys::Restorer& restorer,
+        std::ostream& out, std::ostream& err, bool err_is_terminal);
 
 }  // namespace tolvane::cli

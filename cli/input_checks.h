@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "cli/options.h"
 #include "fsys/file_system.h"

@@ -33,6 +33,8 @@ struct OptionRow {
   // Sets Options from the option (and its value, empty for a switch); null
   // for "--", which ends the options instead.
   void (*apply)(Options& options, std::string_view value);
+  // --undo takes it too; one it does not take ends the command, named.
+  bool with_undo = true;
 };
 
 // Every option, in the order --help and the manual page list them.

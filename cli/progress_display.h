@@ -21,10 +21,16 @@ class ProgressDisplay {
   // the window's progress line for it.  Drawn a few times a second at most, unless
   // `at_once` (a state the run stays in for a while).
   void update(std::size_t index, std::size_t total, std::string_view caption, bool at_once = false);
+  // Draws `line` as it stands, a few times a second at most, unless
+  // `at_once` (the first and the last line of a run).
+  void show(std::string_view line, bool at_once);
   // Ends the line, so that what follows starts on a line of its own.
   void finish();
 
  private:
+  bool due(std::chrono::steady_clock::time_point now, bool at_once) const;
+  void draw(std::string_view line, std::chrono::steady_clock::time_point now);
+
   std::ostream& out_;
   bool enabled_;
   bool drawn_ = false;

@@ -88,7 +88,9 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
   line.number("renumbered", counts_.renumbered);
   line.number("replaced_earlier_copies",
               counts_.replaced_earlier_copies + counts_.set_aside_earlier_copies);
-  line.number("failed", counts_.failed).text("message", message);
+  line.number("failed", counts_.failed);
+  // A plan writes no journal: only a real run can be undone.
+  line.boolean("journal", recorded_ && !options_.dry_run).text("message", message);
   line.number("exit_status", static_cast<std::size_t>(exit_status));
   out_ << line.str() << '\n';
 }

@@ -23,6 +23,8 @@ class RunOutput {
   // the numbers instead).
   void scanned(std::size_t listed, std::size_t folders_unreadable, std::size_t folders_left_out);
   void entry(const copy::EntryResult& result);
+  // The run's journal could not be written (whole): it cannot be undone.
+  void unrecorded() { recorded_ = false; }
   // The closing lines (or the summary object) after the run.
   void finish(const copy::CopyReport& report, std::string_view closing_text, int exit_status);
 
@@ -33,6 +35,7 @@ class RunOutput {
   std::size_t folders_unreadable_ = 0;
   std::size_t folders_left_out_ = 0;  // by the dot rule
   app::PlanCounts counts_;
+  bool recorded_ = true;  // the run keeps its journal whole
 };
 
 }  // namespace tolvane::cli

@@ -2,12 +2,12 @@
 // closing message (or a summary object).
 #include "cli/undo_command.h"
 
-#include "app/undo_flow.h"
+#include "app/command_line_texts.h"
+#include "app/session.h"
 #include "app/undo_texts.h"
 #include "app/user_texts.h"
 #include "cli/json_line.h"
-#include "fsys/resolved_path.h"
-#include "scan/folder_walk.h"
+#include "cli/progress_display.h"
 
 namespace tolvane::cli {
 namespace {
@@ -26,47 +26,54 @@ std::string_view step_word(undo::UndoStep step) {
       return "changed_copy";
     case undo::UndoStep::kept_elsewhere:
       return "kept_elsewhere";
+    case undo::UndoStep::replaced_missing:
+      return "replaced_missing";
     case undo::UndoStep::failed:
       return "failed";
   }
   return "";
 }
 
-std::string plan_line(const undo::UndoAction& action) {
-  switch (action.step) {
-    case undo::UndoStep::delete_copy:
-      return "删除 " + action.path;
-    case undo::UndoStep::trash_copy:
-      return "移入回收站 " + action.path + " 【源文件已不在或已改动】";
-    case undo::UndoStep::put_back:
-      return "放回 " + action.from + " → " + action.path;
-    case undo::UndoStep::remove_folder:
-      return "移除文件夹 " + action.path;
-    default:
-      return "保留 " + app::left_line(action);
+// The undo's progress on the terminal; it asks nothing.
+class UndoProgressLine final : public app::UndoEvents {
+ public:
+  explicit UndoProgressLine(ProgressDisplay& progress) : progress_(progress) {}
+  bool confirm(std::string_view /*question*/) override { return true; }
+  void progress(std::size_t done, std::size_t total) override {
+    progress_.show(app::undo_progress_caption(done, total), done == 0 || done == total);
   }
-}
+
+ private:
+  ProgressDisplay& progress_;
+};
 
 }  // namespace
 
-int run_undo(const Options& options, journal::Journals& journals, std::ostream& out,
-             std::ostream& err) {
-  const std::optional<std::string> root = scan::folder_path_from_text(options.destination);
-  const std::string shown = root ? fsys::absolute_folder(*root) : options.destination;
-  bool undone_already = false;
-  const std::optional<journal::RecordedRun> run =
-      root ? app::run_to_undo(journals, *root, undone_already) : std::nullopt;
-  if (!run) {
-    err << "tolvane-cli：" << app::nothing_to_undo(shown, undone_already) << '\n';
+int run_undo(const Options& options, app::Session& session, std::ostream& out, std::ostream& err,
+             bool err_is_terminal) {
+  ProgressDisplay progress(err, err_is_terminal);
+  UndoProgressLine events(progress);
+  const app::UndoOutcome outcome =
+      session.undo(options.destination,
+                   options.dry_run ? app::UndoMode::plan_only : app::UndoMode::at_once, events);
+  progress.finish();
+  if (outcome.end == app::UndoEnd::refused) {
+    // DEST is read as a copy reads it, and refused with the same words.
+    err << app::command_line::program_line(app::command_line::folder_text_refusal(
+               "DEST", options.destination, outcome.text_fault.value_or(app::TextFault::empty)))
+        << '\n';
     return exit_nothing_to_undo;
   }
-  const undo::UndoReport report = app::undo_last_run(journals, *run, options.dry_run);
+  if (outcome.end != app::UndoEnd::planned && outcome.end != app::UndoEnd::undone) {
+    err << app::command_line::program_line(outcome.message) << '\n';
+    return exit_nothing_to_undo;
+  }
+  const undo::UndoReport& report = outcome.report;
   const int status = report.left() == 0 ? 0 : 1;
-  const std::string message =
-      options.dry_run ? app::undo_dry_run_message(shown, report) : app::undo_message(shown, report);
+  const std::string& message = outcome.message;
   for (const undo::UndoAction& action : report.actions) {
     if (!options.json) {
-      if (options.dry_run) out << plan_line(action) << '\n';
+      if (options.dry_run) out << app::undo_plan_line(action) << '\n';
       continue;
     }
     JsonLine line;
@@ -93,7 +100,9 @@ int run_undo(const Options& options, journal::Journals& journals, std::ostream& 
   summary.number("trashed", report.count(undo::UndoStep::trash_copy));
   summary.number("put_back", report.count(undo::UndoStep::put_back));
   summary.number("folders_removed", report.count(undo::UndoStep::remove_folder));
-  summary.number("left", report.left()).text("message", message);
+  summary.number("left", report.left());
+  // A step was refused: --undo again may finish the job.
+  summary.boolean("retry", !options.dry_run && report.can_retry()).text("message", message);
   summary.number("exit_status", static_cast<std::size_t>(status));
   out << summary.str() << '\n';
   return status;

@@ -4,17 +4,19 @@
 
 #include <ostream>
 
+#include "app/session.h"
 #include "cli/options.h"
-#include "journal/journals.h"
 
 namespace tolvane::cli {
 
-// Exit status of --undo when no run into DEST is left to undo.
+// Exit status of --undo when no run into DEST is left to undo, or DEST
+// names no folder.
 inline constexpr int exit_nothing_to_undo = 2;
 
-// 0 when everything was put back (or would be), 1 when something was
-// left, exit_nothing_to_undo with one line on `err` when there is no run.
-int run_undo(const Options& options, journal::Journals& journals, std::ostream& out,
-             std::ostream& err);
+// 0 when everything the run did was taken back (or would be), 1 when
+// something was left, exit_nothing_to_undo with one line on `err` when
+// there is no run; progress on `err` when `err_is_terminal`.
+int run_undo(const Options& options, app::Session& session, std::ostream& out, std::ostream& err,
+             bool err_is_terminal);
 
 }  // namespace tolvane::cli

@@ -76,7 +76,7 @@ void CopyWorkers::name_batches() {
       flushed_.reset();
     }
     flushed_changed_.notify_all();
-    name_batch(file_system_, batch, named, recorder_);
+    name_batch(file_system_, batch, named, recorder_, round_trip_naming_lanes);
     bool wake_run = false;
     {
       const std::lock_guard lock(mutex_);

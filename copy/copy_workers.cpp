@@ -126,6 +126,7 @@ void CopyWorkers::hand_on(std::vector<Done>& done, bool& wake_run, bool& wake_fl
   copying_ -= done.size();
   if (idle()) idle_since_ = std::chrono::steady_clock::now();
   for (Done& copy : done) {
+    if (copy.start.round_trips && !deep_) deepen();
     if (copy.start.staged) {
       if (batch_.empty()) batch_opened_ = std::chrono::steady_clock::now();
       batch_.add(std::move(copy.job), copy.start);
@@ -149,6 +150,23 @@ void CopyWorkers::hand_on(std::vector<Done>& done, bool& wake_run, bool& wake_fl
   if (!batch_.empty() && idle()) wake_flusher = true;
   // Results that join no batch make room for a thread held back.
   wake_copier = !could_take && threads_waiting_ > 0 && has_job_to_take();
+}
+
+void CopyWorkers::deepen() {
+  deep_ = true;
+  // The run is ending: the threads it has finish what is left.
+  if (closing_) return;
+  const std::size_t before = copiers_;
+  try {
+    while (copiers_ < round_trip_copiers) {
+      threads_.emplace_back([this] { work(); });
+      ++copiers_;
+    }
+  } catch (const std::exception&) {
+    // No more threads to be had: the run goes on with those it has.
+  }
+  queue_limit_ = queue_limit_ * copiers_ / before;
+  batch_limit_ = batch_limit_within(file_system_.staged_copies_allowed(), copiers_);
 }
 
 void CopyWorkers::work() {

@@ -41,12 +41,22 @@ inline constexpr std::chrono::microseconds quick_copy{1000};
 // threads than copying), few enough that memory stays flat.
 inline constexpr std::size_t jobs_per_worker = 64;
 
+// Where each step of a copy is a round trip to a server (a network share, a
+// FUSE volume), a copy spends its time waiting on the server, not on the
+// machine: once a copy of the run meets such a volume, this many copy
+// threads keep as many copies in flight, and each batch of them is named
+// in as many slices at once.
+inline constexpr std::size_t round_trip_copiers = 16;
+inline constexpr std::size_t round_trip_naming_lanes = 16;
+
 class CopyWorkers final : public CopyPipeline {
  public:
   // Starts `threads` threads (at least one) copying through `file_system`,
-  // which must allow calls from several threads at once.  At most
-  // `queue_limit` jobs wait beside those being copied, so a run of a million
-  // entries holds a few dozen paths here, not a million.
+  // which must allow calls from several threads at once, and
+  // round_trip_copiers of them once a copy meets a volume of round trips.
+  // At most `queue_limit` jobs (as many more per thread added) wait beside
+  // those being copied, so a run of a million entries holds a few dozen
+  // paths here, not a million.
   // `recorder` (may be null) learns of each batch before it is named.
   CopyWorkers(fsys::FileSystem& file_system, std::size_t threads, std::size_t queue_limit,
               RunRecorder* recorder = nullptr);
@@ -70,6 +80,9 @@ class CopyWorkers final : public CopyPipeline {
   };
 
   void work();
+  // Under the lock: the copies go to or from a volume of round trips, where
+  // more of them in flight wait on the server together.
+  void deepen();
   // Under the lock: hands on what a copy thread has done: staged copies to
   // the batch, the rest as results.  Says whom that wakes.
   void hand_on(std::vector<Done>& done, bool& wake_run, bool& wake_flusher, bool& wake_copier);
@@ -96,8 +109,8 @@ class CopyWorkers final : public CopyPipeline {
 
   fsys::FileSystem& file_system_;
   RunRecorder* recorder_;
-  const std::size_t queue_limit_;
-  const std::size_t batch_limit_;  // batch_limit, or less where the file system allows less
+  std::size_t queue_limit_;
+  std::size_t batch_limit_;  // batch_limit, or less where the file system allows less
   std::mutex mutex_;
   std::condition_variable job_waiting_;  // to the workers
   std::condition_variable run_woken_;    // to the run: a result, or room
@@ -121,7 +134,8 @@ class CopyWorkers final : public CopyPipeline {
   StagedBatch spare_;
   std::condition_variable flushed_changed_;  // to both: a batch flushed, or taken
   bool flusher_done_ = false;
-  const std::size_t copiers_;        // copy threads
+  std::size_t copiers_;              // copy threads
+  bool deep_ = false;                // deepened for a volume of round trips
   std::size_t copying_ = 0;          // jobs a copy thread has taken and not yet staged or finished
   std::size_t threads_waiting_ = 0;  // copy threads asleep for want of a job
   std::size_t outstanding_ = 0;

@@ -33,6 +33,9 @@ std::size_t batch_limit_within(std::size_t allowed, std::size_t stagers);
 struct StagedBatch {
   std::vector<CopyJob> jobs;
   std::vector<fsys::CopyNaming> namings;  // one per job, in the same order
+  // A copy of the batch goes to or from a volume where each step is a round
+  // trip: its names are given several at once.
+  bool round_trips = false;
 
   bool empty() const { return jobs.empty(); }
   std::size_t size() const { return jobs.size(); }
@@ -49,8 +52,9 @@ void flush_batch(fsys::FileSystem& file_system, StagedBatch& batch);
 // Names the flushed copies of `batch` and appends a result per job, in
 // batch order, to `results`; empties the batch.  The recorder, if any, has
 // every copy about to be named on the disk before the first takes its name.
+// A batch of round trips is named in up to `lanes` slices at once, each on
+// a thread of its own (this one among them), each slice in batch order.
 void name_batch(fsys::FileSystem& file_system, StagedBatch& batch, std::vector<CopyResult>& results,
-                RunRecorder* recorder);
-
+                RunRecorder* recorder, std::size_t lanes = 1);
 
 }  // namespace tolvane::copy

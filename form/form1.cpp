@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "app/undo_flow.h"
-#include "app/undo_texts.h"
 #include "app/user_texts.h"
 #include "form/form1_run_display.h"
+#include "form/form1_undo_display.h"
 #include "fsys/path_separator.h"
 #include "fsys/resolved_path.h"
 #include "scan/file_list.h"
@@ -58,7 +58,7 @@ class PlanKeepAlive final : public app::CopyEvents {
 }  // namespace
 
 Form1::Form1(Form1Controls& controls, app::Session& session)
-    : controls_(controls), session_(session), journals_(&session.journals()) {}
+    : controls_(controls), session_(session) {}
 
 void Form1::Form_Load() {
   controls_.set_caption(Control::Form1, "Tolvane Vurla");
@@ -89,10 +89,7 @@ void Form1::Form_Load() {
 }
 
 bool Form1::undo_available() {
-  if (journals_ == nullptr || busy()) return false;
-  const std::optional<std::string> root =
-      scan::folder_path_from_text(controls_.text(Control::Text2));
-  return root && journals_->can_undo(*root);
+  return !busy() && session_.can_undo(controls_.text(Control::Text2));
 }
 
 void Form1::follow_undo() { controls_.set_undo_enabled(undo_available()); }
@@ -138,21 +135,16 @@ app::CopyRequest Form1::copy_request(std::string destination_text, std::vector<s
 }
 
 void Form1::Undo_Click() {
-  if (busy() || journals_ == nullptr) return;
-  const std::string text2 = controls_.text(Control::Text2);
-  const std::optional<std::string> root = scan::folder_path_from_text(text2);
-  copying_ = true;  // the boxes are modal; no press may start a run under them
-  const std::string shown = root ? fsys::absolute_folder(*root) : text2;
-  bool undone_already = false;
-  const std::optional<journal::RecordedRun> run =
-      root ? app::run_to_undo(*journals_, *root, undone_already) : std::nullopt;
-  if (!run) {
-    controls_.show_message(app::nothing_to_undo(shown, undone_already), false);
-  } else if (controls_.ask_yes_no(
-                 app::undo_question(shown, app::undo_last_run(*journals_, *run, true)))) {
-    const undo::UndoReport report = app::undo_last_run(*journals_, *run, false);
-    controls_.show_message(app::undo_message(shown, report), report.left() > 0);
+  if (busy()) return;
+  copying_ = true;  // the boxes are modal, the undo holds the window: no press may start a run
+  Form1UndoDisplay display(*this);
+  const app::UndoOutcome outcome =
+      session_.undo(controls_.text(Control::Text2), app::UndoMode::ask_first, display);
+  if (!outcome.message.empty()) {
+    controls_.run_ended();
+    controls_.show_message(outcome.message, outcome.warning);
   }
+  display.finish();
   copying_ = false;
   follow_undo();
   follow_preview();
@@ -253,8 +245,14 @@ void Form1::Command2_Click() {
   // takes no input until the run has ended.
   Form1RunDisplay display(*this);
   const app::CopyOutcome outcome = session_.copy(copy_request(text2, std::move(made)), display);
+  if (outcome.declined) {
+    // No to copying without a journal: nothing was copied, and the list
+    // stays ready, as after a No to making the destination.
+    copying_ = false;
+    return;
+  }
   // The message appears over the run's own last progress line.
-  if (outcome.report) display.show_report(outcome.closing_message, !outcome.verdict.complete);
+  if (outcome.report) display.show_report(outcome.closing_message, outcome.warning);
   end_copy_command();
   copying_ = false;
   follow_undo();

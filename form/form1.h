@@ -18,7 +18,6 @@
 #include "app/session.h"
 #include "copy/copy_worker_count.h"
 #include "form/form1_controls.h"
-#include "journal/journals.h"
 
 namespace tolvane::form {
 
@@ -116,7 +115,6 @@ class Form1 : public app::ScanEvents {
 
   Form1Controls& controls_;
   app::Session& session_;
-  journal::Journals* journals_;
   std::unique_ptr<ScanGuard> scan_guard_;  // for the length of a walk
   // Folders the last scan could not read: the list lacks their files.
   std::size_t folders_unreadable_ = 0;

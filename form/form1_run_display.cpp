@@ -2,6 +2,7 @@
 // only a few times a second: drawing costs far more than a small file's copy.
 #include "form/form1_run_display.h"
 
+#include "app/undo_texts.h"
 #include "form/form1.h"
 
 namespace tolvane::form {
@@ -54,6 +55,10 @@ void Form1RunDisplay::show_report(std::string_view text, bool warning) {
 
 void Form1RunDisplay::entry_done(const copy::EntryResult& result) {
   if (result.failure != nullptr) entries_failed_ = true;
+}
+
+bool Form1RunDisplay::copy_unrecorded(std::error_code why) {
+  return form_.controls().ask_yes_no(app::unrecorded_question(why));
 }
 
 }  // namespace tolvane::form

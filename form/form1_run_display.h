@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "app/run_events.h"
 
@@ -19,6 +20,7 @@ class Form1RunDisplay : public app::CopyEvents {
   void progress(int value, std::string_view label6_caption, bool at_once) override;
   void keep_alive() override;
   void entry_done(const copy::EntryResult& result) override;
+  bool copy_unrecorded(std::error_code why) override;
 
   // The closing message box: title "Tolvane", one OK button, `text`; a
   // warning icon when `warning` is set, otherwise no icon.  Modal.

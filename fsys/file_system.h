@@ -58,6 +58,11 @@ struct CopyStart {
   // that replaced a file, where that file went.
   FileIdentity identity = {};
   KeptFile kept = {};
+  // The source or the target lies on a volume where each step of a copy is
+  // a round trip to a server (a network share, a FUSE volume): the copies
+  // there wait on the server, not on the machine, and a caller keeps more
+  // of them in flight and names several at once.
+  bool round_trips = false;
 };
 
 // One staged copy of a batch handed to name_copies, and what became of it.
@@ -66,7 +71,7 @@ struct CopyNaming {
   std::error_code error;
   CopyOutcome outcome = CopyOutcome::copied;
   FileIdentity identity = {};  // the staged copy's, as start_copy said it
-  KeptFile kept = {};     // where a file the copy replaced went
+  KeptFile kept = {};          // where a file the copy replaced went
 };
 
 struct FolderContents {
@@ -106,6 +111,8 @@ class FileSystem {
   //    device.  A copy whose data cannot be flushed gets its error and
   //    loses its staged half: it is never named.
   //  - name_copies: names each flushed copy of a batch in batch order.  A
+  //    caller may name several slices of one batch at once, one call per
+  //    slice on threads of its own, once the whole batch is flushed.  A
   //    different file at the target is moved to the trash whole before the
   //    copy takes its name (or, where the volume has no usable trash and
   //    the backend keeps such files itself, into the set-aside folder);

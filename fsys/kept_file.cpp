@@ -15,4 +15,11 @@ bool same_file_as_recorded(const FileIdentity& now, const FileIdentity& recorded
   return now.file_id.empty() || recorded.file_id.empty() || now.file_id == recorded.file_id;
 }
 
+bool is_name_reservation(const FileIdentity& file) {
+  constexpr std::int64_t day = 24 * 60 * 60;
+  const std::int64_t seconds = file.modified / 1'000'000'000;
+  return file.size == 0 && seconds > name_reservation_time - day &&
+         seconds < name_reservation_time + day;
+}
+
 }  // namespace tolvane::fsys

@@ -29,6 +29,16 @@ bool same_file_as_recorded(const FileIdentity& now, const FileIdentity& recorded
 // target: a copy and its source, which are two files.
 bool same_content_as_recorded(const FileIdentity& now, const FileIdentity& recorded);
 
+// The modification time of the empty file by which a copy on a volume that
+// cannot rename without replacing holds its target's name for an instant
+// (1980-01-01 00:00:02 UTC, which FAT and exFAT keep exactly), in seconds.
+inline constexpr std::int64_t name_reservation_time = 315532802;
+
+// True for such a reservation, which a run killed in that instant leaves:
+// nothing of the user's is in it.  FAT keeps local time, so a reservation
+// read in another time zone is off by whole hours, never by a day.
+bool is_name_reservation(const FileIdentity& file);
+
 enum class KeptIn : std::uint8_t {
   nowhere,      // nothing was replaced
   trash,        // the freedesktop trash: the home one or the volume's .Trash-$uid

@@ -15,6 +15,8 @@ enum class ReplaceStep : std::uint8_t {
   put_in_trash,        // the old file gets its name in the trash
   take_target_name,    // the copy is renamed over the target
   set_aside,           // the old file goes to the set-aside folder (no trash)
+  take_back_name,      // undo: a kept file takes its name back where the
+                       // volume cannot rename without replacing
 };
 
 // Called before each step; an error it returns fails that step as if the

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fsys/kept_file.h"
+#include "fsys/temporary_names.h"
 
 namespace tolvane::fsys {
 
@@ -44,9 +45,21 @@ class Restorer {
   // the run was cut short between keeping it and saying where.  Nothing
   // when no such file is found (or the system's trash cannot be searched).
   virtual std::optional<KeptFile> find_replaced(const std::string& path, std::int64_t since) = 0;
+  // Removes what such a run left of a file's keeping that never finished:
+  // a trash record made for `path` since `since` whose file never went in.
+  virtual void forget_unfinished_keeping(const std::string& path, std::int64_t since) = 0;
   // Removes `folder` (a folder path, with or without its separator) when it
   // is empty; directory_not_empty otherwise.
   virtual std::error_code remove_empty_folder(const std::string& folder) = 0;
+
+  // Whose temporaries this process writes, as a run's journal keeps it.
+  virtual TemporaryWriter this_writer() = 0;
+  // Removes from `folder` (ending in the separator) the temporaries that
+  // `writer` left there, once it no longer runs: what a killed run left
+  // half-written.  Returns how many went; anything else, and any failure,
+  // is left alone.
+  virtual std::size_t remove_temporaries(const std::string& folder,
+                                         const TemporaryWriter& writer) = 0;
 
   // The journal's files.  `folder` ends in the separator.
   virtual std::error_code make_folders(const std::string& folder) = 0;
@@ -58,6 +71,8 @@ class Restorer {
   virtual std::vector<std::string> file_names(const std::string& folder) = 0;
   // At most `limit` bytes from the start of the file; nothing when unreadable.
   virtual std::optional<std::string> read_text(const std::string& path, std::size_t limit) = 0;
+  // Its last `limit` bytes (all of it when shorter); nothing when unreadable.
+  virtual std::optional<std::string> read_end(const std::string& path, std::size_t limit) = 0;
 };
 
 // The backend of the platform this program was built for.

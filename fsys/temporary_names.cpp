@@ -66,6 +66,10 @@ std::optional<TemporaryName> parse_temporary_name(std::string_view name) {
   return parts;
 }
 
+bool written_by(const TemporaryName& name, const TemporaryWriter& writer) {
+  return name.writer == writer.process && name.boot == writer.boot;
+}
+
 bool is_stale(const TemporaryName& name, std::uint32_t this_process, std::string_view this_boot,
               const std::function<bool(std::uint32_t)>& process_has_ended) {
   if (name.mark == TemporaryName::Mark::boot && !this_boot.empty() && name.boot != this_boot) {

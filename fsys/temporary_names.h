@@ -22,6 +22,17 @@ struct TemporaryName {
   std::string boot;  // the eight hex digits of a boot mark
 };
 
+// Who writes temporaries: a process by its id and, where the platform
+// marks its names with one (POSIX), the boot it runs in.  A run's journal
+// keeps it, so that undo and the next run can clear what a killed run left.
+struct TemporaryWriter {
+  std::uint32_t process = 0;
+  std::string boot;  // eight hex digits, or empty
+};
+
+// True when the temporary `name` was written by `writer`.
+bool written_by(const TemporaryName& name, const TemporaryWriter& writer);
+
 // The name, without its folder, for `writer`'s `counter`th temporary, with
 // a boot mark of eight hex digits when `boot` is not empty.
 std::string temporary_file_name(std::uint32_t writer, std::uint64_t counter,

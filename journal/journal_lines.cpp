@@ -3,11 +3,22 @@
 
 namespace tolvane::journal {
 
-std::string line_of(const std::vector<std::string>& fields) {
-  std::string line;
-  for (std::size_t k = 0; k < fields.size(); ++k) {
-    if (k > 0) line += '\t';
-    for (const char c : fields[k]) {
+namespace {
+
+const LineShape& shape_of(LineKind kind) {
+  for (const LineShape& shape : line_shapes) {
+    if (shape.kind == kind) return shape;
+  }
+  return line_shapes[0];  // every kind is in the table
+}
+
+}  // namespace
+
+std::string line_of(LineKind kind, const std::vector<std::string>& fields) {
+  std::string line(shape_of(kind).word);
+  for (const std::string& field : fields) {
+    line += '\t';
+    for (const char c : field) {
       if (c == '\\') {
         line += "\\\\";
       } else if (c == '\t') {
@@ -23,19 +34,58 @@ std::string line_of(const std::vector<std::string>& fields) {
   return line;
 }
 
-std::vector<std::string> fields_of(std::string_view line) {
-  std::vector<std::string> fields(1);
-  for (std::size_t k = 0; k < line.size(); ++k) {
-    const char c = line[k];
-    if (c == '\t') {
-      fields.emplace_back();
-    } else if (c == '\\' && k + 1 < line.size()) {
-      const char next = line[++k];
-      fields.back() += next == 't' ? '\t' : next == 'n' ? '\n' : next;
-    } else {
-      fields.back() += c;
+std::optional<LineKind> kind_of(std::string_view word, std::size_t fields) {
+  for (const LineShape& shape : line_shapes) {
+    if (shape.word == word) {
+      return fields == shape.fields ? std::optional(shape.kind) : std::nullopt;
     }
   }
+  return std::nullopt;
+}
+
+std::optional<LineKind> kind_of(const std::vector<std::string>& fields) {
+  return kind_of(fields.front(), fields.size());
+}
+
+std::string line_start(LineKind kind) {
+  const LineShape& shape = shape_of(kind);
+  std::string start = "\n";
+  start += shape.word;
+  start += shape.fields > 1 ? '\t' : '\n';
+  return start;
+}
+
+void raw_fields_of(std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
+  for (std::size_t start = 0;;) {
+    const std::size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab - start));
+    if (tab == std::string_view::npos) return;
+    start = tab + 1;
+  }
+}
+
+std::string unescaped(std::string_view field) {
+  std::string text;
+  text.reserve(field.size());
+  for (std::size_t k = 0; k < field.size(); ++k) {
+    const char c = field[k];
+    if (c == '\\' && k + 1 < field.size()) {
+      const char next = field[++k];
+      text += next == 't' ? '\t' : next == 'n' ? '\n' : next;
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+std::vector<std::string> fields_of(std::string_view line) {
+  std::vector<std::string_view> raw;
+  raw_fields_of(line, raw);
+  std::vector<std::string> fields;
+  fields.reserve(raw.size());
+  for (const std::string_view field : raw) fields.push_back(unescaped(field));
   return fields;
 }
 

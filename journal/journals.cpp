@@ -3,8 +3,10 @@
 #include "journal/journals.h"
 
 #include <algorithm>
-#include <chrono>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <unordered_set>
 
 #include "fsys/path_key.h"
 #include "fsys/path_separator.h"
@@ -20,15 +22,40 @@ constexpr std::string_view journal_suffix = ".journal";
 constexpr std::string_view undone_suffix = ".undone";
 // Enough for the header of any journal, whatever its destination's length.
 constexpr std::size_t header_bytes = 16384;
+// Enough of a journal to see whether its run wrote anything: a run that did
+// writes its first folder or copy in its first lines.
+constexpr std::size_t first_lines = header_bytes + 4096;
+// Enough of a journal's end to find its run's last line: "ended", perhaps
+// followed by "undone" lines.
+constexpr std::size_t last_lines = 4096;
 
 std::string destination_of(const std::string& text) {
-  const std::size_t start = text.find("\ndestination\t");
+  const std::size_t start = text.find(line_start(LineKind::destination));
   if (start == std::string::npos) return {};
   const std::size_t end = text.find('\n', start + 1);
   if (end == std::string::npos) return {};
   const std::vector<std::string> fields =
       fields_of(std::string_view(text).substr(start + 1, end - start - 1));
-  return fields.size() == 2 ? fields[1] : std::string();
+  return kind_of(fields) == LineKind::destination ? fields[1] : std::string();
+}
+
+bool wrote_anything(const std::string& head) {
+  return head.find(line_start(LineKind::folder)) != std::string::npos ||
+         head.find(line_start(LineKind::naming)) != std::string::npos ||
+         head.find(line_start(LineKind::named)) != std::string::npos;
+}
+
+// The start of a journal's run, in ns since 1970, from its name.
+std::int64_t started_of(const std::string& name) {
+  std::int64_t started = 0;
+  std::from_chars(name.data() + journal_prefix.size(), name.data() + name.size(), started);
+  return started;
+}
+
+std::int64_t now_ns() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
 }
 
 }  // namespace
@@ -37,8 +64,8 @@ std::string absolute_root(const std::string& root) {
   return fsys::absolute_folder(root) + fsys::separator;
 }
 
-Journals::Journals(std::string folder, fsys::Restorer& restorer)
-    : folder_(std::move(folder)), restorer_(restorer) {}
+Journals::Journals(std::string folder, fsys::Restorer& restorer, JournalLimits limits)
+    : folder_(std::move(folder)), restorer_(restorer), limits_(limits) {}
 
 std::vector<std::string> Journals::journal_names(std::vector<std::string>* all) {
   std::vector<std::string> names;
@@ -51,8 +78,72 @@ std::vector<std::string> Journals::journal_names(std::vector<std::string>* all) 
   return names;
 }
 
+std::vector<Journals::JournalHead> Journals::heads(const std::vector<std::string>& names,
+                                                   const std::vector<std::string>& all,
+                                                   bool with_size) {
+  const std::unordered_set<std::string> marks(all.begin(), all.end());
+  std::vector<JournalHead> found;
+  for (const std::string& name : names) {
+    const std::string path = folder_ + name;
+    const std::optional<std::string> head = restorer_.read_text(path, first_lines);
+    if (!head) continue;
+    JournalHead journal{name, fsys::path_key(destination_of(*head)), wrote_anything(*head)};
+    journal.undone = head->find(line_start(LineKind::undone)) != std::string::npos ||
+                     marks.contains(name + std::string(undone_suffix));
+    if (with_size) {
+      journal.bytes = restorer_.identify(path).value_or(fsys::FileIdentity{}).size;
+    }
+    journal.started = started_of(name);
+    found.push_back(std::move(journal));
+  }
+  return found;
+}
+
+void Journals::prune(std::vector<JournalHead>& journals) {
+  // Newest first: the first journal met for a destination that wrote
+  // anything or was undone is its last run.
+  std::unordered_set<std::string> destinations_met;
+  std::vector<bool> needed(journals.size());
+  for (std::size_t k = 0; k < journals.size(); ++k) {
+    const JournalHead& journal = journals[k];
+    if (!journal.wrote && !journal.undone) continue;
+    const bool last = destinations_met.insert(journal.destination).second;
+    needed[k] = last || !journal.undone;
+  }
+  const std::int64_t now = now_ns();
+  const auto older_than = [&](const JournalHead& journal, std::chrono::hours age) {
+    return journal.started <
+           now - std::chrono::duration_cast<std::chrono::nanoseconds>(age).count();
+  };
+  std::vector<bool> going(journals.size());
+  std::uint64_t total = 0;
+  for (std::size_t k = 0; k < journals.size(); ++k) {
+    going[k] = older_than(journals[k], needed[k] ? limits_.needed_for : limits_.unneeded_for);
+    if (!going[k]) total += journals[k].bytes;
+  }
+  // While all take too much, those nothing needs go first, then the oldest
+  // of the others; the newest stays, however large.
+  for (const bool needed_ones : {false, true}) {
+    for (std::size_t k = journals.size(); k-- > 1 && total > limits_.kept_bytes;) {
+      if (going[k] || needed[k] != needed_ones) continue;
+      going[k] = true;
+      total -= journals[k].bytes;
+    }
+  }
+  std::vector<JournalHead> kept;
+  for (std::size_t k = 0; k < journals.size(); ++k) {
+    if (!going[k]) {
+      kept.push_back(std::move(journals[k]));
+      continue;
+    }
+    restorer_.remove_file(folder_ + journals[k].name);
+    restorer_.remove_file(folder_ + journals[k].name + std::string(undone_suffix));
+  }
+  journals = std::move(kept);
+}
+
 EarlierCopies Journals::earlier_copies(const std::vector<std::string>& names,
-                                      const std::string& destination) {
+                                       const std::string& destination) {
   const std::string key = fsys::path_key(destination);
   EarlierCopies earlier;
   for (const std::string& name : names) {
@@ -69,33 +160,40 @@ EarlierCopies Journals::earlier_copies(const std::vector<std::string>& names,
   return earlier;
 }
 
-std::unique_ptr<RunJournal> Journals::start_run(const std::string& root) {
-  if (folder_.empty()) return nullptr;
-  if (read_only_) {
-    return std::make_unique<RunJournal>(restorer_, nullptr, root, absolute_root(root), [this, root] {
-      return earlier_copies(journal_names(), absolute_root(root));
-    });
+std::unique_ptr<RunJournal> Journals::start_run(const std::string& root, std::error_code& error) {
+  error.clear();
+  if (folder_.empty()) {
+    error = std::make_error_code(std::errc::no_such_file_or_directory);
+    return nullptr;
   }
-  if (restorer_.make_folders(folder_)) return nullptr;
+  if (read_only_) {
+    return std::make_unique<RunJournal>(
+        restorer_, nullptr, root, absolute_root(root),
+        [this, root] { return earlier_copies(journal_names(), absolute_root(root)); });
+  }
+  if ((error = restorer_.make_folders(folder_))) return nullptr;
   const std::string destination = absolute_root(root);
-  std::vector<std::string> names = journal_names();
+  std::vector<std::string> all;
+  const std::vector<std::string> names = journal_names(&all);
+  std::vector<JournalHead> journals = heads(names, all, true);
+  prune(journals);
   // Read only if a listed file lies in the destination: only then can the
   // run meet a copy an earlier run made there, and reading every earlier
   // journal would cost a re-run more than its look at each file.
-  const std::size_t kept = std::min(names.size(), kept_runs - 1);
-  auto earlier = [this, older = std::vector<std::string>(names.begin(), names.begin() + kept),
-                  destination] { return earlier_copies(older, destination); };
-  // The oldest go, leaving room for this one.
-  for (std::size_t k = kept_runs - 1; k < names.size(); ++k) {
-    restorer_.remove_file(folder_ + names[k]);
-    restorer_.remove_file(folder_ + names[k] + std::string(undone_suffix));
+  std::vector<std::string> older;
+  const std::string key = fsys::path_key(destination);
+  std::string previous;  // the last journal into the destination
+  for (const JournalHead& journal : journals) {
+    if (journal.destination != key) continue;
+    older.push_back(journal.name);
+    if (previous.empty()) previous = folder_ + journal.name;
   }
+  auto earlier = [this, older = std::move(older), destination] {
+    return earlier_copies(older, destination);
+  };
 
-  const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                       std::chrono::system_clock::now().time_since_epoch())
-                       .count();
   std::unique_ptr<fsys::AppendedFile> file;
-  std::error_code error;
+  const std::int64_t now = now_ns();
   for (int attempt = 0; attempt < 100 && !file; ++attempt) {
     char name[64];
     std::snprintf(name, sizeof name, "%s%020lld-%02d%s", journal_prefix.data(),
@@ -104,12 +202,26 @@ std::unique_ptr<RunJournal> Journals::start_run(const std::string& root) {
     if (!file && error != std::errc::file_exists) return nullptr;
   }
   if (!file) return nullptr;
-  if (file->append(line_of({"tolvane-journal", "1"}) + line_of({"destination", destination})) ||
-      file->sync()) {
+  const fsys::TemporaryWriter writer = restorer_.this_writer();
+  if ((error = file->append(
+           line_of(LineKind::format, {"1"}) + line_of(LineKind::destination, {destination}) +
+           line_of(LineKind::writer, {std::to_string(writer.process), writer.boot}))) ||
+      (error = file->sync())) {
     return nullptr;
   }
-  return std::make_unique<RunJournal>(restorer_, std::move(file), root, destination,
-                                      std::move(earlier));
+  auto journal = std::make_unique<RunJournal>(restorer_, std::move(file), root, destination,
+                                              std::move(earlier));
+  // A run that never reached its end may have left temporaries where this
+  // one will not write; its undo, if any, took them away.
+  if (!previous.empty()) {
+    const std::optional<std::string> end = restorer_.read_end(previous, last_lines);
+    const std::string lines = end ? "\n" + *end : std::string();
+    if (end && lines.find(line_start(LineKind::ended)) == std::string::npos &&
+        lines.find(line_start(LineKind::undone)) == std::string::npos) {
+      journal->set_unfinished_run(previous);
+    }
+  }
+  return journal;
 }
 
 std::optional<RecordedRun> Journals::last_run_into(const std::string& root) {
@@ -129,22 +241,18 @@ std::optional<RecordedRun> Journals::last_run_into(const std::string& root) {
 }
 
 bool Journals::can_undo(const std::string& root) {
-  // Enough of a journal to see whether its run wrote anything: a run that
-  // did writes its first folder or copy in its first lines.
-  constexpr std::size_t first_lines = header_bytes + 4096;
   const std::string key = fsys::path_key(absolute_root(root));
   std::vector<std::string> all;
-  for (const std::string& name : journal_names(&all)) {
+  const std::vector<std::string> names = journal_names(&all);
+  const std::unordered_set<std::string> marks(all.begin(), all.end());
+  for (const std::string& name : names) {
     const std::optional<std::string> head = restorer_.read_text(folder_ + name, first_lines);
     if (!head || fsys::path_key(destination_of(*head)) != key) continue;
-    const bool undone = head->find("\nundone\n") != std::string::npos ||
-                        std::find(all.begin(), all.end(), name + std::string(undone_suffix)) != all.end();
-    const bool wrote = head->find("\nfolder\t") != std::string::npos ||
-                       head->find("\nnaming\t") != std::string::npos ||
-                       head->find("\nnamed\t") != std::string::npos;
+    const bool undone = head->find(line_start(LineKind::undone)) != std::string::npos ||
+                        marks.contains(name + std::string(undone_suffix));
     // A re-run that found every copy in place wrote nothing: the run to
     // undo is the one before it.
-    if (!undone && !wrote) continue;
+    if (!undone && !wrote_anything(*head)) continue;
     return !undone;
   }
   return false;
@@ -152,9 +260,10 @@ bool Journals::can_undo(const std::string& root) {
 
 std::error_code Journals::mark_undone(const RecordedRun& run) {
   std::error_code error;
-  const std::unique_ptr<fsys::AppendedFile> file = restorer_.open_appended(run.journal, false, error);
+  const std::unique_ptr<fsys::AppendedFile> file =
+      restorer_.open_appended(run.journal, false, error);
   if (!file) return error;
-  if (const std::error_code written = file->append(line_of({"undone"}))) return written;
+  if (const std::error_code written = file->append(line_of(LineKind::undone))) return written;
   if (const std::error_code synced = file->sync()) return synced;
   const std::unique_ptr<fsys::AppendedFile> mark =
       restorer_.open_appended(run.journal + std::string(undone_suffix), true, error);

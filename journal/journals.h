@@ -1,11 +1,16 @@
 // This user's run journals: one file per copy run in the journal folder,
-// the last `kept_runs` kept.  The one state the program keeps between runs.
+// kept while undo or a re-run may ask about them.  The one state the
+// program keeps between runs.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "fsys/restorer.h"
 #include "journal/recorded_run.h"
@@ -13,19 +18,30 @@
 
 namespace tolvane::journal {
 
-inline constexpr std::size_t kept_runs = 40;
+// How long and how much the journals keep.  A journal undo or a re-run may
+// need (each destination's last run, and the earlier runs into it that were
+// not undone, whose copies a re-run into a destination inside its source
+// leaves out) is kept for `needed_for`; once the journals together take more
+// than `kept_bytes`, the oldest of those go first.  A journal nothing needs
+// any more (an undone run that a later run into its destination followed, a
+// run that wrote nothing) goes once it is older than `unneeded_for`.
+struct JournalLimits {
+  std::chrono::hours needed_for{24 * 365};
+  std::chrono::hours unneeded_for{24 * 30};
+  std::uint64_t kept_bytes = std::uint64_t{1} << 30;
+};
 
 class Journals {
  public:
   // `folder` ends in the separator (fsys::journal_folder()); an empty one
   // keeps no journal at all.
-  Journals(std::string folder, fsys::Restorer& restorer);
+  Journals(std::string folder, fsys::Restorer& restorer, JournalLimits limits = {});
 
   // The journal of a new run into `root` (a folder path ending in the
-  // separator, as the run names it), its header on the disk; the oldest
-  // journals beyond the last kept_runs go.  Nothing when no journal can be
-  // written: the run goes on without one.
-  std::unique_ptr<RunJournal> start_run(const std::string& root);
+  // separator, as the run names it), its header on the disk; the journals
+  // the limits no longer keep go first.  Nothing, with `error` saying why,
+  // when no journal can be written: the run can then not be undone.
+  std::unique_ptr<RunJournal> start_run(const std::string& root, std::error_code& error);
 
   // From now on a run's journal only reads the earlier ones, to leave out
   // their copies as a real run would: it writes and prunes nothing (a plan).
@@ -48,9 +64,26 @@ class Journals {
   fsys::Restorer& restorer() { return restorer_; }
 
  private:
+  // What a journal's first lines and its size tell of it.
+  struct JournalHead {
+    std::string name;
+    std::string destination;  // its path key
+    bool wrote = false;       // it made a folder or named a copy
+    bool undone = false;
+    std::uint64_t bytes = 0;
+    std::int64_t started = 0;  // ns since 1970
+  };
+
   // Journal names, newest first; `all`, when given, gets every name in the
   // folder.
   std::vector<std::string> journal_names(std::vector<std::string>* all = nullptr);
+  // The heads of the journals `names` (newest first), with the undone marks
+  // among `all`; `with_size` looks at each one's size too.
+  std::vector<JournalHead> heads(const std::vector<std::string>& names,
+                                 const std::vector<std::string>& all, bool with_size);
+  // Removes the journals the limits no longer keep from `journals` (heads,
+  // newest first) and from the disk.
+  void prune(std::vector<JournalHead>& journals);
   // The copies that the runs named in `names` made into `destination` and
   // did not take back.
   EarlierCopies earlier_copies(const std::vector<std::string>& names,
@@ -58,6 +91,7 @@ class Journals {
 
   std::string folder_;
   fsys::Restorer& restorer_;
+  const JournalLimits limits_;
   bool read_only_ = false;
 };
 

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fsys/kept_file.h"
+#include "fsys/temporary_names.h"
 
 namespace tolvane::journal {
 
@@ -23,13 +25,20 @@ struct RecordedCopy {
 };
 
 struct RecordedRun {
-  std::string journal;      // the journal's own path
-  std::string destination;  // absolute, ending in the separator
+  std::string journal;               // the journal's own path
+  std::string destination;           // absolute, ending in the separator
   std::vector<std::string> folders;  // made by the run, outermost first
   std::vector<RecordedCopy> copies;  // one per target, in the order named
   std::int64_t started = 0;          // ns since 1970, from the journal's name
-  bool ended = false;                // the run reached its end
+  // Whose temporaries the run wrote; none in a journal of a version that
+  // did not say.
+  std::optional<fsys::TemporaryWriter> writer;
+  bool ended = false;  // the run reached its end
   bool undone = false;
+
+  // Every folder the run wrote into or made, the destination's own
+  // included, once each: where a killed run may have left temporaries.
+  std::vector<std::string> folders_written() const;
 };
 
 // Reads a journal's text; a line cut short by a kill is ignored.

@@ -7,18 +7,15 @@
 #include "fsys/path_separator.h"
 #include "fsys/resolved_path.h"
 #include "journal/journal_lines.h"
+#include "journal/recorded_run.h"
 
 namespace tolvane::journal {
 namespace {
 
-std::vector<std::string> identity_fields(std::string kind, std::string target, std::string source,
+std::vector<std::string> identity_fields(std::string target, std::string source,
                                          const fsys::FileIdentity& identity) {
-  return {std::move(kind),
-          std::move(target),
-          std::move(source),
-          std::to_string(identity.size),
-          std::to_string(identity.modified),
-          identity.file_id};
+  return {std::move(target), std::move(source), std::to_string(identity.size),
+          std::to_string(identity.modified), identity.file_id};
 }
 
 }  // namespace
@@ -61,9 +58,28 @@ std::string RunJournal::absolute(const std::string& path) {
 }
 
 void RunJournal::append(const std::string& text, bool sync) {
-  // A journal that cannot be written costs the run its undo, never a copy.
-  if (!file_ || file_->append(text)) return;
-  if (sync) file_->sync();
+  // A journal that cannot be written costs the run its undo, never a copy;
+  // the run says so at its end.
+  if (!file_) return;
+  std::error_code error = file_->append(text);
+  if (!error && sync) error = file_->sync();
+  if (error && !write_error_) write_error_ = error;
+}
+
+std::error_code RunJournal::write_error() {
+  const std::lock_guard lock(mutex_);
+  return write_error_;
+}
+
+void RunJournal::clear_unfinished_run() {
+  if (unfinished_run_.empty()) return;
+  const std::optional<std::string> text = restorer_.read_text(unfinished_run_, SIZE_MAX);
+  if (!text) return;
+  const RecordedRun run = parse_journal(unfinished_run_, *text);
+  if (!run.writer) return;
+  for (const std::string& folder : run.folders_written()) {
+    restorer_.remove_temporaries(folder, *run.writer);
+  }
 }
 
 bool RunJournal::earlier_copy(const std::string& source) {
@@ -109,7 +125,7 @@ std::string RunJournal::earlier_copy_at(const copy::CopyJob& job) {
 
 void RunJournal::folder_made(const std::string& folder) {
   const std::lock_guard lock(mutex_);
-  append(line_of({"folder", absolute(folder)}), false);
+  append(line_of(LineKind::folder, {absolute(folder)}), false);
 }
 
 void RunJournal::naming(const std::vector<copy::CopyJob>& jobs,
@@ -118,8 +134,9 @@ void RunJournal::naming(const std::vector<copy::CopyJob>& jobs,
   const std::lock_guard lock(mutex_);
   for (std::size_t k = 0; k < jobs.size(); ++k) {
     if (!namings[k].staged) continue;
-    lines += line_of(identity_fields("naming", absolute(jobs[k].target), absolute(jobs[k].source),
-                                     namings[k].identity));
+    lines += line_of(
+        LineKind::naming,
+        identity_fields(absolute(jobs[k].target), absolute(jobs[k].source), namings[k].identity));
   }
   if (!lines.empty()) append(lines, true);
 }
@@ -131,16 +148,16 @@ void RunJournal::named(const copy::CopyResult& result) {
   if (!identity.known()) identity = restorer_.identify(result.job.target).value_or(identity);
   const std::lock_guard lock(mutex_);
   std::vector<std::string> fields =
-      identity_fields("named", absolute(result.job.target), absolute(result.job.source), identity);
+      identity_fields(absolute(result.job.target), absolute(result.job.source), identity);
   fields.emplace_back(kept_word(result.kept.where));
   fields.push_back(result.kept.file);
   fields.push_back(result.kept.record);
-  append(line_of(fields), false);
+  append(line_of(LineKind::named, fields), false);
 }
 
 void RunJournal::run_ended() {
   const std::lock_guard lock(mutex_);
-  append(line_of({"ended"}), true);
+  append(line_of(LineKind::ended), true);
 }
 
 }  // namespace tolvane::journal

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <unordered_map>
 
 #include "copy/run_recorder.h"
@@ -32,6 +33,18 @@ class RunJournal final : public copy::RunRecorder {
   RunJournal(fsys::Restorer& restorer, std::unique_ptr<fsys::AppendedFile> file, std::string root,
              std::string absolute_root, std::function<EarlierCopies()> earlier);
 
+  // The journal of the run before this one into the same destination, when
+  // that run never reached its end: clear_unfinished_run() sweeps its folders.
+  void set_unfinished_run(std::string journal) { unfinished_run_ = std::move(journal); }
+  // Removes the temporaries the unfinished run before this one left in every
+  // folder its journal names, not only in those this run wrote into.  Once
+  // this run has copied, so that its own sweeps saw what they needed.
+  void clear_unfinished_run();
+
+  // The first failure to write the journal or put it on the device: the
+  // copies named since may not be undone.  None while all went well.
+  std::error_code write_error();
+
   bool earlier_copy(const std::string& source) override;
   std::string earlier_copy_at(const copy::CopyJob& job) override;
   void folder_made(const std::string& folder) override;
@@ -56,7 +69,9 @@ class RunJournal final : public copy::RunRecorder {
   std::optional<EarlierCopies> earlier_;
   const std::string root_key_;        // path key of absolute_root_
   const std::string typed_root_key_;  // and of root_
-  std::mutex mutex_;                  // the flushing or naming thread and the run's thread
+  std::string unfinished_run_;
+  std::error_code write_error_;
+  std::mutex mutex_;  // the flushing or naming thread and the run's thread
   // The last folder made absolute and what it became: sources come folder
   // by folder.
   std::string last_folder_, last_absolute_folder_;

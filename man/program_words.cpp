@@ -127,7 +127,10 @@ std::map<std::string, std::string> program_words() {
   words["preview_item"] = std::string(app::preview_item);
   words["preview_keys"] = std::string(app::preview_keys);
   words["plan_filter"] = std::string(app::plan_filter);
-  words["kept_runs"] = std::to_string(journal::kept_runs);
+  const journal::JournalLimits limits;
+  words["needed_days"] = std::to_string(limits.needed_for.count() / 24);
+  words["unneeded_days"] = std::to_string(limits.unneeded_for.count() / 24);
+  words["kept_gib"] = std::to_string(limits.kept_bytes >> 30);
   return words;
 }
 

@@ -5,15 +5,15 @@
 #include <cstdio>
 #include <vector>
 
-#include "cli/line_breaking.h"
+#include "app/line_breaking.h"
 
 namespace tolvane::man {
 namespace {
 
-using cli::is_closing;
-using cli::is_opening;
-using cli::is_wide;
-using cli::may_break_between;
+using app::is_closing;
+using app::is_opening;
+using app::is_wide;
+using app::may_break_between;
 
 // The macros that set their arguments in a font within the running text.
 constexpr std::array<std::string_view, 8> font_macros{".B ",  ".I ",  ".BR ", ".RB ",
@@ -35,7 +35,7 @@ std::string_view set_text(std::string_view line) {
 
 std::u32string codes(std::string_view line) {
   std::u32string out;
-  for (const cli::TextCharacter& character : cli::text_characters(line)) {
+  for (const app::TextCharacter& character : app::text_characters(line)) {
     out.push_back(character.code);
   }
   return out;

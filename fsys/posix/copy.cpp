@@ -33,11 +33,10 @@ namespace {
 constexpr auto relaxed = std::memory_order_relaxed;
 
 // The modification time a reservation carries while it holds a target's
-// name for the instant before the copy is renamed over it: 1980-01-01
-// 00:00:02 UTC, which FAT and exFAT keep exactly.  A reservation left by a
-// kill or a power cut is known by it, empty, and taken over by the next run
-// without going to the trash.
-constexpr time_t reservation_time = 315532802;
+// name for the instant before the copy is renamed over it.  A reservation
+// left by a kill or a power cut is known by it, empty, and taken over by the
+// next run without going to the trash (or removed by undo).
+constexpr time_t reservation_time = name_reservation_time;
 
 mode_t new_file_mode(const struct stat& source) { return source.st_mode & 0777; }
 
@@ -46,12 +45,9 @@ long long nanoseconds(const struct timespec& time) {
 }
 
 bool is_reservation(const struct stat& existing) {
-  // FAT keeps local time: a reservation read in another time zone is off
-  // by whole hours, never by more than a day.
-  constexpr time_t day = 24 * 60 * 60;
-  return S_ISREG(existing.st_mode) && existing.st_size == 0 &&
-         existing.st_mtim.tv_sec > reservation_time - day &&
-         existing.st_mtim.tv_sec < reservation_time + day;
+  return S_ISREG(existing.st_mode) &&
+         is_name_reservation(
+             {static_cast<std::uint64_t>(existing.st_size), nanoseconds(existing.st_mtim), {}});
 }
 
 // Gives the unnamed file `fd` the name `path`; fails with EEXIST when that
@@ -289,11 +285,19 @@ std::error_code stage(int in, PosixStagedCopy& staged, bool hold_descriptor) {
     if (!staged.data) return last_error();
   }
   if (const std::error_code error = fill(in, staged.data.get(), staged.source_info)) return error;
-  if (staged.ways->flush_each || !hold_descriptor) {
+  if (staged.ways->round_trips || !hold_descriptor) {
     if (::fdatasync(staged.data.get()) != 0) return last_error();
     staged.durable = true;
   }
-  if (!hold_descriptor && staged.data.close() != 0) return last_error();
+  if (staged.ways->numbers_last) {
+    struct stat written;
+    if (::fstat(staged.data.get(), &written) == 0) staged.file_number = written.st_ino;
+  }
+  // A named file is closed before it takes its name (give_name says why);
+  // an unnamed one lives only as long as its descriptor.
+  const bool close_now =
+      !hold_descriptor || (staged.ways->round_trips && !staged.temporary.empty());
+  if (close_now && staged.data.close() != 0) return last_error();
   return {};
 }
 

@@ -24,9 +24,11 @@ struct VolumeWays {
   std::atomic<bool> unnamed_files{true};      // open(O_TMPFILE)
   std::atomic<bool> no_replace_rename{true};  // renameat2(RENAME_NOREPLACE)
   std::atomic<bool> hard_links{true};         // link(2)
-  // A FUSE volume: syncfs may return before its server has written
-  // anything, so each copy is flushed on its own by the thread that wrote it.
-  bool flush_each = false;
+  // A volume where each call is a round trip to a server (round_trip_volumes.h):
+  // syncfs may return there before the server has written anything (FUSE),
+  // so each copy is flushed on its own by the thread that wrote it, and then
+  // closed there, so that the close's round trip is not paid at its naming.
+  bool round_trips = false;
   // It keeps its file numbers across mounts, so a copy's number identifies
   // it in the run's journal.
   bool numbers_last = true;
@@ -53,6 +55,9 @@ class PosixStagedCopy final : public StagedCopy {
   // used; a staged copy never keeps a folder open by itself.
   std::weak_ptr<const Descriptor> folder;
   bool durable = false;  // its data is on the device
+  // The written file's number, taken while it was open, on a volume whose
+  // numbers last; 0 when not taken.
+  ino_t file_number = 0;
   // Counts this copy among the descriptors staged copies hold, until named.
   std::atomic<int>* held = nullptr;
   // Where a replaced file goes on a volume without a usable trash: the file
@@ -73,7 +78,8 @@ struct Copied {
 // `source_info`, into a file in the target's folder that no name shows, by
 // the ways `ways` says the volume offers.  Without `hold_descriptor` the
 // copy keeps no descriptor open until its naming: it is written under a
-// hidden name and flushed on its own.
+// hidden name and flushed on its own, as every copy onto a volume of round
+// trips is.
 std::error_code stage(int in, PosixStagedCopy& staged, bool hold_descriptor);
 
 // The second half, once the staged data is on the device: gives it the

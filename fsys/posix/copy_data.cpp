@@ -55,10 +55,15 @@ Step copy_in_kernel(int in, off_t& from, off_t size, int out, std::error_code& e
   }
 }
 
-Step copy_by_sendfile(int in, off_t& from, int out, std::error_code& error) {
+// Like the in-kernel copy, it stops at `size` when that is known, without
+// the call that would answer 0 at the end: one call fewer per copy.
+Step copy_by_sendfile(int in, off_t& from, off_t size, int out, std::error_code& error) {
   for (;;) {
     const ssize_t copied = ::sendfile(out, in, &from, copy_chunk);
-    if (copied > 0) continue;
+    if (copied > 0) {
+      if (size > 0 && from >= size) return Step::done;
+      continue;
+    }
     if (copied == 0) return Step::done;
     if (errno == EINTR) continue;
     if (not_offered_here(errno)) return Step::unsupported;
@@ -96,7 +101,7 @@ std::error_code copy_data(int in, off_t size, int out) {
   off_t from = 0;
   std::error_code error;
   Step step = copy_in_kernel(in, from, size, out, error);
-  if (step == Step::unsupported) step = copy_by_sendfile(in, from, out, error);
+  if (step == Step::unsupported) step = copy_by_sendfile(in, from, size, out, error);
   if (step == Step::unsupported) return copy_by_reading(in, from, out);
   return error;
 }

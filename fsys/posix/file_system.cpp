@@ -24,6 +24,7 @@
 #include "fsys/posix/folder_sweeps.h"
 #include "fsys/posix/identity.h"
 #include "fsys/posix/letter_case_probe.h"
+#include "fsys/posix/round_trip_volumes.h"
 #include "fsys/posix/source_folders.h"
 #include "fsys/posix/target_folders.h"
 #include "fsys/posix/trash.h"
@@ -57,18 +58,11 @@ constexpr std::size_t flush_each_below = 4;
 
 // The copy's size and time are its source's; its number, on a volume that
 // keeps numbers, is the staged file's own, which it keeps when it takes its
-// name.  What the volume keeps was learnt once for all its copies.
+// name: staging took it while the file was open, so that no path is looked
+// up again.
 FileIdentity staged_identity(const posix::PosixStagedCopy& staged) {
   FileIdentity identity = posix::identity_of(staged.source_info, false);
-  if (!staged.ways->numbers_last) return identity;
-  struct stat info;
-  bool seen = false;
-  if (staged.data) {
-    seen = ::fstat(staged.data.get(), &info) == 0;
-  } else if (!staged.temporary.empty()) {
-    seen = ::stat(staged.temporary.c_str(), &info) == 0;
-  }
-  if (seen) identity.file_id = std::to_string(info.st_ino);
+  if (staged.file_number != 0) identity.file_id = std::to_string(staged.file_number);
   return identity;
 }
 
@@ -109,7 +103,9 @@ class PosixFileSystem final : public FileSystem {
       if (::fstatat(source_at, source_name, &source_seen, 0) == 0 && S_ISREG(source_seen.st_mode) &&
           !posix::same_file(existing, source_seen) &&
           posix::looks_unchanged(existing, source_seen)) {
-        return finished({}, CopyOutcome::unchanged);
+        CopyStart start = finished({}, CopyOutcome::unchanged);
+        start.round_trips = round_trips(*staged, source_at, source_seen.st_dev);
+        return start;
       }
     }
     // O_NONBLOCK keeps a FIFO from hanging the open; regular files ignore it.
@@ -123,7 +119,8 @@ class PosixFileSystem final : public FileSystem {
       return finished(std::make_error_code(std::errc::invalid_argument));
     }
     // Only a folder a copy is written into is swept: a re-run that finds
-    // every copy in place reads no folder of the destination.
+    // every copy in place reads no folder of the destination but its own
+    // (folds_letter_case).
     if (may_exist) sweep_once(*staged);
     staged->target = target;
     staged->set_aside = &set_aside_;
@@ -137,6 +134,7 @@ class PosixFileSystem final : public FileSystem {
     }
     if (const std::error_code error = posix::stage(in.get(), *staged, hold)) return finished(error);
     CopyStart start;
+    start.round_trips = round_trips(*staged, in.get(), staged->source_info.st_dev);
     start.identity = staged_identity(*staged);
     start.staged = std::move(staged);
     return start;
@@ -203,11 +201,19 @@ class PosixFileSystem final : public FileSystem {
     return static_cast<std::size_t>(budget_.staged_copies);
   }
 
+  // The volume is asked with a hidden probe file in `folder`, the
+  // destination.  A run killed before it removed its probe left it there,
+  // where copies into the tag folders never sweep: the folder is swept now,
+  // once it is known how its names compare.
   bool folds_letter_case(const std::string& folder) override {
-    if (holds_zero_byte(folder) || !posix::folder_folds_letter_case(folder)) return false;
-    sweeps_.folds_below(folder);
-    folders_.invalidate();
-    return true;
+    if (holds_zero_byte(folder)) return false;
+    const bool folds = posix::folder_folds_letter_case(folder);
+    if (folds) {
+      sweeps_.folds_below(folder);
+      folders_.invalidate();
+    }
+    sweeps_.sweep_once(folder.ends_with('/') ? folder : folder + '/');
+    return folds;
   }
 
   // Told before the run's first copy, while no copy is under way.
@@ -227,6 +233,7 @@ class PosixFileSystem final : public FileSystem {
   std::error_code flush() override {
     const std::error_code error = written_.flush_all();
     source_folders_.close_all();
+    source_volumes_.forget();
     folders_.forget_folders();
     sweeps_.forget();
     return error;
@@ -250,6 +257,12 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
+  // Whether the copy's target volume, or its source's (`source` open on
+  // it, of device `device`), answers each step over a round trip.
+  bool round_trips(const posix::PosixStagedCopy& staged, int source, dev_t device) {
+    return staged.ways->round_trips || source_volumes_.round_trips(source, device);
+  }
+
   // lstat of `target`, within its open folder where it has one.
   static bool look_at_target(const posix::PosixStagedCopy& staged, const std::string& target,
                              struct stat& existing) {
@@ -281,6 +294,7 @@ class PosixFileSystem final : public FileSystem {
   posix::FolderSweeps sweeps_;
   posix::WrittenVolumes written_;
   posix::SourceFolders source_folders_;
+  posix::SourceVolumes source_volumes_;
   // Where replaced files go on a volume without a usable trash.
   posix::SetAsideFolder set_aside_;
 };

@@ -9,6 +9,7 @@
 
 #include "fsys/path_split.h"
 #include "fsys/posix/identity.h"
+#include "fsys/posix/round_trip_volumes.h"
 
 namespace tolvane::fsys::posix {
 
@@ -112,7 +113,7 @@ VolumeWays* TargetFolders::volume_of(const std::string& folder, dev_t device) {
   auto& volume = volumes_[device];
   if (!volume) {
     volume = std::make_unique<VolumeWays>();
-    volume->flush_each = type == fuse_type;
+    volume->round_trips = round_trips_on(type);
     // Unknown (statfs refused): no number is trusted.
     volume->numbers_last = type != 0 && numbers_last_on(type);
     volume->device = device;

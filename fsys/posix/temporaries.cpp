@@ -22,9 +22,15 @@
 namespace tolvane::fsys::posix {
 namespace {
 
-// Eight hex digits of the kernel's id of this boot.  A process id alone is
-// no mark of a leftover after a restart: the numbers start again, and a
-// living process may have the writer's.
+// A writer of this system: a process id that kill() takes as one process.
+bool is_process_id(std::uint32_t writer) {
+  return writer <= static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max());
+}
+
+}  // namespace
+
+// A process id alone is no mark of a leftover after a restart: the numbers
+// start again, and a living process may have the writer's.
 const std::string& boot_mark() {
   static const std::string mark = [] {
     std::string id;
@@ -43,13 +49,6 @@ const std::string& boot_mark() {
   return mark;
 }
 
-// A writer of this system: a process id that kill() takes as one process.
-bool is_process_id(std::uint32_t writer) {
-  return writer <= static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max());
-}
-
-}  // namespace
-
 std::string temporary_name(const std::string& folder) {
   static std::atomic<std::uint64_t> counter{0};
   return folder +
@@ -65,24 +64,26 @@ Descriptor create_temporary(const std::string& folder, mode_t mode, std::string&
   return Descriptor();
 }
 
-bool is_stale_temporary(const std::string& name) {
+bool is_stale_temporary(const std::string& name, const TemporaryWriter* writer) {
   const std::optional<TemporaryName> parts = parse_temporary_name(name);
   // Names without a boot or clock mark are written on Windows.
   if (!parts || parts->mark == TemporaryName::Mark::none || !is_process_id(parts->writer)) {
     return false;
   }
+  if (writer != nullptr && !written_by(*parts, *writer)) return false;
   return is_stale(*parts, static_cast<std::uint32_t>(::getpid()), boot_mark(),
-                  [](std::uint32_t writer) {
-                    return ::kill(static_cast<pid_t>(writer), 0) != 0 && errno == ESRCH;
+                  [](std::uint32_t process) {
+                    return ::kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH;
                   });
 }
 
-bool remove_stale_temporaries(const std::string& folder, std::vector<struct stat>* removed) {
+bool remove_stale_temporaries(const std::string& folder, std::vector<struct stat>* removed,
+                              const TemporaryWriter* writer) {
   const FolderStream dir(::opendir(folder.c_str()));
   if (!dir) return false;
   bool found = false;
   while (const dirent* entry = ::readdir(dir.get())) {
-    if (!is_stale_temporary(entry->d_name)) continue;
+    if (!is_stale_temporary(entry->d_name, writer)) continue;
     found = true;
     struct stat info;
     if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -217,6 +218,10 @@ std::error_code reserve_record(const TrashFolder& trash, std::string_view name,
   std::error_code error =
       write_all(fd, "[Trash Info]\nPath=" + percent_encoded(shown) +
                         "\nDeletionDate=" + local_time_now("%Y-%m-%dT%H:%M:%S") + "\n");
+  // On the device before the file goes in: after a power cut a record the
+  // volume kept only the name of would leave the file in the trash with no
+  // word of where it came from, for the desktop's trash and for undo alike.
+  if (!error && ::fdatasync(fd) != 0) error = {errno, std::generic_category()};
   if (::close(fd) != 0 && !error) error = {errno, std::generic_category()};
   if (error) ::unlink(entry.info.c_str());
   return error;
@@ -295,17 +300,26 @@ std::error_code put_in_trash(const std::string& path, TrashWay way, TrashEntry& 
   return refused(EEXIST);
 }
 
-std::optional<TrashEntry> find_trashed(const std::string& path, std::int64_t since) {
+namespace {
+
+// Calls `each` with every record put_in_trash made for a file at `path`
+// (absolute, its folder real) at or after `since` (seconds since 1970), in
+// the trash put_in_trash would use and under the names it would give: the
+// entry, its deletion date as the record says it, and whether its file is
+// there.
+void for_each_trashed(
+    const std::string& path, std::int64_t since,
+    const std::function<void(const TrashEntry&, const std::string&, bool)>& each) {
   const std::string name(last_name(path));
-  if (name.empty() || name.size() == path.size()) return std::nullopt;
+  if (name.empty() || name.size() == path.size()) return;
   char real_folder[PATH_MAX];
-  if (::realpath(parent_of(path).c_str(), real_folder) == nullptr) return std::nullopt;
+  if (::realpath(parent_of(path).c_str(), real_folder) == nullptr) return;
   // As put_in_trash records it: the real folder and the name.
   const std::string folder = real_folder;
   struct stat info;
-  if (::stat(folder.c_str(), &info) != 0) return std::nullopt;
+  if (::stat(folder.c_str(), &info) != 0) return;
   const std::optional<TrashFolder> trash = trash_for(folder, info.st_dev, Finding::look);
-  if (!trash) return std::nullopt;
+  if (!trash) return;
   const std::string original = (folder == "/" ? "" : folder) + "/" + name;
   const std::string shown =
       trash->relative_base.empty() ? original : original.substr(trash->relative_base.size());
@@ -317,13 +331,11 @@ std::optional<TrashEntry> find_trashed(const std::string& path, std::int64_t sin
   char earliest[32];
   ::strftime(earliest, sizeof earliest, "%Y-%m-%dT%H:%M:%S", &local);
 
-  std::optional<TrashEntry> newest;
-  std::string newest_date;
   // Names are tried in put_in_trash's order; a run of free ones ends it.
   for (int attempt = 1, free_in_a_row = 0; attempt <= 1000 && free_in_a_row < 32; ++attempt) {
     const std::string chosen = trash_name(name, attempt);
-    TrashEntry entry{trash->root + "files/" + chosen,
-                     trash->root + "info/" + chosen + ".trashinfo"};
+    const TrashEntry entry{trash->root + "files/" + chosen,
+                           trash->root + "info/" + chosen + ".trashinfo"};
     const int fd = ::open(entry.info.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
       ++free_in_a_row;
@@ -338,14 +350,31 @@ std::optional<TrashEntry> find_trashed(const std::string& path, std::int64_t sin
     const std::size_t date = record.find("\nDeletionDate=");
     if (record.find(wanted_path) == std::string::npos || date == std::string::npos) continue;
     const std::string deleted = record.substr(date + 14, 19);
+    if (deleted < earliest) continue;
     struct stat kept;
-    if (deleted < earliest || ::lstat(entry.file.c_str(), &kept) != 0) continue;
-    if (!newest || deleted > newest_date) {
-      newest = std::move(entry);
-      newest_date = deleted;
-    }
+    each(entry, deleted, ::lstat(entry.file.c_str(), &kept) == 0);
   }
+}
+
+}  // namespace
+
+std::optional<TrashEntry> find_trashed(const std::string& path, std::int64_t since) {
+  std::optional<TrashEntry> newest;
+  std::string newest_date;
+  for_each_trashed(path, since,
+                   [&](const TrashEntry& entry, const std::string& deleted, bool there) {
+                     if (there && (!newest || deleted > newest_date)) {
+                       newest = entry;
+                       newest_date = deleted;
+                     }
+                   });
   return newest;
+}
+
+void forget_unfinished_trashing(const std::string& path, std::int64_t since) {
+  for_each_trashed(path, since, [](const TrashEntry& entry, const std::string&, bool there) {
+    if (!there) ::unlink(entry.info.c_str());
+  });
 }
 
 void take_out_of_trash(const std::string& path, TrashWay way, const TrashEntry& entry) {

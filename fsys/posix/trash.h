@@ -54,6 +54,12 @@ struct SetAsideFolder {
   std::string name;
 };
 
+// Removes the records put_in_trash made for a file at `path` at or after
+// `since` (seconds since 1970) whose file never went in: a run killed
+// between the record and the move left them, and a desktop's trash would
+// show them as files it cannot restore.
+void forget_unfinished_trashing(const std::string& path, std::int64_t since);
+
 // Puts the file at `path` into the set-aside folder of `aside`, under its
 // path below the root, the given way; a name taken there is never written
 // over, and the next one of set_aside_path() is tried.  Sets entry.file to

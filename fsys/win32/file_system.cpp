@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -34,6 +35,7 @@
 #include "fsys/win32/path.h"
 #include "fsys/win32/quick_check.h"
 #include "fsys/win32/recycle_bin.h"
+#include "fsys/win32/temporaries.h"
 
 namespace tolvane::fsys {
 
@@ -49,6 +51,18 @@ using win32::VolumeFileNumber;
 
 // The folder part of a long-form path, separator included.
 std::wstring folder_of(const std::wstring& path) { return path.substr(0, last_name_start(path)); }
+
+// True when the folder `folder` (long form) lies on a network share, where
+// each step of a copy is a round trip to the server: a \\server\share path,
+// or a drive letter mapped to one.
+bool on_network_share(const std::wstring& folder) {
+  if (folder.starts_with(L"\\\\?\\UNC\\")) return true;
+  // The plain form: the volume calls do not all take \\?\ paths.
+  const std::wstring plain = folder.starts_with(L"\\\\?\\") ? folder.substr(4) : folder;
+  wchar_t volume[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameW(plain.c_str(), volume, MAX_PATH)) return false;
+  return GetDriveTypeW(volume) == DRIVE_REMOTE;
+}
 
 // Creates a fresh copy of `source` under a hidden name of its own in
 // `folder`; sets `temporary` to that name and `attributes` to the ones the
@@ -74,46 +88,6 @@ std::error_code copy_to_temporary(const std::wstring& source, const std::wstring
     }
   }
   return {ERROR_FILE_EXISTS, std::system_category()};
-}
-
-bool process_has_ended(DWORD pid) {
-  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
-  DWORD exit_code = 0;
-  const bool ended = GetExitCodeProcess(process, &exit_code) && exit_code != STILL_ACTIVE;
-  CloseHandle(process);
-  return ended;
-}
-
-void remove_temporary(const std::wstring& temporary);
-
-// Removes from `folder` (long form, ending in "\\") the temporaries that a
-// copy killed half-way left there: only names copy_to_temporary makes, and
-// only when no process of that id runs any more.  Anything else, and any
-// failure, is left alone.
-void remove_stale_temporaries(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  const std::wstring search = folder + L".tolvane-*.tmp";
-  FindHandle find(
-      FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
-  if (find.get() == INVALID_HANDLE_VALUE) return;
-  do {
-    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-    const std::optional<std::string> utf8 = win32::to_utf8(data.cFileName);
-    const std::optional<TemporaryName> name = utf8 ? parse_temporary_name(*utf8) : std::nullopt;
-    // Names with a boot or clock mark are written on POSIX systems.
-    if (!name || name->mark != TemporaryName::Mark::none ||
-        !is_stale(*name, GetCurrentProcessId(), {}, process_has_ended)) {
-      continue;
-    }
-    remove_temporary(folder + data.cFileName);
-  } while (FindNextFileW(find.get(), &data));
-}
-
-void remove_temporary(const std::wstring& temporary) {
-  // A copy of a read-only source is read-only itself and would refuse.
-  SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(temporary.c_str());
 }
 
 // Gives the finished copy its name.  The name is free by now (its old file,
@@ -209,7 +183,7 @@ struct Win32StagedCopy final : StagedCopy {
         to(std::move(long_target)),
         target(std::move(target_text)) {}
   ~Win32StagedCopy() override {
-    if (!temporary.empty()) remove_temporary(temporary);
+    if (!temporary.empty()) win32::remove_temporary(temporary);
   }
   Win32StagedCopy(const Win32StagedCopy&) = delete;
   Win32StagedCopy& operator=(const Win32StagedCopy&) = delete;
@@ -297,6 +271,7 @@ class Win32FileSystem final : public FileSystem {
       }
       if (win32::looks_unchanged(*existing, *original)) {
         start.outcome = CopyOutcome::unchanged;
+        start.round_trips = round_trips(from, to);
         return start;
       }
       if (existing->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -315,7 +290,7 @@ class Win32FileSystem final : public FileSystem {
     }
     // Another thread may copy into the folder meanwhile: its temporaries
     // carry this process's id, which the sweep never removes.
-    if (first_write) remove_stale_temporaries(folder);
+    if (first_write) win32::remove_stale_temporaries(folder);
     std::wstring temporary;
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
     if ((start.error = copy_to_temporary(from, folder, temporary, attributes))) return start;
@@ -330,6 +305,7 @@ class Win32FileSystem final : public FileSystem {
     }
     start.identity = win32::identity_at(temporary).value_or(FileIdentity{});
     start.staged = std::move(staged);
+    start.round_trips = round_trips(from, to);
     return start;
   }
 
@@ -363,8 +339,13 @@ class Win32FileSystem final : public FileSystem {
     return win32::recycle(long_path(path));
   }
 
-  // Each copy was flushed before it took its name.
-  std::error_code flush() override { return {}; }
+  // Each copy was flushed before it took its name.  The run's end: a share
+  // may be mapped to another drive letter before the next.
+  std::error_code flush() override {
+    const std::lock_guard lock(mutex_);
+    share_folders_.clear();
+    return {};
+  }
 
   std::error_code make_folder(const std::string& folder) override {
     if (!CreateDirectoryW(long_path(folder).c_str(), nullptr)) return last_error();
@@ -420,6 +401,24 @@ class Win32FileSystem final : public FileSystem {
     return {};
   }
 
+  // Whether the copy from `from` to `to` (long forms) reads or writes a
+  // network share; each folder is asked once per run.
+  bool round_trips(const std::wstring& from, const std::wstring& to) {
+    return on_share(folder_of(to)) || on_share(folder_of(from));
+  }
+  bool on_share(const std::wstring& folder) {
+    {
+      const std::lock_guard lock(mutex_);
+      if (const auto known = share_folders_.find(folder); known != share_folders_.end()) {
+        return known->second;
+      }
+    }
+    const bool answer = on_network_share(folder);
+    const std::lock_guard lock(mutex_);
+    share_folders_.emplace(folder, answer);
+    return answer;
+  }
+
   // The old file set aside at `kept` back at `target`, when it was set aside
   // and its name is still free; otherwise it stays where the user finds it.
   static void put_back(const std::string& kept, const std::wstring& target) {
@@ -428,6 +427,8 @@ class Win32FileSystem final : public FileSystem {
 
   std::mutex mutex_;                                // the copy run copies on several threads
   std::unordered_set<std::wstring> swept_folders_;  // folders written into, long form
+  // Folders met, long form: on a network share or not.
+  std::unordered_map<std::wstring, bool> share_folders_;
   std::string root_;  // the copy run's destination root; empty sets nothing aside
   std::string set_aside_name_;
 };

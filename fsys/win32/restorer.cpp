@@ -1,18 +1,20 @@
 // Undo's file services on Win32.  The Recycle Bin offers no restore by path
 // short of the shell's own folder views, so a file there is named where it
 // is rather than put back.
+#include "fsys/restorer.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <string>
 
-#include "fsys/restorer.h"
 #include "fsys/trash_error.h"
 #include "fsys/win32/handle.h"
 #include "fsys/win32/identity.h"
 #include "fsys/win32/path.h"
 #include "fsys/win32/recycle_bin.h"
+#include "fsys/win32/temporaries.h"
 
 namespace tolvane::fsys {
 namespace {
@@ -61,6 +63,9 @@ class Win32Restorer final : public Restorer {
     return std::nullopt;
   }
 
+  // The Recycle Bin takes a file whole, in one call: nothing is left half-kept.
+  void forget_unfinished_keeping(const std::string& /*path*/, std::int64_t /*since*/) override {}
+
   std::error_code put_back(const KeptFile& kept, const std::string& path) override {
     if (kept.where == KeptIn::recycle_bin || kept.file.empty()) {
       return std::make_error_code(std::errc::operation_not_supported);
@@ -84,6 +89,15 @@ class Win32Restorer final : public Restorer {
     return last_error();
   }
 
+  TemporaryWriter this_writer() override {
+    return {static_cast<std::uint32_t>(GetCurrentProcessId()), {}};
+  }
+
+  std::size_t remove_temporaries(const std::string& folder,
+                                 const TemporaryWriter& writer) override {
+    return win32::remove_stale_temporaries(win32::long_path(folder), &writer);
+  }
+
   std::error_code make_folders(const std::string& folder) override {
     for (std::size_t cut = folder.find('\\', 3); cut != std::string::npos;
          cut = folder.find('\\', cut + 1)) {
@@ -97,9 +111,9 @@ class Win32Restorer final : public Restorer {
 
   std::unique_ptr<AppendedFile> open_appended(const std::string& path, bool create,
                                               std::error_code& error) override {
-    const HANDLE file = CreateFileW(win32::long_path(path).c_str(), FILE_APPEND_DATA,
-                                    FILE_SHARE_READ, nullptr, create ? CREATE_NEW : OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(win32::long_path(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                    create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       error = last_error();
       return nullptr;
@@ -124,10 +138,33 @@ class Win32Restorer final : public Restorer {
   }
 
   std::optional<std::string> read_text(const std::string& path, std::size_t limit) override {
-    Handle file(CreateFileW(win32::long_path(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle file(open_to_read(path));
     if (!file) return std::nullopt;
+    return read_from(file, limit);
+  }
+
+  std::optional<std::string> read_end(const std::string& path, std::size_t limit) override {
+    Handle file(open_to_read(path));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size)) return std::nullopt;
+    const auto total = static_cast<unsigned long long>(size.QuadPart);
+    if (total > limit) {
+      LARGE_INTEGER start{};
+      start.QuadPart = static_cast<LONGLONG>(total - limit);
+      if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) return std::nullopt;
+    }
+    return read_from(file, limit);
+  }
+
+ private:
+  static HANDLE open_to_read(const std::string& path) {
+    return CreateFileW(win32::long_path(path).c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+
+  // At most `limit` bytes from where `file` stands.
+  static std::optional<std::string> read_from(const Handle& file, std::size_t limit) {
     std::string text;
     char buffer[65536];
     // No more than asked: the window reads the first lines of every

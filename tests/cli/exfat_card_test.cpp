@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "fsys/replace_steps.h"
 #include "tests/cli/run_cli.h"
 #include "tests/cli/volume_run.h"
 #include "tests/support/loop_volume.h"
@@ -211,6 +212,90 @@ TEST_F(ExfatCard, UndoLeavesTheCardAsItWasBeforeTheRun) {
   EXPECT_EQ(tt::files_below(trash_files()).size(), 0u);
   EXPECT_EQ(tt::files_below(trash("info")).size(), 0u);
   EXPECT_EQ(testing::joined(tt::hidden_files_below(dst())), "");
+}
+
+// A card whose trash cannot be made: the user's older photos that copies
+// replace go to the set-aside folder, never over one another.
+TEST_F(ExfatCard, TwoReplacementsOfOneTargetKeepBothOldFilesSetAside) {
+  std::ofstream(card_.path(".Trash-" + std::to_string(::getuid())), std::ios::binary)
+      << "a file where the card's trash would be";
+  const std::string target = dst() + "/春节/春节(1).jpg";
+  ASSERT_TRUE(std::filesystem::create_directory(dst() + "/春节"));
+  std::ofstream(target, std::ios::binary) << "the user's older photo";
+  const VolumeRun first = run("first run");
+  EXPECT_EQ(first.count("set_aside"), 1u);
+  const std::string first_copy = tt::read_file(target);
+  // The photo changes at its source: the second run replaces the first's copy.
+  source_.write("src/家人/春节/团圆饭.jpg", tt::random_bytes(40'000, 99));
+  const VolumeRun second = run("second run");
+  EXPECT_EQ(second.count("set_aside"), 1u);
+  std::multiset<std::string> kept;
+  for (auto& [name, bytes] : tt::files_below(dst() + "/被替换的文件")) kept.insert(bytes);
+  EXPECT_EQ(kept, (std::multiset<std::string>{"the user's older photo", first_copy}));
+
+  // Undo of the second run: the first's copy back at its name, the user's
+  // photo still set aside, as the first run left it.
+  const testing::CliResult undone = testing::run_cli({"--undo", dst()});
+  EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+  EXPECT_TRUE(tt::read_file(target) == first_copy);
+  EXPECT_EQ(tt::files_below(dst() + "/被替换的文件"),
+            (tt::TreeFiles{{"春节/春节(1).jpg", "the user's older photo"}}));
+}
+
+// Undo puts a replaced file back only onto a free name: a file another
+// program saves at that name after undo's first try (the card cannot rename
+// without replacing) is never written over.
+std::string taken_meanwhile;  // the path another program writes at that instant
+
+std::error_code another_program_saves(fsys::ReplaceStep step) {
+  if (step == fsys::ReplaceStep::take_back_name && !taken_meanwhile.empty()) {
+    std::ofstream(taken_meanwhile, std::ios::binary) << "saved by another program";
+  }
+  return {};
+}
+
+TEST_F(ExfatCard, PutBackNeverTakesANameAnotherProgramTookMeanwhile) {
+  const std::string target = dst() + "/春节/春节(1).jpg";
+  ASSERT_TRUE(std::filesystem::create_directory(dst() + "/春节"));
+  std::ofstream(target, std::ios::binary) << "the user's older photo";
+  EXPECT_EQ(run("run to undo").count("replaced"), 1u);
+
+  taken_meanwhile = target;
+  fsys::set_replace_step_probe(another_program_saves);
+  const testing::CliResult undone = testing::run_cli({"--undo", dst()});
+  fsys::set_replace_step_probe(nullptr);
+  taken_meanwhile.clear();
+  EXPECT_EQ(undone.status, 1) << undone.out;
+  EXPECT_NE(undone.out.find(target + "：未能撤销"), std::string::npos) << undone.out;
+  EXPECT_EQ(tt::read_file(target), "saved by another program");
+  const tt::TreeFiles trashed = tt::files_below(trash_files());
+  ASSERT_EQ(trashed.size(), 1u);
+  EXPECT_EQ(trashed.begin()->second, "the user's older photo");
+}
+
+// A run killed on the card leaves its copies half-written under hidden
+// names (the card has no unnamed files); undo takes them with the rest.
+TEST_F(ExfatCard, UndoOfAKilledRunLeavesNoTemporaryOnTheCard) {
+  tt::TempTree big;
+  for (int k = 0; k < 60; ++k) {
+    big.write("src/旅行/照片" + std::to_string(k) + ".jpg", tt::random_bytes(256 << 10, 500 + k));
+  }
+  testing::CliProcess program({big.path("src"), dst()}, big.path("out"));
+  ASSERT_TRUE(program.started());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (program.running() && testing::visible_files_below(dst()) < 10 &&
+         std::chrono::steady_clock::now() < deadline) {
+  }
+  program.kill();
+  ASSERT_TRUE(WIFSIGNALED(program.wait())) << "the run ended before it could be killed";
+  std::cout << "[ figures  ] killed with " << testing::visible_files_below(dst()) << " names and "
+            << testing::temporaries_below(card_.path()).size() << " temporaries on the card\n";
+
+  const testing::CliResult undone = testing::run_cli({"--undo", dst()});
+  std::cout << "[ closing  ] undo (exit status " << undone.status << "): " << undone.out;
+  EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+  EXPECT_EQ(tt::files_below(dst()), tt::TreeFiles{});
+  EXPECT_EQ(testing::joined(testing::temporaries_below(card_.path())), "");
 }
 
 TEST_F(ExfatCard, KilledRunsThenRerunLeaveEveryCopyWholeAndNothingReplaced) {

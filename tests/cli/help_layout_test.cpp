@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/line_breaking.h"
+#include "app/line_breaking.h"
 #include "cli/option_table.h"
 #include "tests/cli/run_cli.h"
 
@@ -117,7 +117,7 @@ TEST(WrapLines, BreaksAsChineseTextDoes) {
       {"a text that fits is one line", "--json 每行一个对象", 80, {"--json 每行一个对象"}},
   };
   for (const WrapRow& row : rows) {
-    EXPECT_EQ(wrap_lines(row.text, row.width), row.lines) << row.name;
+    EXPECT_EQ(app::wrap_lines(row.text, row.width), row.lines) << row.name;
   }
 }
 

@@ -39,6 +39,27 @@ TEST(CommandLinePosix, ReadOnlyDestinationIsRefused) {
       << result.err;
 }
 
+// A DEST that does not exist under a folder nothing can be written in: the
+// run cannot make it, and its plan says so alike instead of planning copies.
+TEST(CommandLinePosix, MissingDestinationUnderAReadOnlyFolderIsRefusedByThePlanToo) {
+  tt::TempTree tree({"src/trip/a.jpg", "src/trip/b.jpg", "ro/"});
+  tt::TmpfsMount mount(tree.path("ro"), "size=1m");
+  if (mount.mounted() && !mount.make_read_only()) GTEST_SKIP() << mount.reason();
+  if (!mount.mounted() && tt::is_root()) GTEST_SKIP() << mount.reason();
+  if (!mount.mounted()) ::chmod(tree.path("ro").c_str(), 0555);
+  const std::string dst = tree.path("ro/归集/2026");
+  for (const bool dry_run : {true, false}) {
+    std::vector<std::string> arguments = {tree.path("src"), dst, "--json"};
+    if (dry_run) arguments.push_back("--dry-run");
+    const testing::CliResult result = testing::run_cli(arguments);
+    SCOPED_TRACE(dry_run ? "dry run" : "run");
+    EXPECT_EQ(result.status, exit_refused);
+    EXPECT_NE(result.err.find("无法新建 DEST “" + dst + "”"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+  }
+  EXPECT_FALSE(std::filesystem::exists(tree.path("ro/归集")));
+}
+
 TEST(CommandLinePosix, PlanForeseesNamesTooLong) {
   // The folder's name fits; its numbered copy's name, 257 bytes, does not.
   const std::string tag(250, 'n');
@@ -62,6 +83,22 @@ TEST(CommandLinePosix, PlanForeseesNamesTooLong) {
     EXPECT_EQ(done[0].at("outcome").text, "failed");
     EXPECT_NE(done[0].at("reason").text.find("文件名或路径太长"), std::string::npos);
   }
+}
+
+// A run killed while it asked how the destination compares names leaves its
+// hidden probe in the destination's own folder, where no copy is written:
+// the next run clears it, even one that finds every copy in place.
+TEST(CommandLinePosix, AProbeAKilledRunLeftInTheDestinationIsClearedByTheNext) {
+  tt::TempTree tree({"src/trip/a.jpg", "dst/"});
+  ASSERT_EQ(testing::run_cli({tree.path("src"), tree.path("dst")}).status, 0);
+  // Another boot's probe: stale whatever process now has its number.
+  tree.write("dst/.tolvane-1-0-b00000000.tmp", "");
+  const testing::CliResult again = testing::run_cli({tree.path("src"), tree.path("dst")});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("其中1条与原有文件相同，不重新拷贝。"), std::string::npos) << again.out;
+  EXPECT_EQ(tt::tree_difference(tt::files_below(tree.path("dst")),
+                                {{"trip/trip(1).jpg", tree.read("src/trip/a.jpg")}}),
+            "");
 }
 
 // On a volume whose trash cannot be made (a tmpfs with a file where this
@@ -174,7 +211,12 @@ TEST(CommandLinePosix, JsonCarriesEveryNameExactly) {
   // _hex fields) must give back the exact bytes.
   tt::TempTree tree({"src/odd/", "dst/"});
   std::set<std::string> sources;
-  for (const std::string& name : tt::odd_file_names()) {
+  std::vector<std::string> names = tt::odd_file_names();
+  // And every control character, each in a name of its own, and DEL: the
+  // strict reader refuses any left raw.
+  for (char c = 1; c < 0x20; ++c) names.push_back("c" + std::string(1, c) + "x.jpg");
+  names.emplace_back("del\x7f.jpg");
+  for (const std::string& name : names) {
     tree.write("src/odd/" + name, name);
     sources.insert(tree.path("src/odd/" + name));
   }

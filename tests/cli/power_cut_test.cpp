@@ -17,6 +17,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -25,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/cli/run_cli.h"
 #include "tests/cli/volume_run.h"
 #include "tests/support/loop_volume.h"
 #include "tests/support/temp_tree.h"
@@ -265,6 +269,47 @@ TEST_F(PowerCut, ReplacingRunKeepsEveryOldContentAtItsNameOrInTheTrash) {
       EXPECT_EQ(kept, old.size());
     });
   }
+}
+
+// A cut while a batch takes its names, on a disk that holds the journals
+// too: the journal on the cut disk knows every name the run gave, so undo
+// from it takes them all back and puts back what they replaced, even where
+// the run's word that a copy had its name never reached the disk.
+TEST_F(PowerCut, UndoFromTheCutDisksJournalLeavesDestAsBeforeTheRun) {
+  make_sources(30);
+  // Older photos of the user's at the names of the first folder's copies.
+  for (std::size_t k = 0; k < per_folder; ++k) {
+    const std::string path = disk_.path("dst/" + targets_[k].first);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << "the user's older photo " << k;
+    std::filesystem::last_write_time(
+        path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400));
+  }
+  const tt::TreeFiles before = tt::files_below(disk_.path("dst"));
+  const std::string saved_state = std::getenv("XDG_STATE_HOME");
+  ::setenv("XDG_STATE_HOME", disk_.path("state").c_str(), 1);
+  const std::vector<Cut> cuts =
+      cut_a_run([&] { return testing::visible_files_below(disk_.path("dst")); });
+  // Each cut disk where the disk was, so that the journal's paths name it.
+  const std::string mount_point = disk_.path();
+  ASSERT_TRUE(disk_.unmount()) << disk_.reason();
+  for (const Cut& cut : cuts) {
+    std::cout << "[ figures  ] cut " << cut.number << " mounted, undone:\n";
+    {
+      tt::LoopVolume disk(tt::VolumeKind::ext4, tt::ImageFile{cut.image, mount_point},
+                          mount_options);
+      ASSERT_TRUE(disk.ready()) << disk.reason();
+      const testing::CliResult undone = testing::run_cli({"--undo", disk.path("dst")});
+      std::cout << "[ closing  ]   " << undone.out.substr(0, undone.out.find('\n')) << "\n";
+      EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+      EXPECT_EQ(tt::tree_difference(tt::files_below(disk.path("dst")), before).substr(0, 2000), "");
+      EXPECT_EQ(testing::joined(testing::temporaries_below(disk.path())), "");
+      const std::string trash = disk.path(".Trash-" + std::to_string(::getuid()));
+      EXPECT_EQ(tt::files_below(trash), tt::TreeFiles{});
+    }
+    ::unlink(cut.image.c_str());
+  }
+  ::setenv("XDG_STATE_HOME", saved_state.c_str(), 1);
 }
 
 // The cut right after the run said "已完成": a run of nothing but

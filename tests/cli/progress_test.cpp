@@ -35,5 +35,17 @@ TEST(Progress, ShownOnATerminalOnly) {
   EXPECT_EQ(shown.out.find("进度"), std::string::npos) << "progress leaked into the results";
 }
 
+TEST(Progress, UndoShowsItsStepsOnATerminalToo) {
+  ::tolvane::testing::TempTree tree({"src/t/a.jpg", "src/t/b.jpg", "src/t/c.jpg", "dst/"});
+  ASSERT_EQ(testing::run_cli({tree.path("src"), tree.path("dst")}).status, 0);
+  // Three copies and the folder t/ the run made.
+  const testing::CliResult undone = testing::run_cli({"--undo", tree.path("dst")}, true);
+  EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+  EXPECT_NE(undone.err.find("\r撤销：0/4"), std::string::npos) << undone.err;
+  EXPECT_NE(undone.err.find("\r撤销：4/4"), std::string::npos) << undone.err;
+  EXPECT_TRUE(undone.err.ends_with("\n"));
+  EXPECT_EQ(undone.out.find("撤销："), std::string::npos) << "progress leaked into the results";
+}
+
 }  // namespace
 }  // namespace tolvane::cli

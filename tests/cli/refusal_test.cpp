@@ -49,6 +49,14 @@ TEST(CommandLineRefusal, EachBadInputExitsTwoWithOneLineNamingIt) {
       {"DEST ending in the separator", {"{src}", dst + sep}, "以路径分隔符结尾"},
       {"DEST a file", {"{src}", "{file}"}, "是文件，不是文件夹。"},
       {"DEST below a file", {"{src}", "{file}" + sep + "x"}, "无法新建 DEST"},
+      // Undo reads DEST as a copy does, and takes no option of the gather.
+      {"--undo DEST ending in the separator", {"--undo", dst + sep}, "以路径分隔符结尾"},
+      {"--undo with an empty DEST", {"--undo", ""}, "DEST 为空"},
+      {"--undo with --flat", {"--undo", "{dst}", "--flat"}, "--undo 不能与 --flat 同用"},
+      {"--undo with --ext", {"--ext", ".png", "--undo", "{dst}"}, "--undo 不能与 --ext 同用"},
+      {"--undo with --dot-folders",
+       {"--undo", "--dot-folders", "{dst}"},
+       "--undo 不能与 --dot-folders 同用"},
   };
   for (const Refusal& row : table) {
     std::vector<std::string> arguments;

@@ -73,7 +73,9 @@ TEST(Undo, PutsTheDestinationAndTheTrashBackAsTheyWere) {
   // The plan says in numbers what will happen, and touches nothing.
   const testing::CliResult plan = run_cli({"--undo", dst, "--dry-run"});
   EXPECT_EQ(plan.status, 0) << plan.out << plan.err;
-  EXPECT_NE(plan.out.find("的5个文件，并把2个被替换的文件放回原处。"), std::string::npos)
+  EXPECT_NE(plan.out.find(
+                "的5个文件，并把2个被替换的文件放回原处，移除拷贝时新建的1个文件夹（“home”）。"),
+            std::string::npos)
       << plan.out;
   EXPECT_EQ(tt::tree_difference(tt::files_below(dst), after_run), "");
 
@@ -190,6 +192,70 @@ TEST(Undo, TakesAwayTheDestinationFoldersTheRunMadeButNoneThatHoldTheUsersFiles)
   EXPECT_EQ(run_cli({"--undo", dst}).status, 0);
   EXPECT_FALSE(std::filesystem::exists(dst));
   EXPECT_EQ(tt::files_below(tree.path("backup")), (tt::TreeFiles{{"2026/notes.txt", "mine"}}));
+}
+
+TEST(Undo, KeepsTheUsersFileThatTheRunFoundIdenticalAndLeftAlone) {
+  tt::TempTree tree({"dst/trip/"});
+  for (int k = 1; k <= 3; ++k)
+    tree.write("src/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(700 + k, k));
+  // The user's own copy of the second photo, at the name the run gives it:
+  // same size and time, so the run leaves it as it is.
+  tree.write("dst/trip/trip(2).jpg", tree.read("src/trip/2.jpg"));
+  std::filesystem::last_write_time(tree.path("dst/trip/trip(2).jpg"),
+                                   std::filesystem::last_write_time(tree.path("src/trip/2.jpg")));
+  const std::string dst = tree.path("dst");
+  const tt::TreeFiles before = tt::files_below(dst);
+  const testing::CliResult run = run_cli({tree.path("src"), dst});
+  ASSERT_NE(run.out.find("其中1条与原有文件相同，不重新拷贝。"), std::string::npos) << run.out;
+
+  const testing::CliResult undone = run_cli({"--undo", dst, "--json"});
+  EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+  EXPECT_EQ(testing::parse_json_lines(undone.out).back().at("deleted").text, "2");
+  EXPECT_EQ(tt::tree_difference(tt::files_below(dst), before), "");
+}
+
+TEST(Undo, ReadsDestAsACopyReadsItTrailingSeparatorIncluded) {
+  tt::TempTree tree({"src/trip/a.jpg", "dst/"});
+  const std::string dst = tree.path("dst");
+  ASSERT_EQ(run_cli({tree.path("src"), dst}).status, 0);
+  // As shell completion types it: refused with the copy's words, never
+  // answered with "no record", and nothing touched.
+  const testing::CliResult slash = run_cli({"--undo", dst + "/"});
+  const testing::CliResult copy_slash = run_cli({tree.path("src"), dst + "/"});
+  EXPECT_EQ(slash.status, 2);
+  EXPECT_EQ(slash.err, copy_slash.err);
+  EXPECT_EQ(slash.err.find("没有"), std::string::npos) << slash.err;
+  EXPECT_EQ(tt::files_below(dst).size(), 1u);
+  EXPECT_EQ(run_cli({"--undo", dst}).status, 0);
+  EXPECT_EQ(tt::files_below(dst).size(), 0u);
+}
+
+TEST(Undo, ForgetsNoDestinationAfterManyRunsElsewhere) {
+  tt::TempTree tree;
+  for (int k = 1; k <= 9; ++k)
+    tree.write("照片/trip/" + std::to_string(k) + ".jpg", tt::random_bytes(300 + k, k));
+  const std::string src = tree.path("照片");
+  const std::string dst = tree.path("照片/归集");
+  ASSERT_EQ(run_cli({src, dst}).status, 0);
+  // More runs into other folders than the journal ever kept of all of them.
+  tree.write("small/s/1.jpg", "small");
+  for (int run = 0; run < 41; ++run) {
+    ASSERT_EQ(run_cli({tree.path("small"), tree.path("elsewhere/" + std::to_string(run))}).status,
+              0);
+  }
+  // The re-run still knows its own copies, and leaves them out.
+  const testing::CliResult rerun = run_cli({src, dst, "--json"});
+  EXPECT_EQ(testing::parse_json_lines(rerun.out).back().at("earlier_copies").text, "9");
+  EXPECT_EQ(tt::files_below(dst).size(), 9u);
+  // Undo still takes back the first run, and every run elsewhere can be
+  // undone as well.
+  EXPECT_EQ(run_cli({"--undo", dst}).status, 0);
+  EXPECT_EQ(tt::files_below(dst).size(), 0u);
+  for (int run = 0; run < 41; ++run) {
+    EXPECT_EQ(
+        run_cli({"--undo", tree.path("elsewhere/" + std::to_string(run)), "--dry-run"}).status, 0)
+        << run;
+  }
 }
 
 // The newest journal, as a kill right after a batch's naming leaves it: the

@@ -109,7 +109,7 @@ TEST_F(Win32Undo, PutsBackFromTheSetAsideFolderWhatTheJournalNamedBeforeTheCopyT
   EXPECT_EQ(watcher.batches_named_ahead_of_journal, 0u);
   const std::string journal = JournalWatcher::all_journals();
   for (const std::string& target : watcher.targets) {
-    std::string line = journal::line_of({"naming", target, ""});
+    std::string line = journal::line_of(journal::LineKind::naming, {target, ""});
     line.pop_back();  // the source follows
     EXPECT_NE(journal.find(line), std::string::npos) << target;
   }

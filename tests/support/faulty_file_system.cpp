@@ -93,14 +93,19 @@ void FaultyFileSystem::flush_staged(std::vector<fsys::CopyNaming>& batch) {
 
 void FaultyFileSystem::name_copies(std::vector<fsys::CopyNaming>& batch) {
   std::vector<const fsys::StagedCopy*> ending;
+  std::vector<std::string> naming_targets;
   for (fsys::CopyNaming& naming : batch) {
     if (!naming.staged) continue;
     ending.push_back(naming.staged.get());
-    if (const Fault* fault = next_call(FsOperation::name_copy, target_of(naming.staged.get()))) {
+    const std::string target = target_of(naming.staged.get());
+    if (const Fault* fault = next_call(FsOperation::name_copy, target)) {
       naming.error = fault->error;
       naming.staged.reset();
+    } else {
+      naming_targets.push_back(target);
     }
   }
+  if (before_naming && !naming_targets.empty()) before_naming(naming_targets);
   inner().name_copies(batch);
   const std::lock_guard lock(mutex_);
   for (const fsys::StagedCopy* staged : ending) staged_targets_.erase(staged);

@@ -1,7 +1,7 @@
 // A file system that wraps a real one and fails chosen calls: the Nth
 // folder read, copy started, batch flushed, copy named or folder created
 // with a given error, every call on a given path, or a folder test that
-// answers wrongly.  The fault tests use it
+// answers wrongly; or stops before copies take their names.  The fault tests use it
 // to show that one failing operation never stops a run, is always reported,
 // and loses nothing.  Safe to call from several threads, as the copy run's
 // threads do; the Nth call is then the Nth to arrive.
@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -79,6 +80,11 @@ class FaultyFileSystem final : public fsys::ForwardingFileSystem {
     int ended_at_flush = -1;
   };
   CopiesSeen copies_seen() const;
+
+  // Called before each name_copies call is passed on, with the targets of
+  // the copies it is about to name, on the thread naming them: the run
+  // stops there while it runs.  Set before the run.
+  std::function<void(const std::vector<std::string>& targets)> before_naming;
 
  private:
   // The fault planned for this call of `operation`, if any; counts the call.

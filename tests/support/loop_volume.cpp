@@ -180,6 +180,9 @@ LoopVolume::LoopVolume(VolumeKind kind, std::size_t megabytes, const std::string
 LoopVolume::LoopVolume(VolumeKind kind, const ImageFile& image, const std::string& options) {
   if (!prerequisites(kind) || !make_folder()) return;
   image_ = image.path;
+  if (!image.mount_point.empty()) {
+    mount_point_ = image.mount_point;
+  }
   attach_and_mount(kind, options);
 }
 
@@ -189,7 +192,7 @@ LoopVolume::~LoopVolume() {
   // Never a recursive removal: were the unmount to fail, it would reach
   // into the volume.
   if (!folder_.empty()) {
-    ::rmdir(mount_point_.c_str());
+    ::rmdir((folder_ + "/volume").c_str());
     ::rmdir(folder_.c_str());
   }
 }

@@ -12,9 +12,12 @@ namespace tolvane::testing {
 
 enum class VolumeKind { ext4, exfat };
 
-// An image file that exists already, to be mounted as it stands.
+// An image file that exists already, to be mounted as it stands; at
+// `mount_point` (an empty folder that exists) when given, so that paths a
+// program recorded on the volume before a cut name it again.
 struct ImageFile {
   std::string path;
+  std::string mount_point = {};
 };
 
 class LoopVolume {

@@ -5,7 +5,8 @@
 // destination that does not exist asks drawn over the window where it
 // opens (answered No); "undo-menu" after the copy, List1's menu open on
 // "撤销上次拷贝"; "undo-question" with the question that item asks (answered
-// No); or "count-lines": Label2 with its surroundings after each kind of
+// No); "undo-progress" during the undo of a copy of twenty thousand more
+// photos (answered Yes); or "count-lines": Label2 with its surroundings after each kind of
 // scan that has a suffix to tell, one strip below the other; "plan": the
 // plan window of a second gather into "out" after a photo was deleted.
 // Usage: tolvane_screenshot STATE OUTPUT.png (the run journal of the undo
@@ -49,6 +50,17 @@ bool make_tree(const QString& root) {
     if (!file.open(QIODevice::WriteOnly)) return false;
   }
   return QDir().mkpath(root + QStringLiteral("/out"));
+}
+
+// `count` more empty photos in one folder of the tree.
+bool make_many(const QString& root, int count) {
+  const QString folder = root + QStringLiteral("/photos/2020 全家福");
+  if (!QDir().mkpath(folder)) return false;
+  for (int k = 0; k < count; ++k) {
+    QFile file(folder + QStringLiteral("/IMG_%1.jpg").arg(k, 5, 10, QLatin1Char('0')));
+    if (!file.open(QIODevice::WriteOnly)) return false;
+  }
+  return true;
 }
 
 template <typename T>
@@ -138,6 +150,37 @@ QImage undo_menu(tolvane::qt::Form1& form) {
 // After a copy: the question "撤销上次拷贝" asks.
 QImage undo_question(tolvane::qt::Form1& form) {
   return answered_no(form, [&] { form.undo_action()->trigger(); });
+}
+
+// The window during the undo of a big copy run: the question answered Yes,
+// then the window pictured while the progress line stands between the
+// first step and the last.  A null image when no such moment came.
+QImage undo_progress(tolvane::qt::Form1& form) {
+  QImage picture;
+  bool ended = false;  // the closing message has come and gone
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      // Yes to the question, OK to the closing message.
+      if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
+        yes->click();
+      } else {
+        box->close();
+        ended = true;
+      }
+      return;
+    }
+    const QString line = control<QLabel>(form, "Label6")->text();
+    if (!picture.isNull() || !line.startsWith(QStringLiteral("撤销："))) return;
+    const QStringList counts = line.mid(3).split(QLatin1Char('/'));
+    if (counts.size() == 2 && counts[0].toInt() > 0 && counts[0].toInt() < counts[1].toInt()) {
+      picture = form.grab().toImage();
+    }
+  });
+  watch.start(20);
+  form.undo_action()->trigger();
+  for (int i = 0; i < 3000 && !ended; ++i) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  return picture;
 }
 
 // The plan of a second gather into "out": one trip photo deleted since the
@@ -257,11 +300,12 @@ int main(int argc, char* argv[]) {
       (std::strcmp(argv[1], "start") == 0 || std::strcmp(argv[1], "scanned") == 0 ||
        std::strcmp(argv[1], "copied") == 0 || std::strcmp(argv[1], "question") == 0 ||
        std::strcmp(argv[1], "undo-menu") == 0 || std::strcmp(argv[1], "undo-question") == 0 ||
-       std::strcmp(argv[1], "count-lines") == 0 || std::strcmp(argv[1], "plan") == 0);
+       std::strcmp(argv[1], "undo-progress") == 0 || std::strcmp(argv[1], "count-lines") == 0 ||
+       std::strcmp(argv[1], "plan") == 0);
   if (!known_state) {
     std::fprintf(stderr,
                  "usage: tolvane_screenshot start|scanned|copied|question|undo-menu|undo-question|"
-                 "count-lines|plan OUTPUT.png\n");
+                 "undo-progress|count-lines|plan OUTPUT.png\n");
     return 2;
   }
   const char* state = argv[1];
@@ -293,6 +337,11 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   const bool undo = std::strncmp(state, "undo-", 5) == 0;
+  // A big run to undo: twenty thousand photos more in one folder.
+  if (std::strcmp(state, "undo-progress") == 0 && !make_many(dir.path(), 20000)) {
+    std::fprintf(stderr, "cannot make the demo tree\n");
+    return 1;
+  }
   // The window reads the journal as it opens: it must be the demo's own.
   if (undo) ::setenv("XDG_STATE_HOME", (dir.path() + "/state").toLocal8Bit().constData(), 1);
   tolvane::qt::Form1 form;
@@ -312,8 +361,9 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   if (undo) {
-    const QImage picture =
-        std::strcmp(state, "undo-menu") == 0 ? undo_menu(form) : undo_question(form);
+    const QImage picture = std::strcmp(state, "undo-menu") == 0       ? undo_menu(form)
+                           : std::strcmp(state, "undo-progress") == 0 ? undo_progress(form)
+                                                                      : undo_question(form);
     if (picture.isNull() || !picture.save(QString::fromLocal8Bit(argv[2]))) {
       std::fprintf(stderr, "no menu or question to picture, or cannot write %s\n", argv[2]);
       return 1;

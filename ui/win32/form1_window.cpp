@@ -293,9 +293,11 @@ LRESULT Form1Window::handle_message(UINT message, WPARAM wparam, LPARAM lparam) 
 void Form1Window::on_command(int id, int code) {
   if (form_ == nullptr) return;
   if (id == undo_command_id) {
-    form_->Undo_Click();
+    // Ctrl+Z stands for the menu item, and does nothing while it is greyed.
+    if (form_->undo_available()) form_->Undo_Click();
   } else if (id == preview_command_id) {
-    form_->Preview_Click();
+    // Ctrl+P likewise.
+    if (form_->preview_available()) form_->Preview_Click();
   } else if (id == control_id(Control::Text2) && code == EN_CHANGE) {
     form_->Text2_Change();
   } else if (id == control_id(Control::Command1) && code == BN_CLICKED) {

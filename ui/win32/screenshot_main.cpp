@@ -3,10 +3,12 @@
 // with the closing message of a copy open, or with the question a copy into
 // a destination that does not exist asks, or after a scan that left folders
 // out by the dot rule with the pointer resting on the count line and its
-// tooltip open, or the plan window of a second gather after a photo was
-// deleted, and writes what the screen shows of it as a 24-bit BMP:
-// tolvane_win32_screenshot start|scanned|copied|question|tooltip|plan OUT.bmp
+// tooltip open, or while it undoes a copy of five thousand photos, or the
+// plan window of a second gather after a photo was deleted, and writes what
+// the screen shows of it as a 24-bit BMP:
+// tolvane_win32_screenshot start|scanned|copied|question|tooltip|undo-progress|plan OUT.bmp
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -104,6 +106,39 @@ void CALLBACK picture_message_box(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
 }
 
+// The undo state: presses the one box that is open (Yes to the question, OK
+// to a closing message) and, while the undo runs, pictures the window once
+// its progress line stands between the first step and the last.
+HWND pictured_window = nullptr;
+HWND last_pressed = nullptr;
+bool undo_ended = false;
+bool progress_seen = false;  // the last look found the undo under way
+
+void CALLBACK watch_undo(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (const HWND box = shown_window_of_class(GetCurrentThreadId(), L"#32770")) {
+    if (box == last_pressed) return;  // on its way out
+    last_pressed = box;
+    const bool question = GetDlgItem(box, IDYES) != nullptr;
+    if (!question && written) {
+      undo_ended = true;
+      KillTimer(nullptr, timer);
+    }
+    const int press = question ? IDYES : IDOK;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED), 0);
+    return;
+  }
+  if (written) return;
+  wchar_t line[64] = {};
+  GetWindowTextW(GetDlgItem(pictured_window, 114), line, 64);
+  unsigned done = 0, total = 0;
+  const bool midway =
+      std::swscanf(line, L"撤销：%u/%u", &done, &total) == 2 && done > 0 && done < total;
+  // What the screen shows, the place of the answered question included,
+  // once the window has had a turn to paint the line it set.
+  if (midway && progress_seen) written = write_bmp(capture_area);
+  progress_seen = midway;
+}
+
 void make_tree(const fs::path& root) {
   const char* files[] = {"2019春节/IMG_0001.jpg", "2019春节/IMG_0002.jpg", "2019春节/IMG_0003.jpg",
                          "旅行/海边.jpg",         "旅行/山顶日出.jpg",     "旅行/说明.txt",
@@ -156,7 +191,8 @@ bool picture_plan(Form1Window& form, const fs::path& root) {
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
     std::fputs(
-        "usage: tolvane_win32_screenshot start|scanned|copied|question|tooltip|plan OUT.bmp\n",
+        "usage: tolvane_win32_screenshot start|scanned|copied|question|tooltip|undo-progress|"
+        "plan OUT.bmp\n",
         stderr);
     return 2;
   }
@@ -214,6 +250,20 @@ int wmain(int argc, wchar_t** argv) {
     written = write_bmp(area);
   } else if (state == L"plan") {
     written = picture_plan(form, root);
+  } else if (state == L"undo-progress") {
+    // A copy of five thousand more photos (each copy is flushed on its own
+    // here), its closing message dismissed, then undone.
+    const fs::path many = root / L"照片" / L"2020 全家福";
+    fs::create_directories(many);
+    for (int k = 0; k < 5000; ++k) std::ofstream(many / (L"IMG_" + std::to_wstring(k) + L".jpg"));
+    SendMessageW(command1, BM_CLICK, 0, 0);
+    SetWindowTextW(GetDlgItem(form.handle(), 112), (root / L"整理").wstring().c_str());
+    pictured_window = form.handle();
+    SetTimer(nullptr, 0, 20, watch_undo);
+    SendMessageW(GetDlgItem(form.handle(), 104), BM_CLICK, 0, 0);
+    last_pressed = nullptr;
+    SendMessageW(form.handle(), WM_COMMAND, MAKEWPARAM(tolvane::win32::undo_command_id, 1), 0);
+    for (int i = 0; i < 100 && !undo_ended; ++i) pump_for(50);
   } else if (state == L"copied" || state == L"question") {
     // The question: a destination one folder below one that exists; No.
     const fs::path destination = state == L"copied" ? root / L"整理" : root / L"整理" / L"2026";

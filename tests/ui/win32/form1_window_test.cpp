@@ -18,6 +18,7 @@
 #include "tests/app/longest_captions.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/win32/window_test_support.h"
+#include "ui/win32/undo_menu.h"
 
 namespace tolvane::win32 {
 namespace {
@@ -309,6 +310,37 @@ TEST_F(Form1WindowTest, MissingDestinationIsAskedAboutThenMadeOnYes) {
   EXPECT_TRUE(seen[1].only_ok);
   EXPECT_EQ(tree.read("目标/新/2026/旅行/旅行(1).jpg"), "源/旅行/a甲.jpg");
   EXPECT_FALSE(IsWindowEnabled(item(command2)));
+}
+
+// Ctrl+Z stands for "撤销上次拷贝" (the program's loop sends the item's
+// command): greyed, it does nothing at all; once Text2's folder holds a
+// copy it can undo, it asks.
+TEST_F(Form1WindowTest, UndoKeyDoesNothingWhileTheItemIsGreyed) {
+  TempTree tree{"源/旅行/a甲.jpg", "目标/"};
+  const auto press_undo_key = [&] {
+    SendMessageW(form.handle(), WM_COMMAND, MAKEWPARAM(undo_command_id, 1), 0);
+  };
+  set_text(text2, typed(tree, "目标"));
+  {
+    MessageBoxWatcher watcher;
+    press_undo_key();
+    testing::pump_messages();
+    EXPECT_FALSE(watcher.seen()) << "a message box while the item is greyed";
+  }
+  set_text(text1, typed(tree, "源"));
+  click(command1);
+  {
+    MessageBoxWatcher watcher;
+    click(command2);
+    ASSERT_TRUE(watcher.seen()) << "no closing message";
+  }
+  MessageBoxWatcher watcher({}, GetCurrentThreadId(), {IDNO});
+  press_undo_key();
+  const auto seen = watcher.seen();
+  ASSERT_TRUE(seen) << "no question";
+  EXPECT_EQ(seen->text.rfind(L"将删除上次拷贝到“" + typed(tree, "目标") + L"”的1个文件", 0), 0u);
+  EXPECT_TRUE(seen->yes_no);
+  EXPECT_EQ(tree.read("目标/旅行/旅行(1).jpg"), "源/旅行/a甲.jpg");
 }
 
 TEST_F(Form1WindowTest, FailuresAreReportedWithAWarningIcon) {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tolvane::cli {
+namespace tolvane::app {
 
 // One character of a UTF-8 text: where its bytes lie and what it is.  The
 // texts are the program's own, well-formed; a sequence cut short by the
@@ -44,4 +44,4 @@ bool may_break_between(char32_t before, char32_t after);
 // line.  A word wider than `width` stands alone on an overlong line.
 std::vector<std::string> wrap_lines(std::string_view text, std::size_t width);
 
-}  // namespace tolvane::cli
+}  // namespace tolvane::app

@@ -1,7 +1,7 @@
 // Widths and line breaks of Chinese text mixed with Latin words.
-#include "cli/line_breaking.h"
+#include "app/line_breaking.h"
 
-namespace tolvane::cli {
+namespace tolvane::app {
 namespace {
 
 constexpr std::u32string_view closing = U"，。；：、？！）】」』》〉”’…";
@@ -116,4 +116,4 @@ std::vector<std::string> wrap_lines(std::string_view text, std::size_t width) {
   return lines;
 }
 
-}  // namespace tolvane::cli
+}  // namespace tolvane::app
