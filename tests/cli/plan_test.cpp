@@ -164,15 +164,14 @@ TEST(CommandLineRenumbering, ARerunAfterADeletionSaysWhoseCopiesItReplaces) {
     return tree.path(source) + " → " + tree.path(target) + marks + "\n";
   };
   const std::string replaced = " 【替换：原有文件移入回收站】";
-  EXPECT_EQ(plan.out, "共计读取3条\n" + line("src/new/n.jpg", "dst/new/new(1).jpg", replaced) +
-                          line("src/trip/b.jpg", "dst/trip/trip(1).jpg",
-                               " 【编号变动：原来是" + tree.path("src/trip/a.jpg") + "的拷贝】" +
-                                   replaced) +
-                          line("src/trip/c.jpg", "dst/trip/trip(2).jpg",
-                               " 【编号变动：原来是" + tree.path("src/trip/b.jpg") + "的拷贝】" +
-                                   replaced) +
-                          "预演共3条：替换1条（原有文件移入回收站），编号变动2条（之前拷贝的文件"
-                          "移入回收站）。未写入任何文件。\n");
+  EXPECT_EQ(plan.out,
+            "共计读取3条\n" + line("src/new/n.jpg", "dst/new/new(1).jpg", replaced) +
+                line("src/trip/b.jpg", "dst/trip/trip(1).jpg",
+                     " 【编号变动：原来是" + tree.path("src/trip/a.jpg") + "的拷贝】" + replaced) +
+                line("src/trip/c.jpg", "dst/trip/trip(2).jpg",
+                     " 【编号变动：原来是" + tree.path("src/trip/b.jpg") + "的拷贝】" + replaced) +
+                "预演共3条：替换1条（原有文件移入回收站），编号变动2条（之前拷贝的文件"
+                "移入回收站）。未写入任何文件。\n");
 
   const testing::CliResult real = run_cli({tree.path("src"), tree.path("dst")});
   EXPECT_EQ(real.status, exit_all_copied) << real.err;
