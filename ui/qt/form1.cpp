@@ -84,15 +84,15 @@ void Form1::create_undo_item() {
   addAction(undo_action_);
   // One menu for the window's whole life, rather than one made per click:
   // a screen reader meets the same menu and item each time it opens.
-  undo_menu_ = new QMenu(this);
-  undo_menu_->addAction(undo_action_);
+  context_menu_ = new QMenu(this);
+  context_menu_->addAction(undo_action_);
   setContextMenuPolicy(Qt::CustomContextMenu);
   connect(this, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { undo_menu_->popup(mapToGlobal(at)); });
+          [this](const QPoint& at) { context_menu_->popup(mapToGlobal(at)); });
   // A list reports where it was clicked in its viewport.
   List1->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(List1, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { undo_menu_->popup(List1->viewport()->mapToGlobal(at)); });
+          [this](const QPoint& at) { context_menu_->popup(List1->viewport()->mapToGlobal(at)); });
 }
 
 void Form1::set_undo_enabled(bool enabled) { undo_action_->setEnabled(enabled); }
@@ -109,7 +109,7 @@ void Form1::create_preview_item() {
       preview_action_, &QAction::triggered, this, [this] { form_->Preview_Click(); },
       Qt::QueuedConnection);
   addAction(preview_action_);
-  undo_menu_->addAction(preview_action_);
+  context_menu_->addAction(preview_action_);
 }
 
 void Form1::set_preview_enabled(bool enabled) { preview_action_->setEnabled(enabled); }

@@ -108,7 +108,7 @@ class Form1 : public QWidget, private form::Form1Controls {
 
   app::Session session_;
   QAction* undo_action_ = nullptr;
-  QMenu* undo_menu_ = nullptr;
+  QMenu* context_menu_ = nullptr;
   QAction* preview_action_ = nullptr;
   PlanWindow* plan_window_ = nullptr;
   FileListModel* file_model_ = nullptr;
