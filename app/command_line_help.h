@@ -34,8 +34,8 @@ inline constexpr OptionWords flat_words{
 inline constexpr OptionWords dry_run_words{
     "",
     "只列出计划，不写入任何文件：每条一行“源 → 目标”，在【】中注明另取序号、替换原有文件"
-    "（移入回收站或“被替换的文件”文件夹）、与原有文件相同而不拷贝、之前拷贝到 DEST 而不再拷贝、"
-    "将失败及其原因的条目，"
+    "（移入回收站或“被替换的文件”文件夹）、编号变动（目标处是之前拷贝的另一个源文件）、"
+    "与原有文件相同而不拷贝、之前拷贝到 DEST 而不再拷贝、将失败及其原因的条目，"
     "最后是统计。",
     "也不新建 DEST，不写拷贝记录。计划由真正的拷贝代码在一个只读取、不写入的文件系统上得出，"
     "因此与随后的真正拷贝一致；磁盘已满、无写入权限等写入时才出现的错误除外。",
@@ -58,10 +58,12 @@ inline constexpr OptionWords json_words{
     "replaced 是替换、原有文件已移入回收站，set_aside 是替换、因该磁盘没有可用的回收站，"
     "原有文件已按原来的相对路径移入 DEST 下的“被替换的文件”文件夹，unchanged 是已有文件与"
     "源文件大小和修改时间相同、不重新拷贝，earlier_copy 是之前拷贝到 DEST 的文件、这次不再"
-    "拷贝，failed 是失败；renumbered 为 true 时目标另取了序号；reason 是失败原因，否则为 "
+    "拷贝，failed 是失败；renumbered 为 true 时目标另取了序号；replaces_copy_of 是目标处"
+    "原有的、之前拷贝的另一个源文件（编号变动），否则为 null；reason 是失败原因，否则为 "
     "null。summary 对象的 type 为 summary，含 dry_run、listed、folders_unreadable（无法读取"
     "的文件夹数）、folders_left_out（因名称含“.”而略过的文件夹数）、entries、copied、"
-    "replaced、set_aside、unchanged、earlier_copies、renumbered、failed、journal（本次拷贝"
+    "replaced、set_aside、unchanged、earlier_copies、renumbered、replaced_earlier_copies（其中"
+    "因编号变动替换之前拷贝的文件数）、failed、journal（本次拷贝"
     "已记录、之后能撤销时为 true；记录无法写入时为 false，标准错误输出在拷贝前说明原因；预演"
     "不写记录，也为 false）、message（窗口消息框的文字或预演的统计）和 exit_status。"
     "十六进制为小写。",

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/plan_texts.h"
 #include "app/user_texts.h"
 #include "copy/copy_run.h"
 #include "fsys/path_separator.h"
@@ -98,6 +99,9 @@ std::string plan_line(const copy::EntryResult& result) {
   if (failed) line += " 【将失败：" + failure_text(*result.failure) + "】";
   if (result.renumbered) line += " 【原名已被占用，改用下一个序号】";
   if (failed) return line;
+  if (!result.replaces_copy_of.empty()) {
+    line += " 【" + renumbering_mark(result.replaces_copy_of) + "】";
+  }
   switch (result.outcome) {
     case fsys::CopyOutcome::replaced:
       line += " 【替换：原有文件移入回收站】";
@@ -117,32 +121,7 @@ std::string plan_line(const copy::EntryResult& result) {
 }
 
 std::string plan_summary(const PlanCounts& counts) {
-  std::string parts;
-  const auto part = [&parts](std::size_t count, std::string_view before, std::string_view after) {
-    if (count == 0) return;
-    parts += parts.empty() ? "：" : "，";
-    parts.append(before);
-    parts += std::to_string(count);
-    parts += "条";
-    parts.append(after);
-  };
-  part(counts.copied, "新拷贝", "");
-  part(counts.replaced, "替换", "（原有文件移入回收站）");
-  part(counts.set_aside, "替换",
-       "（原有文件移入“" + std::string(set_aside_folder_name) + "”文件夹）");
-  part(counts.unchanged, "与原有文件相同", "");
-  part(counts.failed, "将失败", "");
-  std::string text = "预演共" + std::to_string(counts.entries) + "条" + parts + "。";
-  if (counts.renumbered > 0) {
-    text += "其中" + std::to_string(counts.renumbered) + "条原名已被占用，改用下一个序号。";
-  }
-  // Said only when there are some, as the closing message says it.
-  if (counts.earlier_copies > 0) {
-    text += "另有" + std::to_string(counts.earlier_copies) + "条" +
-            std::string(earlier_copy_words) + "。";
-  }
-  text += "未写入任何文件。";
-  return text;
+  return "预演" + plan_counts_text(counts) + "未写入任何文件。";
 }
 
 std::string progress_line(std::string_view caption, std::size_t index, std::size_t total,

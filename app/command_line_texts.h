@@ -9,6 +9,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "app/copy_plan.h"
 #include "app/destination.h"
 #include "copy/copy_events.h"
 
@@ -49,21 +50,10 @@ std::string destination_made(std::string_view text, std::string_view shown, bool
 inline constexpr std::string_view dot_folders_hint = "（加 --dot-folders 也读取这些文件夹）";
 
 // A dry run's line for one entry: "<source> → <target>" with marks in 【】
-// for a failure and its reason, a renumbered target, a replacement, an
-// unchanged target; an earlier copy left out is its source and its mark.
+// for a failure and its reason, a renumbered target, a replacement (and
+// whose earlier copy it replaces when the numbering moved), an unchanged
+// target; an earlier copy left out is its source and its mark.
 std::string plan_line(const copy::EntryResult& result);
-
-// What a dry run counted, entry by entry.
-struct PlanCounts {
-  std::size_t entries = 0;
-  std::size_t copied = 0;     // to a free name
-  std::size_t replaced = 0;   // the old file would go to the trash
-  std::size_t set_aside = 0;  // the old file would go to the set-aside folder
-  std::size_t unchanged = 0;
-  std::size_t failed = 0;
-  std::size_t renumbered = 0;      // among those not failed
-  std::size_t earlier_copies = 0;  // an earlier run's copies, left out
-};
 
 // The dry run's closing line: the entries and each count that is not zero,
 // "预演共7条：新拷贝4条，替换1条（原有文件移入回收站），…。未写入任何文件。".

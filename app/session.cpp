@@ -52,6 +52,27 @@ class ShownProgress final : public copy::CopyEvents {
   const float max_;
 };
 
+// A plan's rows kept as its entries are told, the rest passed on.
+class PlanRows final : public CopyEvents {
+ public:
+  PlanRows(CopyEvents& events, CopyPlan& plan, std::string root)
+      : events_(events), plan_(plan), root_(std::move(root)) {}
+
+  void progress(int value, std::string_view caption, bool at_once) override {
+    events_.progress(value, caption, at_once);
+  }
+  void keep_alive() override { events_.keep_alive(); }
+  void entry_done(const copy::EntryResult& result) override {
+    plan_.add(result, root_);
+    events_.entry_done(result);
+  }
+
+ private:
+  CopyEvents& events_;
+  CopyPlan& plan_;
+  const std::string root_;
+};
+
 }  // namespace
 
 Session::Session(std::unique_ptr<fsys::FileSystem> file_system,
@@ -115,6 +136,17 @@ UndoOutcome Session::undo(std::string_view destination_text, UndoMode mode, Undo
 bool Session::can_undo(std::string_view destination_text) {
   const std::optional<std::string> root = scan::folder_path_from_text(destination_text);
   return root && journals_.can_undo(*root);
+}
+
+CopyPlan Session::plan_rows(const CopyRequest& request, CopyEvents& events) {
+  CopyPlan plan;
+  const DestinationCheck destination = check_destination(request.destination_text);
+  if (destination.root.empty()) return plan;
+  plan.destination = destination.shown;
+  plan.destination_missing = destination.missing;
+  PlanRows rows(events, plan, destination.root);
+  plan.counts.entries = this->plan(request, rows).report.value_or(copy::CopyReport{}).entries;
+  return plan;
 }
 
 CopyOutcome Session::run(const CopyRequest& request, CopyEvents& events, fsys::FileSystem& disk,

@@ -15,6 +15,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/copy_plan.h"
 #include "app/destination.h"
 #include "app/run_events.h"
 #include "app/run_verdict.h"
@@ -125,6 +126,11 @@ class Session {
   // would): the entries, outcomes and failures a run would have.  A missing
   // destination is made in the plan first.
   CopyOutcome plan(const CopyRequest& request, CopyEvents& events);
+  // The same plan kept as rows to show, one per entry in copy order, with
+  // its counts and the destination as the user finds it: a window's plan.
+  // `events` hears the run's progress as plan()'s would.  No rows when the
+  // text names no folder.
+  CopyPlan plan_rows(const CopyRequest& request, CopyEvents& events);
 
   // Undoes the last run into the folder the destination text (untrimmed)
   // names, read as a copy reads it, as `mode` says: planned only, asked

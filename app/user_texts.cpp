@@ -283,13 +283,26 @@ std::string closing_message(const copy::CopyReport& report, std::size_t folders_
   std::string text = report.stopped ? "已停止：已拷贝" + std::to_string(report.entries) +
                                           "条，余下" + std::to_string(report.left) + "条未拷贝。"
                                     : "已完成" + std::to_string(report.entries) + "条。";
-  if (report.replaced > 0) {
-    text += "\n其中" + std::to_string(report.replaced) + "条替换了原有文件，原有文件已移入回收站。";
+  // The user's own files replaced, and apart from them this program's
+  // earlier copies whose numbers went to other sources.
+  const std::size_t replaced = report.replaced - report.replaced_earlier_copies;
+  const std::size_t set_aside = report.set_aside - report.set_aside_earlier_copies;
+  if (replaced > 0) {
+    text += "\n其中" + std::to_string(replaced) + "条替换了原有文件，原有文件已移入回收站。";
   }
-  if (report.set_aside > 0) {
-    text += "\n其中" + std::to_string(report.set_aside) + "条替换了原有文件，因" +
+  if (set_aside > 0) {
+    text += "\n其中" + std::to_string(set_aside) + "条替换了原有文件，因" +
             std::string(no_usable_trash) + "，原有文件已按原来的相对路径移入“" +
             shown_path(report.set_aside_folder) + "”。";
+  }
+  if (report.replaced_earlier_copies > 0) {
+    text += "\n其中" + std::to_string(report.replaced_earlier_copies) +
+            "条因编号变动替换了之前拷贝的文件（已移入回收站）";
+  }
+  if (report.set_aside_earlier_copies > 0) {
+    text += "\n其中" + std::to_string(report.set_aside_earlier_copies) +
+            "条因编号变动替换了之前拷贝的文件（已按原来的相对路径移入“" +
+            shown_path(report.set_aside_folder) + "”）";
   }
   if (report.earlier_copies > 0) {
     text += "\n其中" + std::to_string(report.earlier_copies) + "条" +

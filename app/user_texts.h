@@ -149,6 +149,8 @@ std::string stop_question(std::size_t done, std::size_t total);
 // "已完成" + entry count + "条。", or for a run the user stopped "已停止：
 // 已拷贝N条，余下M条未拷贝。"; then, when not zero, how many replaced a
 // file now in the trash, how many one now in the set-aside folder (named),
+// how many replaced this program's earlier copy of another source because
+// the numbering moved ("其中N条因编号变动替换了之前拷贝的文件（已移入回收站）"),
 // how many were earlier copies and how many unchanged; a failed flush; the
 // `folders_unreadable` folders whose files the scan never listed; when
 // entries failed, their number and the first few with their reasons.

@@ -40,23 +40,18 @@ void RunOutput::scanned(std::size_t listed, const scan::ScanResult& scan) {
 
 void RunOutput::entry(const copy::EntryResult& result) {
   const bool failed = result.failure != nullptr;
-  const fsys::CopyOutcome outcome = result.outcome;
-  if (failed) {
-    ++counts_.failed;
-  } else {
-    ++(result.earlier_copy                       ? counts_.earlier_copies
-       : outcome == fsys::CopyOutcome::replaced  ? counts_.replaced
-       : outcome == fsys::CopyOutcome::set_aside ? counts_.set_aside
-       : outcome == fsys::CopyOutcome::unchanged ? counts_.unchanged
-                                                 : counts_.copied);
-    if (result.renumbered) ++counts_.renumbered;
-  }
+  counts_.add(result);
 
   if (options_.json) {
     JsonLine line;
     line.text("type", "entry").number("index", result.index);
     line.text("source", result.source).text("target", result.target);
     line.text("outcome", outcome_word(result)).boolean("renumbered", result.renumbered);
+    if (result.replaces_copy_of.empty()) {
+      line.null("replaces_copy_of");
+    } else {
+      line.text("replaces_copy_of", result.replaces_copy_of);
+    }
     if (failed) {
       line.text("reason", app::failure_text(*result.failure));
     } else {
@@ -88,6 +83,8 @@ void RunOutput::finish(const copy::CopyReport& report, std::string_view closing_
   line.number("replaced", counts_.replaced).number("set_aside", counts_.set_aside);
   line.number("unchanged", counts_.unchanged).number("earlier_copies", counts_.earlier_copies);
   line.number("renumbered", counts_.renumbered);
+  line.number("replaced_earlier_copies",
+              counts_.replaced_earlier_copies + counts_.set_aside_earlier_copies);
   line.number("failed", counts_.failed);
   line.boolean("stopped", report.stopped).number("left", report.left);
   // A plan writes no journal: only a real run can be undone.

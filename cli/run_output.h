@@ -36,7 +36,7 @@ class RunOutput {
   std::size_t listed_ = 0;
   std::size_t folders_unreadable_ = 0;
   std::size_t folders_left_out_ = 0;  // by the dot rule
-  app::command_line::PlanCounts counts_;
+  app::PlanCounts counts_;
   bool recorded_ = true;  // the run keeps its journal whole
 };
 

@@ -32,6 +32,10 @@ struct EntryResult {
   // The entry is a copy an earlier run made into this destination, left
   // out: nothing was written for it.
   bool earlier_copy = false;
+  // The source of an earlier run's copy that the target held and this copy
+  // replaced (a plan: will replace), because the numbering moved since that
+  // run; empty otherwise.
+  std::string_view replaces_copy_of;
 };
 
 class CopyEvents {

@@ -25,6 +25,10 @@ struct CopyJob {
   std::string target;
   bool renumbered = false;  // the first name was taken, the target took the next free one
   TargetParts parts;
+  // The source of an earlier run's copy that stood at the target when the
+  // copy was about to take its name there: a re-run whose numbers moved
+  // since replaces it.  Empty when the target held no such copy.
+  std::string replaces_copy_of;
 };
 
 struct CopyResult {

@@ -26,10 +26,12 @@ void count(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome,
     report.failures.push_back({job.index, job.source, job.target, CopyOperation::copy_file, error});
   } else if (outcome == fsys::CopyOutcome::replaced) {
     ++report.replaced;
+    if (!job.replaces_copy_of.empty()) ++report.replaced_earlier_copies;
   } else if (outcome == fsys::CopyOutcome::unchanged) {
     ++report.unchanged;
   } else if (outcome == fsys::CopyOutcome::set_aside) {
     ++report.set_aside;
+    if (!job.replaces_copy_of.empty()) ++report.set_aside_earlier_copies;
   }
 }
 
@@ -44,23 +46,30 @@ class EntryReports {
     std::optional<CopyFailure> failure;
     if (error)
       failure = CopyFailure{job.index, job.source, job.target, CopyOperation::copy_file, error};
+    // Only a copy that took the place of a file replaced anything.
+    if (error ||
+        (outcome != fsys::CopyOutcome::replaced && outcome != fsys::CopyOutcome::set_aside)) {
+      job.replaces_copy_of.clear();
+    }
     // Most entries finish in list order: those are told at once, without
     // being kept.
     if (job.index == next_ && waiting_.empty()) {
       events_.entry_done({job.index, job.source, job.target, job.renumbered, outcome,
-                          failure ? &*failure : nullptr});
+                          failure ? &*failure : nullptr, false, job.replaces_copy_of});
       ++next_;
       ++told_;
       return;
     }
     add(job.index, {std::move(job.source), std::move(job.target), job.renumbered, outcome,
-                    std::move(failure)});
+                    std::move(failure), false, std::move(job.replaces_copy_of)});
   }
   void refused(const CopyFailure& failure) {
-    add(failure.index, {failure.source, failure.target, false, fsys::CopyOutcome::copied, failure});
+    add(failure.index,
+        {failure.source, failure.target, false, fsys::CopyOutcome::copied, failure, false, {}});
   }
   void left_out(std::size_t index, std::string_view source) {
-    add(index, {std::string(source), {}, false, fsys::CopyOutcome::unchanged, std::nullopt, true});
+    add(index,
+        {std::string(source), {}, false, fsys::CopyOutcome::unchanged, std::nullopt, true, {}});
   }
   // A stopped run never tells the entries it dropped: those finished after
   // them are told now, in list order.
@@ -78,6 +87,7 @@ class EntryReports {
     fsys::CopyOutcome outcome;
     std::optional<CopyFailure> failure;
     bool earlier_copy = false;
+    std::string replaces_copy_of;
   };
 
   void add(std::size_t index, Finished entry) {
@@ -89,7 +99,8 @@ class EntryReports {
   }
   void tell(std::size_t index, const Finished& done) {
     events_.entry_done({index, done.source, done.target, done.renumbered, done.outcome,
-                        done.failure ? &*done.failure : nullptr, done.earlier_copy});
+                        done.failure ? &*done.failure : nullptr, done.earlier_copy,
+                        done.replaces_copy_of});
     ++told_;
   }
 
@@ -131,6 +142,8 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
     pipeline.take_results(results, wait, or_room);
     for (CopyResult& result : results) {
       if (!result.error && result.outcome == fsys::CopyOutcome::name_held_by_run) {
+        // Its next name is looked at afresh when it is named.
+        result.job.replaces_copy_of.clear();
         planner.renumber(result.job);
         renamed.push_back(std::move(result.job));
         continue;

@@ -44,6 +44,10 @@ struct CopyReport {
   std::string set_aside_folder;
   // Listed files that an earlier run copied into this destination, left out.
   std::size_t earlier_copies = 0;
+  // Of `replaced` and of `set_aside`, those whose old file was an earlier
+  // run's copy of another source: the numbering moved since that run.
+  std::size_t replaced_earlier_copies = 0;
+  std::size_t set_aside_earlier_copies = 0;
   std::vector<CopyFailure> failures;
   std::error_code flush_error;  // the copies may not all be on the device
   // The run was asked to stop and did before its end: `left` entries were

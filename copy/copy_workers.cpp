@@ -8,6 +8,8 @@
 #include <iterator>
 #include <utility>
 
+#include "copy/run_recorder.h"
+
 namespace tolvane::copy {
 
 CopyWorkers::CopyWorkers(fsys::FileSystem& file_system, std::size_t threads,
@@ -233,6 +235,7 @@ void CopyWorkers::work() {
     while (next < jobs.size()) {
       CopyJob& job = jobs[next++];
       fsys::CopyStart start = start_copy_of(file_system_, job);
+      look_at_whole_copy(recorder_, job, start);
       done.push_back({std::move(job), std::move(start)});
       const auto ended = std::chrono::steady_clock::now();
       quick = ended - began < quick_copy;

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <utility>
 
+#include "copy/run_recorder.h"
+
 namespace tolvane::copy {
 
 SerialCopies::SerialCopies(fsys::FileSystem& file_system, RunRecorder* recorder)
@@ -18,6 +20,7 @@ void SerialCopies::hand_out(std::vector<CopyJob>& jobs) {
   for (CopyJob& job : jobs) {
     fsys::CopyStart start = start_copy_of(file_system_, job);
     if (!start.staged) {
+      look_at_whole_copy(recorder_, job, start);
       finished_.push_back({std::move(job), start.error, start.outcome, std::move(start.identity),
                            std::move(start.kept)});
       continue;

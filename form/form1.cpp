@@ -34,6 +34,27 @@ int bar_steps(float value) {
   return static_cast<int>(std::lround(clamped));
 }
 
+// A plan's run keeps the window painted and answering the window system,
+// taking no input; its progress is no copy's, and the bar stays as it is.
+class PlanKeepAlive final : public app::CopyEvents {
+ public:
+  explicit PlanKeepAlive(Form1Controls& controls)
+      : controls_(controls), last_(std::chrono::steady_clock::now()) {}
+
+  void progress(int /*value*/, std::string_view /*caption*/, bool /*at_once*/) override {
+    keep_alive();
+  }
+  void keep_alive() override {
+    if (std::chrono::steady_clock::now() - last_ < std::chrono::milliseconds(100)) return;
+    controls_.keep_alive();
+    last_ = std::chrono::steady_clock::now();
+  }
+
+ private:
+  Form1Controls& controls_;
+  std::chrono::steady_clock::time_point last_;
+};
+
 }  // namespace
 
 Form1::Form1(Form1Controls& controls, app::Session& session)
@@ -64,6 +85,7 @@ void Form1::Form_Load() {
   set_progress_value(0);
   controls_.set_check_value(0);
   follow_undo();
+  follow_preview();
 }
 
 bool Form1::undo_available() {
@@ -72,7 +94,45 @@ bool Form1::undo_available() {
 
 void Form1::follow_undo() { controls_.set_undo_enabled(undo_available()); }
 
-void Form1::Text2_Change() { follow_undo(); }
+void Form1::Text2_Change() {
+  follow_undo();
+  follow_preview();
+}
+
+bool Form1::preview_available() {
+  return !busy() && controls_.lists().size() > 0 && !controls_.text(Control::Text2).empty();
+}
+
+void Form1::follow_preview() { controls_.set_preview_enabled(preview_available()); }
+
+void Form1::Preview_Click() {
+  if (!preview_available()) return;
+  const std::string text2 = controls_.text(Control::Text2);
+  copying_ = true;  // no press may start a run under the plan or its message
+  const app::DestinationCheck destination = session_.check_destination(text2);
+  if (const std::optional<std::string> refusal = app::destination_refusal(destination)) {
+    controls_.show_message(*refusal, true);
+    copying_ = false;
+    return;
+  }
+  PlanKeepAlive events(controls_);
+  app::CopyPlan plan = session_.plan_rows(copy_request(text2, {}), events);
+  copying_ = false;
+  controls_.show_plan(std::move(plan));
+}
+
+app::CopyRequest Form1::copy_request(std::string destination_text, std::vector<std::string> made) {
+  return {
+      .files = controls_.lists(),
+      .destination_text = std::move(destination_text),
+      .extension = extension_text(),
+      .flat = controls_.check_value() == 1,
+      .folders_made = std::move(made),
+      .progress_max = progress_max_,
+      .folders_unreadable = folders_unreadable_,
+      .workers = copy_workers_,
+  };
+}
 
 void Form1::Undo_Click() {
   if (busy()) return;
@@ -87,6 +147,7 @@ void Form1::Undo_Click() {
   display.finish();
   copying_ = false;
   follow_undo();
+  follow_preview();
 }
 
 void Form1::Combo1_Click() {
@@ -138,6 +199,7 @@ void Form1::Command1_Click() {
   // over the first one's list, or empty the list a copy run is reading.
   if (busy()) return;
   controls_.clear_lists();
+  follow_preview();
   set_progress_value(0);
   controls_.set_caption(Control::Label6, std::string(app::progress_prefix));
   stop_.clear();
@@ -156,6 +218,7 @@ void Form1::Command1_Click() {
     set_command2_enabled(true);
     set_progress_max(static_cast<float>(count));
   }
+  follow_preview();
   if (close_requested_) {
     close_requested_ = false;
     controls_.close_window();
@@ -187,19 +250,9 @@ void Form1::Command2_Click() {
   // The run's values are the controls' as the button is pressed: the window
   // takes no input until the run has ended, but Escape and the close button.
   Form1RunDisplay display(*this);
-  const app::CopyOutcome outcome = session_.copy(
-      {
-          .files = controls_.lists(),
-          .destination_text = text2,
-          .extension = extension_text(),
-          .flat = controls_.check_value() == 1,
-          .folders_made = std::move(made),
-          .progress_max = progress_max_,
-          .folders_unreadable = folders_unreadable_,
-          .workers = copy_workers_,
-          .stop = &stop_,
-      },
-      display);
+  app::CopyRequest request = copy_request(text2, std::move(made));
+  request.stop = &stop_;
+  const app::CopyOutcome outcome = session_.copy(request, display);
   copy_running_ = false;
   if (outcome.declined) {
     // No to copying without a journal: nothing was copied, and the list
@@ -212,6 +265,7 @@ void Form1::Command2_Click() {
   end_copy_command();
   copying_ = false;
   follow_undo();
+  follow_preview();
   if (close_after_copy_) {
     close_after_copy_ = false;
     controls_.close_window();

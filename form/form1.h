@@ -48,6 +48,14 @@ class Form1 : public app::ScanEvents {
   void Undo_Click();
   // True when the journal holds a run into Text2's folder not yet undone.
   bool undo_available();
+  // "预览拷贝…" (the context menu, Ctrl+P): the plan of 拷贝 as it would run
+  // now (the listed entries, Text2, Combo1, Check1), made by the same
+  // planner over a file system that writes nothing, shown in the plan
+  // window.  A destination 拷贝 would refuse is refused in the same words.
+  void Preview_Click();
+  // True when the list holds entries and Text2 is filled, and no run is
+  // under way.
+  bool preview_available();
 
   // The window system asks to close the window: true when it may close now.
   // During a scan the scan stops and the window closes once it has
@@ -108,6 +116,10 @@ class Form1 : public app::ScanEvents {
 
   // Enables or disables the undo item as undo_available() says.
   void follow_undo();
+  // Enables or disables the preview item as preview_available() says.
+  void follow_preview();
+  // What 拷贝 hands the session, from the controls as they stand now.
+  app::CopyRequest copy_request(std::string destination_text, std::vector<std::string> made);
 
   Form1Controls& controls_;
   app::Session& session_;

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/copy_plan.h"
+
 namespace tolvane::scan {
 class FileList;
 }
@@ -111,6 +113,13 @@ class Form1Controls {
 
   // The item "撤销上次拷贝" of the window's context menu, and its Ctrl+Z.
   virtual void set_undo_enabled(bool enabled) = 0;
+
+  // The item "预览拷贝…" of the window's context menu, and its Ctrl+P.
+  virtual void set_preview_enabled(bool enabled) = 0;
+  // Shows `plan` in the plan window, a window of its own that the user may
+  // resize and keep open beside this one, opened if it is not and brought to
+  // the front; a plan shown earlier is replaced.  Returns at once.
+  virtual void show_plan(app::CopyPlan plan) = 0;
 
   // Closes the window for good (a close asked for during a scan, granted
   // once the scan has returned).

@@ -155,7 +155,7 @@ EarlierCopies Journals::earlier_copies(const std::vector<std::string>& names,
     const RecordedRun run = parse_journal(folder_ + name, *text);
     if (run.undone) continue;
     for (const RecordedCopy& copy : run.copies) {
-      earlier.try_emplace(fsys::path_key(copy.target), copy.identity);
+      earlier.try_emplace(fsys::path_key(copy.target), EarlierCopy{copy.identity, copy.source});
     }
   }
   return earlier;

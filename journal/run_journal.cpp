@@ -137,11 +137,35 @@ bool RunJournal::earlier_copy(const std::string& source) {
   const std::string path = absolute(source);
   const std::string key = fsys::path_key(path);
   if (!key.starts_with(root_key_)) return false;
-  if (!earlier_) earlier_ = read_earlier_ ? read_earlier_() : EarlierCopies();
-  const auto found = earlier_->find(key);
-  if (found == earlier_->end()) return false;
+  const EarlierCopies& earlier = this->earlier();
+  const auto found = earlier.find(key);
+  if (found == earlier.end()) return false;
   const std::optional<fsys::FileIdentity> now = restorer_.identify(path);
-  return now && fsys::same_file_as_recorded(*now, found->second);
+  return now && fsys::same_file_as_recorded(*now, found->second.identity);
+}
+
+const EarlierCopies& RunJournal::earlier() {
+  if (!earlier_) earlier_ = read_earlier_ ? read_earlier_() : EarlierCopies();
+  return *earlier_;
+}
+
+std::string RunJournal::earlier_copy_at(const copy::CopyJob& job) {
+  // The naming thread asks while the run's thread may make a folder
+  // absolute: one lock for both, and for the first read.
+  const std::lock_guard lock(mutex_);
+  const EarlierCopies& earlier = this->earlier();
+  if (earlier.empty()) return {};
+  const std::string target = absolute(job.target);
+  const auto found = earlier.find(fsys::path_key(target));
+  if (found == earlier.end()) return {};
+  // The same source's own copy is no renumbering: a re-run over a changed
+  // source replaces it in place.
+  const EarlierCopy& copy = found->second;
+  if (fsys::path_key(copy.source) == fsys::path_key(absolute(job.source))) return {};
+  // Changed since that run, it is the user's file, no longer our copy.
+  const std::optional<fsys::FileIdentity> now = restorer_.identify(target);
+  if (!now || !fsys::same_file_as_recorded(*now, copy.identity)) return {};
+  return copy.source;
 }
 
 void RunJournal::folder_made(const std::string& folder) {

@@ -15,9 +15,15 @@
 
 namespace tolvane::journal {
 
+// A copy an earlier run made: what it was when made, and of which source.
+struct EarlierCopy {
+  fsys::FileIdentity identity;
+  std::string source;  // absolute
+};
+
 // The copies earlier runs made into a destination, by the key of their
 // absolute target path.
-using EarlierCopies = std::unordered_map<std::string, fsys::FileIdentity>;
+using EarlierCopies = std::unordered_map<std::string, EarlierCopy>;
 
 class RunJournal final : public copy::RunRecorder {
  public:
@@ -40,6 +46,7 @@ class RunJournal final : public copy::RunRecorder {
   std::error_code write_error();
 
   bool earlier_copy(const std::string& source) override;
+  std::string earlier_copy_at(const copy::CopyJob& job) override;
   void folder_made(const std::string& folder) override;
   void naming(const std::vector<copy::CopyJob>& jobs,
               const std::vector<fsys::CopyNaming>& namings) override;
@@ -68,9 +75,14 @@ class RunJournal final : public copy::RunRecorder {
   std::unique_ptr<fsys::AppendedFile> file_;
   const std::string root_, absolute_root_;
   std::function<EarlierCopies()> read_earlier_;
-  std::optional<EarlierCopies> earlier_;  // read once a source lies in the destination
-  const std::string root_key_;            // path key of absolute_root_
-  const std::string typed_root_key_;      // and of root_
+  // The earlier copies, read when first needed.
+  const EarlierCopies& earlier();
+
+  // Read once a source lies in the destination, or once the run names a
+  // copy: a re-run that finds every copy in place never reads them.
+  std::optional<EarlierCopies> earlier_;
+  const std::string root_key_;        // path key of absolute_root_
+  const std::string typed_root_key_;  // and of root_
   std::string unfinished_run_;
   std::error_code write_error_;
   std::mutex mutex_;  // the flushing or naming thread and the run's thread

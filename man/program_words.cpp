@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/plan_texts.h"
 #include "app/session.h"
 #include "app/undo_texts.h"
 #include "app/user_texts.h"
@@ -62,6 +63,8 @@ class CaptionRecorder final : public form::Form1Controls {
   void process_events() override {}
   void keep_alive() override {}
   void set_undo_enabled(bool) override {}
+  void set_preview_enabled(bool) override {}
+  void show_plan(app::CopyPlan) override {}
   void close_window() override {}
 
  private:
@@ -130,6 +133,9 @@ std::map<std::string, std::string> program_words() {
   words["set_aside_folder"] = std::string(app::set_aside_folder_name);
   words["undo_item"] = std::string(app::undo_item);
   words["undo_keys"] = std::string(app::undo_keys);
+  words["preview_item"] = std::string(app::preview_item);
+  words["preview_keys"] = std::string(app::preview_keys);
+  words["plan_filter"] = std::string(app::plan_filter);
   const journal::JournalLimits limits;
   words["needed_days"] = std::to_string(limits.needed_for.count() / 24);
   words["unneeded_days"] = std::to_string(limits.unneeded_for.count() / 24);

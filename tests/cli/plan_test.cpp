@@ -144,6 +144,45 @@ TEST_F(PlanAndRun, PlanEqualsTheRealRun) {
   }
 }
 
+// A re-run after a photo was deleted from the source: the later photos of
+// its folder take its numbers.  The dry run marks each target that holds
+// the earlier copy of another photo, and the real run counts those apart
+// from the user's own replaced files; the numbers themselves stay.
+TEST(CommandLineRenumbering, ARerunAfterADeletionSaysWhoseCopiesItReplaces) {
+  tt::TempTree tree{"dst/"};
+  // Sizes apart: a copy is told from another file by size and time.
+  tree.write("src/trip/a.jpg", "a");
+  tree.write("src/trip/b.jpg", "bb");
+  tree.write("src/trip/c.jpg", "ccc");
+  ASSERT_EQ(run_cli({tree.path("src"), tree.path("dst")}).status, exit_all_copied);
+  std::filesystem::remove(std::filesystem::u8path(tree.path("src/trip/a.jpg")));
+  tree.write("dst/new/new(1).jpg", "the user's own");
+  tree.write("src/new/n.jpg", "nnnn");
+
+  const testing::CliResult plan = run_cli({tree.path("src"), tree.path("dst"), "--dry-run"});
+  const auto line = [&](const char* source, const char* target, const std::string& marks) {
+    return tree.path(source) + " → " + tree.path(target) + marks + "\n";
+  };
+  const std::string replaced = " 【替换：原有文件移入回收站】";
+  EXPECT_EQ(plan.out,
+            "共计读取3条\n" + line("src/new/n.jpg", "dst/new/new(1).jpg", replaced) +
+                line("src/trip/b.jpg", "dst/trip/trip(1).jpg",
+                     " 【编号变动：原来是" + tree.path("src/trip/a.jpg") + "的拷贝】" + replaced) +
+                line("src/trip/c.jpg", "dst/trip/trip(2).jpg",
+                     " 【编号变动：原来是" + tree.path("src/trip/b.jpg") + "的拷贝】" + replaced) +
+                "预演共3条：替换1条（原有文件移入回收站），编号变动2条（之前拷贝的文件"
+                "移入回收站）。未写入任何文件。\n");
+
+  const testing::CliResult real = run_cli({tree.path("src"), tree.path("dst")});
+  EXPECT_EQ(real.status, exit_all_copied) << real.err;
+  EXPECT_EQ(real.out,
+            "共计读取3条\n已完成3条。\n其中1条替换了原有文件，原有文件已移入回收站。\n"
+            "其中2条因编号变动替换了之前拷贝的文件（已移入回收站）\n");
+  EXPECT_EQ(tree.read("dst/trip/trip(1).jpg"), "bb");
+  EXPECT_EQ(tree.read("dst/trip/trip(2).jpg"), "ccc");
+  EXPECT_EQ(tree.read("dst/new/new(1).jpg"), "nnnn");
+}
+
 // A DEST that does not exist yet, one and two levels deep: the dry run says
 // it would make it and makes nothing; the run makes it with the folder above
 // it, says so on standard error, and copies into it; the next run finds it

@@ -71,7 +71,7 @@ TEST_F(RoundTripVolume, EveryCopyOfABatchIsOnTheDiskBeforeAnyTakesItsName) {
       source.write(name, bytes);
       const std::string target = card.path(tag + "/" + tag + "(" + std::to_string(k) + ").jpg");
       bytes_of[target] = bytes;
-      jobs.push_back({jobs.size(), source.path(name), target, false, {}});
+      jobs.push_back({jobs.size(), source.path(name), target, false, {}, {}});
     }
   }
 

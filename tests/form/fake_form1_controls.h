@@ -34,7 +34,9 @@ class FakeForm1Controls : public Form1Controls {
   Control focus = Control::Command1;
   int focus_moves = 0;  // bumped whenever the focus changes hands
   bool closed = false;
-  bool undo_enabled = false;  // the undo item, as the form last set it
+  bool undo_enabled = false;         // the undo item, as the form last set it
+  bool preview_enabled = false;      // the preview item, as the form last set it
+  std::vector<app::CopyPlan> plans;  // every plan shown, in order
   struct TaskState {
     TaskProgress state;
     int value, max;
@@ -107,6 +109,8 @@ class FakeForm1Controls : public Form1Controls {
   }
   void close_window() override { closed = true; }
   void set_undo_enabled(bool enabled) override { undo_enabled = enabled; }
+  void set_preview_enabled(bool enabled) override { preview_enabled = enabled; }
+  void show_plan(app::CopyPlan plan) override { plans.push_back(std::move(plan)); }
   void show_task_progress(TaskProgress state, int value, int max) override {
     task_states.push_back({state, value, max});
   }

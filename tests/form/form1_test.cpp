@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/plan_texts.h"
 #include "fsys/forwarding_file_system.h"
 #include "fsys/path_separator.h"
 #include "fsys/resolved_path.h"
@@ -201,6 +202,43 @@ TEST_F(Form1Test, RefusedDestinationSaysWhyAndKeepsCommand2) {
                                                    MemoryTree::native("R/out/R/R(2).jpg"),
                                                    MemoryTree::native("R/out/trip/trip(1).jpg")}));
   EXPECT_FALSE(window.enabled(Control::Command2));
+}
+
+// "预览拷贝…" is there once the list holds files and Text2 is filled.  It
+// refuses what 拷贝 refuses, in the same words; a missing destination is
+// planned as made, said in the summary, and neither asked about nor made.
+TEST_F(Form1Test, PreviewFollowsTheListAndText2AndWritesNothing) {
+  EXPECT_FALSE(window.preview_enabled);
+  scan(MemoryTree::root_text());
+  EXPECT_TRUE(window.preview_enabled);
+  window.texts[Control::Text2] = "";
+  form.Text2_Change();
+  EXPECT_FALSE(window.preview_enabled);
+
+  window.texts[Control::Text2] = MemoryTree::native("R/out/");
+  form.Text2_Change();
+  form.Preview_Click();
+  EXPECT_EQ(window.messages,
+            (decltype(window.messages){
+                {"另存为目录末尾不要加" + quoted_separator() + "：请去掉后再按“拷贝”。", true}}));
+  EXPECT_TRUE(window.plans.empty());
+
+  window.texts[Control::Text2] = MemoryTree::native("R/new/2026");
+  form.Text2_Change();
+  form.Preview_Click();
+  ASSERT_EQ(window.plans.size(), 1u);
+  const app::CopyPlan& plan = window.plans[0];
+  // The tree is in memory, where a plan reading the disk finds no source:
+  // what counts here is that each entry has its row and nothing was made.
+  EXPECT_EQ(plan.rows.size(), 3u);
+  EXPECT_TRUE(app::plan_summary_line(plan).starts_with(
+      "另存为目录“" + fsys::absolute_folder(MemoryTree::native("R/new/2026/")) +
+      "”不存在，拷贝时将新建。"))
+      << app::plan_summary_line(plan);
+  EXPECT_TRUE(window.questions.empty());
+  EXPECT_TRUE(tree.made_folders.empty());
+  EXPECT_TRUE(tree.copies.empty());
+  EXPECT_TRUE(window.enabled(Control::Command2));
 }
 
 // A folder the scan could not read left its files out of the list: the copy

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "app/plan_texts.h"
 #include "app/undo_texts.h"
 #include "app/user_texts.h"
 #include "form/form1_layout.h"
@@ -25,6 +26,7 @@
 #include "ui/qt/file_list_model.h"
 #include "ui/qt/folder_drop.h"
 #include "ui/qt/input_blocker.h"
+#include "ui/qt/plan_window.h"
 
 namespace tolvane::qt {
 namespace {
@@ -57,6 +59,7 @@ Form1::Form1(std::unique_ptr<fsys::FileSystem> file_system, QWidget* parent)
     : QWidget(parent), session_(std::move(file_system)) {
   create_controls();
   create_undo_item();
+  create_preview_item();
   form_ = std::make_unique<form::Form1>(static_cast<form::Form1Controls&>(*this), session_);
   form_->Form_Load();
   connect(Text2, &QLineEdit::textChanged, this, [this] { form_->Text2_Change(); });
@@ -85,18 +88,43 @@ void Form1::create_undo_item() {
   addAction(undo_action_);
   // One menu for the window's whole life, rather than one made per click:
   // a screen reader meets the same menu and item each time it opens.
-  undo_menu_ = new QMenu(this);
-  undo_menu_->addAction(undo_action_);
+  context_menu_ = new QMenu(this);
+  context_menu_->addAction(undo_action_);
   setContextMenuPolicy(Qt::CustomContextMenu);
   connect(this, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { undo_menu_->popup(mapToGlobal(at)); });
+          [this](const QPoint& at) { context_menu_->popup(mapToGlobal(at)); });
   // A list reports where it was clicked in its viewport.
   List1->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(List1, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { undo_menu_->popup(List1->viewport()->mapToGlobal(at)); });
+          [this](const QPoint& at) { context_menu_->popup(List1->viewport()->mapToGlobal(at)); });
 }
 
 void Form1::set_undo_enabled(bool enabled) { undo_action_->setEnabled(enabled); }
+
+// Beside undo in the same menus, as that item is made and for the same
+// reasons.
+void Form1::create_preview_item() {
+  preview_action_ = new QAction(from_utf8(app::preview_item), this);
+  preview_action_->setObjectName(QStringLiteral("PreviewCopy"));
+  preview_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  preview_action_->setShortcutContext(Qt::WindowShortcut);
+  preview_action_->setEnabled(false);
+  connect(
+      preview_action_, &QAction::triggered, this, [this] { form_->Preview_Click(); },
+      Qt::QueuedConnection);
+  addAction(preview_action_);
+  context_menu_->addAction(preview_action_);
+}
+
+void Form1::set_preview_enabled(bool enabled) { preview_action_->setEnabled(enabled); }
+
+void Form1::show_plan(app::CopyPlan plan) {
+  if (plan_window_ == nullptr) plan_window_ = new PlanWindow(this);
+  plan_window_->show_plan(std::move(plan));
+  plan_window_->show();
+  plan_window_->raise();
+  plan_window_->activateWindow();
+}
 
 void Form1::create_controls() {
   setObjectName(QStringLiteral("Form1"));

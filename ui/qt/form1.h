@@ -31,6 +31,7 @@ class FileList;
 namespace tolvane::qt {
 
 class FileListModel;
+class PlanWindow;
 
 class Form1 : public QWidget, private form::Form1Controls {
   Q_OBJECT
@@ -55,6 +56,10 @@ class Form1 : public QWidget, private form::Form1Controls {
   void set_copy_workers(std::size_t count) { form_->set_copy_workers(count); }
   // "撤销上次拷贝": in the context menu of List1 and of the window, and Ctrl+Z.
   QAction* undo_action() const { return undo_action_; }
+  // "预览拷贝…": in the same menus, and Ctrl+P.
+  QAction* preview_action() const { return preview_action_; }
+  // The plan window; null until a plan has been shown.
+  PlanWindow* plan_window() const { return plan_window_; }
 
  public slots:
   void Command1_Click() { form_->Command1_Click(); }
@@ -69,6 +74,7 @@ class Form1 : public QWidget, private form::Form1Controls {
  private:
   void create_controls();
   void create_undo_item();
+  void create_preview_item();
   void name_controls_for_assistive_tools();
   QWidget* widget(form::Control control) const;
 
@@ -98,11 +104,15 @@ class Form1 : public QWidget, private form::Form1Controls {
   void keep_alive() override;
   void close_window() override;
   void set_undo_enabled(bool enabled) override;
+  void set_preview_enabled(bool enabled) override;
+  void show_plan(app::CopyPlan plan) override;
   void run_ended() override;
 
   app::Session session_;
   QAction* undo_action_ = nullptr;
-  QMenu* undo_menu_ = nullptr;
+  QMenu* context_menu_ = nullptr;
+  QAction* preview_action_ = nullptr;
+  PlanWindow* plan_window_ = nullptr;
   FileListModel* file_model_ = nullptr;
 
   QPushButton* Command1 = nullptr;

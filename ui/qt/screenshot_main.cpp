@@ -9,7 +9,8 @@
 // "撤销上次拷贝"; "undo-question" with the question that item asks (answered
 // No); "undo-progress" during the undo of a copy of twenty thousand more
 // photos (answered Yes); or "count-lines": Label2 with its surroundings after each kind of
-// scan that has a suffix to tell, one strip below the other.
+// scan that has a suffix to tell, one strip below the other; "plan": the
+// plan window of a second gather into "out" after a photo was deleted.
 // Usage: tolvane_screenshot STATE OUTPUT.png (the run journal of the undo
 // states goes to a folder of the demo tree's, not the user's)
 // The display scale follows QT_SCALE_FACTOR.
@@ -35,6 +36,7 @@
 #include "fsys/file_system.h"
 #include "ui/qt/application.h"
 #include "ui/qt/form1.h"
+#include "ui/qt/plan_window.h"
 
 namespace {
 
@@ -217,6 +219,42 @@ QImage undo_progress(tolvane::qt::Form1& form) {
   return picture;
 }
 
+// The plan of a second gather into "out": one trip photo deleted since the
+// first (the rest renumbered), a new folder, the user's own file at a target
+// and an earlier copy unchanged.  The plan window alone, as it opens.
+QImage plan_window(const QDir& dir) {
+  const auto write = [&dir](const char* relative, int bytes) {
+    QDir().mkpath(QFileInfo(dir.filePath(QString::fromUtf8(relative))).path());
+    QFile file(dir.filePath(QString::fromUtf8(relative)));
+    return file.open(QIODevice::WriteOnly) && file.write(QByteArray(bytes, 'x')) == bytes;
+  };
+  // Sizes apart, as photos are: a copy is told from another file by them.
+  int bytes = 100;
+  for (const char* photo :
+       {"photos/cover.jpg", "photos/2019/IMG_0001.jpg", "photos/2019/IMG_0002.jpg",
+        "photos/trip/IMG_0101.jpg", "photos/trip/IMG_0102.jpg", "photos/trip/IMG_0103.JPG",
+        "photos/trip/beach/DSC_7.jpg"}) {
+    if (!write(photo, bytes += 10)) return {};
+  }
+  ::setenv("XDG_STATE_HOME", (dir.path() + "/state").toLocal8Bit().constData(), 1);
+  tolvane::qt::Form1 form;
+  form.show();
+  scan(form, dir);
+  if (!copy(form, dir)) return {};
+  if (!QFile::remove(dir.filePath(QStringLiteral("photos/trip/IMG_0101.jpg"))) ||
+      !write("photos/2020/IMG_2001.jpg", 300) || !write("out/2019/2019(2).jpg", 7)) {
+    return {};
+  }
+  scan(form, dir);
+  form.preview_action()->trigger();
+  for (int i = 0; i < 100 && form.plan_window() == nullptr; ++i) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  if (form.plan_window() == nullptr) return {};
+  QApplication::processEvents();
+  return form.plan_window()->grab().toImage();
+}
+
 // The disk as it is, except one folder whose reading is denied: the picture
 // needs an unreadable folder whoever runs the tool (root reads everything).
 class OneFolderDenied final : public tolvane::fsys::WholeCopyFileSystem {
@@ -299,11 +337,12 @@ int main(int argc, char* argv[]) {
        std::strcmp(argv[1], "copied") == 0 || std::strcmp(argv[1], "question") == 0 ||
        std::strcmp(argv[1], "undo-menu") == 0 || std::strcmp(argv[1], "undo-question") == 0 ||
        std::strcmp(argv[1], "undo-progress") == 0 || std::strcmp(argv[1], "count-lines") == 0 ||
-       std::strcmp(argv[1], "stop-question") == 0 || std::strcmp(argv[1], "stopped") == 0);
+       std::strcmp(argv[1], "stop-question") == 0 || std::strcmp(argv[1], "stopped") == 0 ||
+       std::strcmp(argv[1], "plan") == 0);
   if (!known_state) {
     std::fprintf(stderr,
                  "usage: tolvane_screenshot start|scanned|copied|question|undo-menu|undo-question|"
-                 "undo-progress|count-lines|stop-question|stopped OUTPUT.png\n");
+                 "undo-progress|count-lines|stop-question|stopped|plan OUTPUT.png\n");
     return 2;
   }
   const char* state = argv[1];
@@ -322,6 +361,14 @@ int main(int argc, char* argv[]) {
   if (std::strcmp(state, "count-lines") == 0) {
     if (!count_lines(dir).save(QString::fromLocal8Bit(argv[2]))) {
       std::fprintf(stderr, "cannot write %s\n", argv[2]);
+      return 1;
+    }
+    return 0;
+  }
+  if (std::strcmp(state, "plan") == 0) {
+    const QImage picture = plan_window(dir);
+    if (picture.isNull() || !picture.save(QString::fromLocal8Bit(argv[2]))) {
+      std::fprintf(stderr, "no plan to picture, or cannot write %s\n", argv[2]);
       return 1;
     }
     return 0;

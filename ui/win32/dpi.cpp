@@ -2,6 +2,8 @@
 // starts on Windows versions that lack them.
 #include "ui/win32/dpi.h"
 
+#include <cwchar>
+
 namespace tolvane::win32 {
 namespace {
 
@@ -49,6 +51,18 @@ LOGFONTW message_font(UINT dpi) {
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
   }
   return metrics.lfMessageFont;
+}
+
+LOGFONTW window_font(UINT dpi) {
+  // The layout was drawn for a 9-point font; every caption fits at that
+  // size.  The message font supplies everything else (weight, smoothing).
+  constexpr int points = 9;
+  LOGFONTW font = message_font(dpi);
+  font.lfHeight = -MulDiv(points, static_cast<int>(dpi), 72);
+  font.lfWidth = 0;
+  wcsncpy(font.lfFaceName, L"Microsoft YaHei UI", LF_FACESIZE - 1);
+  font.lfCharSet = DEFAULT_CHARSET;
+  return font;
 }
 
 }  // namespace tolvane::win32

@@ -17,4 +17,8 @@ SIZE window_size_for_client(SIZE client, DWORD style, DWORD ex_style, UINT dpi);
 // The system's message font as it stands at `dpi`.
 LOGFONTW message_font(UINT dpi);
 
+// The windows' own font at `dpi`: the message font in 9 points of a face
+// that holds Chinese on every Windows since Vista.
+LOGFONTW window_font(UINT dpi);
+
 }  // namespace tolvane::win32

@@ -3,15 +3,14 @@
 #include "ui/win32/form1_window.h"
 
 #include <algorithm>
-#include <cwchar>
 
 #include "fsys/win32/path.h"
+#include "ui/win32/context_menu.h"
 #include "ui/win32/described_label.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/folder_drop.h"
 #include "ui/win32/form1_layout.h"
 #include "ui/win32/message_pump.h"
-#include "ui/win32/undo_menu.h"
 
 namespace tolvane::win32 {
 namespace {
@@ -21,12 +20,6 @@ using form::Control;
 constexpr wchar_t window_class_name[] = L"TolvaneForm1";
 // A fixed frame: the layout has one size.
 constexpr DWORD window_style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-
-// The layout was drawn for a 9-point font; every caption fits at that size.
-constexpr int font_points = 9;
-// A face that holds Chinese on every Windows since Vista; the system's
-// message font supplies everything else (weight, smoothing).
-constexpr wchar_t font_face[] = L"Microsoft YaHei UI";
 
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
 
@@ -137,11 +130,7 @@ void Form1Window::create_controls() {
 
 void Form1Window::lay_out(UINT dpi, const RECT* suggested) {
   dpi_ = dpi;
-  LOGFONTW font = message_font(dpi);
-  font.lfHeight = -MulDiv(font_points, static_cast<int>(dpi), 72);
-  font.lfWidth = 0;
-  wcsncpy(font.lfFaceName, font_face, LF_FACESIZE - 1);
-  font.lfCharSet = DEFAULT_CHARSET;
+  LOGFONTW font = window_font(dpi);
   HFONT old_font = font_;
   font_ = CreateFontIndirectW(&font);
   // The labels are one line of 255 twips: a face with tall ascent and
@@ -228,6 +217,13 @@ void Form1Window::set_list_column_width() {
   }
 }
 
+void Form1Window::show_plan(app::CopyPlan plan) {
+  if (plan_window_ == nullptr || plan_window_->handle() == nullptr) {
+    plan_window_ = std::make_unique<PlanWindow>(window_);
+  }
+  plan_window_->show_plan(std::move(plan));
+}
+
 int Form1Window::run_message_loop() {
   quit_when_destroyed_ = true;
   if (window_ == nullptr) return 1;
@@ -262,8 +258,10 @@ LRESULT Form1Window::handle_message(UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_CONTEXTMENU:
       // Right-click, Shift+F10 or the menu key anywhere but in a text box,
       // which keeps its own menu.
-      if (form_ != nullptr && choose_from_undo_menu(window_, lparam, form_->undo_available())) {
-        form_->Undo_Click();
+      if (form_ != nullptr) {
+        on_command(choose_from_context_menu(window_, lparam, form_->undo_available(),
+                                            form_->preview_available()),
+                   0);
       }
       return 0;
     case WM_NOTIFY:
@@ -297,6 +295,9 @@ void Form1Window::on_command(int id, int code) {
   if (id == undo_command_id) {
     // Ctrl+Z stands for the menu item, and does nothing while it is greyed.
     if (form_->undo_available()) form_->Undo_Click();
+  } else if (id == preview_command_id) {
+    // Ctrl+P likewise.
+    if (form_->preview_available()) form_->Preview_Click();
   } else if (id == IDCANCEL) {
     // Escape, as the dialog's keyboard handling and the keep-alive pass it.
     form_->Escape_Press();

@@ -15,6 +15,7 @@
 #include "form/form1_controls.h"
 #include "fsys/file_system.h"
 #include "scan/file_list.h"
+#include "ui/win32/plan_window.h"
 #include "ui/win32/taskbar.h"
 #include "ui/win32/windows_api.h"
 
@@ -37,6 +38,8 @@ class Form1Window : private form::Form1Controls {
   HWND control(form::Control which) const;
   UINT dpi() const { return dpi_; }
   form::Form1& form() { return *form_; }
+  // The plan window; null until a plan has been shown.
+  PlanWindow* plan_window() const { return plan_window_.get(); }
   const scan::FileList& file_list() const { return files_; }
 
   // Takes and dispatches messages until the window has been closed; the exit
@@ -81,8 +84,10 @@ class Form1Window : private form::Form1Controls {
   void close_window() override;
   void show_task_progress(form::TaskProgress state, int value, int max) override;
   void run_ended() override;
-  // The menu is made when shown, its item's state asked of the form then.
+  // The menu is made when shown, its items' states asked of the form then.
   void set_undo_enabled(bool /*enabled*/) override {}
+  void set_preview_enabled(bool /*enabled*/) override {}
+  void show_plan(app::CopyPlan plan) override;
 
   app::Session session_;
   std::unique_ptr<Taskbar> taskbar_;
@@ -104,6 +109,7 @@ class Form1Window : private form::Form1Controls {
   std::wstring row_text_;         // the text a list view asked for last
 
   std::unique_ptr<form::Form1> form_;
+  std::unique_ptr<PlanWindow> plan_window_;
 };
 
 }  // namespace tolvane::win32

@@ -2,7 +2,7 @@
 // program's own loop still ends once the handler has returned.
 #include "ui/win32/message_pump.h"
 
-#include "ui/win32/undo_menu.h"
+#include "ui/win32/context_menu.h"
 
 namespace tolvane::win32 {
 
@@ -15,7 +15,17 @@ int run_message_loop(HWND dialog) {
       PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(undo_command_id, 1), 0);
       continue;
     }
-    if (dialog != nullptr && IsWindow(dialog) && IsDialogMessageW(dialog, &message)) continue;
+    if (dialog != nullptr && is_preview_key(message)) {
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(preview_command_id, 1), 0);
+      continue;
+    }
+    // A window the dialog owns (the plan) has the same keyboard interface.
+    HWND keyboard = dialog;
+    if (HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+        root != nullptr && dialog != nullptr && GetWindow(root, GW_OWNER) == dialog) {
+      keyboard = root;
+    }
+    if (keyboard != nullptr && IsWindow(keyboard) && IsDialogMessageW(keyboard, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -3,9 +3,10 @@
 // with the closing message of a copy open, or with the question a copy into
 // a destination that does not exist asks, or after a scan that left folders
 // out by the dot rule with the pointer resting on the count line and its
-// tooltip open, or while it undoes a copy of five thousand photos, and
-// writes what the screen shows of it as a 24-bit BMP:
-// tolvane_win32_screenshot start|scanned|copied|question|tooltip|undo-progress OUT.bmp
+// tooltip open, or while it undoes a copy of five thousand photos, or the
+// plan window of a second gather after a photo was deleted, and writes what
+// the screen shows of it as a 24-bit BMP:
+// tolvane_win32_screenshot start|scanned|copied|question|tooltip|undo-progress|plan OUT.bmp
 #include <cstdio>
 #include <cwchar>
 #include <filesystem>
@@ -14,9 +15,9 @@
 #include <vector>
 
 #include "fsys/win32/path.h"
+#include "ui/win32/context_menu.h"
 #include "ui/win32/form1_window.h"
 #include "ui/win32/shown_window.h"
-#include "ui/win32/undo_menu.h"
 #include "ui/win32/windows_api.h"
 
 namespace {
@@ -149,13 +150,49 @@ void make_tree(const fs::path& root) {
   }
 }
 
+// Runs inside the closing message box's own loop: dismisses it.
+void CALLBACK dismiss_message_box(HWND, UINT, UINT_PTR timer, DWORD) {
+  const HWND box = shown_window_of_class(GetCurrentThreadId(), L"#32770");
+  if (box == nullptr) return;
+  KillTimer(nullptr, timer);
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+// The plan of a second gather into 整理: a photo of 2019春节 deleted since the
+// first (the rest renumbered), a new folder, and the user's own file at a
+// target.  The plan window alone, as it opens beside the window.
+bool picture_plan(Form1Window& form, const fs::path& root) {
+  // Sizes apart, as photos are: a copy is told from another file by them.
+  std::size_t bytes = 100;
+  for (const fs::directory_entry& file : fs::recursive_directory_iterator(root / L"照片")) {
+    if (file.is_regular_file()) std::ofstream(file.path()) << std::string(bytes += 10, 'x');
+  }
+  HWND command1 = GetDlgItem(form.handle(), 101);
+  SetWindowTextW(GetDlgItem(form.handle(), 112), (root / L"整理").wstring().c_str());
+  SetTimer(nullptr, 0, 200, dismiss_message_box);
+  SendMessageW(GetDlgItem(form.handle(), 104), BM_CLICK, 0, 0);
+  fs::remove(root / L"照片" / L"2019春节" / L"IMG_0001.jpg");
+  fs::create_directories(root / L"照片" / L"2020新年");
+  std::ofstream(root / L"照片" / L"2020新年" / L"全家福.jpg") << std::string(300, 'x');
+  std::ofstream(root / L"整理" / L"毕业典礼" / L"毕业典礼(2).jpg") << "the user's own";
+  SendMessageW(command1, BM_CLICK, 0, 0);
+  SendMessageW(form.handle(), WM_COMMAND, MAKEWPARAM(tolvane::win32::preview_command_id, 0), 0);
+  if (form.plan_window() == nullptr) return false;
+  HWND plan = form.plan_window()->handle();
+  SetWindowPos(plan, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE);
+  pump_for(700);
+  RECT area;
+  GetWindowRect(plan, &area);
+  return write_bmp(area);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
     std::fputs(
-        "usage: tolvane_win32_screenshot start|scanned|copied|question|tooltip|undo-progress "
-        "OUT.bmp\n",
+        "usage: tolvane_win32_screenshot start|scanned|copied|question|tooltip|undo-progress|"
+        "plan OUT.bmp\n",
         stderr);
     return 2;
   }
@@ -211,6 +248,8 @@ int wmain(int argc, wchar_t** argv) {
     RECT area;
     UnionRect(&area, &capture_area, &tip);
     written = write_bmp(area);
+  } else if (state == L"plan") {
+    written = picture_plan(form, root);
   } else if (state == L"undo-progress") {
     // A copy of five thousand more photos (each copy is flushed on its own
     // here), its closing message dismissed, then undone.

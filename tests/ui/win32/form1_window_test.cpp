@@ -18,7 +18,7 @@
 #include "tests/app/longest_captions.h"
 #include "tests/support/temp_tree.h"
 #include "tests/ui/win32/window_test_support.h"
-#include "ui/win32/undo_menu.h"
+#include "ui/win32/context_menu.h"
 
 namespace tolvane::win32 {
 namespace {
