@@ -31,8 +31,8 @@ def folder_names(folders):
     return paths[:folders] if len(paths) > folders else paths
 
 
-def unique_leaf_names(folders):
-    # Ten leaf folders under each day folder, every leaf named once.
+def leaf_names(folders, leaf):
+    # Ten leaf folders under each day folder, the n-th named leaf(n).
     days = -(-folders // 10)
     branch = 2
     while branch ** 3 < days:
@@ -41,21 +41,7 @@ def unique_leaf_names(folders):
     for n in range(folders):
         day = n // 10
         a, b, c = day // (branch * branch), (day // branch) % branch, day % branch
-        paths.append(f"y{2000 + a}/m{b:02d}/d{c:02d}/event{n:06d}")
-    return paths
-
-
-def ten_tag_names(folders):
-    # Ten leaf folders, trip0 to trip9, under each day folder.
-    days = -(-folders // 10)
-    branch = 2
-    while branch ** 3 < days:
-        branch += 1
-    paths = []
-    for n in range(folders):
-        day = n // 10
-        a, b, c = day // (branch * branch), (day // branch) % branch, day % branch
-        paths.append(f"y{2000 + a}/m{b:02d}/d{c:02d}/trip{n % 10}")
+        paths.append(f"y{2000 + a}/m{b:02d}/d{c:02d}/{leaf(n)}")
     return paths
 
 
@@ -63,9 +49,12 @@ def make_small(root, files, seed, unique_tags=False, ten_tags=False):
     rng = random.Random(seed)
     count = max(1, files // 20)
     if ten_tags:
-        folders = ten_tag_names(count)
+        folders = leaf_names(count, lambda n: f"trip{n % 10}")
+    elif unique_tags:
+        # Every leaf named once.
+        folders = leaf_names(count, lambda n: f"event{n:06d}")
     else:
-        folders = unique_leaf_names(count) if unique_tags else folder_names(count)
+        folders = folder_names(count)
     for f in folders:
         os.makedirs(os.path.join(root, f), exist_ok=True)
     block = os.urandom(8192)
