@@ -35,14 +35,15 @@ enum class LineKind : std::uint8_t {
   copy,          // a copy about to take its name: its part of the name between
                  // those of `names`, its source's name (empty: the copy's), its
                  // identity.  Copy lines are numbered from 0 in the order written.
-  named_copies,  // copies, by their numbers, that took their names
+  named_copies,  // copies that took their names: the first's number, and how many
   replaced,      // a copy that took its name, and where the file it replaced went
-  // Format 1, read only: both paths absolute.
-  naming,   // a copy about to take its name (target, source, identity)
-  named,    // a copy at its name, and where a file it replaced went
+  // Either format.
   stopped,  // the user stopped the run before its end (an "ended" line follows)
   ended,    // the run reached its end
   undone,   // the run was undone
+  // Format 1, read only: both paths absolute.
+  naming,  // a copy about to take its name (target, source, identity)
+  named,   // a copy at its name, and where a file it replaced went
 };
 
 // A kind of line: the word it starts with, how many fields it has, the
