@@ -13,6 +13,7 @@
 #include "copy/copy_pipeline.h"
 #include "copy/copy_workers.h"
 #include "copy/entry_plan.h"
+#include "copy/run_recorder.h"
 #include "copy/serial_copies.h"
 #include "fsys/set_aside.h"
 #include "scan/stop_flag.h"
@@ -145,6 +146,7 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
         // Its next name is looked at afresh when it is named.
         result.job.replaces_copy_of.clear();
         planner.renumber(result.job);
+        ask_whose_copy_is_there(recorder, result.job);
         renamed.push_back(std::move(result.job));
         continue;
       }
@@ -185,6 +187,7 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
     planner.begin(i);
     if (serial) events.progress(i);
     if (planner.finish(job, failure)) {
+      ask_whose_copy_is_there(recorder, job);
       planned.push_back(std::move(job));
       if (planned.size() >= per_hand_out) hand_out_planned();
     } else {

@@ -24,9 +24,10 @@ class RunRecorder {
   // The source of the earlier run's copy that stands at `job`'s target now,
   // when that source is not the job's own: the copy about to be named there
   // replaces it because the numbering moved since that run.  Empty
-  // otherwise.  Asked on the thread that names the copy, before it does;
-  // for a file system that copies whole, after the copy (a plan's, which
-  // writes nothing, still finds the earlier copy there).
+  // otherwise.  Asked on the run's thread before the copy starts, and again
+  // on the thread that names the copy, before it does; for a file system
+  // that copies whole, after the copy (a plan's, which writes nothing,
+  // still finds the earlier copy there).
   virtual std::string earlier_copy_at(const CopyJob& job) = 0;
 
   // A folder this run made.
@@ -51,6 +52,15 @@ class RunRecorder {
   // After the run's last copy and its flush.
   virtual void run_ended() = 0;
 };
+
+// Before `job`'s copy starts, on the run's thread: whether the target holds
+// an earlier run's copy of another source, which no look at its size and
+// time may take for this source's copy.  `recorder` may be null.
+inline void ask_whose_copy_is_there(RunRecorder* recorder, CopyJob& job) {
+  job.look_alike = recorder != nullptr && !recorder->earlier_copy_at(job).empty()
+                       ? fsys::LookAlike::another_copy
+                       : fsys::LookAlike::is_the_copy;
+}
 
 // For a copy made whole by start_copy (no staged half): when it replaced a
 // file, `recorder` (may be null) says whose earlier copy that was.
