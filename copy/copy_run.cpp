@@ -36,6 +36,15 @@ void count(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome,
   }
 }
 
+// Before `job`'s copy starts: whether its target holds an earlier run's copy
+// of another source, which no look at its size and time may take for this
+// source's copy.  `recorder` may be null.
+void ask_whose_copy_is_there(RunRecorder* recorder, CopyJob& job) {
+  job.look_alike = recorder != nullptr && !recorder->earlier_copy_at(job).empty()
+                       ? fsys::LookAlike::another_copy
+                       : fsys::LookAlike::is_the_copy;
+}
+
 // Tells of each entry in list order, however the copies finish: a front end
 // that prints one line per entry prints them in order.  Holds only the
 // entries finished ahead of an earlier one still copying.

@@ -53,15 +53,6 @@ class RunRecorder {
   virtual void run_ended() = 0;
 };
 
-// Before `job`'s copy starts, on the run's thread: whether the target holds
-// an earlier run's copy of another source, which no look at its size and
-// time may take for this source's copy.  `recorder` may be null.
-inline void ask_whose_copy_is_there(RunRecorder* recorder, CopyJob& job) {
-  job.look_alike = recorder != nullptr && !recorder->earlier_copy_at(job).empty()
-                       ? fsys::LookAlike::another_copy
-                       : fsys::LookAlike::is_the_copy;
-}
-
 // For a copy made whole by start_copy (no staged half): when it replaced a
 // file, `recorder` (may be null) says whose earlier copy that was.
 inline void look_at_whole_copy(RunRecorder* recorder, CopyJob& job, const fsys::CopyStart& start) {
