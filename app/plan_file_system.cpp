@@ -49,7 +49,7 @@ std::optional<fsys::EntryKind> PlanFileSystem::kind_at(const std::string& path) 
 }
 
 std::error_code PlanFileSystem::copy_whole(const std::string& source, const std::string& target,
-                                           fsys::CopyOutcome& outcome) {
+                                           fsys::LookAlike look_alike, fsys::CopyOutcome& outcome) {
   outcome = fsys::CopyOutcome::copied;
   if (!folder_exists(split(target).first)) {
     return std::make_error_code(std::errc::no_such_file_or_directory);
@@ -63,7 +63,7 @@ std::error_code PlanFileSystem::copy_whole(const std::string& source, const std:
   if (there == fsys::EntryKind::folder) return std::make_error_code(std::errc::is_a_directory);
   const std::string key = fsys::path_key(target);
   if (there == fsys::EntryKind::file && !planned_files_.contains(key) &&
-      fsys::target_looks_unchanged(source, target)) {
+      look_alike == fsys::LookAlike::is_the_copy && fsys::target_looks_unchanged(source, target)) {
     // Left alone without the source being opened.
     outcome = fsys::CopyOutcome::unchanged;
     return {};

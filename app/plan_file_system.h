@@ -25,10 +25,11 @@ class PlanFileSystem final : public fsys::WholeCopyFileSystem {
   // foresee (a full disk, a folder without write permission below DEST)
   // show only in a real run.  `outcome` is what the copy would do with a
   // file already there: the disk's own quick check says whether it is left
-  // unchanged, and its trash whether a different one goes there or is set
-  // aside in the destination.
+  // unchanged (unless `look_alike` says it holds another source's copy),
+  // and its trash whether a different one goes there or is set aside in
+  // the destination.
   std::error_code copy_whole(const std::string& source, const std::string& target,
-                             fsys::CopyOutcome& outcome) override;
+                             fsys::LookAlike look_alike, fsys::CopyOutcome& outcome) override;
   // Nothing goes to the trash and nothing needs flushing: nothing is written.
   std::error_code move_to_trash(const std::string& path) override;
   std::error_code flush() override { return {}; }

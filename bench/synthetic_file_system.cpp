@@ -102,7 +102,7 @@ fsys::FolderContents SyntheticFileSystem::read_folder(const std::string& folder)
 }
 
 std::error_code SyntheticFileSystem::copy_whole(const std::string&, const std::string&,
-                                                fsys::CopyOutcome&) {
+                                                fsys::LookAlike, fsys::CopyOutcome&) {
   return std::make_error_code(std::errc::operation_not_supported);
 }
 

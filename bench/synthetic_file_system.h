@@ -21,7 +21,7 @@ class SyntheticFileSystem final : public fsys::WholeCopyFileSystem {
 
   fsys::FolderContents read_folder(const std::string& folder) override;
   std::error_code copy_whole(const std::string& source, const std::string& target,
-                             fsys::CopyOutcome& outcome) override;
+                             fsys::LookAlike look_alike, fsys::CopyOutcome& outcome) override;
   std::error_code move_to_trash(const std::string& path) override;
   std::error_code flush() override;
   std::error_code make_folder(const std::string& folder) override;

@@ -29,6 +29,10 @@ struct CopyJob {
   // copy was about to take its name there: a re-run whose numbers moved
   // since replaces it.  Empty when the target held no such copy.
   std::string replaces_copy_of;
+  // Asked of the journal before the copy starts: where the target holds an
+  // earlier run's copy of another source, a file there of this source's
+  // size and time is not its copy (photos of a burst share both).
+  fsys::LookAlike look_alike = fsys::LookAlike::is_the_copy;
 };
 
 struct CopyResult {
@@ -45,7 +49,7 @@ struct CopyResult {
 // threads that copy must not end the program.
 inline fsys::CopyStart start_copy_of(fsys::FileSystem& file_system, const CopyJob& job) {
   try {
-    return file_system.start_copy(job.source, job.target);
+    return file_system.start_copy(job.source, job.target, job.look_alike);
   } catch (const std::bad_alloc&) {
     fsys::CopyStart start;
     start.error = std::make_error_code(std::errc::not_enough_memory);

@@ -13,6 +13,7 @@
 #include "copy/copy_pipeline.h"
 #include "copy/copy_workers.h"
 #include "copy/entry_plan.h"
+#include "copy/run_recorder.h"
 #include "copy/serial_copies.h"
 #include "fsys/set_aside.h"
 #include "scan/stop_flag.h"
@@ -33,6 +34,15 @@ void count(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome,
     ++report.set_aside;
     if (!job.replaces_copy_of.empty()) ++report.set_aside_earlier_copies;
   }
+}
+
+// Before `job`'s copy starts: whether its target holds an earlier run's copy
+// of another source, which no look at its size and time may take for this
+// source's copy.  `recorder` may be null.
+void ask_whose_copy_is_there(RunRecorder* recorder, CopyJob& job) {
+  job.look_alike = recorder != nullptr && !recorder->earlier_copy_at(job).empty()
+                       ? fsys::LookAlike::another_copy
+                       : fsys::LookAlike::is_the_copy;
 }
 
 // Tells of each entry in list order, however the copies finish: a front end
@@ -145,6 +155,7 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
         // Its next name is looked at afresh when it is named.
         result.job.replaces_copy_of.clear();
         planner.renumber(result.job);
+        ask_whose_copy_is_there(recorder, result.job);
         renamed.push_back(std::move(result.job));
         continue;
       }
@@ -186,6 +197,7 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
     planner.begin(i);
     if (serial) events.progress(i);
     if (planner.finish(job, failure)) {
+      ask_whose_copy_is_there(recorder, job);
       planned.push_back(std::move(job));
       if (planned.size() >= per_hand_out) hand_out_planned();
     } else {

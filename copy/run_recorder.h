@@ -25,9 +25,10 @@ class RunRecorder {
   // The source of the earlier run's copy that stands at `job`'s target now,
   // when that source is not the job's own: the copy about to be named there
   // replaces it because the numbering moved since that run.  Empty
-  // otherwise.  Asked on the thread that names the copy, before it does;
-  // for a file system that copies whole, after the copy (a plan's, which
-  // writes nothing, still finds the earlier copy there).
+  // otherwise.  Asked on the run's thread before the copy starts, and again
+  // on the thread that names the copy, before it does; for a file system
+  // that copies whole, after the copy (a plan's, which writes nothing,
+  // still finds the earlier copy there).
   virtual std::string earlier_copy_at(const CopyJob& job) = 0;
 
   // A folder this run made.

@@ -7,8 +7,8 @@
 namespace tolvane::fsys {
 
 std::error_code FileSystem::copy_file(const std::string& source, const std::string& target,
-                                      CopyOutcome& outcome) {
-  CopyStart start = start_copy(source, target);
+                                      CopyOutcome& outcome, LookAlike look_alike) {
+  CopyStart start = start_copy(source, target, look_alike);
   outcome = start.outcome;
   if (!start.staged) return start.error;
   std::vector<CopyNaming> batch(1);

@@ -39,6 +39,16 @@ enum class CopyOutcome : std::uint8_t {
   name_held_by_run,
 };
 
+// Whether a file already at a copy's target with the source's size and
+// modification time is taken for the source's copy and left alone (the quick
+// check).  Two photos of a burst on a card share both; where the copy run
+// knows that the target holds its earlier copy of another source, it says
+// so, and such a file is replaced like any other.
+enum class LookAlike : std::uint8_t {
+  is_the_copy,   // the quick check applies
+  another_copy,  // the target holds another source's copy: never left alone for its looks
+};
+
 // A copy whose data is written where no name shows it, waiting for its
 // target name.  Only the file system that made it knows what it holds;
 // destroying one unnamed leaves nothing behind.
@@ -103,7 +113,8 @@ class FileSystem {
   // per batch rather than one per file, and no name ever shows data that is
   // not on the device:
   //  - start_copy: a file already at the target with the source's size and
-  //    modification time is left as it is (unchanged); failures are
+  //    modification time is left as it is (unchanged), unless `look_alike`
+  //    says the target holds another source's copy; failures are
   //    reported; otherwise the data is written where no name shows it and
   //    returned `staged`.  A backend that does not stage does the whole
   //    copy here.
@@ -118,9 +129,12 @@ class FileSystem {
   //    the backend keeps such files itself, into the set-aside folder);
   //    when it cannot be, it stays, nothing is written over it, and the
   //    error is in trash_category() (trash_error.h) or set_aside_category()
-  //    (set_aside.h).  A copy that was not flushed is not named.
+  //    (set_aside.h).  A file found at the target only now is judged as
+  //    start_copy judges one, by the copy's `look_alike`.  A copy that was
+  //    not flushed is not named.
   // A reader never sees a half-written file under the target's name.
-  virtual CopyStart start_copy(const std::string& source, const std::string& target) = 0;
+  virtual CopyStart start_copy(const std::string& source, const std::string& target,
+                               LookAlike look_alike) = 0;
   virtual void flush_staged(std::vector<CopyNaming>& batch) = 0;
   virtual void name_copies(std::vector<CopyNaming>& batch) = 0;
   // How many staged copies may wait for their naming at once before each
@@ -132,7 +146,7 @@ class FileSystem {
   // The three steps for one file: creates or replaces `target` with a copy
   // of `source` and says in `outcome` which it was.
   std::error_code copy_file(const std::string& source, const std::string& target,
-                            CopyOutcome& outcome);
+                            CopyOutcome& outcome, LookAlike look_alike = LookAlike::is_the_copy);
   std::error_code copy_file(const std::string& source, const std::string& target) {
     CopyOutcome outcome;
     return copy_file(source, target, outcome);
@@ -171,12 +185,13 @@ class WholeCopyFileSystem : public FileSystem {
   // The whole copy, with start_copy's rules for an unchanged target and
   // name_copies' for a different one.
   virtual std::error_code copy_whole(const std::string& source, const std::string& target,
-                                     CopyOutcome& outcome) = 0;
+                                     LookAlike look_alike, CopyOutcome& outcome) = 0;
 
   bool reads_folders_from_any_thread() const override { return false; }
-  CopyStart start_copy(const std::string& source, const std::string& target) override {
+  CopyStart start_copy(const std::string& source, const std::string& target,
+                       LookAlike look_alike) override {
     CopyStart start;
-    start.error = copy_whole(source, target, start.outcome);
+    start.error = copy_whole(source, target, look_alike, start.outcome);
     return start;
   }
   void flush_staged(std::vector<CopyNaming>& /*batch*/) override {}

@@ -33,8 +33,9 @@ class ForwardingFileSystem : public FileSystem {
   bool reads_folders_from_any_thread() const override {
     return inner_.reads_folders_from_any_thread();
   }
-  CopyStart start_copy(const std::string& source, const std::string& target) override {
-    return inner_.start_copy(source, target);
+  CopyStart start_copy(const std::string& source, const std::string& target,
+                       LookAlike look_alike) override {
+    return inner_.start_copy(source, target, look_alike);
   }
   void flush_staged(std::vector<CopyNaming>& batch) override { inner_.flush_staged(batch); }
   void name_copies(std::vector<CopyNaming>& batch) override { inner_.name_copies(batch); }

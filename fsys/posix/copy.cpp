@@ -232,7 +232,10 @@ Copied name_over(PosixStagedCopy& staged, const struct stat& existing) {
   if (::stat(staged.target.c_str(), &behind) == 0 && same_file(behind, staged.source_info)) {
     return {std::make_error_code(std::errc::invalid_argument)};
   }
-  if (looks_unchanged(existing, staged.source_info)) return {{}, CopyOutcome::unchanged};
+  if (staged.look_alike == LookAlike::is_the_copy &&
+      looks_unchanged(existing, staged.source_info)) {
+    return {{}, CopyOutcome::unchanged};
+  }
   // Only an empty file so dated: a photo a camera dated 1980, or an empty
   // file of any other date, is the user's and goes to the trash.
   if (is_reservation(existing) || killed_before_dating(staged, existing)) {

@@ -45,6 +45,9 @@ class PosixStagedCopy final : public StagedCopy {
   PosixStagedCopy& operator=(const PosixStagedCopy&) = delete;
 
   std::string target;
+  // Whether a file found at the target when the copy takes its name may be
+  // taken for the source's copy by its size and time.
+  LookAlike look_alike = LookAlike::is_the_copy;
   struct stat source_info {};
   Descriptor data;        // the written file, open until it has its name
   std::string temporary;  // its hidden name; empty while unnamed or once renamed
@@ -84,7 +87,8 @@ std::error_code stage(int in, PosixStagedCopy& staged, bool hold_descriptor);
 
 // The second half, once the staged data is on the device: gives it the
 // target's name.  A name already taken goes the way copy_file describes: an
-// unchanged file stays, a different one goes to the trash first, and one
+// unchanged file stays (unless the copy's look_alike says the target holds
+// another source's copy), a different one goes to the trash first, and one
 // the volume only takes for the target's name (another spelling) is left
 // alone with name_held_by_run.
 Copied give_name(PosixStagedCopy& staged);

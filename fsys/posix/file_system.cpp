@@ -79,7 +79,8 @@ class PosixFileSystem final : public FileSystem {
   // A listing shares nothing with other calls.
   bool reads_folders_from_any_thread() const override { return true; }
 
-  CopyStart start_copy(const std::string& source, const std::string& target) override {
+  CopyStart start_copy(const std::string& source, const std::string& target,
+                       LookAlike look_alike) override {
     if (holds_zero_byte(source) || holds_zero_byte(target)) return finished(invalid_path());
     auto staged = std::make_unique<posix::PosixStagedCopy>();
     bool may_exist = true;
@@ -98,7 +99,8 @@ class PosixFileSystem final : public FileSystem {
     const int source_at = source_folder ? source_folder->get() : AT_FDCWD;
     const char* source_name = source.c_str() + (source_folder ? source_folder_part.size() : 0);
     struct stat existing;
-    if (may_exist && look_at_target(*staged, target, existing)) {
+    if (may_exist && look_alike == LookAlike::is_the_copy &&
+        look_at_target(*staged, target, existing)) {
       struct stat source_seen;
       if (::fstatat(source_at, source_name, &source_seen, 0) == 0 && S_ISREG(source_seen.st_mode) &&
           !posix::same_file(existing, source_seen) &&
@@ -123,6 +125,7 @@ class PosixFileSystem final : public FileSystem {
     // (folds_letter_case).
     if (may_exist) sweep_once(*staged);
     staged->target = target;
+    staged->look_alike = look_alike;
     staged->set_aside = &set_aside_;
     // Each staged copy may hold a descriptor until its batch is named; past
     // the budget, copies are flushed on their own and hold none.

@@ -248,7 +248,8 @@ class Win32FileSystem final : public FileSystem {
   // folder, just before the copy is moved to its name: both take a file only
   // by moving it, so for that instant the target's name is free, while the
   // old content is in the bin or in that folder.
-  CopyStart start_copy(const std::string& source, const std::string& target) override {
+  CopyStart start_copy(const std::string& source, const std::string& target,
+                       LookAlike look_alike) override {
     CopyStart start;
     const std::wstring from = long_path(source);
     const std::wstring to = long_path(target);
@@ -269,7 +270,7 @@ class Win32FileSystem final : public FileSystem {
         start.error = last_error();
         return start;
       }
-      if (win32::looks_unchanged(*existing, *original)) {
+      if (look_alike == LookAlike::is_the_copy && win32::looks_unchanged(*existing, *original)) {
         start.outcome = CopyOutcome::unchanged;
         start.round_trips = round_trips(from, to);
         return start;

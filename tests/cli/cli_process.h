@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,23 @@ class CliProcess {
   }
   void kill(int signal = SIGKILL) {
     if (running()) ::kill(pid_, signal);
+  }
+  // Sends `signal` and returns once the child has taken it from its pending
+  // set, so that the next one is heard as a second press rather than merged
+  // with this one, as two quick signals are while the child waits for a CPU.
+  void kill_and_wait_taken(int signal) {
+    kill(signal);
+    const std::string status_file = "/proc/" + std::to_string(pid_) + "/status";
+    while (running()) {
+      std::ifstream status(status_file);
+      std::string line;
+      unsigned long long pending = 0;
+      while (std::getline(status, line)) {
+        if (line.rfind("ShdPnd:", 0) == 0) pending = std::stoull(line.substr(7), nullptr, 16);
+      }
+      if ((pending & (1ULL << (signal - 1))) == 0) return;
+      ::usleep(100);
+    }
   }
   // Stops every thread of the child and returns once it is stopped; false
   // when it had ended instead.

@@ -146,16 +146,20 @@ TEST_F(PlanAndRun, PlanEqualsTheRealRun) {
 
 // A re-run after a photo was deleted from the source: the later photos of
 // its folder take its numbers.  The dry run marks each target that holds
-// the earlier copy of another photo, and the real run counts those apart
-// from the user's own replaced files; the numbers themselves stay.
+// the earlier copy of another photo, and the real run replaces it and
+// counts those apart from the user's own replaced files; the numbers
+// themselves stay.  The photos share size and time, as a burst's raw files
+// on a card do: only the journal tells one's copy from another's.
 TEST(CommandLineRenumbering, ARerunAfterADeletionSaysWhoseCopiesItReplaces) {
   tt::TempTree tree{"dst/"};
-  // Sizes apart: a copy is told from another file by size and time.
-  tree.write("src/trip/a.jpg", "a");
-  tree.write("src/trip/b.jpg", "bb");
-  tree.write("src/trip/c.jpg", "ccc");
+  for (const std::string name : {"a", "b", "c"}) tree.write("src/trip/" + name + ".jpg", name);
+  const auto file = [&](const char* name) { return std::filesystem::u8path(tree.path(name)); };
+  const auto shot = std::filesystem::last_write_time(file("src/trip/a.jpg"));
+  for (const char* name : {"src/trip/b.jpg", "src/trip/c.jpg"}) {
+    std::filesystem::last_write_time(file(name), shot);
+  }
   ASSERT_EQ(run_cli({tree.path("src"), tree.path("dst")}).status, exit_all_copied);
-  std::filesystem::remove(std::filesystem::u8path(tree.path("src/trip/a.jpg")));
+  std::filesystem::remove(file("src/trip/a.jpg"));
   tree.write("dst/new/new(1).jpg", "the user's own");
   tree.write("src/new/n.jpg", "nnnn");
 
@@ -178,8 +182,8 @@ TEST(CommandLineRenumbering, ARerunAfterADeletionSaysWhoseCopiesItReplaces) {
   EXPECT_EQ(real.out,
             "共计读取3条\n已完成3条。\n其中1条替换了原有文件，原有文件已移入回收站。\n"
             "其中2条因编号变动替换了之前拷贝的文件（已移入回收站）\n");
-  EXPECT_EQ(tree.read("dst/trip/trip(1).jpg"), "bb");
-  EXPECT_EQ(tree.read("dst/trip/trip(2).jpg"), "ccc");
+  EXPECT_EQ(tree.read("dst/trip/trip(1).jpg"), "b");
+  EXPECT_EQ(tree.read("dst/trip/trip(2).jpg"), "c");
   EXPECT_EQ(tree.read("dst/new/new(1).jpg"), "nnnn");
 }
 

@@ -373,7 +373,7 @@ TEST(CommandLinePosix, CtrlCStopsTheRunSayingSoAndARerunFinishes) {
   };
   const std::string out_file = tree.path("out.txt");
   const std::string err_file = tree.path("err.txt");
-  // Ctrl-C `presses` times, a few milliseconds apart, once DEST shows a name.
+  // Ctrl-C `presses` times, each taken before the next, once DEST shows a name.
   const auto interrupted_run = [&](const std::string& dst, int presses) {
     testing::CliProcess run({src, dst, "--json"}, out_file, err_file);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -381,10 +381,7 @@ TEST(CommandLinePosix, CtrlCStopsTheRunSayingSoAndARerunFinishes) {
            std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    for (int press = 0; press < presses; ++press) {
-      if (press > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      run.kill(SIGINT);
-    }
+    for (int press = 0; press < presses; ++press) run.kill_and_wait_taken(SIGINT);
     return run.wait();
   };
 

@@ -130,6 +130,31 @@ TEST(Undo, LeavesAnEditedCopyAndTrashesACopyWhoseSourceIsGone) {
   EXPECT_TRUE(in_trash);
 }
 
+// Photos of a burst share size and time.  After the first is deleted, a
+// re-run gives the others its numbers, each replacing the copy of the
+// photo before it; undo puts those copies back.
+TEST(Undo, PutsBackTheCopiesARenumberingReRunReplaced) {
+  tt::TempTree tree({"dst/"});
+  for (const std::string name : {"a", "b", "c"}) tree.write("src/trip/" + name + ".jpg", name);
+  const auto shot = std::filesystem::last_write_time(tree.path("src/trip/a.jpg"));
+  std::filesystem::last_write_time(tree.path("src/trip/b.jpg"), shot);
+  std::filesystem::last_write_time(tree.path("src/trip/c.jpg"), shot);
+  const std::string dst = tree.path("dst");
+  ASSERT_EQ(run_cli({tree.path("src"), dst}).status, 0);
+  const tt::TreeFiles first = tt::files_below(dst);
+  std::filesystem::remove(tree.path("src/trip/a.jpg"));
+
+  const testing::CliResult rerun = run_cli({tree.path("src"), dst});
+  ASSERT_EQ(rerun.status, 0) << rerun.out << rerun.err;
+  EXPECT_EQ(tt::files_below(dst),
+            (tt::TreeFiles{
+                {"trip/trip(1).jpg", "b"}, {"trip/trip(2).jpg", "c"}, {"trip/trip(3).jpg", "c"}}));
+
+  const testing::CliResult undone = run_cli({"--undo", dst});
+  EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+  EXPECT_EQ(tt::tree_difference(tt::files_below(dst), first), "");
+}
+
 TEST(Undo, ReRunsIntoTheSourceNeverGatherTheirOwnCopies) {
   tt::TempTree tree;
   for (int k = 1; k <= 4; ++k)

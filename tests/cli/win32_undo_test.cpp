@@ -34,8 +34,9 @@ using testing::run_cli;
 // is about to be named: by then each of its copies must have its line.
 class JournalWatcher final : public fsys::ForwardingFileSystem {
  public:
-  fsys::CopyStart start_copy(const std::string& source, const std::string& target) override {
-    fsys::CopyStart start = ForwardingFileSystem::start_copy(source, target);
+  fsys::CopyStart start_copy(const std::string& source, const std::string& target,
+                             fsys::LookAlike look_alike) override {
+    fsys::CopyStart start = ForwardingFileSystem::start_copy(source, target, look_alike);
     if (start.staged) targets.push_back(target);
     return start;
   }
@@ -55,7 +56,8 @@ class JournalWatcher final : public fsys::ForwardingFileSystem {
   static std::string all_journals() {
     std::string text;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(fsys::win32::to_utf16(fsys::journal_folder()), error)) {
+    for (const auto& entry :
+         fs::directory_iterator(fsys::win32::to_utf16(fsys::journal_folder()), error)) {
       std::ifstream in(entry.path(), std::ios::binary);
       text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
@@ -69,8 +71,9 @@ class JournalWatcher final : public fsys::ForwardingFileSystem {
 };
 
 std::error_code no_bin(fsys::ReplaceStep step) {
-  return step == fsys::ReplaceStep::put_in_trash ? std::make_error_code(std::errc::cross_device_link)
-                                                 : std::error_code();
+  return step == fsys::ReplaceStep::put_in_trash
+             ? std::make_error_code(std::errc::cross_device_link)
+             : std::error_code();
 }
 
 void set_old_time(const std::string& path) {
@@ -136,7 +139,8 @@ TEST_F(Win32Undo, NamesWhereAFileInTheRecycleBinIs) {
   // The copies go; the replaced file is not at its name, and the report
   // says where it is rather than that all was put back.
   EXPECT_EQ(undone.status, 1) << undone.out << undone.err;
-  EXPECT_NE(undone.out.find(tree_.path("dst/trip/trip(2).jpg") + "：被替换的文件仍在回收站中，可从回收站还原"),
+  EXPECT_NE(undone.out.find(tree_.path("dst/trip/trip(2).jpg") +
+                            "：被替换的文件仍在回收站中，可从回收站还原"),
             std::string::npos)
       << undone.out;
   EXPECT_EQ(tt::files_below(dst), tt::TreeFiles{});

@@ -133,7 +133,7 @@ class FakeFileSystem : public fsys::WholeCopyFileSystem {
   }
 
   std::error_code copy_whole(const std::string& source, const std::string& target,
-                             fsys::CopyOutcome& outcome) override {
+                             fsys::LookAlike look_alike, fsys::CopyOutcome& outcome) override {
     outcome = fsys::CopyOutcome::copied;
     log_.push_back("copy " + source + " " + target);
     if (++copies_ == fail_copy_at) return std::make_error_code(std::errc::io_error);
@@ -145,7 +145,7 @@ class FakeFileSystem : public fsys::WholeCopyFileSystem {
       return std::make_error_code(std::errc::is_a_directory);
     }
     if (const auto old = files.find(target); old != files.end()) {
-      if (old->second == found->second) {
+      if (look_alike == fsys::LookAlike::is_the_copy && old->second == found->second) {
         outcome = fsys::CopyOutcome::unchanged;
         return {};
       }

@@ -167,7 +167,7 @@ class GatedCopies final : public tt::NoDiskFileSystem {
     return {};
   }
 
-  std::error_code copy_whole(const std::string&, const std::string&,
+  std::error_code copy_whole(const std::string&, const std::string&, fsys::LookAlike,
                              fsys::CopyOutcome& outcome) override {
     outcome = fsys::CopyOutcome::copied;
     std::unique_lock lock(mutex_);
@@ -244,7 +244,7 @@ class InOrderCopies final : public tt::NoDiskFileSystem {
   }
   std::function<void()> on_folder;
 
-  std::error_code copy_whole(const std::string& source, const std::string&,
+  std::error_code copy_whole(const std::string& source, const std::string&, fsys::LookAlike,
                              fsys::CopyOutcome& outcome) override {
     outcome = fsys::CopyOutcome::copied;
     const std::size_t index = std::stoul(source.substr(source.rfind(fsys::separator) + 1));
@@ -358,7 +358,7 @@ class BatchedCopies final : public fsys::FileSystem {
 
   fsys::FolderContents read_folder(const std::string&) override { return {}; }
   bool reads_folders_from_any_thread() const override { return false; }
-  fsys::CopyStart start_copy(const std::string&, const std::string&) override {
+  fsys::CopyStart start_copy(const std::string&, const std::string&, fsys::LookAlike) override {
     const std::lock_guard lock(mutex_);
     most_unnamed = std::max(most_unnamed, ++unnamed_);
     ++started_;

@@ -36,9 +36,9 @@ class VolumeRefusingNames : public FakeFileSystem {
   using FakeFileSystem::FakeFileSystem;
 
   std::error_code copy_whole(const std::string& source, const std::string& target,
-                             fsys::CopyOutcome& outcome) override {
+                             fsys::LookAlike look_alike, fsys::CopyOutcome& outcome) override {
     if (unholdable(target)) return std::make_error_code(std::errc::invalid_argument);
-    return FakeFileSystem::copy_whole(source, target, outcome);
+    return FakeFileSystem::copy_whole(source, target, look_alike, outcome);
   }
   std::error_code make_folder(const std::string& folder) override {
     if (unholdable(folder)) return std::make_error_code(std::errc::invalid_argument);

@@ -66,7 +66,7 @@ class MemoryTree : public fsys::WholeCopyFileSystem {
     }
     return {found->second, {}};
   }
-  std::error_code copy_whole(const std::string&, const std::string& target,
+  std::error_code copy_whole(const std::string&, const std::string& target, fsys::LookAlike,
                              fsys::CopyOutcome& outcome) override {
     std::this_thread::sleep_for(copy_delay);
     if (!failing_target.empty() && target.find(failing_target) != std::string::npos) {

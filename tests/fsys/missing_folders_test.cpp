@@ -26,7 +26,8 @@ class Folders final : public WholeCopyFileSystem {
   std::vector<std::string> made;
 
   FolderContents read_folder(const std::string&) override { return {}; }
-  std::error_code copy_whole(const std::string&, const std::string&, CopyOutcome&) override {
+  std::error_code copy_whole(const std::string&, const std::string&, LookAlike,
+                             CopyOutcome&) override {
     return {};
   }
   std::error_code move_to_trash(const std::string&) override { return {}; }

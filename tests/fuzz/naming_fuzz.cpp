@@ -52,6 +52,7 @@ class MemoryFileSystem final : public tolvane::fsys::WholeCopyFileSystem {
 
   tolvane::fsys::FolderContents read_folder(const std::string&) override { return {}; }
   std::error_code copy_whole(const std::string& source, const std::string& target,
+                             tolvane::fsys::LookAlike,
                              tolvane::fsys::CopyOutcome& outcome) override {
     outcome = tolvane::fsys::CopyOutcome::copied;
     targets.push_back(target);

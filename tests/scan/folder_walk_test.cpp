@@ -186,7 +186,7 @@ TEST_F(ScanTest, EachFolderIsListedBeforeTheNextIsRead) {
       }
       return disk.read_folder(folder);
     }
-    std::error_code copy_whole(const std::string&, const std::string&,
+    std::error_code copy_whole(const std::string&, const std::string&, fsys::LookAlike,
                                fsys::CopyOutcome&) override {
       return {};
     }

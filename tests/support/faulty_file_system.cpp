@@ -27,7 +27,8 @@ fsys::FolderContents FaultyFileSystem::read_folder(const std::string& folder) {
   return inner().read_folder(folder);
 }
 
-fsys::CopyStart FaultyFileSystem::start_copy(const std::string& source, const std::string& target) {
+fsys::CopyStart FaultyFileSystem::start_copy(const std::string& source, const std::string& target,
+                                             fsys::LookAlike look_alike) {
   {
     const std::lock_guard lock(mutex_);
     seen_.most_at_once = std::max(seen_.most_at_once, ++under_way_);
@@ -37,7 +38,7 @@ fsys::CopyStart FaultyFileSystem::start_copy(const std::string& source, const st
   if (const Fault* fault = next_call(FsOperation::start_copy, target)) {
     start.error = fault->error;
   } else {
-    start = inner().start_copy(source, target);
+    start = inner().start_copy(source, target, look_alike);
   }
   const std::lock_guard lock(mutex_);
   --under_way_;

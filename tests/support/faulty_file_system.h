@@ -56,7 +56,8 @@ class FaultyFileSystem final : public fsys::ForwardingFileSystem {
       : ForwardingFileSystem(real), faults_(std::move(faults)) {}
 
   fsys::FolderContents read_folder(const std::string& folder) override;
-  fsys::CopyStart start_copy(const std::string& source, const std::string& target) override;
+  fsys::CopyStart start_copy(const std::string& source, const std::string& target,
+                             fsys::LookAlike look_alike) override;
   void flush_staged(std::vector<fsys::CopyNaming>& batch) override;
   void name_copies(std::vector<fsys::CopyNaming>& batch) override;
   std::error_code flush() override;

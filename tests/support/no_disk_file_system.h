@@ -14,7 +14,7 @@ class NoDiskFileSystem : public fsys::WholeCopyFileSystem {
  public:
   fsys::FolderContents read_folder(const std::string& /*folder*/) override { return {}; }
   std::error_code copy_whole(const std::string& /*source*/, const std::string& /*target*/,
-                             fsys::CopyOutcome& outcome) override {
+                             fsys::LookAlike /*look_alike*/, fsys::CopyOutcome& outcome) override {
     outcome = fsys::CopyOutcome::copied;
     return {};
   }

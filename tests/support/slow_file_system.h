@@ -29,9 +29,10 @@ class SlowFileSystem final : public fsys::ForwardingFileSystem {
     ++folders_read;
     return ForwardingFileSystem::read_folder(folder);
   }
-  fsys::CopyStart start_copy(const std::string& source, const std::string& target) override {
+  fsys::CopyStart start_copy(const std::string& source, const std::string& target,
+                             fsys::LookAlike look_alike) override {
     std::this_thread::sleep_for(copy_delay);
-    fsys::CopyStart start = ForwardingFileSystem::start_copy(source, target);
+    fsys::CopyStart start = ForwardingFileSystem::start_copy(source, target, look_alike);
     ++copies;
     return start;
   }

@@ -265,8 +265,9 @@ class OneFolderDenied final : public tolvane::fsys::WholeCopyFileSystem {
     return disk_->read_folder(folder);
   }
   std::error_code copy_whole(const std::string& source, const std::string& target,
+                             tolvane::fsys::LookAlike look_alike,
                              tolvane::fsys::CopyOutcome& outcome) override {
-    return disk_->copy_file(source, target, outcome);
+    return disk_->copy_file(source, target, outcome, look_alike);
   }
   std::error_code move_to_trash(const std::string& path) override {
     return disk_->move_to_trash(path);

@@ -1,6 +1,8 @@
 // The POSIX backend where POSIX differs: hidden dot names, links, FIFOs,
 // permissions, names that are bytes rather than UTF-8, and copies across
 // file systems.
+#include "fsys/file_system.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -19,7 +21,6 @@
 #include <string_view>
 #include <vector>
 
-#include "fsys/file_system.h"
 #include "fsys/mask_match.h"
 #include "fsys/posix/entry_kind.h"
 #include "fsys/quick_check.h"
@@ -437,7 +438,8 @@ TEST_F(PosixFileSystem, CopiesStagedInMoreFoldersThanAreKeptOpenLandInTheirOwn) 
     const std::string name = "t" + std::to_string(k);
     tree.write("photo.jpg", name);
     ASSERT_FALSE(file_system->make_folder(tree.path(name + "/")));
-    CopyStart start = file_system->start_copy(tree.path("photo.jpg"), tree.path(name + "/a.jpg"));
+    CopyStart start = file_system->start_copy(tree.path("photo.jpg"), tree.path(name + "/a.jpg"),
+                                              LookAlike::is_the_copy);
     ASSERT_TRUE(start.staged) << start.error.message();
     batch.emplace_back().staged = std::move(start.staged);
   }
@@ -522,8 +524,9 @@ TEST_F(PosixFileSystem, AnEmptyFileBesideACutShortCopyIsTrashedAndTheLeftoverSwe
   tree.write("undated/.tolvane-1-8-b00000000.tmp", "photo");
   const struct stat photo = info_of(tree.path("photo.jpg"));
   const struct timespec photo_time[2] = {photo.st_atim, photo.st_mtim};
-  ASSERT_EQ(::utimensat(AT_FDCWD, tree.path("undated/.tolvane-1-8-b00000000.tmp").c_str(),
-                        photo_time, 0), 0);
+  ASSERT_EQ(
+      ::utimensat(AT_FDCWD, tree.path("undated/.tolvane-1-8-b00000000.tmp").c_str(), photo_time, 0),
+      0);
   tree.write("undated/p(1).jpg", "");
   CopyOutcome cut_outcome = CopyOutcome::unchanged;
   CopyOutcome kept_outcome = CopyOutcome::unchanged;
@@ -572,7 +575,8 @@ TEST_F(PosixFileSystem, ASecondRunInTheSameSessionCopiesIntoTheFoldersAsTheyAreN
 
   EXPECT_EQ(trip_outcome, CopyOutcome::copied);
   EXPECT_EQ(tree.read("trip/p(1).jpg"), "photo");
-  EXPECT_EQ(testing::files_below(tree.path("trip-before")), (testing::TreeFiles{{"p(1).jpg", "photo"}}));
+  EXPECT_EQ(testing::files_below(tree.path("trip-before")),
+            (testing::TreeFiles{{"p(1).jpg", "photo"}}));
   // The name the killed copy reserved is taken over, and what it left is
   // gone.
   EXPECT_EQ(day_outcome, CopyOutcome::replaced);
@@ -593,7 +597,8 @@ TEST_F(PosixFileSystem, ABatchLargerThanTheDescriptorsAllowedIsStagedAndNamed) {
     std::vector<CopyNaming> batch;
     for (int k = 0; k < copies; ++k) {
       const std::string name = std::to_string(k);
-      CopyStart start = limited->start_copy(tree.path("in/" + name), tree.path("out/" + name));
+      CopyStart start = limited->start_copy(tree.path("in/" + name), tree.path("out/" + name),
+                                            LookAlike::is_the_copy);
       if (start.error || !start.staged) std::_Exit(1);
       batch.emplace_back().staged = std::move(start.staged);
     }
