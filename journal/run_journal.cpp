@@ -134,6 +134,7 @@ bool RunJournal::earlier_copy(const std::string& source) {
   // re-run a fifth of its time.
   const std::string source_key = fsys::path_key(source);
   if (!source_key.starts_with(typed_root_key_) && !source_key.starts_with(root_key_)) return false;
+  const std::lock_guard lock(places_mutex_);
   const std::string path = absolute(source);
   const std::string key = fsys::path_key(path);
   if (!key.starts_with(root_key_)) return false;
@@ -150,9 +151,10 @@ const EarlierCopies& RunJournal::earlier() {
 }
 
 std::string RunJournal::earlier_copy_at(const copy::CopyJob& job) {
-  // The naming thread asks while the run's thread may make a folder
-  // absolute: one lock for both, and for the first read.
-  const std::lock_guard lock(mutex_);
+  // The naming thread and the run's thread both ask, the latter for every
+  // entry: not behind the journal's lock, which a batch holds across its
+  // write and sync.
+  const std::lock_guard lock(places_mutex_);
   const EarlierCopies& earlier = this->earlier();
   if (earlier.empty()) return {};
   const std::string target = absolute(job.target);
@@ -169,8 +171,13 @@ std::string RunJournal::earlier_copy_at(const copy::CopyJob& job) {
 }
 
 void RunJournal::folder_made(const std::string& folder) {
+  std::string line;
+  {
+    const std::lock_guard places(places_mutex_);
+    line = line_of(LineKind::folder, {absolute(folder)});
+  }
   const std::lock_guard lock(mutex_);
-  append(line_of(LineKind::folder, {absolute(folder)}), false);
+  append(line, false);
 }
 
 void RunJournal::place_sources(std::string_view listed) {

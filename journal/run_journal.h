@@ -85,7 +85,10 @@ class RunJournal final : public copy::RunRecorder {
   const std::string typed_root_key_;  // and of root_
   std::string unfinished_run_;
   std::error_code write_error_;
-  std::mutex mutex_;  // the flushing or naming thread and the run's thread
+  std::mutex mutex_;  // the file and its lines: the naming thread and the run's thread
+  // The earlier copies and the folder cache of absolute(), which the run's
+  // thread asks of for every entry: never held across a write or a sync.
+  std::mutex places_mutex_;
   // The last folder made absolute and what it became: sources come folder
   // by folder.
   std::string last_folder_, last_absolute_folder_;
