@@ -3,8 +3,8 @@
 // bench row can say how far the program is from the least possible work.
 // Not part of the product.
 //
-//   tolvane_floor copy SOURCE DEST TAGS [--threads N] [--no-sync]
-//   tolvane_floor safe-copy SOURCE DEST TAGS [--threads N]
+//   tolvane_floor copy SOURCE DEST TAGS [--threads N] [--no-sync] [--flat]
+//   tolvane_floor safe-copy SOURCE DEST TAGS [--threads N] [--flat]
 //   tolvane_floor recheck SOURCE DEST TAGS [--threads N]
 //   tolvane_floor walk ROOT [--threads N] [--ext .jpg]
 //
@@ -19,6 +19,8 @@
 // tag folder, opened once, and hand it on; a naming thread takes them in
 // batches of at most 8192, runs one syncfs per batch, then links each to its
 // name and closes it.
+// With --flat both copy into DEST itself, as the program's flat mode does:
+// DEST/TAG(N).jpg, every copy in one folder.
 // "recheck" is the re-run over such a copy that finds every target
 // unchanged: per file one stat of the source and one of the target, and the
 // size and time compared.
@@ -66,8 +68,8 @@ using Clock = std::chrono::steady_clock;
 
 [[noreturn]] void usage() {
   std::fprintf(stderr,
-               "usage: tolvane_floor copy SOURCE DEST TAGS [--threads N] [--no-sync]\n"
-               "       tolvane_floor safe-copy SOURCE DEST TAGS [--threads N]\n"
+               "usage: tolvane_floor copy SOURCE DEST TAGS [--threads N] [--no-sync] [--flat]\n"
+               "       tolvane_floor safe-copy SOURCE DEST TAGS [--threads N] [--flat]\n"
                "       tolvane_floor recheck SOURCE DEST TAGS [--threads N]\n"
                "       tolvane_floor walk ROOT [--threads N] [--ext .jpg]\n");
   std::exit(2);
@@ -97,13 +99,14 @@ struct Job {
 };
 
 struct Plan {
-  std::vector<std::string> tags;
-  std::vector<Job> jobs;  // tag by tag
+  std::vector<std::string> tags;  // one empty tag when flat: DEST itself
+  std::vector<Job> jobs;          // tag by tag
 };
 
 // The per-tag lists as the program would name their copies; the names are
 // worked out before the clock starts, since they cost no system call.
-Plan read_plan(const std::string& tags_folder) {
+// Flat, every copy goes into DEST itself.
+Plan read_plan(const std::string& tags_folder, bool flat) {
   Plan plan;
   std::vector<std::string> lists;
   std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(tags_folder.c_str()), ::closedir);
@@ -128,14 +131,15 @@ Plan read_plan(const std::string& tags_folder) {
       std::size_t end = text.find('\0', start);
       if (end == std::string::npos) end = text.size();
       if (end > start) {
-        plan.jobs.push_back({text.substr(start, end - start),
-                             tag + "/" + tag + "(" + std::to_string(++number) + ").jpg",
-                             plan.tags.size()});
+        const std::string name = tag + "(" + std::to_string(++number) + ").jpg";
+        plan.jobs.push_back({text.substr(start, end - start), flat ? name : tag + "/" + name,
+                             flat ? 0 : plan.tags.size()});
       }
       start = end + 1;
     }
-    plan.tags.push_back(tag);
+    if (!flat) plan.tags.push_back(tag);
   }
+  if (flat) plan.tags.emplace_back();
   return plan;
 }
 
@@ -161,6 +165,11 @@ int copy_data(int source_root, const Job& job, Create create) {
   if (::futimens(out, times) != 0) fail("futimens " + job.target);
   ::close(in);
   return out;
+}
+
+// Makes the folder of `tag` in DEST; the empty tag is DEST itself.
+void make_tag_folder(int dest_root, const std::string& tag) {
+  if (!tag.empty() && ::mkdirat(dest_root, tag.c_str(), 0777) != 0) fail("mkdir " + tag);
 }
 
 void copy_one(int source_root, int dest_root, const Job& job) {
@@ -197,7 +206,7 @@ double copy_floor(const std::string& source, const std::string& dest, const Plan
     });
   }
   for (std::size_t t = 0; t < plan.tags.size(); ++t) {
-    if (::mkdirat(dest_root, plan.tags[t].c_str(), 0777) != 0) fail("mkdir " + plan.tags[t]);
+    make_tag_folder(dest_root, plan.tags[t]);
     folders_made.store(t + 1, std::memory_order_release);
     folders_made.notify_all();
   }
@@ -293,7 +302,8 @@ double safe_copy_floor(const std::string& source, const std::string& dest, const
       if (::syncfs(dest_root) != 0) fail("syncfs " + dest);
       for (const Unnamed& copy : taken) {
         const Job& job = plan.jobs[copy.job];
-        const char* name = job.target.c_str() + job.target.find('/') + 1;
+        const std::size_t slash = job.target.find('/');
+        const char* name = job.target.c_str() + (slash == std::string::npos ? 0 : slash + 1);
         if (::linkat(copy.fd, "", folders[job.tag], name, AT_EMPTY_PATH) != 0) {
           const std::string self = "/proc/self/fd/" + std::to_string(copy.fd);
           if (::linkat(AT_FDCWD, self.c_str(), folders[job.tag], name, AT_SYMLINK_FOLLOW) != 0) {
@@ -325,8 +335,9 @@ double safe_copy_floor(const std::string& source, const std::string& dest, const
         opener_waiting = false;
       }
     }
-    if (::mkdirat(dest_root, plan.tags[t].c_str(), 0777) != 0) fail("mkdir " + plan.tags[t]);
-    folders[t] = ::openat(dest_root, plan.tags[t].c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    make_tag_folder(dest_root, plan.tags[t]);
+    const char* folder = plan.tags[t].empty() ? "." : plan.tags[t].c_str();
+    folders[t] = ::openat(dest_root, folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folders[t] < 0) fail("open " + plan.tags[t]);
     folders_made.store(t + 1, std::memory_order_release);
     folders_made.notify_all();
@@ -475,6 +486,7 @@ int main(int argc, char** argv) {
   std::size_t threads = mode == "walk" ? tolvane::scan::default_read_helpers() + 1
                                        : tolvane::copy::default_copy_workers();
   bool sync = true;
+  bool flat = false;
   std::string extension = ".jpg";
   for (int i = static_cast<int>(2 + positional); i < argc; ++i) {
     const std::string arg = argv[i];
@@ -482,6 +494,8 @@ int main(int argc, char** argv) {
       threads = std::max<std::size_t>(1, std::strtoull(argv[++i], nullptr, 10));
     } else if (arg == "--no-sync" && mode == "copy") {
       sync = false;
+    } else if (arg == "--flat" && (mode == "copy" || mode == "safe-copy")) {
+      flat = true;
     } else if (arg == "--ext" && i + 1 < argc && mode == "walk") {
       extension = argv[++i];
     } else {
@@ -495,7 +509,7 @@ int main(int argc, char** argv) {
   if (mode == "walk") {
     seconds = walk_floor(argv[2], threads, extension, files);
   } else {
-    const Plan plan = read_plan(argv[4]);
+    const Plan plan = read_plan(argv[4], flat);
     files = plan.jobs.size();
     if (mode == "copy") {
       seconds = copy_floor(argv[2], argv[3], plan, threads, sync);

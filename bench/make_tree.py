@@ -7,7 +7,9 @@ Two shapes of small trees: by default the folder names repeat (trip0 to
 trip9 under every day folder, and the day folders' own names), so a copy
 into one folder per name meets few destination folders; with --unique-tags
 every file sits in a leaf folder of its own name, 20 to a folder, and the
-copy makes one destination folder per leaf folder.  With --photos, FILES .jpg
+copy makes one destination folder per leaf folder; with --ten-tags every file
+is a .jpg in a leaf folder named trip0 to trip9, 20 to a folder, so that ten
+destination folders take every copy.  With --photos, FILES .jpg
 files of 4-64 KiB (--min-kib, --max-kib) in --folders folders of their own
 names, as a camera's card or a phone's export holds them."""
 import argparse
@@ -29,8 +31,8 @@ def folder_names(folders):
     return paths[:folders] if len(paths) > folders else paths
 
 
-def unique_leaf_names(folders):
-    # Ten leaf folders under each day folder, every leaf named once.
+def leaf_names(folders, leaf):
+    # Ten leaf folders under each day folder, the n-th named leaf(n).
     days = -(-folders // 10)
     branch = 2
     while branch ** 3 < days:
@@ -39,14 +41,20 @@ def unique_leaf_names(folders):
     for n in range(folders):
         day = n // 10
         a, b, c = day // (branch * branch), (day // branch) % branch, day % branch
-        paths.append(f"y{2000 + a}/m{b:02d}/d{c:02d}/event{n:06d}")
+        paths.append(f"y{2000 + a}/m{b:02d}/d{c:02d}/{leaf(n)}")
     return paths
 
 
-def make_small(root, files, seed, unique_tags=False):
+def make_small(root, files, seed, unique_tags=False, ten_tags=False):
     rng = random.Random(seed)
     count = max(1, files // 20)
-    folders = unique_leaf_names(count) if unique_tags else folder_names(count)
+    if ten_tags:
+        folders = leaf_names(count, lambda n: f"trip{n % 10}")
+    elif unique_tags:
+        # Every leaf named once.
+        folders = leaf_names(count, lambda n: f"event{n:06d}")
+    else:
+        folders = folder_names(count)
     for f in folders:
         os.makedirs(os.path.join(root, f), exist_ok=True)
     block = os.urandom(8192)
@@ -54,7 +62,7 @@ def make_small(root, files, seed, unique_tags=False):
     weights = [35, 15, 30, 15, 5]
     for i in range(files):
         folder = folders[i % len(folders)]
-        ext = rng.choices(kinds, weights)[0]
+        ext = ".jpg" if ten_tags else rng.choices(kinds, weights)[0]
         name = f"IMG_{i:07d}{ext}" if ext else f"NOTE{i:07d}"
         size = rng.randint(1024, 8192)
         with open(os.path.join(root, folder, name), "wb") as out:
@@ -91,6 +99,8 @@ def main():
     parser.add_argument("--seed", type=int, default=7)
     parser.add_argument("--unique-tags", action="store_true",
                         help="every leaf folder its own name, files only in leaf folders")
+    parser.add_argument("--ten-tags", action="store_true",
+                        help="only .jpg files, in leaf folders named trip0 to trip9")
     parser.add_argument("--photos", action="store_true",
                         help="only .jpg files of --min-kib to --max-kib in --folders folders")
     parser.add_argument("--folders", type=int, default=60)
@@ -102,7 +112,7 @@ def main():
     elif args.large:
         make_large(args.root, args.large, args.mib)
     else:
-        make_small(args.root, args.files, args.seed, args.unique_tags)
+        make_small(args.root, args.files, args.seed, args.unique_tags, args.ten_tags)
 
 
 if __name__ == "__main__":

@@ -41,6 +41,8 @@ struct CopyResult {
   fsys::CopyOutcome outcome = fsys::CopyOutcome::copied;
   fsys::FileIdentity identity = {};  // the copy's, where the file system said it
   fsys::KeptFile kept = {};          // where a file the copy replaced went
+  // Named with its batch: the run's recorder learnt of it there.
+  bool named_in_batch = false;
 };
 
 // Starts `job`'s copy.  Out of memory, the entry fails like any other: the

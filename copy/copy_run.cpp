@@ -159,8 +159,9 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
         renamed.push_back(std::move(result.job));
         continue;
       }
-      if (recorder != nullptr && !result.error && result.outcome != fsys::CopyOutcome::unchanged) {
-        recorder->named(result);
+      if (recorder != nullptr && !result.named_in_batch &&
+          took_name(result.error, result.outcome)) {
+        recorder->named_whole(result);
       }
       count(result.job, result.error, result.outcome, report);
       entries.copied(result.job, result.error, result.outcome);

@@ -124,10 +124,11 @@ void name_batch(fsys::FileSystem& file_system, StagedBatch& batch, std::vector<C
   } catch (const std::bad_alloc&) {
     fail_unfinished(batch);
   }
+  if (recorder != nullptr) recorder->named(batch.jobs, batch.namings);
   for (std::size_t k = 0; k < batch.jobs.size(); ++k) {
     fsys::CopyNaming& naming = batch.namings[k];
     results.push_back({std::move(batch.jobs[k]), naming.error, naming.outcome,
-                       std::move(naming.identity), std::move(naming.kept)});
+                       std::move(naming.identity), std::move(naming.kept), true});
   }
   batch.clear();
 }

@@ -51,7 +51,8 @@ void flush_batch(fsys::FileSystem& file_system, StagedBatch& batch);
 
 // Names the flushed copies of `batch` and appends a result per job, in
 // batch order, to `results`; empties the batch.  The recorder, if any, has
-// every copy about to be named on the disk before the first takes its name.
+// every copy about to be named on the disk before the first takes its name,
+// and learns which took their names once all have.
 // A batch of round trips is named in up to `lanes` slices at once, each on
 // a thread of its own (this one among them), each slice in batch order.
 void name_batch(fsys::FileSystem& file_system, StagedBatch& batch, std::vector<CopyResult>& results,

@@ -12,26 +12,39 @@ const LineShape& shape_of(LineKind kind) {
   return line_shapes[0];  // every kind is in the table
 }
 
+void append_escaped(std::string& text, std::string_view field) {
+  for (const char c : field) {
+    if (c == '\\') {
+      text += "\\\\";
+    } else if (c == '\t') {
+      text += "\\t";
+    } else if (c == '\n') {
+      text += "\\n";
+    } else {
+      text += c;
+    }
+  }
+}
+
 }  // namespace
 
 std::string line_of(LineKind kind, const std::vector<std::string>& fields) {
   std::string line(shape_of(kind).word);
   for (const std::string& field : fields) {
     line += '\t';
-    for (const char c : field) {
-      if (c == '\\') {
-        line += "\\\\";
-      } else if (c == '\t') {
-        line += "\\t";
-      } else if (c == '\n') {
-        line += "\\n";
-      } else {
-        line += c;
-      }
-    }
+    append_escaped(line, field);
   }
   line += '\n';
   return line;
+}
+
+void append_line(std::string& text, LineKind kind, std::initializer_list<std::string_view> fields) {
+  text.append(shape_of(kind).word);
+  for (const std::string_view field : fields) {
+    text += '\t';
+    append_escaped(text, field);
+  }
+  text += '\n';
 }
 
 std::optional<LineKind> kind_of(std::string_view word, std::size_t fields) {
@@ -65,9 +78,7 @@ void raw_fields_of(std::string_view line, std::vector<std::string_view>& fields)
   }
 }
 
-std::string unescaped(std::string_view field) {
-  std::string text;
-  text.reserve(field.size());
+void append_unescaped(std::string& text, std::string_view field) {
   for (std::size_t k = 0; k < field.size(); ++k) {
     const char c = field[k];
     if (c == '\\' && k + 1 < field.size()) {
@@ -77,6 +88,12 @@ std::string unescaped(std::string_view field) {
       text += c;
     }
   }
+}
+
+std::string unescaped(std::string_view field) {
+  std::string text;
+  text.reserve(field.size());
+  append_unescaped(text, field);
   return text;
 }
 

@@ -40,9 +40,10 @@ std::string destination_of(const std::string& text) {
 }
 
 bool wrote_anything(const std::string& head) {
-  return head.find(line_start(LineKind::folder)) != std::string::npos ||
-         head.find(line_start(LineKind::naming)) != std::string::npos ||
-         head.find(line_start(LineKind::named)) != std::string::npos;
+  for (const LineShape& shape : line_shapes) {
+    if (shape.writes && head.find(line_start(shape.kind)) != std::string::npos) return true;
+  }
+  return false;
 }
 
 // The start of a journal's run, in ns since 1970, from its name.
@@ -204,7 +205,8 @@ std::unique_ptr<RunJournal> Journals::start_run(const std::string& root, std::er
   if (!file) return nullptr;
   const fsys::TemporaryWriter writer = restorer_.this_writer();
   if ((error = file->append(
-           line_of(LineKind::format, {"1"}) + line_of(LineKind::destination, {destination}) +
+           line_of(LineKind::format, {std::string(journal_format)}) +
+           line_of(LineKind::destination, {destination}) +
            line_of(LineKind::writer, {std::to_string(writer.process), writer.boot}))) ||
       (error = file->sync())) {
     return nullptr;

@@ -1,4 +1,7 @@
-// Reading a journal back: later lines about a target complete earlier ones.
+// Reading a journal back, in either format: a copy's lines in format 1 (its
+// naming, then its name) complete each other by its target; format 2's
+// copy lines take their folders and names from the lines before them, and
+// later lines name them by their number.
 #include "journal/recorded_run.h"
 
 #include <charconv>
@@ -20,6 +23,31 @@ Number number_of(std::string_view text) {
   return value;
 }
 
+// What format 2's lines say of the copy lines that follow them.
+struct CopyPlaces {
+  std::string source_root;
+  std::string from;  // absolute, ending in the separator (or empty)
+  std::string into;  // absolute, ending in the separator
+  std::string before, after;
+};
+
+void add_copy(RecordedRun& run, CopyPlaces& places, const std::vector<std::string_view>& fields) {
+  RecordedCopy& copy = run.copies.emplace_back();
+  copy.target = places.into;
+  const std::size_t name_start = copy.target.size();
+  copy.target += places.before;
+  append_unescaped(copy.target, fields[1]);
+  copy.target += places.after;
+  copy.source = places.from;
+  if (fields[2].empty()) {
+    copy.source.append(copy.target, name_start);
+  } else {
+    append_unescaped(copy.source, fields[2]);
+  }
+  copy.identity = {number_of<std::uint64_t>(fields[3]), number_of<std::int64_t>(fields[4]),
+                   unescaped(fields[5])};
+}
+
 }  // namespace
 
 RecordedRun parse_journal(const std::string& path, const std::string& text) {
@@ -30,9 +58,16 @@ RecordedRun parse_journal(const std::string& path, const std::string& text) {
   if (name != std::string::npos) {
     std::from_chars(path.data() + name + 4, path.data() + path.size(), run.started);
   }
-  // By the target as the text spells it: the writer escapes a path the same
-  // way each time, and the text outlives the map.
+  // Format 1: by the target as the text spells it: the writer escaped a
+  // path the same way each time, and the text outlives the map.
   std::unordered_map<std::string_view, std::size_t> by_target;
+  CopyPlaces places;
+  // Format 2 records its copies by copy lines alone, so that a copy's
+  // number is its place among the run's copies.
+  const auto numbered = [&](std::string_view number) -> RecordedCopy* {
+    const auto k = number_of<std::size_t>(number);
+    return k < run.copies.size() ? &run.copies[k] : nullptr;
+  };
   std::vector<std::string_view> fields;
   std::size_t start = 0;
   while (start < text.size()) {
@@ -47,6 +82,7 @@ RecordedRun parse_journal(const std::string& path, const std::string& text) {
         break;
       case LineKind::destination:
         run.destination = unescaped(fields[1]);
+        places.into = run.destination;
         break;
       case LineKind::writer:
         run.writer =
@@ -54,6 +90,38 @@ RecordedRun parse_journal(const std::string& path, const std::string& text) {
         break;
       case LineKind::folder:
         run.folders.push_back(unescaped(fields[1]));
+        break;
+      case LineKind::source:
+        places.source_root = unescaped(fields[1]);
+        break;
+      case LineKind::from:
+        places.from = places.source_root;
+        append_unescaped(places.from, fields[1]);
+        break;
+      case LineKind::into:
+        places.into = run.destination;
+        append_unescaped(places.into, fields[1]);
+        break;
+      case LineKind::names:
+        places.before = unescaped(fields[1]);
+        places.after = unescaped(fields[2]);
+        break;
+      case LineKind::copy:
+        add_copy(run, places, fields);
+        break;
+      case LineKind::named_copies: {
+        const auto first = number_of<std::size_t>(fields[1]);
+        const auto count = number_of<std::size_t>(fields[2]);
+        for (std::size_t k = first; k < run.copies.size() && k - first < count; ++k) {
+          run.copies[k].named = true;
+        }
+        break;
+      }
+      case LineKind::replaced:
+        if (RecordedCopy* copy = numbered(fields[1])) {
+          copy->named = true;
+          copy->kept = {kept_in(fields[2]), unescaped(fields[3]), unescaped(fields[4])};
+        }
         break;
       case LineKind::naming:
       case LineKind::named: {

@@ -50,13 +50,26 @@ class RunJournal final : public copy::RunRecorder {
   void folder_made(const std::string& folder) override;
   void naming(const std::vector<copy::CopyJob>& jobs,
               const std::vector<fsys::CopyNaming>& namings) override;
-  void named(const copy::CopyResult& result) override;
+  void named(const std::vector<copy::CopyJob>& jobs,
+             const std::vector<fsys::CopyNaming>& namings) override;
+  void named_whole(const copy::CopyResult& result) override;
   void run_stopped() override;
   void run_ended() override;
 
  private:
   std::string absolute(const std::string& path);
+  // Appends `text`, and puts it on the device with `sync`.  After a failure
+  // nothing more is written: each line of the format depends on those
+  // before it, and a journal cut short is read up to its cut.
   void append(const std::string& text, bool sync);
+  // Adds to lines_ the copy line of `target` from `source`, with the lines
+  // that place it before it where its folders or its name's frame change;
+  // returns its number.
+  std::uint64_t add_copy(const std::string& target, const std::string& source,
+                         const fsys::FileIdentity& identity);
+  // Adds the lines that make the sources' folder `listed` (as the list
+  // spells it) the folder of the copy lines that follow.
+  void place_sources(std::string_view listed);
 
   fsys::Restorer& restorer_;
   std::unique_ptr<fsys::AppendedFile> file_;
@@ -72,10 +85,25 @@ class RunJournal final : public copy::RunRecorder {
   const std::string typed_root_key_;  // and of root_
   std::string unfinished_run_;
   std::error_code write_error_;
-  std::mutex mutex_;  // the flushing or naming thread and the run's thread
+  std::mutex mutex_;  // the file and its lines: the naming thread and the run's thread
+  // The earlier copies and the folder cache of absolute(), which the run's
+  // thread asks of for every entry: never held across a write or a sync.
+  std::mutex places_mutex_;
   // The last folder made absolute and what it became: sources come folder
   // by folder.
   std::string last_folder_, last_absolute_folder_;
+
+  // Where the copy lines written so far left the places of the next one.
+  bool placed_ = false;      // no copy line yet: the next one places all
+  std::string source_root_;  // absolute, ending in the separator, or empty
+  std::string listed_from_;  // the sources' folder as the list spells it
+  std::string into_;         // the copies' folder below the destination
+  std::string before_, after_;
+  std::uint64_t copies_ = 0;  // copy lines written
+  // The number of each copy line of the batch being named, in batch order;
+  // none for a job that has none.
+  std::vector<std::uint64_t> batch_numbers_;
+  std::string lines_;  // the lines being put together, kept for their memory
 };
 
 }  // namespace tolvane::journal
