@@ -42,10 +42,11 @@ TEST_F(ScanTest, ManyUnreadableFoldersAreAllCountedAndTheFirstFewShown) {
   std::vector<Fault> faults;
   for (int folder = 1; folder <= 7; ++folder) {
     tree.add("m/" + std::to_string(folder) + "/a.jpg");
-    // The start folder is the first read; its subfolders follow in name order.
+    // By path: the folders may be read ahead on other threads, in any order.
     faults.push_back(
-        {FsOperation::read_folder, static_cast<std::size_t>(folder) + 1,
-         std::make_error_code(folder == 1 ? std::errc::permission_denied : std::errc::io_error)});
+        {FsOperation::read_folder, 0,
+         std::make_error_code(folder == 1 ? std::errc::permission_denied : std::errc::io_error),
+         tree.path("m/" + std::to_string(folder) + "/")});
   }
   testing::FaultyFileSystem faulty(*fs, faults);
   testing::RecordingScanWindow window(".jpg");
