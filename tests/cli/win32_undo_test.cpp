@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -17,7 +18,7 @@
 #include "fsys/replace_steps.h"
 #include "fsys/restorer.h"
 #include "fsys/win32/path.h"
-#include "journal/journal_lines.h"
+#include "journal/recorded_run.h"
 #include "tests/cli/json_reader.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/temp_tree.h"
@@ -42,26 +43,26 @@ class JournalWatcher final : public fsys::ForwardingFileSystem {
   }
   void name_copies(std::vector<fsys::CopyNaming>& batch) override {
     for (const fsys::CopyNaming& naming : batch) named_so_far += naming.staged ? 1 : 0;
-    const std::string journals = all_journals();
-    std::size_t lines = 0;
-    for (std::size_t at = journals.find("\nnaming\t"); at != std::string::npos;
-         at = journals.find("\nnaming\t", at + 1)) {
-      ++lines;
-    }
-    if (lines < named_so_far) ++batches_named_ahead_of_journal;
+    if (recorded_targets().size() < named_so_far) ++batches_named_ahead_of_journal;
     ++batches;
     ForwardingFileSystem::name_copies(batch);
   }
 
-  static std::string all_journals() {
-    std::string text;
+  // The targets of every copy the journals on the disk record, as undo
+  // reads them.
+  static std::vector<std::string> recorded_targets() {
+    std::vector<std::string> targets;
     std::error_code error;
     for (const auto& entry :
          fs::directory_iterator(fsys::win32::to_utf16(fsys::journal_folder()), error)) {
       std::ifstream in(entry.path(), std::ios::binary);
-      text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+      const std::string path = fsys::win32::to_utf8(entry.path().wstring()).value_or("");
+      for (const journal::RecordedCopy& copy : journal::parse_journal(path, text).copies) {
+        targets.push_back(copy.target);
+      }
     }
-    return text;
+    return targets;
   }
 
   std::vector<std::string> targets;
@@ -110,11 +111,9 @@ TEST_F(Win32Undo, PutsBackFromTheSetAsideFolderWhatTheJournalNamedBeforeTheCopyT
   EXPECT_EQ(watcher.targets.size(), 4u);
   EXPECT_GT(watcher.batches, 0u);
   EXPECT_EQ(watcher.batches_named_ahead_of_journal, 0u);
-  const std::string journal = JournalWatcher::all_journals();
+  const std::vector<std::string> recorded = JournalWatcher::recorded_targets();
   for (const std::string& target : watcher.targets) {
-    std::string line = journal::line_of(journal::LineKind::naming, {target, ""});
-    line.pop_back();  // the source follows
-    EXPECT_NE(journal.find(line), std::string::npos) << target;
+    EXPECT_NE(std::find(recorded.begin(), recorded.end(), target), recorded.end()) << target;
   }
 
   const testing::CliResult undone = run_cli({"--undo", dst, "--json"});
