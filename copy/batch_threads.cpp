@@ -29,6 +29,14 @@ void CopyWorkers::flush_batches() {
     {
       std::unique_lock lock(mutex_);
       for (;;) {
+        // The next batch is taken only once the naming thread has taken the
+        // last one flushed: where naming lags (a single folder of a hundred
+        // thousand names), a fourth batch held meanwhile would stage copies
+        // past those allowed unnamed, and each of those is flushed alone.
+        if (flushed_ && !stopping_) {
+          flushed_changed_.wait(lock);
+          continue;
+        }
         const auto now = std::chrono::steady_clock::now();
         if (batch_due(now)) break;
         if (copiers_done_ && batch_.empty()) {

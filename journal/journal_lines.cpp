@@ -1,6 +1,8 @@
 // Escaping, so that any name a volume holds fits one field of one line.
 #include "journal/journal_lines.h"
 
+#include <algorithm>
+
 namespace tolvane::journal {
 
 namespace {
@@ -79,7 +81,10 @@ void raw_fields_of(std::string_view line, std::vector<std::string_view>& fields)
 }
 
 void append_unescaped(std::string& text, std::string_view field) {
-  for (std::size_t k = 0; k < field.size(); ++k) {
+  // Most fields hold no escape: the text up to the first goes whole.
+  const std::size_t first = std::min(field.find('\\'), field.size());
+  text.append(field.substr(0, first));
+  for (std::size_t k = first; k < field.size(); ++k) {
     const char c = field[k];
     if (c == '\\' && k + 1 < field.size()) {
       const char next = field[++k];

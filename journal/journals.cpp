@@ -152,10 +152,16 @@ EarlierCopies Journals::earlier_copies(const std::vector<std::string>& names,
     if (!head || fsys::path_key(destination_of(*head)) != key) continue;
     const std::optional<std::string> text = restorer_.read_text(folder_ + name, SIZE_MAX);
     if (!text) continue;
-    const RecordedRun run = parse_journal(folder_ + name, *text);
+    RecordedRun run = parse_journal(folder_ + name, *text);
     if (run.undone) continue;
-    for (const RecordedCopy& copy : run.copies) {
-      earlier.try_emplace(fsys::path_key(copy.target), EarlierCopy{copy.identity, copy.source});
+    // The run's strings move into the map: a re-run reads tens of
+    // thousands of copies here before its first entry.
+    earlier.reserve(earlier.size() + run.copies.size());
+    for (RecordedCopy& copy : run.copies) {
+      std::string target =
+          fsys::path_is_its_key ? std::move(copy.target) : fsys::path_key(copy.target);
+      earlier.try_emplace(std::move(target),
+                          EarlierCopy{std::move(copy.identity), std::move(copy.source)});
     }
   }
   return earlier;

@@ -45,6 +45,20 @@ std::string_view common_folder(std::string_view a, std::string_view b) {
   return cut == std::string_view::npos ? std::string_view() : a.substr(0, cut + 1);
 }
 
+// Whether `path` names the file `name` in `folder` (ending in the
+// separator) does, by the platform's rule, without joining the two where
+// a path is its own key.
+bool names_same_file(std::string_view path, std::string_view folder, std::string_view name) {
+  if constexpr (fsys::path_is_its_key) {
+    return path.size() == folder.size() + name.size() && path.starts_with(folder) &&
+           path.ends_with(name);
+  } else {
+    std::string joined(folder);
+    joined.append(name);
+    return fsys::paths_equal(path, joined);
+  }
+}
+
 // A copy's name in three parts: a numbered name "trip(12).jpg" as "trip(",
 // "12" and ").jpg", so that a folder of numbered copies writes only each
 // one's number; any other name whole, between two empty parts.
@@ -76,29 +90,25 @@ RunJournal::RunJournal(fsys::Restorer& restorer, std::unique_ptr<fsys::AppendedF
       root_key_(fsys::path_key(absolute_root_)),
       typed_root_key_(fsys::path_key(root_)) {}
 
-std::string RunJournal::absolute(const std::string& path) {
-  if (path.starts_with(root_)) {
-    std::string absolute = absolute_root_;
-    absolute.append(path, root_.size());
-    return absolute;
-  }
-  const std::size_t cut = path.rfind(fsys::separator);
-  // Built by appending: GCC 12 at -O3 (the package's build) takes a sum of
-  // strings here for an overlapping copy and refuses it.
-  std::string folder;
-  if (cut == std::string::npos) {
-    folder.push_back('.');
-    folder.push_back(fsys::separator);
+const std::string& RunJournal::absolute_folder_of(std::string_view folder) {
+  const auto known = absolute_folders_.find(folder);
+  if (known != absolute_folders_.end()) return known->second;
+  std::string absolute;
+  if (folder.starts_with(root_)) {
+    absolute = absolute_root_;
+    absolute.append(folder.substr(root_.size()));
   } else {
-    folder.assign(path, 0, cut + 1);
+    absolute = fsys::absolute_folder(folder.empty() ? std::string{'.', fsys::separator}
+                                                    : std::string(folder));
+    if (!absolute.ends_with(fsys::separator)) absolute.push_back(fsys::separator);
   }
-  if (folder != last_folder_) {
-    last_folder_ = folder;
-    last_absolute_folder_ = fsys::absolute_folder(folder);
-    last_absolute_folder_.push_back(fsys::separator);
-  }
-  std::string absolute = last_absolute_folder_;
-  absolute.append(path, cut == std::string::npos ? 0 : cut + 1);
+  return absolute_folders_.emplace(std::string(folder), std::move(absolute)).first->second;
+}
+
+std::string RunJournal::absolute(const std::string& path) {
+  const auto [folder, name] = folder_and_name(path);
+  std::string absolute = absolute_folder_of(folder);
+  absolute.append(name);
   return absolute;
 }
 
@@ -157,15 +167,21 @@ std::string RunJournal::earlier_copy_at(const copy::CopyJob& job) {
   const std::lock_guard lock(places_mutex_);
   const EarlierCopies& earlier = this->earlier();
   if (earlier.empty()) return {};
-  const std::string target = absolute(job.target);
-  const auto found = earlier.find(fsys::path_key(target));
+  // A re-run asks this of every entry: no string is made for the answer
+  // "none" but the target's absolute path, in memory kept from the last.
+  const auto [target_folder, target_name] = folder_and_name(job.target);
+  asked_target_ = absolute_folder_of(target_folder);
+  asked_target_.append(target_name);
+  const auto found = fsys::path_is_its_key ? earlier.find(asked_target_)
+                                           : earlier.find(fsys::path_key(asked_target_));
   if (found == earlier.end()) return {};
   // The same source's own copy is no renumbering: a re-run over a changed
   // source replaces it in place.
   const EarlierCopy& copy = found->second;
-  if (fsys::path_key(copy.source) == fsys::path_key(absolute(job.source))) return {};
+  const auto [source_folder, source_name] = folder_and_name(job.source);
+  if (names_same_file(copy.source, absolute_folder_of(source_folder), source_name)) return {};
   // Changed since that run, it is the user's file, no longer our copy.
-  const std::optional<fsys::FileIdentity> now = restorer_.identify(target);
+  const std::optional<fsys::FileIdentity> now = restorer_.identify(asked_target_);
   if (!now || !fsys::same_file_as_recorded(*now, copy.identity)) return {};
   return copy.source;
 }
@@ -182,15 +198,10 @@ void RunJournal::folder_made(const std::string& folder) {
 
 void RunJournal::place_sources(std::string_view listed) {
   listed_from_ = listed;
-  // Sources come folder by folder: each folder is made absolute once.
   std::string folder;
-  if (listed.starts_with(root_)) {
-    folder = absolute_root_;
-    folder.append(listed.substr(root_.size()));
-  } else {
-    folder = fsys::absolute_folder(listed.empty() ? std::string{'.', fsys::separator}
-                                                  : std::string(listed));
-    if (!folder.ends_with(fsys::separator)) folder.push_back(fsys::separator);
+  {
+    const std::lock_guard places(places_mutex_);
+    folder = absolute_folder_of(listed);
   }
   // The root of the sources is the folder they all lie in, found as they
   // come: the first folder, then the one it shares with each folder outside.

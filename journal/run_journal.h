@@ -2,11 +2,13 @@
 // recorder, backed by one appended file.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <unordered_map>
 
@@ -21,9 +23,18 @@ struct EarlierCopy {
   std::string source;  // absolute
 };
 
+// Hashes a string by its bytes, so that a map keyed by std::string is
+// searched with a std::string_view, with no string made for the search.
+struct StringHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const {
+    return std::hash<std::string_view>{}(text);
+  }
+};
+
 // The copies earlier runs made into a destination, by the key of their
 // absolute target path.
-using EarlierCopies = std::unordered_map<std::string, EarlierCopy>;
+using EarlierCopies = std::unordered_map<std::string, EarlierCopy, StringHash, std::equal_to<>>;
 
 class RunJournal final : public copy::RunRecorder {
  public:
@@ -57,7 +68,13 @@ class RunJournal final : public copy::RunRecorder {
   void run_ended() override;
 
  private:
+  // Under places_mutex_: `path` made absolute, its folder once per run.
   std::string absolute(const std::string& path);
+  // Under places_mutex_: the folder `folder` (as the run spells it, ending
+  // in the separator; empty: the working folder) made absolute, ending in
+  // the separator.  Each folder is resolved once per run: copies finish out
+  // of list order, and resolving a folder looks at every step of its path.
+  const std::string& absolute_folder_of(std::string_view folder);
   // Appends `text`, and puts it on the device with `sync`.  After a failure
   // nothing more is written: each line of the format depends on those
   // before it, and a journal cut short is read up to its cut.
@@ -89,9 +106,10 @@ class RunJournal final : public copy::RunRecorder {
   // The earlier copies and the folder cache of absolute(), which the run's
   // thread asks of for every entry: never held across a write or a sync.
   std::mutex places_mutex_;
-  // The last folder made absolute and what it became: sources come folder
-  // by folder.
-  std::string last_folder_, last_absolute_folder_;
+  // Each folder absolute_folder_of() resolved, as spelled and resolved.
+  std::unordered_map<std::string, std::string, StringHash, std::equal_to<>> absolute_folders_;
+  // The target asked of last, made absolute: kept for its memory.
+  std::string asked_target_;
 
   // Where the copy lines written so far left the places of the next one.
   bool placed_ = false;      // no copy line yet: the next one places all

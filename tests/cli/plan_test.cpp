@@ -187,6 +187,64 @@ TEST(CommandLineRenumbering, ARerunAfterADeletionSaysWhoseCopiesItReplaces) {
   EXPECT_EQ(tree.read("dst/new/new(1).jpg"), "nnnn");
 }
 
+// The journal keeps sources absolute, and a re-run may name them as typed,
+// relative to the working folder: over several source folders whose photos
+// share size and time, a re-run by the relative name that finds every copy
+// in place takes none for another photo's, and after a deletion in two
+// folders it says exactly which copies were renumbered.
+TEST(CommandLineRenumbering, ARelativeSourceIsTheSameSourceAsItsAbsoluteName) {
+  tt::TempTree tree{"dst/"};
+  const auto file = [&](const std::string& name) {
+    return std::filesystem::u8path(tree.path(name));
+  };
+  for (const std::string folder : {"trip", "home", "trip/day 2"}) {
+    for (const std::string name : {"a", "b", "c"}) {
+      tree.write("src/" + folder + "/" + name + ".jpg", folder + name);
+    }
+  }
+  const auto shot = std::filesystem::last_write_time(file("src/trip/a.jpg"));
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(file("src"))) {
+    if (entry.is_regular_file()) std::filesystem::last_write_time(entry.path(), shot);
+  }
+  ASSERT_EQ(run_cli({tree.path("src"), tree.path("dst")}).status, exit_all_copied);
+  const tt::TreeFiles first = tt::files_below(tree.path("dst"));
+  ASSERT_EQ(first.size(), 9u);
+
+  struct InFolder {
+    explicit InFolder(const std::filesystem::path& folder)
+        : before(std::filesystem::current_path()) {
+      std::filesystem::current_path(folder);
+    }
+    ~InFolder() { std::filesystem::current_path(before); }
+    std::filesystem::path before;
+  } in_tree(file("."));
+  const std::string relative = "src";
+
+  const testing::CliResult again = run_cli({relative, tree.path("dst")});
+  EXPECT_EQ(again.status, 0) << again.out << again.err;
+  EXPECT_EQ(again.out, "共计读取9条\n已完成9条。\n其中9条与原有文件相同，不重新拷贝。\n");
+  EXPECT_EQ(tt::tree_difference(tt::files_below(tree.path("dst")), first), "");
+
+  std::filesystem::remove(file("src/home/a.jpg"));
+  std::filesystem::remove(file("src/trip/day 2/b.jpg"));
+  const testing::CliResult plan = run_cli({relative, tree.path("dst"), "--dry-run"});
+  EXPECT_NE(plan.out.find("【编号变动：原来是" + tree.path("src/home/a.jpg") + "的拷贝】"),
+            std::string::npos)
+      << plan.out;
+  EXPECT_NE(plan.out.find("【编号变动：原来是" + tree.path("src/trip/day 2/b.jpg") + "的拷贝】"),
+            std::string::npos)
+      << plan.out;
+  const testing::CliResult real = run_cli({relative, tree.path("dst")});
+  EXPECT_EQ(real.status, exit_all_copied) << real.err;
+  EXPECT_EQ(real.out,
+            "共计读取7条\n已完成7条。\n其中3条因编号变动替换了之前拷贝的文件（已移入回收站）\n"
+            "其中4条与原有文件相同，不重新拷贝。\n");
+  EXPECT_EQ(tree.read("dst/home/home(1).jpg"), "homeb");
+  EXPECT_EQ(tree.read("dst/home/home(2).jpg"), "homec");
+  EXPECT_EQ(tree.read("dst/day 2/day 2(2).jpg"), "trip/day 2c");
+  EXPECT_EQ(tree.read("dst/trip/trip(1).jpg"), "tripa");
+}
+
 // A DEST that does not exist yet, one and two levels deep: the dry run says
 // it would make it and makes nothing; the run makes it with the folder above
 // it, says so on standard error, and copies into it; the next run finds it

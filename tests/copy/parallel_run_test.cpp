@@ -347,14 +347,21 @@ scan::FileList listed(std::size_t entries, std::size_t per_folder) {
 // being woken would hold every later batch back.  With `lulls`, the run's
 // thread makes each folder only once the copy threads have staged every
 // copy handed out before it: an instant in which they have nothing to do.
+// With `slow_naming`, each naming holds its batch a moment too, as naming
+// into a folder of a hundred thousand names does.
 class BatchedCopies final : public fsys::FileSystem {
   struct Staged final : fsys::StagedCopy {
     bool flushed = false;
   };
 
  public:
-  BatchedCopies(std::size_t allowed, ShownProgress& front_end, std::size_t per_folder, bool lulls)
-      : allowed_(allowed), front_end_(front_end), per_folder_(per_folder), lulls_(lulls) {}
+  BatchedCopies(std::size_t allowed, ShownProgress& front_end, std::size_t per_folder, bool lulls,
+                bool slow_naming)
+      : allowed_(allowed),
+        front_end_(front_end),
+        per_folder_(per_folder),
+        lulls_(lulls),
+        slow_naming_(slow_naming) {}
 
   fsys::FolderContents read_folder(const std::string&) override { return {}; }
   bool reads_folders_from_any_thread() const override { return false; }
@@ -378,6 +385,12 @@ class BatchedCopies final : public fsys::FileSystem {
   }
   void name_copies(std::vector<fsys::CopyNaming>& batch) override {
     if (flushing_ > 0) ++named_while_flushing;
+    if (slow_naming_) {
+      // Naming into one huge folder lags behind the flushes: time for a
+      // flushing thread that does not wait for it to take one more batch.
+      std::unique_lock lock(mutex_);
+      changed_.wait_for(lock, std::chrono::milliseconds(20), [&] { return unnamed_ > allowed_; });
+    }
     {
       std::unique_lock lock(front_end_.mutex);
       if (!front_end_.changed.wait_for(lock, std::chrono::seconds(2),
@@ -419,6 +432,7 @@ class BatchedCopies final : public fsys::FileSystem {
   ShownProgress& front_end_;
   const std::size_t per_folder_;
   const bool lulls_;
+  const bool slow_naming_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::size_t unnamed_ = 0, started_ = 0, folders_ = 0;
@@ -426,7 +440,8 @@ class BatchedCopies final : public fsys::FileSystem {
 };
 
 // Batches stay within what the file system lets wait unnamed, however many
-// copies the threads could stage meanwhile; no copy is named before its
+// copies the threads could stage meanwhile and however far the naming lags
+// behind the flushes; no copy is named before its
 // batch is flushed, and the next batch is flushed while one is named; the
 // run shows each batch finished as soon as it is named; and the instants
 // the copy threads idle while the run's thread makes a folder (200 of them
@@ -436,15 +451,18 @@ TEST(CopyPool, BatchesStayWithinTheUnnamedCopiesAllowedAndOutlastShortLulls) {
     std::size_t allowed;
     std::size_t entries;
     bool lulls;
+    bool slow_naming;
     std::size_t at_most_batches;
   };
   // A multiple of the jobs handed out at once: a folder is made when every
   // copy before it has been handed out.
   constexpr std::size_t per_folder = 3 * jobs_per_wake;
-  for (const Case& row : {Case{40, 480, false, 480}, Case{100'000, 4800, true, 8}}) {
-    SCOPED_TRACE("allowed " + std::to_string(row.allowed));
+  for (const Case& row : {Case{40, 480, false, false, 480}, Case{40, 480, false, true, 480},
+                          Case{100'000, 4800, true, false, 8}}) {
+    SCOPED_TRACE("allowed " + std::to_string(row.allowed) +
+                 (row.slow_naming ? ", slow naming" : ""));
     ShownProgress front_end;
-    BatchedCopies disk(row.allowed, front_end, per_folder, row.lulls);
+    BatchedCopies disk(row.allowed, front_end, per_folder, row.lulls, row.slow_naming);
     const scan::FileList files = listed(row.entries, per_folder);
     const CopyReport report = copy_entries({.entries = files,
                                             .destination = testing::native("/out/"),
