@@ -502,10 +502,10 @@ void Form1Test::closing_during_scan_stops_it_and_closes() {
   QVERIFY(!closed_at_once);  // refused while the scan's stack runs
   QVERIFY(!form_->isVisible());
   QVERIFY(!form_->scanning());
-  // Stopped at a break for events, well before the 50th file (the first
-  // break, unless the machine is slow enough for the timer to come later).
+  // Stopped at a break for events, well before the 50th file: at the first
+  // break or, on a loaded machine, one earlier or later.
   const std::size_t listed = form_->file_list().size();
-  QVERIFY2(listed >= 1 && listed < 50, qPrintable(QString::number(listed)));
+  QVERIFY2(listed < 50, qPrintable(QString::number(listed)));
   QCOMPARE(control<QLabel>("Label2")->text(),
            QStringLiteral("共计读取%1条（已停止）").arg(listed));
 }
