@@ -55,7 +55,7 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, fsys:
   if (const std::optional<std::string> problem = source_problem(options, disk)) {
     return refuse(err, *problem);
   }
-  // DEST as the window checks Text2, and what would fail every entry alike.
+  // DEST as the window checks its destination, and what would fail every entry alike.
   app::DestinationCheck destination = session.check_destination(options.destination);
   app::destination_writable(destination, disk);
   if (const std::optional<std::string> refusal =
