@@ -222,6 +222,12 @@ class PosixFileSystem final : public FileSystem {
   // Told before the run's first copy, while no copy is under way.
   void set_destination_root(const std::string& root, std::string_view set_aside_name) override {
     set_aside_ = {root, std::string(set_aside_name)};
+    // An empty destination holds nothing older than the run, as a folder
+    // the run made: a copy into it needs no look at its target first (a flat
+    // run into one new folder would look up every name it is about to give).
+    if (root.size() > 1 && !holds_zero_byte(root) && posix::folder_is_empty(root)) {
+      folders_.made(root.substr(0, root.size() - 1));
+    }
   }
 
   std::error_code move_to_trash(const std::string& path) override {

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "fsys/name_order.h"
 #include "fsys/posix/descriptor.h"
@@ -44,6 +45,23 @@ FolderContents list_folder(const std::string& folder) {
   std::sort(contents.entries.begin(), contents.entries.end(),
             [](const FolderEntry& a, const FolderEntry& b) { return name_before(a.name, b.name); });
   return contents;
+}
+
+bool folder_is_empty(const std::string& folder) {
+  Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd) return false;
+  alignas(struct dirent64) char buffer[1024];
+  for (;;) {
+    const ssize_t got = ::getdents64(fd.get(), buffer, sizeof buffer);
+    if (got == 0) return true;
+    if (got < 0) return false;
+    for (ssize_t at = 0; at < got;) {
+      const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + at);
+      at += entry->d_reclen;
+      const std::string_view name(entry->d_name);
+      if (name != "." && name != "..") return false;
+    }
+  }
 }
 
 }  // namespace tolvane::fsys::posix

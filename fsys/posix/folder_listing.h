@@ -12,4 +12,8 @@ namespace tolvane::fsys::posix {
 // name_before; or the error that stopped the read, with no entries.
 FolderContents list_folder(const std::string& folder);
 
+// True when `folder` holds no entry at all, hidden ones included; false when
+// it holds one or cannot be read.  Reads no further than its first entry.
+bool folder_is_empty(const std::string& folder);
+
 }  // namespace tolvane::fsys::posix

@@ -53,9 +53,9 @@ class TargetFolders {
   // The calling thread's folder, as the last enter() left it.
   static ThreadFolder& thread_folder();
 
-  // `path` (without its separator) was just made by this run: the copies
-  // into it find it open and its volume known, and nothing in it predates
-  // the run.
+  // `path` (without its separator) was just made by this run, or found
+  // empty before its first copy: the copies into it find it open and its
+  // volume known, and nothing in it predates the run.
   void made(const std::string& path);
 
   // What the threads hold of their folders may be wrong now (a volume was
