@@ -25,14 +25,17 @@ struct CopyJob {
   std::string target;
   bool renumbered = false;  // the first name was taken, the target took the next free one
   TargetParts parts;
-  // The source of an earlier run's copy that stood at the target when the
-  // copy was about to take its name there: a re-run whose numbers moved
-  // since replaces it.  Empty when the target held no such copy.
+  // The source of an earlier run's copy that stands at the target, asked of
+  // the journal before the copy starts: a re-run whose numbers moved since
+  // replaces it.  Empty when the target holds no such copy.
   std::string replaces_copy_of;
-  // Asked of the journal before the copy starts: where the target holds an
-  // earlier run's copy of another source, a file there of this source's
-  // size and time is not its copy (photos of a burst share both).
-  fsys::LookAlike look_alike = fsys::LookAlike::is_the_copy;
+
+  // Where the target holds an earlier run's copy of another source, a file
+  // there of this source's size and time is not its copy (photos of a
+  // burst share both).
+  fsys::LookAlike look_alike() const {
+    return replaces_copy_of.empty() ? fsys::LookAlike::is_the_copy : fsys::LookAlike::another_copy;
+  }
 };
 
 struct CopyResult {
@@ -49,7 +52,7 @@ struct CopyResult {
 // threads that copy must not end the program.
 inline fsys::CopyStart start_copy_of(fsys::FileSystem& file_system, const CopyJob& job) {
   try {
-    return file_system.start_copy(job.source, job.target, job.look_alike);
+    return file_system.start_copy(job.source, job.target, job.look_alike());
   } catch (const std::bad_alloc&) {
     fsys::CopyStart start;
     start.error = std::make_error_code(std::errc::not_enough_memory);

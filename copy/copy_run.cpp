@@ -38,11 +38,11 @@ void count(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome,
 
 // Before `job`'s copy starts: whether its target holds an earlier run's copy
 // of another source, which no look at its size and time may take for this
-// source's copy.  `recorder` may be null.
+// source's copy, and which the copy replaces if it takes the name.  Asked
+// once, here: nothing of this run writes the target before its copy does.
+// `recorder` may be null.
 void ask_whose_copy_is_there(RunRecorder* recorder, CopyJob& job) {
-  job.look_alike = recorder != nullptr && !recorder->earlier_copy_at(job).empty()
-                       ? fsys::LookAlike::another_copy
-                       : fsys::LookAlike::is_the_copy;
+  job.replaces_copy_of = recorder != nullptr ? recorder->earlier_copy_at(job) : std::string();
 }
 
 // Tells of each entry in list order, however the copies finish: a front end
@@ -152,8 +152,6 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
     pipeline.take_results(results, wait, or_room);
     for (CopyResult& result : results) {
       if (!result.error && result.outcome == fsys::CopyOutcome::name_held_by_run) {
-        // Its next name is looked at afresh when it is named.
-        result.job.replaces_copy_of.clear();
         planner.renumber(result.job);
         ask_whose_copy_is_there(recorder, result.job);
         renamed.push_back(std::move(result.job));

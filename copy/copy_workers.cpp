@@ -235,7 +235,6 @@ void CopyWorkers::work() {
     while (next < jobs.size()) {
       CopyJob& job = jobs[next++];
       fsys::CopyStart start = start_copy_of(file_system_, job);
-      look_at_whole_copy(recorder_, job, start);
       done.push_back({std::move(job), std::move(start)});
       const auto ended = std::chrono::steady_clock::now();
       quick = ended - began < quick_copy;

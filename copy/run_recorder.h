@@ -25,10 +25,8 @@ class RunRecorder {
   // The source of the earlier run's copy that stands at `job`'s target now,
   // when that source is not the job's own: the copy about to be named there
   // replaces it because the numbering moved since that run.  Empty
-  // otherwise.  Asked on the run's thread before the copy starts, and again
-  // on the thread that names the copy, before it does; for a file system
-  // that copies whole, after the copy (a plan's, which writes nothing,
-  // still finds the earlier copy there).
+  // otherwise.  Asked once per copy, on the run's thread before the copy
+  // starts.
   virtual std::string earlier_copy_at(const CopyJob& job) = 0;
 
   // A folder this run made.
@@ -65,16 +63,6 @@ class RunRecorder {
 inline bool took_name(std::error_code error, fsys::CopyOutcome outcome) {
   return !error && outcome != fsys::CopyOutcome::unchanged &&
          outcome != fsys::CopyOutcome::name_held_by_run;
-}
-
-// For a copy made whole by start_copy (no staged half): when it replaced a
-// file, `recorder` (may be null) says whose earlier copy that was.
-inline void look_at_whole_copy(RunRecorder* recorder, CopyJob& job, const fsys::CopyStart& start) {
-  if (recorder == nullptr || start.error || start.staged) return;
-  if (start.outcome == fsys::CopyOutcome::replaced ||
-      start.outcome == fsys::CopyOutcome::set_aside) {
-    job.replaces_copy_of = recorder->earlier_copy_at(job);
-  }
 }
 
 }  // namespace tolvane::copy

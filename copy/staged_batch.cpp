@@ -106,14 +106,7 @@ void flush_batch(fsys::FileSystem& file_system, StagedBatch& batch) {
 
 void name_batch(fsys::FileSystem& file_system, StagedBatch& batch, std::vector<CopyResult>& results,
                 RunRecorder* recorder, std::size_t lanes) {
-  if (recorder != nullptr) {
-    // Looked at while the targets still hold what the copies replace.
-    for (std::size_t k = 0; k < batch.jobs.size(); ++k) {
-      if (batch.namings[k].staged)
-        batch.jobs[k].replaces_copy_of = recorder->earlier_copy_at(batch.jobs[k]);
-    }
-    recorder->naming(batch.jobs, batch.namings);
-  }
+  if (recorder != nullptr) recorder->naming(batch.jobs, batch.namings);
   lanes = batch.round_trips ? std::min(lanes, batch.size()) : 1;
   try {
     if (lanes > 1) {

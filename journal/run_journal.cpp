@@ -161,9 +161,9 @@ const EarlierCopies& RunJournal::earlier() {
 }
 
 std::string RunJournal::earlier_copy_at(const copy::CopyJob& job) {
-  // The naming thread and the run's thread both ask, the latter for every
-  // entry: not behind the journal's lock, which a batch holds across its
-  // write and sync.
+  // The run's thread asks of every entry while the naming thread writes: not
+  // behind the journal's lock, which a batch holds across its write and
+  // sync.
   const std::lock_guard lock(places_mutex_);
   const EarlierCopies& earlier = this->earlier();
   if (earlier.empty()) return {};
