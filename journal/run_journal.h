@@ -95,8 +95,9 @@ class RunJournal final : public copy::RunRecorder {
   // The earlier copies, read when first needed.
   const EarlierCopies& earlier();
 
-  // Read once a source lies in the destination, or once the run names a
-  // copy: a re-run that finds every copy in place never reads them.
+  // Read at the run's first question about a source in the destination or
+  // about a target; a re-run reads them before its first copy (nearly a
+  // third of its time at 100,000 copies).
   std::optional<EarlierCopies> earlier_;
   const std::string root_key_;        // path key of absolute_root_
   const std::string typed_root_key_;  // and of root_
