@@ -32,9 +32,10 @@ std::string destination_of(const std::string& text) {
   if (start == std::string::npos) return {};
   const std::size_t end = text.find('\n', start + 1);
   if (end == std::string::npos) return {};
-  const std::vector<std::string> fields =
-      fields_of(std::string_view(text).substr(start + 1, end - start - 1));
-  return kind_of(fields) == LineKind::destination ? fields[1] : std::string();
+  std::vector<std::string_view> fields;
+  raw_fields_of(std::string_view(text).substr(start + 1, end - start - 1), fields);
+  return kind_of(fields.front(), fields.size()) == LineKind::destination ? unescaped(fields[1])
+                                                                         : std::string();
 }
 
 bool wrote_anything(const std::string& head) {
