@@ -78,6 +78,16 @@ struct CopyPlan {
   // Adds the row of `result`; `root` is the destination as the run named
   // its targets.
   void add(const copy::EntryResult& result, std::string_view root);
+
+  // How many rows a view shows: every row, or only the notable ones.
+  std::size_t shown_count(bool notable_only) const {
+    return notable_only ? notable.size() : rows.size();
+  }
+  // The `shown`th row a view shows; null past the last.
+  const PlanRow* shown_row(std::size_t shown, bool notable_only) const {
+    if (shown >= shown_count(notable_only)) return nullptr;
+    return &rows[notable_only ? notable[shown] : shown];
+  }
 };
 
 }  // namespace tolvane::app

@@ -11,6 +11,18 @@ std::string set_aside_folder_quoted() { return "“" + std::string(set_aside_fol
 
 }  // namespace
 
+std::string plan_cell(const PlanRow& row, PlanColumn column) {
+  switch (column) {
+    case PlanColumn::source:
+      return shown_path(row.source);
+    case PlanColumn::target:
+      return shown_path(row.target);
+    case PlanColumn::happening:
+      break;
+  }
+  return planned_happening(row);
+}
+
 std::string renumbering_mark(std::string_view earlier_source) {
   return "编号变动：原来是" + shown_path(earlier_source) + "的拷贝";
 }

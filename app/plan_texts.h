@@ -4,8 +4,10 @@
 // Plain UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/copy_plan.h"
 
@@ -23,6 +25,19 @@ inline constexpr std::string_view plan_target_column = "目标（另存为目录
 inline constexpr std::string_view plan_happening_column = "将如何处理";
 inline constexpr std::string_view plan_filter = "只显示新拷贝以外的行";
 inline constexpr std::string_view plan_close = "关闭";
+
+// The plan window's columns, left to right.
+enum class PlanColumn : std::uint8_t { source, target, happening };
+
+// The most of the list's width, in per cent, that the source and the target
+// column take when fitted to the paths of the first rows; what will happen
+// takes the rest.
+inline constexpr std::pair<PlanColumn, int> plan_path_column_shares[] = {{PlanColumn::source, 45},
+                                                                         {PlanColumn::target, 25}};
+
+// What `row` says in `column`: its source or target path, as shown_path
+// shows it, or what will happen to it.
+std::string plan_cell(const PlanRow& row, PlanColumn column);
 
 // What a target that holds an earlier run's copy of `earlier_source`
 // (another source) is marked with: "编号变动：原来是X的拷贝".

@@ -101,8 +101,6 @@ class Session {
                    std::unique_ptr<fsys::Restorer> restorer = fsys::make_native_restorer());
 
   fsys::FileSystem& file_system() { return *file_system_; }
-  // The runs written down for undo.
-  journal::Journals& journals() { return journals_; }
 
   // Walks the folder the source text names into `events`' file list; no walk
   // when the text names no folder.

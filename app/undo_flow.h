@@ -22,8 +22,9 @@ class UndoEvents {
  public:
   virtual ~UndoEvents() = default;
   // The question before undoing, the plan in numbers; true to go on.
-  // Asked only by an undo that asks first.
-  virtual bool confirm(std::string_view question) = 0;
+  // Asked only by an undo that asks first (UndoMode::ask_first): one whose
+  // events cannot ask declines.
+  virtual bool confirm(std::string_view /*question*/) { return false; }
   // `done` of `total` steps are done (0 as the undo starts); the progress
   // line is undo_progress_caption(done, total).  After every step: a
   // window draws it a few times a second.

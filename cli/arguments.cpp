@@ -56,7 +56,7 @@ ParsedArguments parse_arguments(const std::vector<std::string>& arguments) {
     if (match.row->takes_value && !match.joined) {
       // "--ext --flat" lacks its text; "--ext=--flat" would be one.
       if (k + 1 == arguments.size() || arguments[k + 1].starts_with("--")) {
-        parsed.error = match.row->missing_value;
+        parsed.error = match.row->words.missing_value;
         return parsed;
       }
       value = arguments[++k];

@@ -40,10 +40,10 @@ class CommandLineFrontEnd final : public app::ScanEvents, public app::CopyEvents
     progress_.update(static_cast<std::size_t>(value), files_.size(), caption, at_once);
   }
   void entry_done(const copy::EntryResult& result) override { output_.entry(result); }
-  // The run goes on, said to be one that cannot be undone.
+  // The run goes on, said to be one that cannot be undone; the JSON
+  // summary says so from the run's outcome.
   bool copy_unrecorded(std::error_code why) override {
     err_ << app::command_line::program_line(app::unrecorded_notice(why)) << '\n';
-    output_.unrecorded();
     return true;
   }
 

@@ -118,8 +118,8 @@ int run(const std::vector<std::string>& arguments, fsys::FileSystem& disk, fsys:
       options.dry_run ? session.plan(request, front_end) : session.copy(request, front_end);
   listening.reset();
   progress.finish();
-  // A journal cut short part way: the JSON summary says the run cannot be
-  // undone whole.
+  // No journal, or one cut short part way: the JSON summary says the run
+  // cannot be undone whole.
   if (outcome.unrecorded) output.unrecorded();
   const int status = outcome.verdict.exit_status();
   // Said where the user pressed Ctrl-C, as the interruption's answer.

@@ -53,7 +53,7 @@ std::string help_text() {
   }
   text.append("\n").append(options_heading).append("\n");
   for (const OptionRow& row : option_table()) {
-    append_wrapped(text, "  " + option_label(row), option_column, row.help);
+    append_wrapped(text, "  " + option_label(row), option_column, row.words.help);
   }
   text.append("\n");
   append_wrapped(text, "", 0, help_closing);

@@ -4,31 +4,27 @@
 
 #include <array>
 
-#include "app/command_line_help.h"
-
 namespace tolvane::cli {
 namespace {
 
 using namespace app::command_line;
 
 constexpr std::array<OptionRow, 8> table{{
-    {"--ext", "", "TEXT", true, ext_words.missing_value, ext_words.help, ext_words.manual,
+    {"--ext", "", "TEXT", true, ext_words,
      [](Options& options, std::string_view value) { options.extension = value; }, false},
-    {"--flat", "", "", false, flat_words.missing_value, flat_words.help, flat_words.manual,
+    {"--flat", "", "", false, flat_words,
      [](Options& options, std::string_view) { options.flat = true; }, false},
-    {"--dry-run", "", "", false, dry_run_words.missing_value, dry_run_words.help,
-     dry_run_words.manual, [](Options& options, std::string_view) { options.dry_run = true; }},
-    {"--dot-folders", "", "", false, dot_folders_words.missing_value, dot_folders_words.help,
-     dot_folders_words.manual,
+    {"--dry-run", "", "", false, dry_run_words,
+     [](Options& options, std::string_view) { options.dry_run = true; }},
+    {"--dot-folders", "", "", false, dot_folders_words,
      [](Options& options, std::string_view) { options.dot_folders = true; }, false},
-    {"--json", "", "", false, json_words.missing_value, json_words.help, json_words.manual,
+    {"--json", "", "", false, json_words,
      [](Options& options, std::string_view) { options.json = true; }},
-    {"--undo", "", "DEST", false, undo_words.missing_value, undo_words.help, undo_words.manual,
+    {"--undo", "", "DEST", false, undo_words,
      [](Options& options, std::string_view) { options.undo = true; }},
-    {"--help", "-h", "", false, help_words.missing_value, help_words.help, help_words.manual,
+    {"--help", "-h", "", false, help_words,
      [](Options& options, std::string_view) { options.help = true; }},
-    {"--", "", "", false, end_of_options_words.missing_value, end_of_options_words.help,
-     end_of_options_words.manual, nullptr},
+    {"--", "", "", false, end_of_options_words, nullptr},
 }};
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/command_line_help.h"
 #include "cli/options.h"
 
 namespace tolvane::cli {
@@ -20,16 +21,13 @@ struct OptionRow {
   // The option's own value follows it ("--ext .png") or is joined with "="
   // ("--ext=.png"); only such an option takes "=".
   bool takes_value;
-  // The message when the value is missing (the next argument is absent or
-  // is itself an option); used only when takes_value.
-  std::string_view missing_value;
-  // What the option does, one paragraph: --help wraps it to its column,
-  // and the manual page says it first.
-  std::string_view help;
-  // What the manual page says after `help`, or empty.  Plain text like
-  // `help`: the page sets option names in bold and SOURCE, DEST and TEXT in
-  // italics itself.
-  std::string_view manual;
+  // Its words: the message when the value is missing (the next argument is
+  // absent or is itself an option; used only when takes_value), what it
+  // does in one paragraph (--help wraps it to its column, and the manual
+  // page says it first), and what the manual page says after that, or
+  // empty.  Plain text: the page sets option names in bold and SOURCE,
+  // DEST and TEXT in italics itself.
+  const app::command_line::OptionWords& words;
   // Sets Options from the option (and its value, empty for a switch); null
   // for "--", which ends the options instead.
   void (*apply)(Options& options, std::string_view value);

@@ -38,7 +38,6 @@ std::string_view step_word(undo::UndoStep step) {
 class UndoProgressLine final : public app::UndoEvents {
  public:
   explicit UndoProgressLine(ProgressDisplay& progress) : progress_(progress) {}
-  bool confirm(std::string_view /*question*/) override { return true; }
   void progress(std::size_t done, std::size_t total) override {
     progress_.show(app::undo_progress_caption(done, total), done == 0 || done == total);
   }

@@ -10,6 +10,7 @@
 #include "app/user_texts.h"
 #include "form/form1_run_display.h"
 #include "form/form1_undo_display.h"
+#include "form/refresh_pacer.h"
 #include "fsys/path_separator.h"
 #include "fsys/resolved_path.h"
 #include "scan/file_list.h"
@@ -38,21 +39,20 @@ int bar_steps(float value) {
 // taking no input; its progress is no copy's, and the bar stays as it is.
 class PlanKeepAlive final : public app::CopyEvents {
  public:
-  explicit PlanKeepAlive(Form1Controls& controls)
-      : controls_(controls), last_(std::chrono::steady_clock::now()) {}
+  explicit PlanKeepAlive(Form1Controls& controls) : controls_(controls) {}
 
   void progress(int /*value*/, std::string_view /*caption*/, bool /*at_once*/) override {
     keep_alive();
   }
   void keep_alive() override {
-    if (std::chrono::steady_clock::now() - last_ < std::chrono::milliseconds(100)) return;
+    if (!pacer_.due()) return;
     controls_.keep_alive();
-    last_ = std::chrono::steady_clock::now();
+    pacer_.refreshed();
   }
 
  private:
   Form1Controls& controls_;
-  std::chrono::steady_clock::time_point last_;
+  RefreshPacer pacer_;
 };
 
 }  // namespace

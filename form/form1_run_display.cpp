@@ -6,14 +6,7 @@
 #include "form/form1.h"
 
 namespace tolvane::form {
-namespace {
-
-constexpr std::chrono::milliseconds refresh_interval{100};
-
-}  // namespace
-
-Form1RunDisplay::Form1RunDisplay(Form1& form)
-    : form_(form), last_refresh_(std::chrono::steady_clock::now()) {}
+Form1RunDisplay::Form1RunDisplay(Form1& form) : form_(form) {}
 
 void Form1RunDisplay::progress(int value, std::string_view label6_caption, bool at_once) {
   form_.set_progress_value_quietly(static_cast<float>(value));
@@ -22,13 +15,11 @@ void Form1RunDisplay::progress(int value, std::string_view label6_caption, bool 
   // Shown at once while the copies are put on the device at the end: from
   // then on nothing is left to stop.
   if (at_once) stoppable_ = false;
-  if (at_once || std::chrono::steady_clock::now() - last_refresh_ >= refresh_interval) {
-    refresh_window();
-  }
+  if (at_once || pacer_.due()) refresh_window();
 }
 
 void Form1RunDisplay::keep_alive() {
-  if (std::chrono::steady_clock::now() - last_refresh_ >= refresh_interval) refresh_window();
+  if (pacer_.due()) refresh_window();
 }
 
 void Form1RunDisplay::refresh_window() {
@@ -40,7 +31,7 @@ void Form1RunDisplay::refresh_window() {
   }
   form_.controls().keep_alive();
   if (stoppable_) form_.ask_to_stop(entries_done_);
-  last_refresh_ = std::chrono::steady_clock::now();
+  pacer_.refreshed();
 }
 
 void Form1RunDisplay::show_report(std::string_view text, bool warning) {

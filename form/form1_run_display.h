@@ -2,13 +2,13 @@
 // run goes on, and the closing message box.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 #include "app/run_events.h"
+#include "form/refresh_pacer.h"
 
 namespace tolvane::form {
 
@@ -39,7 +39,7 @@ class Form1RunDisplay : public app::CopyEvents {
   bool entries_failed_ = false;
   std::size_t entries_done_ = 0;
   bool stoppable_ = true;  // until the run puts its copies on the device
-  std::chrono::steady_clock::time_point last_refresh_;
+  RefreshPacer pacer_;
 };
 
 }  // namespace tolvane::form

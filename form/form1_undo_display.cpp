@@ -13,14 +13,11 @@
 namespace tolvane::form {
 namespace {
 
-constexpr std::chrono::milliseconds refresh_interval{100};
-
 int bar_steps(std::size_t count) { return static_cast<int>(std::min<std::size_t>(count, INT_MAX)); }
 
 }  // namespace
 
-Form1UndoDisplay::Form1UndoDisplay(Form1& form)
-    : form_(form), last_refresh_(std::chrono::steady_clock::now()) {}
+Form1UndoDisplay::Form1UndoDisplay(Form1& form) : form_(form) {}
 
 bool Form1UndoDisplay::confirm(std::string_view question) {
   return form_.controls().ask_yes_no(question);
@@ -32,14 +29,11 @@ void Form1UndoDisplay::progress(std::size_t done, std::size_t total) {
   shown_ = false;
   drawing_ = true;
   // The first step at once: the answered question goes from the screen.
-  if (done == 0 || done == total ||
-      std::chrono::steady_clock::now() - last_refresh_ >= refresh_interval) {
-    refresh_window();
-  }
+  if (done == 0 || done == total || pacer_.due()) refresh_window();
 }
 
 void Form1UndoDisplay::keep_alive() {
-  if (std::chrono::steady_clock::now() - last_refresh_ >= refresh_interval) refresh_window();
+  if (pacer_.due()) refresh_window();
 }
 
 void Form1UndoDisplay::refresh_window() {
@@ -51,7 +45,7 @@ void Form1UndoDisplay::refresh_window() {
     shown_ = true;
   }
   controls.keep_alive();
-  last_refresh_ = std::chrono::steady_clock::now();
+  pacer_.refreshed();
 }
 
 void Form1UndoDisplay::finish() {

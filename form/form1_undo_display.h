@@ -3,11 +3,11 @@
 // during a copy run, with no input taken.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <string_view>
 
 #include "app/undo_flow.h"
+#include "form/refresh_pacer.h"
 
 namespace tolvane::form {
 
@@ -35,7 +35,7 @@ class Form1UndoDisplay final : public app::UndoEvents {
   std::size_t total_ = 0;
   bool shown_ = true;     // the latest progress is on the screen
   bool drawing_ = false;  // the undo has begun: the bar is its
-  std::chrono::steady_clock::time_point last_refresh_;
+  RefreshPacer pacer_;
 };
 
 }  // namespace tolvane::form

@@ -28,25 +28,27 @@ void append_escaped(std::string& text, std::string_view field) {
   }
 }
 
-}  // namespace
-
-std::string line_of(LineKind kind, const std::vector<std::string>& fields) {
-  std::string line(shape_of(kind).word);
-  for (const std::string& field : fields) {
-    line += '\t';
-    append_escaped(line, field);
-  }
-  line += '\n';
-  return line;
-}
-
-void append_line(std::string& text, LineKind kind, std::initializer_list<std::string_view> fields) {
+// A line of `kind` with `fields` (strings or views) after its word.
+template <typename Fields>
+void append_fields(std::string& text, LineKind kind, const Fields& fields) {
   text.append(shape_of(kind).word);
-  for (const std::string_view field : fields) {
+  for (const auto& field : fields) {
     text += '\t';
     append_escaped(text, field);
   }
   text += '\n';
+}
+
+}  // namespace
+
+std::string line_of(LineKind kind, const std::vector<std::string>& fields) {
+  std::string line;
+  append_fields(line, kind, fields);
+  return line;
+}
+
+void append_line(std::string& text, LineKind kind, std::initializer_list<std::string_view> fields) {
+  append_fields(text, kind, fields);
 }
 
 std::optional<LineKind> kind_of(std::string_view word, std::size_t fields) {
@@ -56,10 +58,6 @@ std::optional<LineKind> kind_of(std::string_view word, std::size_t fields) {
     }
   }
   return std::nullopt;
-}
-
-std::optional<LineKind> kind_of(const std::vector<std::string>& fields) {
-  return kind_of(fields.front(), fields.size());
 }
 
 std::string line_start(LineKind kind) {
@@ -100,15 +98,6 @@ std::string unescaped(std::string_view field) {
   text.reserve(field.size());
   append_unescaped(text, field);
   return text;
-}
-
-std::vector<std::string> fields_of(std::string_view line) {
-  std::vector<std::string_view> raw;
-  raw_fields_of(line, raw);
-  std::vector<std::string> fields;
-  fields.reserve(raw.size());
-  for (const std::string_view field : raw) fields.push_back(unescaped(field));
-  return fields;
 }
 
 namespace {

@@ -84,19 +84,16 @@ void append_line(std::string& text, LineKind kind, std::initializer_list<std::st
 // word included: nothing for a word the table does not know or a count of
 // fields that is not its kind's (a newer writer's line, or one cut short).
 std::optional<LineKind> kind_of(std::string_view word, std::size_t fields);
-std::optional<LineKind> kind_of(const std::vector<std::string>& fields);
 
 // How a line of `kind` starts in a journal's text, with the line break
 // before it: "\ncopy\t", "\nended\n".  For a look at a journal's first
 // lines without reading them all.
 std::string line_start(LineKind kind);
 
-// The fields of one line (without its "\n").
-std::vector<std::string> fields_of(std::string_view line);
-
-// The same as they stand in the line, still escaped, into `fields`: a tab
-// inside a field is written "\t", so every tab of the line separates two.
-// For reading a journal of a million lines without a string per field.
+// The fields of one line (without its "\n") as they stand in it, still
+// escaped, into `fields`: a tab inside a field is written "\t", so every tab
+// of the line separates two.  A journal of a million lines is read without
+// a string per field.
 void raw_fields_of(std::string_view line, std::vector<std::string_view>& fields);
 // A raw field's own text, appended to `text` or alone.
 void append_unescaped(std::string& text, std::string_view field);

@@ -3,7 +3,6 @@
 #include "journal/journals.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <unordered_set>
@@ -16,7 +15,6 @@
 namespace tolvane::journal {
 namespace {
 
-constexpr std::string_view journal_prefix = "run-";
 constexpr std::string_view journal_suffix = ".journal";
 // The empty file beside an undone journal.
 constexpr std::string_view undone_suffix = ".undone";
@@ -34,9 +32,10 @@ std::string destination_of(const std::string& text) {
   if (start == std::string::npos) return {};
   const std::size_t end = text.find('\n', start + 1);
   if (end == std::string::npos) return {};
-  const std::vector<std::string> fields =
-      fields_of(std::string_view(text).substr(start + 1, end - start - 1));
-  return kind_of(fields) == LineKind::destination ? fields[1] : std::string();
+  std::vector<std::string_view> fields;
+  raw_fields_of(std::string_view(text).substr(start + 1, end - start - 1), fields);
+  return kind_of(fields.front(), fields.size()) == LineKind::destination ? unescaped(fields[1])
+                                                                         : std::string();
 }
 
 bool wrote_anything(const std::string& head) {
@@ -44,13 +43,6 @@ bool wrote_anything(const std::string& head) {
     if (shape.writes && head.find(line_start(shape.kind)) != std::string::npos) return true;
   }
   return false;
-}
-
-// The start of a journal's run, in ns since 1970, from its name.
-std::int64_t started_of(const std::string& name) {
-  std::int64_t started = 0;
-  std::from_chars(name.data() + journal_prefix.size(), name.data() + name.size(), started);
-  return started;
 }
 
 std::int64_t now_ns() {
@@ -79,25 +71,38 @@ std::vector<std::string> Journals::journal_names(std::vector<std::string>* all) 
   return names;
 }
 
+std::optional<Journals::JournalHead> Journals::head_of(
+    const std::string& name, const std::unordered_set<std::string>& marks) {
+  const std::optional<std::string> head = restorer_.read_text(folder_ + name, first_lines);
+  if (!head) return std::nullopt;
+  JournalHead journal{name, fsys::path_key(destination_of(*head)), wrote_anything(*head)};
+  journal.undone = head->find(line_start(LineKind::undone)) != std::string::npos ||
+                   marks.contains(name + std::string(undone_suffix));
+  journal.started = journal_started(name);
+  return journal;
+}
+
 std::vector<Journals::JournalHead> Journals::heads(const std::vector<std::string>& names,
-                                                   const std::vector<std::string>& all,
-                                                   bool with_size) {
+                                                   const std::vector<std::string>& all) {
   const std::unordered_set<std::string> marks(all.begin(), all.end());
   std::vector<JournalHead> found;
   for (const std::string& name : names) {
-    const std::string path = folder_ + name;
-    const std::optional<std::string> head = restorer_.read_text(path, first_lines);
-    if (!head) continue;
-    JournalHead journal{name, fsys::path_key(destination_of(*head)), wrote_anything(*head)};
-    journal.undone = head->find(line_start(LineKind::undone)) != std::string::npos ||
-                     marks.contains(name + std::string(undone_suffix));
-    if (with_size) {
-      journal.bytes = restorer_.identify(path).value_or(fsys::FileIdentity{}).size;
-    }
-    journal.started = started_of(name);
-    found.push_back(std::move(journal));
+    std::optional<JournalHead> journal = head_of(name, marks);
+    if (!journal) continue;
+    journal->bytes = restorer_.identify(folder_ + name).value_or(fsys::FileIdentity{}).size;
+    found.push_back(std::move(*journal));
   }
   return found;
+}
+
+std::vector<std::string> Journals::runs_into(const std::vector<JournalHead>& journals,
+                                             const std::string& destination) {
+  const std::string key = fsys::path_key(destination);
+  std::vector<std::string> names;
+  for (const JournalHead& journal : journals) {
+    if (journal.destination == key) names.push_back(journal.name);
+  }
+  return names;
 }
 
 void Journals::prune(std::vector<JournalHead>& journals) {
@@ -143,13 +148,9 @@ void Journals::prune(std::vector<JournalHead>& journals) {
   journals = std::move(kept);
 }
 
-EarlierCopies Journals::earlier_copies(const std::vector<std::string>& names,
-                                       const std::string& destination) {
-  const std::string key = fsys::path_key(destination);
+EarlierCopies Journals::earlier_copies(const std::vector<std::string>& names) {
   EarlierCopies earlier;
   for (const std::string& name : names) {
-    const std::optional<std::string> head = restorer_.read_text(folder_ + name, header_bytes);
-    if (!head || fsys::path_key(destination_of(*head)) != key) continue;
     const std::optional<std::string> text = restorer_.read_text(folder_ + name, SIZE_MAX);
     if (!text) continue;
     RecordedRun run = parse_journal(folder_ + name, *text);
@@ -173,31 +174,26 @@ std::unique_ptr<RunJournal> Journals::start_run(const std::string& root, std::er
     error = std::make_error_code(std::errc::no_such_file_or_directory);
     return nullptr;
   }
+  const std::string destination = absolute_root(root);
   if (read_only_) {
-    return std::make_unique<RunJournal>(
-        restorer_, nullptr, root, absolute_root(root),
-        [this, root] { return earlier_copies(journal_names(), absolute_root(root)); });
+    return std::make_unique<RunJournal>(restorer_, nullptr, root, destination, [this, destination] {
+      std::vector<std::string> all;
+      const std::vector<std::string> names = journal_names(&all);
+      return earlier_copies(runs_into(heads(names, all), destination));
+    });
   }
   if ((error = restorer_.make_folders(folder_))) return nullptr;
-  const std::string destination = absolute_root(root);
   std::vector<std::string> all;
   const std::vector<std::string> names = journal_names(&all);
-  std::vector<JournalHead> journals = heads(names, all, true);
+  std::vector<JournalHead> journals = heads(names, all);
   prune(journals);
+  // Newest first: the first is the destination's last run.
+  std::vector<std::string> older = runs_into(journals, destination);
+  const std::string previous = older.empty() ? std::string() : folder_ + older.front();
   // Read only if a listed file lies in the destination: only then can the
   // run meet a copy an earlier run made there, and reading every earlier
   // journal would cost a re-run more than its look at each file.
-  std::vector<std::string> older;
-  const std::string key = fsys::path_key(destination);
-  std::string previous;  // the last journal into the destination
-  for (const JournalHead& journal : journals) {
-    if (journal.destination != key) continue;
-    older.push_back(journal.name);
-    if (previous.empty()) previous = folder_ + journal.name;
-  }
-  auto earlier = [this, older = std::move(older), destination] {
-    return earlier_copies(older, destination);
-  };
+  auto earlier = [this, older = std::move(older)] { return earlier_copies(older); };
 
   std::unique_ptr<fsys::AppendedFile> file;
   const std::int64_t now = now_ns();
@@ -232,38 +228,34 @@ std::unique_ptr<RunJournal> Journals::start_run(const std::string& root, std::er
   return journal;
 }
 
-std::optional<RecordedRun> Journals::last_run_into(const std::string& root) {
-  const std::string key = fsys::path_key(absolute_root(root));
-  for (const std::string& name : journal_names()) {
-    const std::optional<std::string> head = restorer_.read_text(folder_ + name, header_bytes);
-    if (!head || fsys::path_key(destination_of(*head)) != key) continue;
-    const std::optional<std::string> text = restorer_.read_text(folder_ + name, SIZE_MAX);
-    if (!text) return std::nullopt;
-    RecordedRun run = parse_journal(folder_ + name, *text);
-    // A re-run that found every copy in place wrote nothing: the run to
-    // undo is the one before it.
-    if (!run.undone && run.copies.empty() && run.folders.empty()) continue;
-    return run;
-  }
-  return std::nullopt;
-}
-
-bool Journals::can_undo(const std::string& root) {
+std::optional<Journals::JournalHead> Journals::last_head_into(const std::string& root) {
   const std::string key = fsys::path_key(absolute_root(root));
   std::vector<std::string> all;
   const std::vector<std::string> names = journal_names(&all);
   const std::unordered_set<std::string> marks(all.begin(), all.end());
   for (const std::string& name : names) {
-    const std::optional<std::string> head = restorer_.read_text(folder_ + name, first_lines);
-    if (!head || fsys::path_key(destination_of(*head)) != key) continue;
-    const bool undone = head->find(line_start(LineKind::undone)) != std::string::npos ||
-                        marks.contains(name + std::string(undone_suffix));
+    std::optional<JournalHead> journal = head_of(name, marks);
+    if (!journal || journal->destination != key) continue;
     // A re-run that found every copy in place wrote nothing: the run to
     // undo is the one before it.
-    if (!undone && !wrote_anything(*head)) continue;
-    return !undone;
+    if (!journal->undone && !journal->wrote) continue;
+    return journal;
   }
-  return false;
+  return std::nullopt;
+}
+
+std::optional<RecordedRun> Journals::last_run_into(const std::string& root) {
+  const std::optional<JournalHead> journal = last_head_into(root);
+  if (!journal) return std::nullopt;
+  const std::string path = folder_ + journal->name;
+  const std::optional<std::string> text = restorer_.read_text(path, SIZE_MAX);
+  if (!text) return std::nullopt;
+  return parse_journal(path, *text);
+}
+
+bool Journals::can_undo(const std::string& root) {
+  const std::optional<JournalHead> journal = last_head_into(root);
+  return journal && !journal->undone;
 }
 
 std::error_code Journals::mark_undone(const RecordedRun& run) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <unordered_set>
 #include <vector>
 
 #include "fsys/restorer.h"
@@ -77,17 +78,27 @@ class Journals {
   // Journal names, newest first; `all`, when given, gets every name in the
   // folder.
   std::vector<std::string> journal_names(std::vector<std::string>* all = nullptr);
-  // The heads of the journals `names` (newest first), with the undone marks
-  // among `all`; `with_size` looks at each one's size too.
+  // What the first lines of the journal `name` tell of it, with its undone
+  // mark among `marks` (the folder's file names); not its size.  Nothing
+  // when it cannot be read.
+  std::optional<JournalHead> head_of(const std::string& name,
+                                     const std::unordered_set<std::string>& marks);
+  // The heads of the journals `names` (newest first) with their sizes, the
+  // undone marks among `all`.
   std::vector<JournalHead> heads(const std::vector<std::string>& names,
-                                 const std::vector<std::string>& all, bool with_size);
+                                 const std::vector<std::string>& all);
+  // The names of those of `journals` whose run went into `destination`.
+  static std::vector<std::string> runs_into(const std::vector<JournalHead>& journals,
+                                            const std::string& destination);
   // Removes the journals the limits no longer keep from `journals` (heads,
   // newest first) and from the disk.
   void prune(std::vector<JournalHead>& journals);
-  // The copies that the runs named in `names` made into `destination` and
-  // did not take back.
-  EarlierCopies earlier_copies(const std::vector<std::string>& names,
-                               const std::string& destination);
+  // The head of the last journal into `root` that wrote anything or was
+  // undone: what last_run_into and can_undo both judge by.
+  std::optional<JournalHead> last_head_into(const std::string& root);
+  // The copies that the runs named in `names`, all into one destination,
+  // made there and did not take back.
+  EarlierCopies earlier_copies(const std::vector<std::string>& names);
 
   std::string folder_;
   fsys::Restorer& restorer_;

@@ -53,11 +53,7 @@ void add_copy(RecordedRun& run, CopyPlaces& places, const std::vector<std::strin
 RecordedRun parse_journal(const std::string& path, const std::string& text) {
   RecordedRun run;
   run.journal = path;
-  // Journals are named "run-<start in ns>-<n>.journal".
-  const std::size_t name = path.rfind("run-");
-  if (name != std::string::npos) {
-    std::from_chars(path.data() + name + 4, path.data() + path.size(), run.started);
-  }
+  run.started = journal_started(path);
   // Format 1: by the target as the text spells it: the writer escaped a
   // path the same way each time, and the text outlives the map.
   std::unordered_map<std::string_view, std::size_t> by_target;
@@ -152,6 +148,23 @@ RecordedRun parse_journal(const std::string& path, const std::string& text) {
     }
   }
   return run;
+}
+
+std::int64_t journal_started(std::string_view path) {
+  std::int64_t started = 0;
+  const std::size_t name = path.rfind(journal_prefix);
+  if (name != std::string_view::npos) {
+    const std::size_t start = name + journal_prefix.size();
+    std::from_chars(path.data() + start, path.data() + path.size(), started);
+  }
+  return started;
+}
+
+void remove_run_temporaries(const RecordedRun& run, fsys::Restorer& restorer) {
+  if (!run.writer) return;
+  for (const std::string& folder : run.folders_written()) {
+    restorer.remove_temporaries(folder, *run.writer);
+  }
 }
 
 std::vector<std::string> RecordedRun::folders_written() const {

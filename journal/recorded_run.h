@@ -5,12 +5,18 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fsys/kept_file.h"
+#include "fsys/restorer.h"
 #include "fsys/temporary_names.h"
 
 namespace tolvane::journal {
+
+// Journals are named "run-<start in ns>-<n>.journal", so that names sort as
+// runs do.
+inline constexpr std::string_view journal_prefix = "run-";
 
 struct RecordedCopy {
   std::string target;  // absolute
@@ -44,5 +50,12 @@ struct RecordedRun {
 
 // Reads a journal's text; a line cut short by a kill is ignored.
 RecordedRun parse_journal(const std::string& path, const std::string& text);
+
+// The start of a journal's run, in ns since 1970, from its name or path.
+std::int64_t journal_started(std::string_view path);
+
+// What a kill left half-written in the folders `run` wrote: its own
+// temporaries, never anyone else's.
+void remove_run_temporaries(const RecordedRun& run, fsys::Restorer& restorer);
 
 }  // namespace tolvane::journal

@@ -76,8 +76,8 @@ std::string option_entries() {
   std::string out;
   for (const cli::OptionRow& row : cli::option_table()) {
     out.append(".TP\n").append(marked_text(cli::option_label(row))).append("\n");
-    out.append(marked_text(row.help));
-    if (!row.manual.empty()) out.append(marked_text(row.manual));
+    out.append(marked_text(row.words.help));
+    if (!row.words.manual.empty()) out.append(marked_text(row.words.manual));
     out.append("\n");
   }
   // The template's line ends the last entry.

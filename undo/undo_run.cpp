@@ -73,10 +73,7 @@ class Undoer {
   // What a kill left half-written in the run's folders, before they are
   // removed: the run's own temporaries, never anyone else's.
   void remove_temporaries(const journal::RecordedRun& run) {
-    if (dry_run_ || !run.writer) return;
-    for (const std::string& folder : run.folders_written()) {
-      restorer_.remove_temporaries(folder, *run.writer);
-    }
+    if (!dry_run_) journal::remove_run_temporaries(run, restorer_);
   }
 
   void remove_folder(const std::string& folder) {
@@ -247,7 +244,7 @@ class Undoer {
   // How many copies a plan takes away from each folder, by its path.
   std::unordered_map<std::string, std::size_t> removed_in_;
   std::unordered_map<std::string, std::size_t>::iterator last_removed_in_ = removed_in_.end();
-  std::vector<std::string> kept_folders_;    // folders a plan leaves, with their separator
+  std::vector<std::string> kept_folders_;  // folders a plan leaves, with their separator
 };
 
 }  // namespace

@@ -75,11 +75,11 @@ TEST(HelpLayout, SaysEachOptionsWordsWholeInTheTablesOrder) {
     // lines, and a Latin word (a path, a field name) never in two.
     const std::size_t label = help.find("\n  " + option_label(row), 0);
     ASSERT_NE(label, std::string::npos) << option_label(row);
-    const std::size_t words = run_together.find(without_blanks(row.help), at);
-    ASSERT_NE(words, std::string::npos) << row.help;
+    const std::size_t words = run_together.find(without_blanks(row.words.help), at);
+    ASSERT_NE(words, std::string::npos) << row.words.help;
     at = words;
     std::size_t start = 0;
-    const std::string_view text = row.help;
+    const std::string_view text = row.words.help;
     while (start < text.size()) {
       std::size_t end = start;
       while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80 &&

@@ -77,8 +77,8 @@ TEST(ManualPages, CommandLinePageSaysEachOptionsWordsInTheTablesOrder) {
   ASSERT_NE(section, std::string::npos) << page;
   std::size_t at = section;
   for (const cli::OptionRow& row : cli::option_table()) {
-    const std::string entry = without_blanks(cli::option_label(row)) + without_blanks(row.help) +
-                              without_blanks(row.manual);
+    const std::string entry = without_blanks(cli::option_label(row)) +
+                              without_blanks(row.words.help) + without_blanks(row.words.manual);
     const std::size_t found = page.find(entry, at);
     EXPECT_NE(found, std::string::npos) << "not said whole, or out of order: " << entry;
     if (found != std::string::npos) at = found + entry.size();

@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "app/plan_texts.h"
-#include "app/user_texts.h"
 
 namespace tolvane::qt {
 namespace {
@@ -38,7 +37,7 @@ void PlanTableModel::show_notable_only(bool only) {
 
 int PlanTableModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
-  return shown_rows(notable_only_ ? plan_.notable.size() : plan_.rows.size());
+  return shown_rows(plan_.shown_count(notable_only_));
 }
 
 int PlanTableModel::columnCount(const QModelIndex& parent) const {
@@ -46,9 +45,7 @@ int PlanTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 const app::PlanRow* PlanTableModel::row_at(int row) const {
-  if (row < 0 || row >= rowCount()) return nullptr;
-  const auto shown = static_cast<std::size_t>(row);
-  return &plan_.rows[notable_only_ ? plan_.notable[shown] : shown];
+  return row < 0 ? nullptr : plan_.shown_row(static_cast<std::size_t>(row), notable_only_);
 }
 
 QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
@@ -56,16 +53,8 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
   if (row == nullptr) return {};
   // A cell too narrow for its path shows the whole of it at the pointer.
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
-  switch (index.column()) {
-    case source_column:
-      return from_utf8(app::shown_path(row->source));
-    case target_column:
-      return from_utf8(app::shown_path(row->target));
-    case happening_column:
-      return from_utf8(app::planned_happening(*row));
-    default:
-      return {};
-  }
+  if (index.column() < 0 || index.column() >= column_count) return {};
+  return from_utf8(app::plan_cell(*row, static_cast<app::PlanColumn>(index.column())));
 }
 
 QVariant PlanTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -14,6 +14,7 @@ class PlanTableModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
+  // As app::PlanColumn numbers them.
   enum Column { source_column, target_column, happening_column, column_count };
 
   explicit PlanTableModel(QObject* parent = nullptr);

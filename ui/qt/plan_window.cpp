@@ -102,8 +102,8 @@ void PlanWindow::showEvent(QShowEvent* event) {
   // As wide as the paths of the first rows need, within a share of the
   // window; what will happen takes the rest.
   const int width = table_->viewport()->width();
-  for (const auto& [column, share] : {std::pair{PlanTableModel::source_column, 45},
-                                      std::pair{PlanTableModel::target_column, 25}}) {
+  for (const auto& [plan_column, share] : app::plan_path_column_shares) {
+    const int column = static_cast<int>(plan_column);
     table_->resizeColumnToContents(column);
     table_->setColumnWidth(column, std::min(table_->columnWidth(column), width * share / 100));
   }

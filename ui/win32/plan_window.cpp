@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "app/plan_texts.h"
-#include "app/user_texts.h"
 #include "fsys/win32/path.h"
 #include "ui/win32/dpi.h"
 
@@ -164,7 +163,8 @@ void PlanWindow::fit_columns() {
   // after the first plan.
   columns_fitted_ = true;
   int used = 0;
-  for (const auto& [column, share] : {std::pair{0, 45}, std::pair{1, 25}}) {
+  for (const auto& [plan_column, share] : app::plan_path_column_shares) {
+    const int column = static_cast<int>(plan_column);
     int needed = 0;
     for (int row = 0; row < 200 && row_at(row) != nullptr; ++row) {
       LVITEMW item{};
@@ -195,7 +195,7 @@ void PlanWindow::show_plan(app::CopyPlan plan) {
 }
 
 void PlanWindow::show_rows() {
-  const std::size_t rows = notable_only_ ? plan_.notable.size() : plan_.rows.size();
+  const std::size_t rows = plan_.shown_count(notable_only_);
   HWND list = control(list_id);
   // A list view counts its rows in int.
   const auto count = std::min<std::size_t>(rows, std::numeric_limits<int>::max());
@@ -218,26 +218,15 @@ std::wstring PlanWindow::row_text(int row) const {
 }
 
 const app::PlanRow* PlanWindow::row_at(int row) const {
-  const std::size_t rows = notable_only_ ? plan_.notable.size() : plan_.rows.size();
-  if (row < 0 || static_cast<std::size_t>(row) >= rows) return nullptr;
-  const auto shown = static_cast<std::size_t>(row);
-  return &plan_.rows[notable_only_ ? plan_.notable[shown] : shown];
+  return row < 0 ? nullptr : plan_.shown_row(static_cast<std::size_t>(row), notable_only_);
 }
 
 void PlanWindow::fill_cell(LVITEMW& item) {
   const app::PlanRow* row = row_at(item.iItem);
   if (!(item.mask & LVIF_TEXT) || row == nullptr) return;
-  switch (item.iSubItem) {
-    case 0:
-      cell_text_ = fsys::win32::to_utf16(app::shown_path(row->source));
-      break;
-    case 1:
-      cell_text_ = fsys::win32::to_utf16(app::shown_path(row->target));
-      break;
-    default:
-      cell_text_ = fsys::win32::to_utf16(app::planned_happening(*row));
-      break;
-  }
+  // The list view has the plan's three columns, numbered as app/ numbers them.
+  const auto column = static_cast<app::PlanColumn>(std::clamp(item.iSubItem, 0, 2));
+  cell_text_ = fsys::win32::to_utf16(app::plan_cell(*row, column));
   // The list view reads the text from here; it stays until the next cell.
   item.pszText = cell_text_.data();
 }
