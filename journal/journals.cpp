@@ -190,9 +190,8 @@ std::unique_ptr<RunJournal> Journals::start_run(const std::string& root, std::er
   // Newest first: the first is the destination's last run.
   std::vector<std::string> older = runs_into(journals, destination);
   const std::string previous = older.empty() ? std::string() : folder_ + older.front();
-  // Read only if a listed file lies in the destination: only then can the
-  // run meet a copy an earlier run made there, and reading every earlier
-  // journal would cost a re-run more than its look at each file.
+  // Read at the run's first question of them, not before: a run into a
+  // destination no earlier run copied into has nothing to read.
   auto earlier = [this, older = std::move(older)] { return earlier_copies(older); };
 
   std::unique_ptr<fsys::AppendedFile> file;

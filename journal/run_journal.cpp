@@ -130,11 +130,7 @@ void RunJournal::clear_unfinished_run() {
   if (unfinished_run_.empty()) return;
   const std::optional<std::string> text = restorer_.read_text(unfinished_run_, SIZE_MAX);
   if (!text) return;
-  const RecordedRun run = parse_journal(unfinished_run_, *text);
-  if (!run.writer) return;
-  for (const std::string& folder : run.folders_written()) {
-    restorer_.remove_temporaries(folder, *run.writer);
-  }
+  remove_run_temporaries(parse_journal(unfinished_run_, *text), restorer_);
 }
 
 bool RunJournal::earlier_copy(const std::string& source) {
