@@ -29,6 +29,9 @@ struct CopyJob {
   // the journal before the copy starts: a re-run whose numbers moved since
   // replaces it.  Empty when the target holds no such copy.
   std::string replaces_copy_of;
+  // The target's folder holds nothing older than this run (the run made it
+  // or found it empty): no earlier run's copy can stand at the target.
+  bool in_new_folder = false;
 
   // Where the target holds an earlier run's copy of another source, a file
   // there of this source's size and time is not its copy (photos of a

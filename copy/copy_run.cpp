@@ -40,9 +40,12 @@ void count(const CopyJob& job, std::error_code error, fsys::CopyOutcome outcome,
 // of another source, which no look at its size and time may take for this
 // source's copy, and which the copy replaces if it takes the name.  Asked
 // once, here: nothing of this run writes the target before its copy does.
-// `recorder` may be null.
+// A target in a new folder is not asked of: a run into a new or empty
+// destination never reads the earlier runs' journals.  `recorder` may be
+// null.
 void ask_whose_copy_is_there(RunRecorder* recorder, CopyJob& job) {
-  job.replaces_copy_of = recorder != nullptr ? recorder->earlier_copy_at(job) : std::string();
+  job.replaces_copy_of =
+      recorder != nullptr && !job.in_new_folder ? recorder->earlier_copy_at(job) : std::string();
 }
 
 // Tells of each entry in list order, however the copies finish: a front end

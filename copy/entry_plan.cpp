@@ -68,6 +68,7 @@ void EntryPlanner::begin(std::size_t index) {
     // A tag such as ".." would put the per-tag folder outside the root.
     folder_named_ = flat || tag_.empty() || is_single_name(tag_);
     folder_error_ = flat || !folder_named_ ? std::error_code() : ensure_folder(folder_);
+    folder_new_ = folder_named_ && !folder_error_ && file_system_.holds_only_this_run(folder_);
     // The extension is typed by the user: it may hold a separator or "..",
     // and no copy may land outside its folder.  The number cannot spoil a
     // numbered name.
@@ -106,6 +107,7 @@ bool EntryPlanner::finish(CopyJob& job, CopyFailure& failure) {
     job.target = targets_.claim_numbered(folder_, tag_, number_, extension, &job.renumbered);
   }
   job.parts = {number_, keep_name};
+  job.in_new_folder = folder_new_;
   return true;
 }
 

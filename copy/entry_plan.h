@@ -65,6 +65,7 @@ class EntryPlanner {
   std::size_t number_ = 0;
   bool folder_named_ = false;
   std::error_code folder_error_;
+  bool folder_new_ = false;  // folder_ holds nothing older than the run
   // Whether numbered names of tag_ are single names (the extension is typed
   // by the user and may hold a separator or ".."); looked at again when the
   // tag changes.

@@ -176,6 +176,11 @@ class FileSystem {
 
   // True when a folder of that path exists (a path ending in the separator).
   virtual bool folder_exists(const std::string& folder) = 0;
+
+  // True when nothing in `folder` (a path ending in the separator) can be
+  // older than the current run: the run made it, or found it empty before
+  // its first copy.  False when the backend does not know.
+  virtual bool holds_only_this_run(const std::string& /*folder*/) { return false; }
 };
 
 // A file system that copies each file whole, in one call: no staging, no

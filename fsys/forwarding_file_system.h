@@ -54,6 +54,9 @@ class ForwardingFileSystem : public FileSystem {
     return inner_.make_folder(folder);
   }
   bool folder_exists(const std::string& folder) override { return inner_.folder_exists(folder); }
+  bool holds_only_this_run(const std::string& folder) override {
+    return inner_.holds_only_this_run(folder);
+  }
 
  protected:
   FileSystem& inner() { return inner_; }

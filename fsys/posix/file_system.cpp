@@ -265,6 +265,10 @@ class PosixFileSystem final : public FileSystem {
     return !holds_zero_byte(folder) && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
   }
 
+  bool holds_only_this_run(const std::string& folder) override {
+    return folders_.holds_only_this_run(folder);
+  }
+
  private:
   // Whether the copy's target volume, or its source's (`source` open on
   // it, of device `device`), answers each step over a round trip.

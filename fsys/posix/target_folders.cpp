@@ -69,6 +69,11 @@ void TargetFolders::made(const std::string& path) {
   invalidate();
 }
 
+bool TargetFolders::holds_only_this_run(const std::string& folder) {
+  const std::lock_guard lock(mutex_);
+  return made_.contains(folder);
+}
+
 void TargetFolders::forget_folders() {
   const std::lock_guard lock(mutex_);
   open_.clear();

@@ -58,6 +58,9 @@ class TargetFolders {
   // volume known, and nothing in it predates the run.
   void made(const std::string& path);
 
+  // True when made() was told of `folder` (with its separator) this run.
+  bool holds_only_this_run(const std::string& folder);
+
   // What the threads hold of their folders may be wrong now (a volume was
   // found to fold letter case): each asks again.
   void invalidate() { epoch_.fetch_add(1, std::memory_order_release); }
@@ -74,8 +77,7 @@ class TargetFolders {
     std::shared_ptr<const Descriptor> open;  // null once closed
   };
 
-  std::error_code enter_folder(const std::string& folder, PosixStagedCopy& staged,
-                               bool& may_exist);
+  std::error_code enter_folder(const std::string& folder, PosixStagedCopy& staged, bool& may_exist);
   std::error_code open_folder(const std::string& folder, EnteredFolder& entered);
   // Called with mutex_ held.
   void remember_folder(const std::string& folder, EnteredFolder opened);

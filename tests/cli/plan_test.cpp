@@ -187,6 +187,27 @@ TEST(CommandLineRenumbering, ARerunAfterADeletionSaysWhoseCopiesItReplaces) {
   EXPECT_EQ(tree.read("dst/new/new(1).jpg"), "nnnn");
 }
 
+// In flat mode the copies lie in the destination itself, which the re-run
+// finds holding them: the journal still tells one photo's copy from another's.
+TEST(CommandLineRenumbering, AFlatRerunAfterADeletionReplacesTheRenumberedCopies) {
+  tt::TempTree tree{"dst/"};
+  for (const std::string name : {"a", "b", "c"}) tree.write("src/trip/" + name + ".jpg", name);
+  const auto file = [&](const char* name) { return std::filesystem::u8path(tree.path(name)); };
+  const auto shot = std::filesystem::last_write_time(file("src/trip/a.jpg"));
+  for (const char* name : {"src/trip/b.jpg", "src/trip/c.jpg"}) {
+    std::filesystem::last_write_time(file(name), shot);
+  }
+  ASSERT_EQ(run_cli({tree.path("src"), tree.path("dst"), "--flat"}).status, exit_all_copied);
+  std::filesystem::remove(file("src/trip/a.jpg"));
+
+  const testing::CliResult real = run_cli({tree.path("src"), tree.path("dst"), "--flat"});
+  EXPECT_EQ(real.status, exit_all_copied) << real.err;
+  EXPECT_EQ(real.out,
+            "共计读取2条\n已完成2条。\n其中2条因编号变动替换了之前拷贝的文件（已移入回收站）\n");
+  EXPECT_EQ(tree.read("dst/trip(1).jpg"), "b");
+  EXPECT_EQ(tree.read("dst/trip(2).jpg"), "c");
+}
+
 // The journal keeps sources absolute, and a re-run may name them as typed,
 // relative to the working folder: over several source folders whose photos
 // share size and time, a re-run by the relative name that finds every copy
