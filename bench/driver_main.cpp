@@ -269,6 +269,12 @@ bool run_copy(Form1& form, const Options& options) {
   QObject::connect(&dismiss, &QTimer::timeout, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) return;
+    // A question before the copy (a journal that cannot be written) is
+    // answered yes: the run goes on, as tolvane-cli's does.
+    if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
+      yes->click();
+      return;
+    }
     seconds_to_report = seconds_since(start);
     report = box->text();
     box->button(QMessageBox::Ok)->click();
