@@ -144,6 +144,17 @@ TEST_F(PlanAndRun, PlanEqualsTheRealRun) {
   }
 }
 
+// src/trip/a.jpg, b.jpg and c.jpg of one size and one time, as a burst's
+// photos on a card share both.
+void write_burst(tt::TempTree& tree) {
+  for (const std::string name : {"a", "b", "c"}) tree.write("src/trip/" + name + ".jpg", name);
+  const auto shot =
+      std::filesystem::last_write_time(std::filesystem::u8path(tree.path("src/trip/a.jpg")));
+  for (const char* name : {"src/trip/b.jpg", "src/trip/c.jpg"}) {
+    std::filesystem::last_write_time(std::filesystem::u8path(tree.path(name)), shot);
+  }
+}
+
 // A re-run after a photo was deleted from the source: the later photos of
 // its folder take its numbers.  The dry run marks each target that holds
 // the earlier copy of another photo, and the real run replaces it and
@@ -152,12 +163,8 @@ TEST_F(PlanAndRun, PlanEqualsTheRealRun) {
 // on a card do: only the journal tells one's copy from another's.
 TEST(CommandLineRenumbering, ARerunAfterADeletionSaysWhoseCopiesItReplaces) {
   tt::TempTree tree{"dst/"};
-  for (const std::string name : {"a", "b", "c"}) tree.write("src/trip/" + name + ".jpg", name);
+  write_burst(tree);
   const auto file = [&](const char* name) { return std::filesystem::u8path(tree.path(name)); };
-  const auto shot = std::filesystem::last_write_time(file("src/trip/a.jpg"));
-  for (const char* name : {"src/trip/b.jpg", "src/trip/c.jpg"}) {
-    std::filesystem::last_write_time(file(name), shot);
-  }
   ASSERT_EQ(run_cli({tree.path("src"), tree.path("dst")}).status, exit_all_copied);
   std::filesystem::remove(file("src/trip/a.jpg"));
   tree.write("dst/new/new(1).jpg", "the user's own");
@@ -191,12 +198,8 @@ TEST(CommandLineRenumbering, ARerunAfterADeletionSaysWhoseCopiesItReplaces) {
 // finds holding them: the journal still tells one photo's copy from another's.
 TEST(CommandLineRenumbering, AFlatRerunAfterADeletionReplacesTheRenumberedCopies) {
   tt::TempTree tree{"dst/"};
-  for (const std::string name : {"a", "b", "c"}) tree.write("src/trip/" + name + ".jpg", name);
+  write_burst(tree);
   const auto file = [&](const char* name) { return std::filesystem::u8path(tree.path(name)); };
-  const auto shot = std::filesystem::last_write_time(file("src/trip/a.jpg"));
-  for (const char* name : {"src/trip/b.jpg", "src/trip/c.jpg"}) {
-    std::filesystem::last_write_time(file(name), shot);
-  }
   ASSERT_EQ(run_cli({tree.path("src"), tree.path("dst"), "--flat"}).status, exit_all_copied);
   std::filesystem::remove(file("src/trip/a.jpg"));
 
