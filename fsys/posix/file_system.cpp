@@ -24,6 +24,7 @@
 #include "fsys/posix/folder_sweeps.h"
 #include "fsys/posix/identity.h"
 #include "fsys/posix/letter_case_probe.h"
+#include "fsys/posix/reading_open.h"
 #include "fsys/posix/round_trip_volumes.h"
 #include "fsys/posix/source_folders.h"
 #include "fsys/posix/target_folders.h"
@@ -111,7 +112,8 @@ class PosixFileSystem final : public FileSystem {
       }
     }
     // O_NONBLOCK keeps a FIFO from hanging the open; regular files ignore it.
-    Descriptor in(::openat(source_at, source_name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    Descriptor in(posix::open_for_reading(source_at, source_name,
+                                          O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!in) return finished(last_error());
     if (::fstat(in.get(), &staged->source_info) != 0) return finished(last_error());
     if (S_ISDIR(staged->source_info.st_mode)) {

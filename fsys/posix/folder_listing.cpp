@@ -9,12 +9,13 @@
 #include "fsys/name_order.h"
 #include "fsys/posix/descriptor.h"
 #include "fsys/posix/entry_kind.h"
+#include "fsys/posix/reading_open.h"
 
 namespace tolvane::fsys::posix {
 
 FolderContents list_folder(const std::string& folder) {
   FolderContents contents;
-  Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Descriptor fd(open_for_reading(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!fd) {
     contents.error = last_error();
     return contents;

@@ -1,7 +1,9 @@
 // The program itself on POSIX: a read-only DEST is refused, a run killed
 // with SIGKILL half-way and run again ends with every file copied once,
 // under the names the plan gave, and nothing else in DEST; a run stopped by
-// Ctrl-C keeps what it named, and a re-run finishes it.
+// Ctrl-C keeps what it named, and a re-run finishes it; a run leaves the
+// sources' access times as they were.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -207,6 +209,36 @@ TEST(CommandLinePosix, UnreadableFolderOrSourceExitsOneInThePlanAsInTheRun) {
                 "预演共2条：新拷贝1条，将失败1条。未写入任何文件。\n");
   EXPECT_EQ(tree.read("dst/trip/trip(2).jpg"), "an older b");
   EXPECT_EQ(tree.read("out/ok/ok(1).jpg"), tree.read("one/ok/a.jpg"));
+}
+
+// The access time a source had, or nothing.
+std::optional<struct timespec> accessed(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return info.st_atim;
+}
+
+TEST(CommandLinePosix, ARunLeavesTheSourcesAccessTimesAsTheyWere) {
+  tt::TempTree tree({"src/trip/a.jpg", "src/trip/b.jpg", "src/zoo/z.jpg", "dst/", "read/r.jpg"});
+  const std::vector<std::string> sources = {"src", "src/trip", "src/trip/a.jpg", "src/trip/b.jpg",
+                                            "src/zoo", "src/zoo/z.jpg", "read/r.jpg"};
+  // Accessed long before they were last written: a volume that keeps access
+  // times at all stamps the next read (relatime does so too).
+  const struct timespec long_ago[2] = {{978307200, 0}, {0, UTIME_OMIT}};
+  for (const std::string& source : sources) {
+    ASSERT_EQ(::utimensat(AT_FDCWD, tree.path(source).c_str(), long_ago, 0), 0) << source;
+  }
+  (void)tree.read("read/r.jpg");
+  if (accessed(tree.path("read/r.jpg"))->tv_sec == long_ago[0].tv_sec) {
+    GTEST_SKIP() << "this volume keeps no access times";
+  }
+  const testing::CliResult result = testing::run_cli({tree.path("src"), tree.path("dst")});
+  EXPECT_EQ(result.status, exit_all_copied) << result.out;
+  for (const std::string& source : sources) {
+    if (source.starts_with("read/")) continue;
+    EXPECT_EQ(accessed(tree.path(source))->tv_sec, long_ago[0].tv_sec) << source;
+  }
+  EXPECT_EQ(tree.read("dst/trip/trip(2).jpg"), tree.read("src/trip/b.jpg"));
 }
 
 TEST(CommandLinePosix, JsonCarriesEveryNameExactly) {
