@@ -6,13 +6,16 @@
 
 #include <algorithm>
 #include <chrono>
-#include <map>
+#include <cstddef>
+#include <deque>
+#include <iterator>
 #include <optional>
 #include <utility>
 
 #include "copy/copy_pipeline.h"
 #include "copy/copy_workers.h"
 #include "copy/entry_plan.h"
+#include "copy/folder_groups.h"
 #include "copy/run_recorder.h"
 #include "copy/serial_copies.h"
 #include "fsys/set_aside.h"
@@ -87,7 +90,9 @@ class EntryReports {
   // A stopped run never tells the entries it dropped: those finished after
   // them are told now, in list order.
   void tell_the_rest() {
-    for (auto& [index, done] : waiting_) tell(index, done);
+    for (std::size_t place = 0; place < waiting_.size(); ++place) {
+      if (waiting_[place]) tell(next_ + place, *waiting_[place]);
+    }
     waiting_.clear();
   }
   // How many entries have been told.
@@ -104,10 +109,11 @@ class EntryReports {
   };
 
   void add(std::size_t index, Finished entry) {
-    waiting_.emplace(index, std::move(entry));
-    for (auto next = waiting_.begin(); next != waiting_.end() && next->first == next_;
-         next = waiting_.erase(next), ++next_) {
-      tell(next->first, next->second);
+    const std::size_t place = index - next_;
+    if (place >= waiting_.size()) waiting_.resize(place + 1);
+    waiting_[place] = std::move(entry);
+    for (; !waiting_.empty() && waiting_.front(); waiting_.pop_front(), ++next_) {
+      tell(next_, *waiting_.front());
     }
   }
   void tell(std::size_t index, const Finished& done) {
@@ -118,7 +124,9 @@ class EntryReports {
   }
 
   CopyEvents& events_;
-  std::map<std::size_t, Finished> waiting_;
+  // The entries after next_ finished ahead of it, by their distance from it:
+  // copies grouped by folder finish up to a window of entries early.
+  std::deque<std::optional<Finished>> waiting_;
   std::size_t next_ = 0;
   std::size_t told_ = 0;
 };
@@ -139,6 +147,8 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
   std::vector<CopyResult> results;
   std::vector<CopyJob> renamed;
   std::vector<CopyJob> planned;
+  std::vector<CopyJob> going_out;  // planned and grouped, handed out from going_next on
+  std::size_t going_next = 0;
   std::size_t finished = 0;
   // Looked at before each entry and after each wait for results, so that a
   // stop takes effect within a wait's patience whatever the batches hold.
@@ -147,6 +157,8 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
     report.stopped = true;
     pipeline.stop();
     planned.clear();
+    going_out.clear();
+    going_next = 0;
     renamed.clear();
     return true;
   };
@@ -176,15 +188,42 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
 
   // Planned jobs go out a few at a time, and finished ones are taken as
   // often: one lock of the copy threads per few entries, not three per entry.
-  const auto hand_out_planned = [&] {
-    while (!pipeline.has_room_for(planned.size())) {
-      settle(patience, true);
-      if (stopped()) return;
-    }
-    pipeline.hand_out(planned);
-    settle(std::chrono::milliseconds(0), false);
-  };
+  // With copy threads, a window of planned jobs goes out grouped by target
+  // folder while the next window is planned; a serial run copies each entry
+  // as it is planned.
   const std::size_t per_hand_out = serial ? 1 : jobs_per_wake;
+  FolderWindows windows(!serial, per_hand_out);
+  std::vector<CopyJob> chunk;
+  // Hands out the rest of `going_out`, waiting for room when `wait`, or
+  // else as much as there is room for.
+  const auto hand_out_going = [&](bool wait) {
+    while (going_next < going_out.size()) {
+      const std::size_t count = std::min(per_hand_out, going_out.size() - going_next);
+      if (!pipeline.has_room_for(count)) {
+        if (!wait) return;
+        settle(patience, true);
+        if (stopped()) return;
+        continue;
+      }
+      const auto first = going_out.begin() + static_cast<std::ptrdiff_t>(going_next);
+      chunk.assign(std::make_move_iterator(first),
+                   std::make_move_iterator(first + static_cast<std::ptrdiff_t>(count)));
+      going_next += count;
+      pipeline.hand_out(chunk);
+      settle(std::chrono::milliseconds(0), false);
+    }
+    going_out.clear();
+    going_next = 0;
+  };
+  // The window planned goes out once the last one has; grouped, it goes
+  // out while the next is planned.
+  const auto close_window = [&] {
+    hand_out_going(true);
+    if (report.stopped) return;
+    const bool grouped = windows.close(planned);
+    going_out.swap(planned);
+    hand_out_going(!grouped);
+  };
   CopyJob job;
   CopyFailure failure;
   for (std::size_t i = 0; i < planner.entries() && !stopped(); ++i) {
@@ -199,15 +238,21 @@ void copy_through(CopyPipeline& pipeline, bool serial, EntryPlanner& planner,
     if (serial) events.progress(i);
     if (planner.finish(job, failure)) {
       ask_whose_copy_is_there(recorder, job);
+      windows.planned(job);
       planned.push_back(std::move(job));
-      if (planned.size() >= per_hand_out) hand_out_planned();
+      if (planned.size() >= windows.size()) {
+        close_window();
+      } else if (planned.size() % per_hand_out == 0) {
+        hand_out_going(false);
+      }
     } else {
       entries.refused(failure);
       report.failures.push_back(std::move(failure));
       if (!serial) events.progress(finished++);
     }
   }
-  if (!planned.empty() && !stopped()) hand_out_planned();
+  if (!stopped()) close_window();
+  if (!stopped()) hand_out_going(true);
   pipeline.last_job_handed_out();
   while (pipeline.outstanding() > 0) {
     settle(patience, false);

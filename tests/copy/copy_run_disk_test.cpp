@@ -8,12 +8,14 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
 #include "copy/copy_run.h"
 #include "fsys/file_system.h"
 #include "tests/copy/fakes.h"
+#include "tests/copy/worker_counts.h"
 #include "tests/support/temp_tree.h"
 
 namespace tolvane::copy {
@@ -105,6 +107,41 @@ TEST_F(CopyRunOnDisk, FiveEntriesGoIntoPerTagFoldersUnderNumberedNames) {
       (std::vector<std::string>{"进度：0.00%", "进度：25.00%", "进度：50.00%", "进度：75.00%",
                                 "进度：100.00%", "进度：100.00%，正在写入磁盘…", "进度：100.00%"}));
   EXPECT_EQ(window.reports, (std::vector<std::pair<std::string, bool>>{{"已完成5条。", false}}));
+}
+
+// Folders of a few names taking turns in the listing, as on cards whose
+// folders repeat the same names: the copies go out grouped by folder, yet
+// each keeps the number of its place in the list, and every entry is told
+// once, in list order.
+TEST_F(CopyRunOnDisk, FoldersThatTakeTurnsKeepTheNumbersOfTheirPlacesInTheList) {
+  struct ToldWindow final : FakeRunDisplay {
+    using FakeRunDisplay::FakeRunDisplay;
+    void entry_done(const EntryResult& result) override { told.push_back(result.index); }
+    std::vector<std::size_t> told;
+  };
+  ToldWindow turns{log};
+  const std::vector<std::string> tags = {"a", "b", "c"};
+  std::map<std::string, std::string> expected;
+  std::map<std::string, int> numbered;
+  for (int card = 0; card < 300; ++card) {
+    const std::string& tag = tags[card % tags.size()];
+    for (int k = 0; k < 10; ++k) {
+      const std::string relative =
+          "photos/" + std::to_string(card) + "/" + tag + "/" + std::to_string(k) + ".jpg";
+      tree.write(relative, relative);
+      turns.add(tree.path(relative), tag);
+      expected[tag + "/" + tag + "(" + std::to_string(++numbered[tag]) + ").jpg"] = relative;
+    }
+  }
+  const std::optional<CopyReport> report =
+      run_copy_command(tree.path("out"), *disk, turns, testing::pool_of_four);
+  ASSERT_TRUE(report.has_value());
+  EXPECT_TRUE(report->failures.empty());
+  EXPECT_EQ(files_below(tree.path("out")), expected);
+  std::vector<std::size_t> in_list_order(expected.size());
+  std::iota(in_list_order.begin(), in_list_order.end(), std::size_t{0});
+  EXPECT_EQ(turns.told, in_list_order);
+  EXPECT_EQ(turns.reports, (std::vector<std::pair<std::string, bool>>{{"已完成3000条。", false}}));
 }
 
 TEST_F(CopyRunOnDisk, FlatModePutsEveryCopyIntoTheRoot) {

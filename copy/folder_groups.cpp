@@ -1,0 +1,57 @@
+// Planned copies grouped by their targets' folders, keeping their order
+// within each folder.
+#include "copy/folder_groups.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+#include "fsys/path_separator.h"
+
+namespace tolvane::copy {
+namespace {
+
+std::string_view folder_of(std::string_view target) {
+  const std::size_t end = target.find_last_of(fsys::separators);
+  return end == std::string_view::npos ? std::string_view() : target.substr(0, end);
+}
+
+}  // namespace
+
+void group_by_target_folder(std::vector<CopyJob>& jobs) {
+  if (jobs.size() < 2) return;
+  std::unordered_map<std::string_view, std::size_t> group_of;
+  std::vector<std::size_t> group(jobs.size());
+  std::vector<std::size_t> start;  // per group: its size, then where it starts
+  for (std::size_t k = 0; k < jobs.size(); ++k) {
+    const auto [at, added] = group_of.try_emplace(folder_of(jobs[k].target), start.size());
+    if (added) start.push_back(0);
+    group[k] = at->second;
+    ++start[group[k]];
+  }
+  std::size_t next = 0;
+  for (std::size_t& first : start) first = std::exchange(next, next + first);
+  std::vector<CopyJob> grouped(jobs.size());
+  for (std::size_t k = 0; k < jobs.size(); ++k) grouped[start[group[k]]++] = std::move(jobs[k]);
+  jobs.swap(grouped);
+}
+
+void FolderWindows::planned(const CopyJob& job) {
+  if (!grouping_) return;
+  const std::string_view folder = folder_of(job.target);
+  // Only where the folder changes: once per listed folder as a rule.
+  if (folder == current_) return;
+  left_.insert(std::move(current_));
+  current_.assign(folder);
+  returned_ = returned_ || left_.contains(current_);
+}
+
+bool FolderWindows::close(std::vector<CopyJob>& jobs) {
+  const bool took_turns = std::exchange(returned_, false);
+  if (took_turns) group_by_target_folder(jobs);
+  size_ = took_turns ? std::min(size_ * 4, largest) : smallest_;
+  return took_turns;
+}
+
+}  // namespace tolvane::copy
