@@ -3,6 +3,7 @@
 #include "copy/folder_groups.h"
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -42,9 +43,10 @@ void FolderWindows::planned(const CopyJob& job) {
   const std::string_view folder = folder_of(job.target);
   // Only where the folder changes: once per listed folder as a rule.
   if (folder == current_) return;
-  left_.insert(std::move(current_));
+  const std::hash<std::string_view> hash;
+  left_.insert(hash(current_));
   current_.assign(folder);
-  returned_ = returned_ || left_.contains(current_);
+  returned_ = returned_ || left_.contains(hash(current_));
 }
 
 bool FolderWindows::close(std::vector<CopyJob>& jobs) {

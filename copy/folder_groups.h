@@ -43,9 +43,12 @@ class FolderWindows {
   bool grouping_;
   std::size_t smallest_;
   std::size_t size_;
-  std::string current_;                   // the target folder of the last job planned
-  std::unordered_set<std::string> left_;  // the target folders planned before it
-  bool returned_ = false;                 // a job of this window went back to a folder left before
+  std::string current_;  // the target folder of the last job planned
+  // Hashes of the target folders planned before it: a million entries in
+  // folders of their own keep a hundred thousand numbers, not paths.  Two
+  // folders sharing a hash at worst group a window that needed none.
+  std::unordered_set<std::size_t> left_;
+  bool returned_ = false;  // a job of this window went back to a folder left before
 };
 
 }  // namespace tolvane::copy
