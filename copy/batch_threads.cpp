@@ -17,7 +17,7 @@ namespace tolvane::copy {
 bool CopyWorkers::batch_due(std::chrono::steady_clock::time_point now) const {
   if (batch_.empty()) return false;
   const auto age = now - batch_opened_;
-  return batch_.size() >= batch_limit() || age >= batch_age || closing_ ||
+  return batch_.size() >= batch_limit_ || age >= batch_age || closing_ ||
          (idle() && (last_handed_out_ || now - idle_since_ >= lull_age));
 }
 
@@ -56,7 +56,6 @@ void CopyWorkers::flush_batches() {
       // naming takes its place.
       batch = std::move(spare_);
       std::swap(batch, batch_);
-      held_ += batch.size();
       room_made = run_waits_ == RunWaits::for_room && has_half_room();
       copiers_held = threads_waiting_ > 0 && !queue_.empty();
     }
@@ -69,7 +68,6 @@ void CopyWorkers::flush_batches() {
     if (stopping_) {
       // Flushed, yet never to be named: dropped with the rest.
       outstanding_ -= batch.size();
-      held_ -= batch.size();
       const bool wake_run = run_waits_ != RunWaits::no && outstanding_ == finished_.size();
       lock.unlock();
       if (wake_run) run_woken_.notify_one();
@@ -94,16 +92,10 @@ void CopyWorkers::name_batches() {
       flushed_.reset();
     }
     flushed_changed_.notify_all();
-    const std::size_t count = batch.size();
     name_batch(file_system_, batch, named, recorder_, round_trip_naming_lanes);
     bool wake_run = false;
-    bool copiers_held = false;  // copy threads waiting for room in the batch
     {
       const std::lock_guard lock(mutex_);
-      // The copies named close their files: the batch being staged may take
-      // their place.
-      held_ -= count;
-      copiers_held = threads_waiting_ > 0 && has_job_to_take();
       std::move(named.begin(), named.end(), std::back_inserter(finished_));
       batch_named_ = true;
       // A run waiting for anything is woken: its progress follows each batch.
@@ -112,7 +104,6 @@ void CopyWorkers::name_batches() {
     }
     named.clear();
     if (wake_run) run_woken_.notify_one();
-    if (copiers_held) job_waiting_.notify_all();
   }
 }
 

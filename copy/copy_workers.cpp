@@ -17,7 +17,8 @@ CopyWorkers::CopyWorkers(fsys::FileSystem& file_system, std::size_t threads,
     : file_system_(file_system),
       recorder_(recorder),
       queue_limit_(std::max<std::size_t>(queue_limit, 1)),
-      allowed_(file_system.staged_copies_allowed()),
+      batch_limit_(batch_limit_within(file_system.staged_copies_allowed(),
+                                      std::max<std::size_t>(threads, 1))),
       copiers_(std::max<std::size_t>(threads, 1)) {
   threads = std::max<std::size_t>(threads, 1);
   threads_.reserve(threads);
@@ -46,7 +47,7 @@ CopyWorkers::~CopyWorkers() {
 bool CopyWorkers::has_room_for(std::size_t count) {
   const std::lock_guard lock(mutex_);
   // More than the queue holds goes out only into an empty queue.
-  return (queue_.empty() || queue_.size() + count <= queue_limit_) && batch_.size() < batch_limit();
+  return (queue_.empty() || queue_.size() + count <= queue_limit_) && batch_.size() < batch_limit_;
 }
 
 void CopyWorkers::hand_out(std::vector<CopyJob>& jobs) {
@@ -100,7 +101,6 @@ void CopyWorkers::stop() {
     const std::lock_guard lock(mutex_);
     stopping_ = true;
     outstanding_ -= queue_.size() + batch_.size() + (flushed_ ? flushed_->size() : 0);
-    if (flushed_) held_ -= flushed_->size();
     jobs.swap(queue_);
     std::swap(staged, batch_);
     flushed.swap(flushed_);
@@ -120,7 +120,7 @@ bool CopyWorkers::take_jobs(std::vector<CopyJob>& jobs, std::size_t most) {
     jobs.push_back(std::move(queue_.front()));
     queue_.pop_front();
     ++copying_;
-  } while (jobs.size() < most && !queue_.empty() && batch_.size() + copying_ < batch_limit());
+  } while (jobs.size() < most && !queue_.empty() && batch_.size() + copying_ < batch_limit_);
   return run_waits_ == RunWaits::for_room && has_half_room();
 }
 
@@ -188,6 +188,7 @@ void CopyWorkers::deepen() {
     // No more threads to be had: the run goes on with those it has.
   }
   queue_limit_ = queue_limit_ * copiers_ / before;
+  batch_limit_ = batch_limit_within(file_system_.staged_copies_allowed(), copiers_);
 }
 
 void CopyWorkers::work() {

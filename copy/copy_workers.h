@@ -90,16 +90,15 @@ class CopyWorkers final : public CopyPipeline {
   void flush_batches();
   void name_batches();
   bool has_half_room() const {
-    return queue_.size() <= queue_limit_ / 2 && batch_.size() < batch_limit();
+    return queue_.size() <= queue_limit_ / 2 && batch_.size() < batch_limit_;
   }
   bool idle() const;
   // Under the lock: a copy thread takes a job only while the batch, with
   // the copies under way that will join it, has room for one more copy per
-  // thread, and never once those and the batches flushed and named hold
-  // every copy allowed unnamed: the naming of a batch makes room again.
+  // thread, so that the jobs held meanwhile do not stage past the copies
+  // allowed unnamed.
   bool has_job_to_take() const {
-    const std::size_t staging = batch_.size() + copying_;
-    return !queue_.empty() && staging < batch_limit() + copiers_ - 1 && held_ + staging < allowed_;
+    return !queue_.empty() && batch_.size() + copying_ < batch_limit_ + copiers_ - 1;
   }
   // Under the lock: moves the next queued jobs into `jobs`, at most `most`
   // and never more than this thread's share of the queue; true when the
@@ -112,11 +111,7 @@ class CopyWorkers final : public CopyPipeline {
   fsys::FileSystem& file_system_;
   RunRecorder* recorder_;
   std::size_t queue_limit_;
-  // Under the lock: how large the batch being staged may grow.
-  std::size_t batch_limit() const { return filling_batch_limit(allowed_, held_, copiers_); }
-  const std::size_t allowed_;  // copies the file system lets wait unnamed
-  // Staged copies in the batches the flushing and naming threads hold.
-  std::size_t held_ = 0;
+  std::size_t batch_limit_;  // batch_limit, or less where the file system allows less
   std::mutex mutex_;
   std::condition_variable job_waiting_;  // to the workers
   std::condition_variable run_woken_;    // to the run: a result, or room

@@ -13,9 +13,9 @@
 
 namespace tolvane::copy {
 
-std::size_t filling_batch_limit(std::size_t allowed, std::size_t held, std::size_t stagers) {
-  const std::size_t left = allowed > held + stagers ? allowed - held - stagers : 1;
-  return std::clamp<std::size_t>(left, 1, batch_limit);
+std::size_t batch_limit_within(std::size_t allowed, std::size_t stagers) {
+  const std::size_t third = allowed / 3;
+  return std::clamp<std::size_t>(third > stagers ? third - stagers : 1, 1, batch_limit);
 }
 
 void StagedBatch::add(CopyJob job, fsys::CopyStart& start) {

@@ -24,13 +24,11 @@ inline constexpr std::size_t batch_limit = 8192;
 inline constexpr std::chrono::milliseconds batch_age{1000};
 inline constexpr std::chrono::milliseconds lull_age{50};
 
-// The largest the batch being staged may grow when the file system lets
-// `allowed` copies wait unnamed, `held` of them wait in the batches being
-// flushed and named, and `stagers` threads stage copies: what those batches
-// leave, less the copies under way that may join a full batch, so that none
-// pushes a copy past it.  Where naming keeps up, the batch named is done
-// before the next fills, and each batch may take what two of them leave.
-std::size_t filling_batch_limit(std::size_t allowed, std::size_t held, std::size_t stagers);
+// The largest batch when `stagers` threads stage copies and the file system
+// lets `allowed` wait unnamed: a third of the allowance, one batch being
+// named while the next is flushed and a third fills, less the copies under
+// way that may join a full batch, so that none pushes a copy past it.
+std::size_t batch_limit_within(std::size_t allowed, std::size_t stagers);
 
 struct StagedBatch {
   std::vector<CopyJob> jobs;

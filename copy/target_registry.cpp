@@ -96,8 +96,7 @@ std::string TargetRegistry::claim_numbered(std::string_view folder, std::string_
                                            std::size_t number, std::string_view extension_text,
                                            bool* renumbered) {
   settle_sources();
-  const bool same_prefix = last_highest_ != nullptr &&
-                           last_prefix_.size() == folder.size() + tag.size() &&
+  const bool same_prefix = last_highest_ != nullptr && last_prefix_.size() == folder.size() + tag.size() &&
                            std::string_view(last_prefix_).starts_with(folder) &&
                            std::string_view(last_prefix_).substr(folder.size()) == tag;
   if (!same_prefix) {
