@@ -8,17 +8,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "fsys/path_separator.h"
+#include "fsys/path_split.h"
 
 namespace tolvane::copy {
-namespace {
-
-std::string_view folder_of(std::string_view target) {
-  const std::size_t end = target.find_last_of(fsys::separators);
-  return end == std::string_view::npos ? std::string_view() : target.substr(0, end);
-}
-
-}  // namespace
 
 void group_by_target_folder(std::vector<CopyJob>& jobs) {
   if (jobs.size() < 2) return;
@@ -26,7 +18,7 @@ void group_by_target_folder(std::vector<CopyJob>& jobs) {
   std::vector<std::size_t> group(jobs.size());
   std::vector<std::size_t> start;  // per group: its size, then where it starts
   for (std::size_t k = 0; k < jobs.size(); ++k) {
-    const auto [at, added] = group_of.try_emplace(folder_of(jobs[k].target), start.size());
+    const auto [at, added] = group_of.try_emplace(fsys::folder_part(jobs[k].target), start.size());
     if (added) start.push_back(0);
     group[k] = at->second;
     ++start[group[k]];
@@ -40,7 +32,7 @@ void group_by_target_folder(std::vector<CopyJob>& jobs) {
 
 void FolderWindows::planned(const CopyJob& job) {
   if (!grouping_) return;
-  const std::string_view folder = folder_of(job.target);
+  const std::string_view folder = fsys::folder_part(job.target);
   // Only where the folder changes: once per listed folder as a rule.
   if (folder == current_) return;
   const std::hash<std::string_view> hash;
