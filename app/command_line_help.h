@@ -132,12 +132,15 @@ struct ExitStatusWords {
   std::string_view status;
   std::string_view meaning;
 };
-inline constexpr std::array<ExitStatusWords, 3> exit_status_words{{
+inline constexpr std::array<ExitStatusWords, 4> exit_status_words{{
     {"0", "全部拷贝成功。"},
     {"1", "有条目失败，有文件夹无法读取（读取不完整），或拷贝最后写入磁盘时出错；预演时同样。"},
     {"2",
      "用法错误，SOURCE 无法读取，SOURCE 或 DEST 为空或以路径分隔符结尾，DEST 是文件、不可写入"
      "或无法新建，或 --ext 含路径分隔符。"},
+    {"130",
+     "读取或拷贝时按了 Ctrl-C（或收到 SIGTERM）：已拷贝的文件保留并写入磁盘，"
+     "再运行同一命令即可拷贝完余下的文件。"},
 }};
 
 // The headings of --help's lists.

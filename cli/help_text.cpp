@@ -21,7 +21,7 @@ constexpr std::size_t line_width = 80;
 
 // Where an option's description starts, so the descriptions line up.
 constexpr std::size_t option_column = 15;
-constexpr std::size_t status_column = 5;
+constexpr std::size_t status_column = 7;
 
 // `text` wrapped from `column` to the line's end, `lead` before its first
 // line; a lead that leaves less than two blanks before `column` takes a line

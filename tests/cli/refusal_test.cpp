@@ -100,8 +100,8 @@ TEST(CommandLineRefusal, ARootAloneIsAdvisedToBeWrittenWithADot) {
 TEST(CommandLineRefusal, HelpIsChineseWithEnglishOptionsAndExitsZero) {
   const testing::CliResult result = run_cli({"--help"});
   EXPECT_EQ(result.status, exit_all_copied);
-  for (const char* part :
-       {"用法：tolvane-cli SOURCE DEST", "--ext", "--flat", "--dry-run", "--json", "退出状态"}) {
+  for (const char* part : {"用法：tolvane-cli SOURCE DEST", "--ext", "--flat", "--dry-run", "--json",
+                           "退出状态", "  130"}) {
     EXPECT_NE(result.out.find(part), std::string::npos) << part;
   }
   EXPECT_EQ(result.err, "");
