@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <deque>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -59,9 +60,11 @@ class EntryReports {
   explicit EntryReports(CopyEvents& events) : events_(events) {}
 
   void copied(CopyJob& job, std::error_code error, fsys::CopyOutcome outcome) {
-    std::optional<CopyFailure> failure;
-    if (error)
-      failure = CopyFailure{job.index, job.source, job.target, CopyOperation::copy_file, error};
+    std::unique_ptr<CopyFailure> failure;
+    if (error) {
+      failure = std::make_unique<CopyFailure>(
+          CopyFailure{job.index, job.source, job.target, CopyOperation::copy_file, error});
+    }
     // Only a copy that took the place of a file replaced anything.
     if (error ||
         (outcome != fsys::CopyOutcome::replaced && outcome != fsys::CopyOutcome::set_aside)) {
@@ -71,7 +74,7 @@ class EntryReports {
     // being kept.
     if (job.index == next_ && waiting_.empty()) {
       events_.entry_done({job.index, job.source, job.target, job.renumbered, outcome,
-                          failure ? &*failure : nullptr, false, job.replaces_copy_of});
+                          failure.get(), false, job.replaces_copy_of});
       ++next_;
       ++told_;
       return;
@@ -80,12 +83,12 @@ class EntryReports {
                     std::move(failure), false, std::move(job.replaces_copy_of)});
   }
   void refused(const CopyFailure& failure) {
-    add(failure.index,
-        {failure.source, failure.target, false, fsys::CopyOutcome::copied, failure, false, {}});
+    add(failure.index, {failure.source, failure.target, false, fsys::CopyOutcome::copied,
+                        std::make_unique<CopyFailure>(failure), false, {}});
   }
   void left_out(std::size_t index, std::string_view source) {
     add(index,
-        {std::string(source), {}, false, fsys::CopyOutcome::unchanged, std::nullopt, true, {}});
+        {std::string(source), {}, false, fsys::CopyOutcome::unchanged, nullptr, true, {}});
   }
   // A stopped run never tells the entries it dropped: those finished after
   // them are told now, in list order.
@@ -103,7 +106,8 @@ class EntryReports {
     std::string source, target;
     bool renumbered;
     fsys::CopyOutcome outcome;
-    std::optional<CopyFailure> failure;
+    // Rare: kept apart, so that the entries waiting their turn stay small.
+    std::unique_ptr<CopyFailure> failure;
     bool earlier_copy = false;
     std::string replaces_copy_of;
   };
@@ -118,7 +122,7 @@ class EntryReports {
   }
   void tell(std::size_t index, const Finished& done) {
     events_.entry_done({index, done.source, done.target, done.renumbered, done.outcome,
-                        done.failure ? &*done.failure : nullptr, done.earlier_copy,
+                        done.failure.get(), done.earlier_copy,
                         done.replaces_copy_of});
     ++told_;
   }

@@ -25,9 +25,17 @@ void group_by_target_folder(std::vector<CopyJob>& jobs) {
   }
   std::size_t next = 0;
   for (std::size_t& first : start) first = std::exchange(next, next + first);
-  std::vector<CopyJob> grouped(jobs.size());
-  for (std::size_t k = 0; k < jobs.size(); ++k) grouped[start[group[k]]++] = std::move(jobs[k]);
-  jobs.swap(grouped);
+  // Where each job goes, then the jobs moved there in place, cycle by
+  // cycle: a second window of jobs would cost more than the window's
+  // paths do.
+  std::vector<std::size_t>& place = group;
+  for (std::size_t& k : place) k = start[k]++;
+  for (std::size_t k = 0; k < jobs.size(); ++k) {
+    while (place[k] != k) {
+      std::swap(jobs[k], jobs[place[k]]);
+      std::swap(place[k], place[place[k]]);
+    }
+  }
 }
 
 void FolderWindows::planned(const CopyJob& job) {

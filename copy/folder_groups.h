@@ -37,7 +37,7 @@ class FolderWindows {
   // once they no longer do.
   bool close(std::vector<CopyJob>& jobs);
 
-  static constexpr std::size_t largest = 65536;
+  static constexpr std::size_t largest = 262144;
 
  private:
   bool grouping_;
