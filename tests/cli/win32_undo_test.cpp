@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ class JournalWatcher final : public fsys::ForwardingFileSystem {
   fsys::CopyStart start_copy(const std::string& source, const std::string& target,
                              fsys::LookAlike look_alike) override {
     fsys::CopyStart start = ForwardingFileSystem::start_copy(source, target, look_alike);
+    // The copy threads start copies side by side.
+    const std::lock_guard lock(targets_mutex_);
     if (start.staged) targets.push_back(target);
     return start;
   }
@@ -69,6 +72,9 @@ class JournalWatcher final : public fsys::ForwardingFileSystem {
   std::size_t named_so_far = 0;
   std::size_t batches = 0;
   std::size_t batches_named_ahead_of_journal = 0;
+
+ private:
+  std::mutex targets_mutex_;
 };
 
 std::error_code no_bin(fsys::ReplaceStep step) {
